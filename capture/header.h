@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+inline constexpr int channelCount = 16;
+inline const QString captureKey = QStringLiteral("ZelmarProgramVersion");
+
+struct CaptureHeader {
+    QString heading;                          // N1 / N2 / N3 / N4 with the last two characters cut
+    std::array<QString, channelCount> names;  // words 1 … 16 of line 5 ("" where missing)
+};
+
+// Reads lines 1 to 5 of the capture file at `path`. Returns nullopt when the
+// first field of line 1 is not exactly the key (not a capture file: the caller
+// stays silent). Throws Fault when the file cannot be opened or ends early.
+std::optional<CaptureHeader> readheader(const QString& path);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "printing/printingservice.h"
+
+#include <QString>
+
+#include <array>
+
+// What the main window holds when Print is clicked.
+struct PrintRequest {
+    QString filepath;
+    std::array<int, 17> values{};        // channelselect 0 … 16 (16: "Tick marks")
+    std::array<QString, 17> captions;
+    QString tickfrequency;
+    QString resolution;
+    QString heading;
+    int unitindex = 0;                   // chosen entry of `units`, -1 none
+};
+
+enum class PrintOutcome {
+    Printed,     // the document was ended and handed on
+    NoPrinter,   // no printer named "adobe pdf": given up silently
+    Cancelled,   // the driver gave the job up (e.g. Save cancelled)
+};
+
+// Sample table -> printer choice and page set-up -> drawing -> text -> end of
+// document. Throws Fault; a fault stops it before anything is written.
+// `printerreference` is the window's printer reference, set when a printer is found.
+PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
+                         PrinterRef& printerreference);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+// The one exception type for run-time faults. Core code throws it; only the
+// command handlers (and the converter's main) catch it and report it.
+enum class FaultKind {
+    CannotOpenFile,
+    InputPastEnd,
+    TypeMismatch,
+    Overflow,
+    SubscriptOutOfRange,
+};
+
+class Fault : public std::exception {
+public:
+    Fault(FaultKind kind, QString detail);
+
+    FaultKind kind() const { return kind_; }
+    // Plain words for the kind alone, e.g. "Type mismatch".
+    static QString kindName(FaultKind kind);
+    QString detail() const { return detail_; }
+
+    // Where it happened; empty / 0 / -1 when unknown.
+    QString file() const { return file_; }
+    int line() const { return line_; }
+    int field() const { return field_; }
+    int channel() const { return channel_; }
+    // The text that failed to convert, when there was one.
+    QString text() const { return text_; }
+    bool hasText() const { return hasText_; }
+
+    Fault& inFile(const QString& path);
+    Fault& atLine(int line);
+    Fault& atField(int field);
+    Fault& onChannel(int channel);
+    Fault& withText(const QString& text);
+
+    // One line: kind, detail, then the place, e.g.
+    // Type mismatch: "x" is not a number (file /tmp/a.csv, line 7, field 3, channel 2)
+    QString message() const;
+    const char* what() const noexcept override;
+
+private:
+    void refresh();
+
+    FaultKind kind_;
+    QString detail_;
+    QString file_;
+    int line_ = 0;
+    int field_ = 0;
+    int channel_ = -1;
+    QString text_;
+    bool hasText_ = false;
+    std::string what_;
+};
