@@ -13,6 +13,9 @@ public:
     // Throws Fault(CannotOpenFile) naming the path.
     explicit LineReader(const QString& path);
 
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
     // The next line. Throws Fault(InputPastEnd) naming the file and the line
     // number it wanted.
     QString readLine();
@@ -20,6 +23,8 @@ public:
     // Number of the line readLine() returned last (0 before the first).
     int lineNumber() const { return line_; }
     const QString& path() const { return path_; }
+
+    static constexpr qint64 chunkSize = 64 * 1024;
 
 private:
     bool fill();
@@ -29,8 +34,14 @@ private:
     QByteArray buffer_;
     qsizetype pos_ = 0;
     bool eof_ = false;
+    bool afterCr_ = false;   // the last line ended in CR: an LF next belongs to it
     int line_ = 0;
 };
 
 // Decoding rule of the capture file, exposed for tests.
 QString decodeCaptureBytes(const QByteArray& bytes);
+QString decodeCaptureBytes(const char* data, qsizetype size);
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or
+// code points above U+10FFFF).
+bool isValidUtf8(const char* data, qsizetype size);

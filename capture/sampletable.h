@@ -23,6 +23,8 @@ public:
     const QString& path() const { return path_; }
 
 private:
+    SampleTable() = default;
+
     struct Span { qsizetype start = 0; qsizetype length = 0; };
     QString path_;
     std::vector<QString> rows_;                               // 2048 lines

@@ -109,6 +109,14 @@ QString writeCapture(const QTemporaryDir& dir, const QString& name, const Captur
     return writeBytes(dir, name, captureText(spec));
 }
 
+int openFileCount()
+{
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    if (!fds.exists())
+        return -1;
+    return int(fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
 CaptureSpec counterExample()
 {
     CaptureSpec spec;

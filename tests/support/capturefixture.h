@@ -71,6 +71,11 @@ bool writeBytes(const QString& path, const QByteArray& bytes);
 QString writeBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes);
 QString writeCapture(const QTemporaryDir& dir, const QString& name, const CaptureSpec& spec);
 
+// Number of file descriptors this process holds open; -1 where the system
+// does not tell (it reads /proc/self/fd). Compare before and after a call to
+// prove that no handle stayed open.
+int openFileCount();
+
 // Realistic captures (also the files in examples/).
 CaptureSpec counterExample();   // 4-bit counter on channels 0-3, the rest quiet
 CaptureSpec serialExample();    // one SPI-style transaction: select, clock, data out, data in

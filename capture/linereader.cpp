@@ -1,0 +1,159 @@
+#include "capture/linereader.h"
+
+#include "util/fault.h"
+
+#include <array>
+
+namespace {
+
+// Windows-1252 at 0x80 … 0x9F; the five unassigned bytes keep their C1 code.
+constexpr std::array<char16_t, 32> cp1252High{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool inRange(uchar byte, uchar low, uchar high)
+{
+    return byte >= low && byte <= high;
+}
+
+} // namespace
+
+bool isValidUtf8(const char* data, qsizetype size)
+{
+    const auto* p = reinterpret_cast<const uchar*>(data);
+    const auto* end = p + size;
+    while (p < end) {
+        const uchar lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        qsizetype length = 0;
+        uchar low = 0x80;   // allowed range of the second byte
+        uchar high = 0xBF;
+        if (inRange(lead, 0xC2, 0xDF)) {
+            length = 2;
+        } else if (inRange(lead, 0xE0, 0xEF)) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0;          // overlong
+            else if (lead == 0xED)
+                high = 0x9F;         // surrogates
+        } else if (inRange(lead, 0xF0, 0xF4)) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;          // overlong
+            else if (lead == 0xF4)
+                high = 0x8F;         // above U+10FFFF
+        } else {
+            return false;
+        }
+        if (end - p < length || !inRange(p[1], low, high))
+            return false;
+        for (qsizetype k = 2; k < length; ++k) {
+            if (!inRange(p[k], 0x80, 0xBF))
+                return false;
+        }
+        p += length;
+    }
+    return true;
+}
+
+QString decodeCaptureBytes(const char* data, qsizetype size)
+{
+    qsizetype ascii = 0;
+    while (ascii < size && uchar(data[ascii]) < 0x80)
+        ++ascii;
+    if (ascii == size)
+        return QString::fromLatin1(data, size);
+    if (isValidUtf8(data + ascii, size - ascii))
+        return QString::fromUtf8(data, size);
+
+    QString text(size, Qt::Uninitialized);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const uchar byte = uchar(data[i]);
+        out[i] = byte >= 0x80 && byte < 0xA0 ? QChar(cp1252High[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+QString decodeCaptureBytes(const QByteArray& bytes)
+{
+    return decodeCaptureBytes(bytes.constData(), bytes.size());
+}
+
+LineReader::LineReader(const QString& path) : path_(path), file_(path)
+{
+    // QFile's own buffer would only copy the chunks a second time.
+    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw Fault(FaultKind::CannotOpenFile, file_.errorString()).inFile(path_);
+}
+
+bool LineReader::fill()
+{
+    if (eof_)
+        return false;
+    buffer_.resize(chunkSize);
+    const qint64 got = file_.read(buffer_.data(), chunkSize);
+    if (got < 0) {
+        throw Fault(FaultKind::CannotOpenFile, QStringLiteral("read failed: ") + file_.errorString())
+            .inFile(path_)
+            .atLine(line_ + 1);
+    }
+    buffer_.resize(got);
+    pos_ = 0;
+    if (got == 0) {
+        eof_ = true;
+        file_.close();
+        return false;
+    }
+    return true;
+}
+
+QString LineReader::readLine()
+{
+    QByteArray carried;   // the start of the line, from earlier chunks
+    for (;;) {
+        if (pos_ >= buffer_.size() && !fill()) {
+            if (!carried.isEmpty()) {
+                ++line_;
+                return decodeCaptureBytes(carried);
+            }
+            throw Fault(FaultKind::InputPastEnd, QStringLiteral("the file ends before line %1").arg(line_ + 1))
+                .inFile(path_)
+                .atLine(line_ + 1);
+        }
+        const char* data = buffer_.constData();
+        const qsizetype size = buffer_.size();
+        if (afterCr_) {
+            afterCr_ = false;
+            if (data[pos_] == '\n') {
+                ++pos_;
+                continue;
+            }
+        }
+        qsizetype end = pos_;
+        while (end < size && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        if (end == size) {
+            carried.append(data + pos_, size - pos_);
+            pos_ = size;
+            continue;
+        }
+        QString line;
+        if (carried.isEmpty()) {
+            line = decodeCaptureBytes(data + pos_, end - pos_);
+        } else {
+            carried.append(data + pos_, end - pos_);
+            line = decodeCaptureBytes(carried);
+        }
+        afterCr_ = data[end] == '\r';
+        pos_ = end + 1;
+        ++line_;
+        return line;
+    }
+}

@@ -1,0 +1,118 @@
+#include "capture/sampletable.h"
+
+#include "capture/linereader.h"
+#include "util/fault.h"
+#include "util/numbers.h"
+
+#include <algorithm>
+
+namespace {
+
+// Field 1 … 16 of a row as getfield(row, k, ",") cuts it: the text between
+// the (k-1)-th and the k-th comma, "" when the row has fewer fields.
+std::array<QStringView, channelCount> cutFields(QStringView row)
+{
+    std::array<QStringView, channelCount> fields{};
+    qsizetype start = 0;
+    for (int k = 0; k < channelCount; ++k) {
+        if (start > row.size())
+            break;
+        qsizetype comma = row.indexOf(QLatin1Char(','), start);
+        if (comma < 0)
+            comma = row.size();
+        fields[k] = row.sliced(start, comma - start);
+        start = comma + 1;
+    }
+    return fields;
+}
+
+QString conversionDetail(numbers::ConversionError error, QStringView text)
+{
+    const QString quoted = QLatin1Char('"') + text.toString() + QLatin1Char('"');
+    if (error == numbers::ConversionError::Overflow)
+        return quoted + QStringLiteral(" is outside 0 … 255");
+    return quoted + QStringLiteral(" is not a number");
+}
+
+} // namespace
+
+SampleTable SampleTable::read(const QString& path)
+{
+    LineReader reader(path);
+    for (int line = 1; line < firstSampleLine; ++line)
+        reader.readLine();
+
+    SampleTable table;
+    table.path_ = path;
+    table.rows_.reserve(sampleCount);
+    table.spans_.resize(sampleCount + 1);
+    for (int r = 0; r < sampleCount; ++r) {
+        table.rows_.push_back(reader.readLine());
+        const QString& row = table.rows_.back();
+        const auto fields = cutFields(row);
+        for (int c = 0; c < channelCount; ++c) {
+            const qsizetype start = fields[c].isNull() ? 0 : fields[c].data() - row.constData();
+            table.spans_[r][c] = Span{start, fields[c].size()};
+        }
+    }
+    table.spans_[sampleCount] = table.spans_[sampleCount - 1];
+    return table;
+}
+
+QStringView SampleTable::cell(int row, int column) const
+{
+    if (row < 0 || row > sampleCount || column < 0 || column >= channelCount) {
+        throw Fault(FaultKind::SubscriptOutOfRange,
+                    QStringLiteral("no sample cell at row %1, column %2").arg(row).arg(column))
+            .inFile(path_);
+    }
+    const QString& text = rows_[std::min(row, sampleCount - 1)];
+    const Span& span = spans_[row][column];
+    return QStringView(text).sliced(span.start, span.length);
+}
+
+LevelTable selectchannels(const SampleTable& table, const ChannelBoxes& boxes)
+{
+    LevelTable levels;
+    for (int c = 0; c < channelCount; ++c) {
+        if (boxes.values[c] != 1)
+            continue;
+        const int slot = ++levels.lastslot;
+        levels.slotnames[slot] = boxes.captions[c];
+        levels.channels[slot] = c;
+        for (int r = 0; r <= sampleCount; ++r) {
+            const QStringView text = table.cell(r, c);
+            const numbers::ByteResult result = numbers::toUnsignedByte(text);
+            if (result.error != numbers::ConversionError::None) {
+                const FaultKind kind = result.error == numbers::ConversionError::Overflow
+                                           ? FaultKind::Overflow
+                                           : FaultKind::TypeMismatch;
+                // The sentinel row is row 2047 again: report the line it came from.
+                const int line = firstSampleLine + std::min(r, sampleCount - 1);
+                throw Fault(kind, conversionDetail(result.error, text))
+                    .inFile(table.path())
+                    .atLine(line)
+                    .atField(c + 1)
+                    .onChannel(c)
+                    .withText(text.toString());
+            }
+            levels.levels[slot][r] = result.value;
+        }
+    }
+
+    for (int s = 0; s <= levels.lastslot; ++s) {
+        int sum = 0;
+        for (int r = 0; r < sampleCount; ++r) {
+            sum += levels.levels[s][r];
+            if (sum > 32767) {
+                throw Fault(FaultKind::Overflow,
+                            QStringLiteral("the level sum of channel %1 passes 32767").arg(levels.channels[s]))
+                    .inFile(table.path())
+                    .atLine(firstSampleLine + r)
+                    .onChannel(levels.channels[s]);
+            }
+        }
+        levels.sums[s] = qint16(sum);
+    }
+    return levels;
+}

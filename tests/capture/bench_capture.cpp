@@ -1,0 +1,52 @@
+// Timing of one print's reading work: a 2053-line capture into the sample
+// table, then all sixteen channels converted and summed.
+
+#include "capture/header.h"
+#include "capture/sampletable.h"
+#include "tests/support/capturefixture.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class BenchCapture : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void readAndSelectAll();
+    void readHeader();
+
+private:
+    QTemporaryDir dir_;
+    QString path_;
+};
+
+void BenchCapture::initTestCase()
+{
+    path_ = capturefixture::writeCapture(dir_, QStringLiteral("bench.csv"), capturefixture::serialExample());
+    QVERIFY(!path_.isEmpty());
+}
+
+void BenchCapture::readAndSelectAll()
+{
+    ChannelBoxes boxes;
+    boxes.values.fill(1);
+    qint16 last = 0;
+    QBENCHMARK {
+        const LevelTable levels = selectchannels(SampleTable::read(path_), boxes);
+        last = levels.lastslot;
+    }
+    QCOMPARE(int(last), 15);
+}
+
+void BenchCapture::readHeader()
+{
+    bool loaded = false;
+    QBENCHMARK {
+        loaded = readheader(path_).has_value();
+    }
+    QVERIFY(loaded);
+}
+
+QTEST_GUILESS_MAIN(BenchCapture)
+#include "bench_capture.moc"
