@@ -1,0 +1,37 @@
+#include "app/converter.h"
+
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+// Headless machines often have no XDG_RUNTIME_DIR; Qt's note about it is not
+// the user's concern and would spoil the one-line report on stderr.
+void quietRuntimeDirNote(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Fonts and the PDF writer need a GUI application, not a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    previousHandler = qInstallMessageHandler(quietRuntimeDirNote);
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(converterName);
+    QGuiApplication::setApplicationVersion(converterVersion);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return converterMain(QGuiApplication::arguments(), out, err);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "printing/recordingsurface.h"
+
+#include <QFont>
+
+#include <vector>
+
+class QPainter;
+
+// The sheet the PDF printer prints on: 17 x 11 inches at 1200 dots per inch.
+inline constexpr int renderResolution = 1200;
+inline constexpr int sheetWidthPixels = 17 * renderResolution;
+inline constexpr int sheetHeightPixels = 11 * renderResolution;
+
+// The page surface's default typeface at `points` on a 1200 dpi page.
+QFont pageFont(int points);
+
+// Draws recorded calls on `painter`, whose user units must be device pixels
+// at 1200 dpi with the origin at the top-left of the page. Lines are real
+// strokes DrawWidth pixels wide; DrawStyle 2 is dotted; a text's first
+// character cell has its top-left corner at (CurrentX, CurrentY).
+void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls);

@@ -1,0 +1,24 @@
+#include "printing/printerchoice.h"
+
+PrinterRef selectprinter(PrintingService& service, PrinterRef& printerreference)
+{
+    for (const PrinterRef& printer : service.printers()) {
+        if (printer && printer->deviceName().toLower() == wantedPrinterName) {
+            service.setCurrent(printer);
+            break;
+        }
+    }
+    // Checked again on the current printer: it may bear the name although the
+    // scan found nothing.
+    if (service.currentDeviceName().toLower() != wantedPrinterName)
+        return nullptr;
+
+    printerreference = service.current();
+    printerreference->surface().ScaleMode(pageScaleMode);
+    PageSurface& page = service.current()->surface();
+    page.PrintResolution(pageResolution);
+    page.PageSettingA(pageSettingAValue);
+    page.PageSettingB(pageSettingBValue);
+    page.PageSettingC(pageSettingCValue);
+    return printerreference;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "printing/printingservice.h"
+
+#include <QString>
+
+// The one printer a print goes to, matched on its lower-cased device name.
+inline const QString wantedPrinterName = QStringLiteral("adobe pdf");
+
+inline constexpr int pageScaleMode = 3;        // device pixels
+inline constexpr int pageResolution = 1200;    // dots per inch
+inline constexpr int pageSettingAValue = 4;
+inline constexpr int pageSettingBValue = 2;
+inline constexpr int pageSettingCValue = 1;
+
+// Makes the first printer named "adobe pdf" (any case, nothing added) current,
+// then checks the current printer's name. When it does not match, returns
+// nullptr having touched nothing else: the print is given up silently.
+// Otherwise sets `printerreference` to the current printer, sets up its page
+// (ScaleMode, resolution, page settings A, B, C, in that order) and returns it.
+PrinterRef selectprinter(PrintingService& service, PrinterRef& printerreference);

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "capture/sampletable.h"
+#include "printing/pagesurface.h"
+
+#include <QLine>
+#include <QRgb>
+#include <QString>
+#include <QtGlobal>
+
+#include <vector>
+
+// Page geometry of the diagram, in device pixels.
+inline constexpr int traceLeft = 3000;
+inline constexpr int sampleWidth = 8;
+inline constexpr int traceRight = traceLeft + sampleWidth * sampleCount;   // 19384
+inline constexpr int levelHeight = 150;
+inline constexpr int slotPitch = 350;
+inline constexpr int firstBaseLine = 1550;                                  // slot 0, level 0
+inline constexpr int tickTop = 1250;
+inline constexpr int tickBottom = 1300;
+
+// Trace coordinates are 16-bit: 150 x level must stay below 32768.
+inline constexpr int highestDrawableLevel = 32767 / levelHeight;            // 218
+
+inline constexpr int solidStyle = 0;
+inline constexpr int dottedStyle = 2;
+inline constexpr QRgb traceBlack = 0xff000000;    // RGB (0, 0, 0)
+inline constexpr QRgb guideGreen = 0xff008000;    // RGB (0, 128, 0)
+
+constexpr int baseLine(int slot) { return firstBaseLine + slotPitch * slot; }
+
+// Lines that share one width, style and colour, in drawing order.
+struct LineGroup {
+    int width;
+    int style;
+    QRgb colour;
+    std::vector<QLine> lines;
+};
+
+// Everything the drawing puts on the page, computed before any of it is drawn.
+struct TracePlan {
+    std::vector<LineGroup> groups;
+};
+
+// The number the text begins with, rounded half to even; 0 when it begins
+// with no number. Throws Fault(Overflow) when the result leaves 32 bits.
+qint32 tickspacing(const QString& tickfrequency);
+
+// x of every tick mark: 3000 + 8k for k = 0, T, 2T, ... up to 2048. None
+// when T < 0, and none when T = 0 (that spacing would never reach the end).
+std::vector<int> tickpositions(qint32 spacing);
+
+// Tick marks (when `tickmarks`), then for each filled slot its guide line
+// (a channel that never changes) and its stepped trace, one segment per
+// sample and an edge wherever the level changes. Throws Fault(Overflow) for
+// an undrawable tick spacing or level; `sourcefile` is named in the fault.
+TracePlan plantraces(const LevelTable& levels, bool tickmarks, const QString& tickfrequency,
+                     const QString& sourcefile = QString());
+
+// Sets each group's attributes and draws its lines.
+void painttraces(PageSurface& page, const TracePlan& plan);
+
+// plantraces() then painttraces(): a fault leaves the page untouched.
+void drawtraces(PageSurface& page, const LevelTable& levels, bool tickmarks,
+                const QString& tickfrequency, const QString& sourcefile = QString());
