@@ -48,6 +48,7 @@ private slots:
     void sentinelRow();
     void extraLinesIgnored();
     void terminatorsGiveSameTable();
+    void extraFieldsIgnored();
     void cellOutOfRange();
     void slotOrder_data();
     void slotOrder();
@@ -191,6 +192,18 @@ void TestSampleTable::terminatorsGiveSameTable()
     }
     for (int r = 0; r <= sampleCount; ++r)
         QCOMPARE(int(crlf.levels[5][r]), pattern(std::min(r, sampleCount - 1), 5));
+}
+
+void TestSampleTable::extraFieldsIgnored()
+{
+    CaptureSpec spec;
+    spec.level = pattern;
+    spec.fieldsPerRow = 20;   // fields 17 … 20 hold "x"
+    const SampleTable table = SampleTable::read(write(spec));
+    QCOMPARE(table.cell(0, 15), QString::number(pattern(0, 15)));
+    const LevelTable levels = selectchannels(table, boxes(allChannels()));
+    for (int r = 0; r < sampleCount; ++r)
+        QCOMPARE(int(levels.levels[15][r]), pattern(r, 15));
 }
 
 void TestSampleTable::cellOutOfRange()
