@@ -1,0 +1,64 @@
+#include "ui/filelist.h"
+
+#include "ui/namepattern.h"
+#include "ui/platformfolders.h"
+#include "util/fault.h"
+
+#include <QDir>
+
+namespace toolkit {
+
+FileList::FileList(QWidget* parent)
+    : QListWidget(parent), path_(platform::openablefolder(platform::curdir())),
+      pattern_(QStringLiteral("*.*"))
+{
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    fill();
+}
+
+void FileList::setPath(const QString& path)
+{
+    path_ = platform::openablefolder(path);
+    fill();
+}
+
+void FileList::setPattern(const QString& pattern)
+{
+    pattern_ = pattern;
+    fill();
+}
+
+QString FileList::List(int index) const { return entry(index)->text(); }
+
+bool FileList::Selected(int index) const { return entry(index)->isSelected(); }
+
+void FileList::setSelected(int index, bool selected) { entry(index)->setSelected(selected); }
+
+void FileList::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}
+
+QListWidgetItem* FileList::entry(int index) const
+{
+    QListWidgetItem* found = index >= 0 ? item(index) : nullptr;
+    if (!found)
+        throw Fault(FaultKind::SubscriptOutOfRange,
+                    QStringLiteral("file list entry %1 of %2").arg(index).arg(count()));
+    return found;
+}
+
+void FileList::fill()
+{
+    clear();
+    const NamePattern match(pattern_);
+    const QStringList names = QDir(QDir::fromNativeSeparators(path_))
+                                  .entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : names) {
+        if (match.matches(name))
+            addItem(name);
+    }
+}
+
+} // namespace toolkit

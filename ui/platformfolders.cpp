@@ -1,0 +1,86 @@
+#include "ui/platformfolders.h"
+
+#include "ui/namepattern.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace platform {
+namespace {
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity nameCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity nameCase = Qt::CaseSensitive;
+#endif
+
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QString firstentry(const QString& folder, const QString& pattern)
+{
+    const QDir dir(folder);
+    if (!dir.exists())
+        return {};
+    const toolkit::NamePattern match(pattern, nameCase);
+    const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                            | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& name : names) {
+        if (match.matches(name))
+            return name;
+    }
+    return {};
+}
+} // namespace
+
+QChar separator() { return QDir::separator(); }
+
+bool isroot(const QString& folder) { return folder.endsWith(separator()); }
+
+void chdrive(const QString&) {}
+
+bool chdir(const QString& folder) { return QDir::setCurrent(folder); }
+
+QString curdir() { return native(QDir::currentPath()); }
+
+QString apppath() { return native(QCoreApplication::applicationDirPath()); }
+
+QString slashfolderpart(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return {};
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString openablefolder(const QString& path)
+{
+    QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(path)));
+    for (;;) {
+        const QFileInfo info(folder);
+        if (info.isDir())
+            return native(folder);
+        const QString parent = info.path();
+        if (parent == folder)
+            return native(folder);
+        folder = parent;
+    }
+}
+
+QString dirsearch(const QString& path)
+{
+    const QString slashed = QDir::fromNativeSeparators(path);
+    if (slashed.endsWith(QLatin1Char('/')))
+        return toolkit::haswildcards(slashed) ? QString() : firstentry(slashed, QStringLiteral("*"));
+
+    const qsizetype slash = slashed.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash < 0 ? QStringLiteral(".") : slashed.left(slash + 1);
+    const QString last = slashed.mid(slash + 1);
+    if (toolkit::haswildcards(folder))
+        return {};
+    if (toolkit::haswildcards(last))
+        return firstentry(folder, last);
+    const QFileInfo info(slashed);
+    return info.exists() || info.isSymLink() ? last : QString();
+}
+
+} // namespace platform

@@ -1,0 +1,64 @@
+#include "ui/twips.h"
+
+#include <QFont>
+#include <QVariant>
+
+#include <cmath>
+
+namespace toolkit {
+namespace {
+const char* const twipsProperty = "twips";
+} // namespace
+
+int twipstopixels(int twips, int dpi)
+{
+    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / twipsPerInch));
+}
+
+QRect twipsrect(const QRect& twips, int dpiX, int dpiY)
+{
+    return QRect(twipstopixels(twips.left(), dpiX), twipstopixels(twips.top(), dpiY),
+                 twipstopixels(twips.width(), dpiX), twipstopixels(twips.height(), dpiY));
+}
+
+void placetwips(QWidget* control, int left, int top, int width, int height)
+{
+    const QRect design(left, top, width, height);
+    control->setProperty(twipsProperty, design);
+    control->setGeometry(twipsrect(design, control->logicalDpiX(), control->logicalDpiY()));
+}
+
+QRect designtwips(const QWidget* control)
+{
+    return control->property(twipsProperty).toRect();
+}
+
+void fixeddialogframe(QWidget* form, int clientWidthTwips, int clientHeightTwips)
+{
+    form->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                         | Qt::MSWindowsFixedSizeDialogHint);
+    form->setFixedSize(twipstopixels(clientWidthTwips, form->logicalDpiX()),
+                       twipstopixels(clientHeightTwips, form->logicalDpiY()));
+}
+
+void settaborder(std::initializer_list<QWidget*> order)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* control : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+QFont designfont(qreal pointSize, bool bold)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace toolkit
