@@ -1,0 +1,13 @@
+#include "ui/main.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zelmar"));
+    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    ui::main window;
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,297 @@
+#include "ui/main.h"
+
+#include "capture/header.h"
+#include "printing/printtiming.h"
+#include "ui/alert.h"
+#include "ui/choosefile.h"
+#include "ui/faultreport.h"
+#include "ui/savetarget.h"
+#include "ui/systemprinters.h"
+#include "ui/twips.h"
+#include "util/basicutilities.h"
+#include "util/fault.h"
+#include "util/stripper.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QResizeEvent>
+
+#include <cmath>
+#include <new>
+
+namespace ui {
+namespace {
+
+const QString caption = QStringLiteral("ZELMAR CSV to PDF (11x17 @ 1200 DPI)");
+constexpr int clientwidth = 5160;
+constexpr int clientheight = 4125;
+constexpr int tickmarks = 16;
+
+qint16 pixelstotwips(int pixels, int dpi)
+{
+    const double twips = std::round(static_cast<double>(pixels) * toolkit::twipsPerInch / dpi);
+    if (twips > 32767 || twips < -32768)
+        throw Fault(FaultKind::Overflow,
+                    QStringLiteral("the window size %1 twips cannot be recorded").arg(twips));
+    return static_cast<qint16>(twips);
+}
+
+QLineEdit* textbox(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+} // namespace
+
+main::main(QWidget* parent)
+    : QWidget(parent), pdfprinter_(std::make_shared<PdfPrinter>()),
+      endprogram_([] { QCoreApplication::exit(0); })
+{
+    setObjectName(QStringLiteral("main"));
+    setWindowTitle(caption);
+    setFont(toolkit::designfont(8.25));
+    resize(toolkit::twipstopixels(clientwidth, logicalDpiX()),
+           toolkit::twipstopixels(clientheight, logicalDpiY()));
+    buildcontrols();
+
+    std::vector<PrinterRef> printers = systemprinters();
+    PrinterRef systemdefault = defaultsystemprinter(printers);
+    service_ = PrintingService(std::move(printers));
+    service_.addPrinter(pdfprinter_);
+    service_.setCurrent(systemdefault);
+    pdfprinter_->setTargetChooser([this] { return asksavetarget(); });
+
+    Form_Load();
+}
+
+void main::buildcontrols()
+{
+    auto* load = cmmd.add(0, new QPushButton(QStringLiteral("Load"), this));
+    auto* print = cmmd.add(3, new QPushButton(QStringLiteral("Print"), this));
+    auto* all = cmmd.add(4, new QPushButton(QStringLiteral("All"), this));
+    auto* none = cmmd.add(5, new QPushButton(QStringLiteral("None"), this));
+    toolkit::placetwips(load, 60, 60, 1095, 315);
+    toolkit::placetwips(print, 60, 3540, 5055, 495);
+    toolkit::placetwips(all, 60, 960, 1575, 315);
+    toolkit::placetwips(none, 60, 1320, 1575, 315);
+    cmmd.connect(&QPushButton::clicked, [this](int index) { cmmd_Click(index); });
+
+    for (int k = 0; k < 16; ++k) {
+        auto* box = channelselect.add(k, new toolkit::CheckBox(QStringLiteral("Channel %1").arg(k), this));
+        const int left = k < 8 ? 1740 : 3480;
+        toolkit::placetwips(box, left, 960 + 300 * (k % 8), 1635, 255);
+    }
+    auto* ticks = channelselect.add(tickmarks, new toolkit::CheckBox(QStringLiteral("Tick marks"), this));
+    toolkit::setcheckvalue(ticks, 1);
+    toolkit::placetwips(ticks, 60, 1680, 1155, 255);
+
+    tickfrequency = textbox(this, QStringLiteral("tickfrequency"), QStringLiteral("10"));
+    tickfrequency->setAlignment(Qt::AlignCenter);
+    toolkit::placetwips(tickfrequency, 60, 1980, 435, 285);
+
+    const QString labels[] = {QStringLiteral("Samples"), QStringLiteral("Heading"),
+                              QStringLiteral("Resolution"), QStringLiteral("Units")};
+    for (int i = 0; i < 4; ++i)
+        Label1.add(i, new QLabel(labels[i], this));
+    toolkit::placetwips(Label1[0], 540, 2040, 1095, 255);
+    toolkit::placetwips(Label1[1], 60, 480, 1095, 255);
+    toolkit::placetwips(Label1[2], 60, 2820, 795, 195);
+    toolkit::placetwips(Label1[3], 900, 2820, 795, 195);
+
+    Text1 = textbox(this, QStringLiteral("Text1"), QString());
+    Text1->setReadOnly(true);
+    toolkit::placetwips(Text1, 1200, 60, 3915, 315);
+
+    Heading = textbox(this, QStringLiteral("Heading"), QString());
+    toolkit::placetwips(Heading, 1200, 420, 3915, 315);
+
+    resolution = textbox(this, QStringLiteral("resolution"), QStringLiteral("100"));
+    resolution->setAlignment(Qt::AlignCenter);
+    toolkit::placetwips(resolution, 60, 3060, 795, 285);
+
+    units = new QComboBox(this);
+    units->setObjectName(QStringLiteral("units"));
+    units->addItems({QStringLiteral("nS"), QStringLiteral("uS"), QStringLiteral("mS")});
+    toolkit::makedropdown(units);
+    toolkit::placetwips(units, 900, 3060, 735, 315);
+
+    for (int i = 0; i < 2; ++i) {
+        auto* rule = Line1.add(i, new QFrame(this));
+        rule->setFrameShape(QFrame::HLine);
+        rule->setFrameShadow(QFrame::Sunken);
+    }
+    // A rule of no height would not show: give it the pixels a line needs,
+    // centred on its design position.
+    for (int i = 0; i < 2; ++i) {
+        const int top = i == 0 ? 840 : 3420;
+        toolkit::placetwips(Line1[i], 0, top, clientwidth, 0);
+        Line1[i]->setGeometry(Line1[i]->x(), Line1[i]->y() - 1, Line1[i]->width(), 3);
+    }
+
+    QList<QWidget*> order = {load, print};
+    for (int k = 0; k < 16; ++k)
+        order << channelselect[k];
+    order << all << none << ticks << tickfrequency << Text1 << Heading << resolution << units;
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    for (QPushButton* button : {load, print, all, none})
+        button->setAutoDefault(false);
+}
+
+void main::Form_Load()
+{
+    basicutilities::setcontrolchars();
+    // Before the first showing there is no frame yet: the outer size is the
+    // client area's.
+    formwidth = pixelstotwips(frameGeometry().width(), logicalDpiX());
+    formheight = pixelstotwips(frameGeometry().height(), logicalDpiY());
+    for (int k = 0; k < 16; ++k)
+        toolkit::setcheckvalue(channelselect[k], 0);
+    filepath = defaultfilepath();
+    toolkit::setcomboindex(units, 0);
+}
+
+QString main::defaultfilepath()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("c:\\temp\\zelmar.csv");
+#else
+    return QDir::tempPath() + QStringLiteral("/zelmar.csv");
+#endif
+}
+
+QString main::loadstartfolder()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("c:\\");
+#else
+    return QDir::rootPath();
+#endif
+}
+
+void main::cmmd_Click(int index)
+{
+    switch (index) {
+    case 0:
+        runcommand(QStringLiteral("Load"), [this] { loadheader(); });
+        break;
+    case 3:
+        if (filepath > QString())
+            runcommand(QStringLiteral("Print"), [this] { printtiming(); });
+        break;
+    case 4:
+    case 5:
+        for (int k = 0; k < 16; ++k)
+            toolkit::setcheckvalue(channelselect[k], index == 4 ? 1 : 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void main::runcommand(const QString& name, const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const Fault& fault) {
+        reportfault(this, name, fault);
+    } catch (const std::bad_alloc&) {
+        reporterror(this, name, QStringLiteral("Out of memory"));
+    }
+}
+
+void main::loadheader()
+{
+    const QString chosen = choosefile(QString(), QStringLiteral("*.csv"), loadstartfolder(),
+                                      QStringLiteral("Select Zelmar CSV file"));
+    if (chosen.isEmpty())
+        return;
+    // Nothing in the window changes until the header has been read whole.
+    const std::optional<CaptureHeader> header = readheader(chosen);
+    if (!header)
+        return;
+    Heading->setText(header->heading);
+    for (int k = 0; k < 16; ++k)
+        channelselect[k]->setText(header->names[k]);
+    filepath = chosen;
+    Text1->setText(chosen.toUpper());
+}
+
+void main::printtiming()
+{
+    PrintRequest request;
+    request.filepath = filepath;
+    for (int k = 0; k <= tickmarks; ++k) {
+        request.values[k] = toolkit::checkvalue(channelselect[k]);
+        request.captions[k] = channelselect[k]->text();
+    }
+    request.tickfrequency = tickfrequency->text();
+    request.resolution = resolution->text();
+    request.heading = Heading->text();
+    request.unitindex = toolkit::comboindex(units);
+    ::printtiming(request, service_, printerreference);
+}
+
+QString main::stripper(QString& datain)
+{
+    return ::stripper(datain);
+}
+
+QString main::asksavetarget()
+{
+    return asksavepdf(this, proposedpdfpath(filepath));
+}
+
+void main::Form_Resize()
+{
+    if (windowState() & Qt::WindowMaximized) {
+        // Leaving the maximised state raises this handler again.
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+        return;
+    }
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    const int height = toolkit::twipstopixels(formheight, logicalDpiY());
+    const int width = toolkit::twipstopixels(formwidth, logicalDpiX());
+    if (size() == QSize(width, height))
+        return;
+    resizing_ = true;
+    resize(this->width(), height);
+    resize(width, height);
+    resizing_ = false;
+}
+
+void main::Form_QueryUnload(int& cancel, int unloadmode)
+{
+    Q_UNUSED(unloadmode);
+    cancel = 0;
+    alert::unload();
+    endprogram_();
+}
+
+void main::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (!resizing_ && formwidth > 0)
+        Form_Resize();
+}
+
+void main::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && formwidth > 0)
+        Form_Resize();
+}
+
+void main::closeEvent(QCloseEvent* event)
+{
+    int cancel = 0;
+    Form_QueryUnload(cancel, 0);
+    event->accept();
+}
+
+} // namespace ui

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "printing/pdfprinter.h"
+#include "printing/printingservice.h"
+#include "ui/controlarray.h"
+#include "ui/controlvalues.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class Fault;
+
+// In a namespace because `main` at global scope would be hidden by the
+// program's entry point.
+namespace ui {
+
+// The start-up window: the settings a print uses and the four commands.
+class main : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the window from its design and runs Form_Load.
+    explicit main(QWidget* parent = nullptr);
+
+    toolkit::ControlArray<QPushButton> cmmd{QStringLiteral("cmmd")};
+    toolkit::ControlArray<toolkit::CheckBox> channelselect{QStringLiteral("channelselect")};
+    toolkit::ControlArray<QLabel> Label1{QStringLiteral("Label1")};
+    toolkit::ControlArray<QFrame> Line1{QStringLiteral("Line1")};
+    QLineEdit* tickfrequency;
+    QLineEdit* Text1;
+    QLineEdit* Heading;
+    QLineEdit* resolution;
+    QComboBox* units;
+
+    PrinterRef printerreference;
+    qint16 formwidth = 0;   // outer size recorded at start-up, in twips
+    qint16 formheight = 0;
+    QString filepath;
+
+    void Form_Load();
+    void cmmd_Click(int index);
+    void Form_Resize();
+    void Form_QueryUnload(int& cancel, int unloadmode);
+
+    void printtiming();
+    QString stripper(QString& datain);
+
+    // The defaults of this platform.
+    static QString defaultfilepath();
+    static QString loadstartfolder();
+
+    PrintingService& printingservice() { return service_; }
+    PdfPrinter& pdfprinter() { return *pdfprinter_; }
+    // What ends the program when the window is closed; tests replace it.
+    void setendprogram(std::function<void()> end) { endprogram_ = std::move(end); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildcontrols();
+    void loadheader();
+    // Runs a command; a fault stops it and is reported, and the window goes on.
+    void runcommand(const QString& name, const std::function<void()>& command);
+    QString asksavetarget();
+
+    std::shared_ptr<PdfPrinter> pdfprinter_;
+    PrintingService service_;
+    std::function<void()> endprogram_;
+    bool resizing_ = false;
+};
+
+} // namespace ui

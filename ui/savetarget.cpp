@@ -1,0 +1,35 @@
+#include "ui/savetarget.h"
+
+#include "ui/modalseam.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+QString proposedpdfpath(const QString& capturepath)
+{
+    const QFileInfo capture(capturepath);
+    const QString name = capture.completeBaseName().isEmpty() ? QStringLiteral("timing")
+                                                              : capture.completeBaseName();
+    return QDir(capture.absolutePath()).filePath(name + QStringLiteral(".pdf"));
+}
+
+QString asksavepdf(QWidget* parent, const QString& proposal)
+{
+    // Qt's own dialog, so it looks and behaves the same on every desktop and
+    // can be driven from tests.
+    QFileDialog dialog(parent, QStringLiteral("Save PDF"));
+    dialog.setObjectName(QStringLiteral("savepdf"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    const QFileInfo target(proposal);
+    dialog.setDirectory(target.absolutePath());
+    dialog.selectFile(target.fileName());
+    modalseam::shown(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The PDF file proposed for a capture: its name with ".pdf", in its folder.
+QString proposedpdfpath(const QString& capturepath);
+
+// Asks where to save the PDF, as a PDF printer driver does, proposing
+// `proposal` and asking before an existing file is replaced. "" on Cancel.
+QString asksavepdf(QWidget* parent, const QString& proposal);

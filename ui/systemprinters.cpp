@@ -1,0 +1,78 @@
+#include "ui/systemprinters.h"
+
+#include "printing/pagerenderer.h"
+#include "printing/recordingsurface.h"
+#include "util/fault.h"
+
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace {
+
+// Records the page, then sends it to the system printer at EndDoc, so a fault
+// half-way through a drawing never reaches the print queue.
+class SystemPrinter : public Printer {
+public:
+    explicit SystemPrinter(const QPrinterInfo& info) : info_(info), surface_(*this) {}
+
+    QString deviceName() const override { return info_.printerName(); }
+    PageSurface& surface() override { return surface_; }
+
+private:
+    class Surface : public RecordingSurface {
+    public:
+        explicit Surface(SystemPrinter& owner) : owner_(owner) {}
+        bool EndDoc() override { return owner_.send(takeCalls()); }
+        void KillDoc() override { clear(); }
+
+    private:
+        SystemPrinter& owner_;
+    };
+
+    bool send(const std::vector<SurfaceCall>& calls)
+    {
+        QPrinter printer(info_, QPrinter::HighResolution);
+        printer.setResolution(renderResolution);
+        printer.setFullPage(true);
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
+                                          QMarginsF(0, 0, 0, 0)));
+        QPainter painter;
+        if (!painter.begin(&printer))
+            throw Fault(FaultKind::CannotOpenFile,
+                        QStringLiteral("the printer \"%1\" cannot be opened").arg(deviceName()));
+        // The page is drawn in 1200 dpi device pixels whatever the driver chose.
+        const qreal scale = static_cast<qreal>(printer.resolution()) / renderResolution;
+        painter.scale(scale, scale);
+        renderPage(painter, calls);
+        return painter.end();
+    }
+
+    QPrinterInfo info_;
+    Surface surface_;
+};
+
+} // namespace
+
+std::vector<PrinterRef> systemprinters()
+{
+    std::vector<PrinterRef> printers;
+    const QList<QPrinterInfo> infos = QPrinterInfo::availablePrinters();
+    for (const QPrinterInfo& info : infos)
+        printers.push_back(std::make_shared<SystemPrinter>(info));
+    return printers;
+}
+
+PrinterRef defaultsystemprinter(const std::vector<PrinterRef>& printers)
+{
+    const QString name = QPrinterInfo::defaultPrinterName();
+    if (name.isEmpty())
+        return nullptr;
+    for (const PrinterRef& printer : printers)
+        if (printer->deviceName() == name)
+            return printer;
+    return nullptr;
+}
