@@ -78,6 +78,8 @@ QFont pageFont(int points)
 {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setStyleHint(QFont::SansSerif);
+    // Plain glyph by glyph: no ligatures, so the PDF's text reads back as typed.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     font.setPixelSize(qMax(1, qRound(points * renderResolution / 72.0)));
     return font;
 }

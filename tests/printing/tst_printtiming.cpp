@@ -1,0 +1,240 @@
+#include "printing/printtiming.h"
+
+#include "printing/pdfprinter.h"
+#include "printinghelpers.h"
+#include "tests/support/capturefixture.h"
+#include "util/fault.h"
+
+#include <QtTest>
+
+using namespace capturefixture;
+
+class PrintTimingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void stagesInOrder();
+    void tickedChannelsOnly();
+    void readFaultComesBeforePrinterChoice_data();
+    void readFaultComesBeforePrinterChoice();
+    void drawingFaultWritesNothing_data();
+    void drawingFaultWritesNothing();
+    void drawingFaultDropsTheDocument();
+    void printerStaysCurrent();
+    void cancelledSave();
+};
+
+namespace {
+
+PrintRequest request(const QString& path)
+{
+    PrintRequest r;
+    r.filepath = path;
+    for (int c = 0; c < 16; ++c) {
+        r.values[std::size_t(c)] = 1;
+        r.captions[std::size_t(c)] = QStringLiteral("Name%1").arg(c);
+    }
+    r.values[16] = 1;
+    r.captions[16] = QStringLiteral("Tick marks");
+    r.tickfrequency = QStringLiteral("10");
+    r.resolution = QStringLiteral("100");
+    r.heading = QStringLiteral("Heading");
+    return r;
+}
+
+CaptureSpec moving()
+{
+    CaptureSpec spec;
+    spec.level = [](int row, int channel) { return (row >> (channel % 8)) & 1; };
+    return spec;
+}
+
+} // namespace
+
+void PrintTimingTest::stagesInOrder()
+{
+    QTemporaryDir dir;
+    const QString path = writeCapture(dir, QStringLiteral("a.csv"), moving());
+    const auto printer = fakePrinter(QStringLiteral("Adobe PDF"));
+    PrintingService service({fakePrinter(QStringLiteral("Laser")), printer});
+    PrinterRef reference;
+
+    QCOMPARE(printtiming(request(path), service, reference), PrintOutcome::Printed);
+
+    // Set-up, then every line, then every text, then the end of the document.
+    using K = SurfaceCallKind;
+    const std::vector<K> kinds = printer->page.kinds();
+    const std::vector<K> setup{K::ScaleMode, K::PrintResolution, K::PageSettingA, K::PageSettingB,
+                               K::PageSettingC};
+    QVERIFY(std::equal(setup.begin(), setup.end(), kinds.begin()));
+    const auto lastLine = std::find(kinds.rbegin(), kinds.rend(), K::Line);
+    const auto firstPrint = std::find(kinds.begin(), kinds.end(), K::Print);
+    QVERIFY(firstPrint != kinds.end());
+    QVERIFY(lastLine.base() <= firstPrint);
+    QCOMPARE(kinds.back(), K::EndDoc);
+    QCOMPARE(printer->page.count(K::EndDoc), std::size_t(1));
+    QCOMPARE(printer->page.count(K::KillDoc), std::size_t(0));
+    QCOMPARE(printer->page.texts().size(), std::size_t(18));   // 16 names, heading, tick line
+    QCOMPARE(reference, PrinterRef(printer));
+}
+
+void PrintTimingTest::tickedChannelsOnly()
+{
+    QTemporaryDir dir;
+    CaptureSpec spec = moving();
+    spec.fields[{9, 4}] = "x";   // an unticked channel may hold anything
+    const QString path = writeCapture(dir, QStringLiteral("a.csv"), spec);
+    const auto printer = fakePrinter(QStringLiteral("adobe pdf"));
+    PrintingService service({printer});
+    PrinterRef reference;
+
+    PrintRequest r = request(path);
+    r.values.fill(0);
+    r.values[3] = 1;
+    r.values[7] = 1;
+    r.values[8] = 2;     // greyed counts as not ticked
+    r.values[16] = 2;    // so does a greyed "Tick marks"
+    QCOMPARE(printtiming(r, service, reference), PrintOutcome::Printed);
+
+    const std::vector<PrintedText> texts = printer->page.texts();
+    QCOMPARE(texts.size(), std::size_t(3));
+    QCOMPARE(texts[0].text, QStringLiteral("Name3"));
+    QCOMPARE(texts[0].y, 1350);
+    QCOMPARE(texts[1].text, QStringLiteral("Name7"));
+    QCOMPARE(texts[1].y, 1700);
+    QCOMPARE(texts[2].text, QStringLiteral("Heading"));
+    for (const DrawnLine& line : printer->page.lines())
+        QVERIFY(line.y1 != 1250);   // no tick marks
+}
+
+void PrintTimingTest::readFaultComesBeforePrinterChoice_data()
+{
+    QTest::addColumn<int>("damage");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("missing file") << 0 << int(FaultKind::CannotOpenFile);
+    QTest::newRow("short file") << 1 << int(FaultKind::InputPastEnd);
+    QTest::newRow("letter in a ticked channel") << 2 << int(FaultKind::TypeMismatch);
+    QTest::newRow("256 in a ticked channel") << 3 << int(FaultKind::Overflow);
+}
+
+void PrintTimingTest::readFaultComesBeforePrinterChoice()
+{
+    QFETCH(int, damage);
+    QFETCH(int, kind);
+    QTemporaryDir dir;
+    CaptureSpec spec = moving();
+    if (damage == 1)
+        spec.rows = 2047;
+    if (damage == 2)
+        spec.fields[{9, 3}] = "x";
+    if (damage == 3)
+        spec.fields[{9, 3}] = "256";
+    const QString path = damage == 0 ? dir.filePath(QStringLiteral("none.csv"))
+                                     : writeCapture(dir, QStringLiteral("a.csv"), spec);
+
+    // No matching printer: the read still comes first and fails.
+    const auto laser = fakePrinter(QStringLiteral("Laser"));
+    PrintingService service({laser});
+    service.setCurrent(laser);
+    PrinterRef reference;
+    try {
+        printtiming(request(path), service, reference);
+        QFAIL("no fault");
+    } catch (const Fault& fault) {
+        QCOMPARE(int(fault.kind()), kind);
+    }
+    QVERIFY(laser->page.isEmpty());
+    QVERIFY(!reference);
+}
+
+void PrintTimingTest::drawingFaultWritesNothing_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("tickfrequency");
+    QTest::newRow("level 219") << 219 << "10";
+    QTest::newRow("tick spacing beyond 32 bits") << 1 << "9999999999";
+}
+
+void PrintTimingTest::drawingFaultWritesNothing()
+{
+    QFETCH(int, level);
+    QFETCH(QString, tickfrequency);
+    QTemporaryDir dir;
+    CaptureSpec spec = moving();
+    spec.fields[{100, 2}] = QByteArray::number(level);
+    const QString path = writeCapture(dir, QStringLiteral("a.csv"), spec);
+    const QString out = dir.filePath(QStringLiteral("out.pdf"));
+
+    bool asked = false;
+    PrintingService service = makePrintingService({}, [&] { asked = true; return out; });
+    PrinterRef reference;
+    PrintRequest r = request(path);
+    r.tickfrequency = tickfrequency;
+    QVERIFY_THROWS_EXCEPTION(Fault, printtiming(r, service, reference));
+    QVERIFY(!asked);
+    QVERIFY(!QFile::exists(out));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.csv")});
+
+    // Without the printer the drawing is never reached: given up silently.
+    PrintingService none({fakePrinter(QStringLiteral("Laser"))});
+    QCOMPARE(printtiming(r, none, reference), PrintOutcome::NoPrinter);
+}
+
+void PrintTimingTest::drawingFaultDropsTheDocument()
+{
+    QTemporaryDir dir;
+    CaptureSpec bad = moving();
+    bad.fields[{2047, 15}] = "219";
+    const QString badPath = writeCapture(dir, QStringLiteral("bad.csv"), bad);
+    const QString goodPath = writeCapture(dir, QStringLiteral("good.csv"), moving());
+
+    const auto printer = fakePrinter(QStringLiteral("Adobe PDF"));
+    PrintingService service({printer});
+    PrinterRef reference;
+    QVERIFY_THROWS_EXCEPTION(Fault, printtiming(request(badPath), service, reference));
+    using K = SurfaceCallKind;
+    QCOMPARE(printer->page.kinds().back(), K::KillDoc);
+    QCOMPARE(printer->page.count(K::EndDoc), std::size_t(0));
+    QCOMPARE(printer->page.count(K::Line), std::size_t(0));   // nothing reached the page
+
+    // The PDF printer starts the next print afresh.
+    const QString out = dir.filePath(QStringLiteral("out.pdf"));
+    PrintingService pdf = makePrintingService({}, [out] { return out; });
+    QVERIFY_THROWS_EXCEPTION(Fault, printtiming(request(badPath), pdf, reference));
+    auto* writer = dynamic_cast<PdfPrinter*>(pdf.printers().back().get());
+    QVERIFY(writer);
+    QVERIFY(writer->recording().isEmpty());
+    QCOMPARE(printtiming(request(goodPath), pdf, reference), PrintOutcome::Printed);
+    QVERIFY(QFile::exists(out));
+}
+
+void PrintTimingTest::printerStaysCurrent()
+{
+    QTemporaryDir dir;
+    const QString path = writeCapture(dir, QStringLiteral("a.csv"), moving());
+    const auto laser = fakePrinter(QStringLiteral("Laser"));
+    const auto pdf = fakePrinter(QStringLiteral("ADOBE PDF"));
+    PrintingService service({laser, pdf});
+    service.setCurrent(laser);
+    PrinterRef reference;
+
+    QCOMPARE(printtiming(request(path), service, reference), PrintOutcome::Printed);
+    QCOMPARE(service.current(), PrinterRef(pdf));
+    QCOMPARE(printtiming(request(path), service, reference), PrintOutcome::Printed);
+    QCOMPARE(service.current(), PrinterRef(pdf));
+    QCOMPARE(pdf->page.count(SurfaceCallKind::EndDoc), std::size_t(2));
+    QVERIFY(laser->page.isEmpty());
+}
+
+void PrintTimingTest::cancelledSave()
+{
+    QTemporaryDir dir;
+    const QString path = writeCapture(dir, QStringLiteral("a.csv"), moving());
+    PrintingService service = makePrintingService({}, [] { return QString(); });
+    PrinterRef reference;
+    QCOMPARE(printtiming(request(path), service, reference), PrintOutcome::Cancelled);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.csv")});
+}
+
+QTEST_MAIN(PrintTimingTest)
+#include "tst_printtiming.moc"
