@@ -16,13 +16,15 @@ struct ByteResult {
     ConversionError error = ConversionError::None;
 };
 
-// Whole-text conversion to 0 … 255: blanks around allowed, decimal with
-// optional sign, fraction and exponent; rounded half to even. Empty or
-// non-numeric text is a type mismatch, a value outside 0 … 255 an overflow.
+// Whole-text conversion to 0 … 255: blanks (spaces, tabs) around allowed,
+// decimal with optional sign, fraction and exponent ("2.5E+1"); rounded half
+// to even. Empty or non-numeric text ("1,5", "0x1", "inf") is a type
+// mismatch, a value outside 0 … 255 an overflow. Independent of the locale.
 ByteResult toUnsignedByte(QStringView text);
 
 // The number the text begins with (leading blanks skipped), 0 when it begins
-// with no number. Point as decimal separator.
+// with no number. Point as decimal separator; an exponent counts only when
+// digits follow the "e". Beyond double's range: ±infinity.
 double leadingNumber(QStringView text);
 
 // Nearest whole number, an exact half to the even neighbour.
@@ -32,8 +34,9 @@ double roundHalfEven(double value);
 bool toInt32(double value, qint32& out);
 
 // General decimal text: at most 15 significant digits, no trailing zeros,
-// exponent form for very large or very small magnitudes, the default
-// locale's decimal separator.
+// no group separators, the default locale's decimal separator. Magnitudes
+// from 1E+15 up and below 1E-04 are written in exponent form ("1.5E-05");
+// infinities and NaN as "inf", "-inf" and "nan".
 QString formatGeneral(double value);
 
 } // namespace numbers

@@ -238,6 +238,9 @@ void TestNumbers::formatGeneral_data()
     QTest::newRow("1.5e-5") << 1.5e-5 << "1.5E-05";
     QTest::newRow("-1e-100") << -1e-100 << "-1E-100";
     QTest::newRow("tick line product") << 100 * 0.025 << "2.5";
+    QTest::newRow("inf") << std::numeric_limits<double>::infinity() << "inf";
+    QTest::newRow("-inf") << -std::numeric_limits<double>::infinity() << "-inf";
+    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << "nan";
 }
 
 void TestNumbers::formatGeneral()
