@@ -1,0 +1,524 @@
+#include "printing/recordingsurface.h"
+#include "tests/support/capturefixture.h"
+#include "ui/main.h"
+#include "ui/modalseam.h"
+#include "ui/savetarget.h"
+#include "ui/selectfile.h"
+#include "ui/twips.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using capturefixture::CaptureSpec;
+
+namespace {
+
+// A printer named "adobe pdf" that keeps the page it was given.
+class PagePrinter : public Printer {
+public:
+    QString deviceName() const override { return QStringLiteral("Adobe PDF"); }
+    PageSurface& surface() override { return page; }
+    RecordingSurface page;
+};
+
+// Everything a command may change, to compare before and after.
+struct WindowState {
+    QString filepath, heading, text1, tickfrequency, resolution, unittext;
+    QStringList captions;
+    QList<int> values;
+    int unitindex;
+    friend bool operator==(const WindowState&, const WindowState&) = default;
+};
+
+WindowState stateof(ui::main& w)
+{
+    WindowState s{w.filepath, w.Heading->text(), w.Text1->text(), w.tickfrequency->text(),
+                  w.resolution->text(), w.units->currentText(), {}, {}, toolkit::comboindex(w.units)};
+    for (int k = 0; k <= 16; ++k) {
+        s.captions << w.channelselect[k]->text();
+        s.values << toolkit::checkvalue(w.channelselect[k]);
+    }
+    return s;
+}
+
+// Answers the chooser with `typed` in the file-name box and OK; an empty
+// text answers with Cancel.
+void answerchooser(const QString& typed)
+{
+    modalseam::push([typed](QWidget* window) {
+        auto* form = qobject_cast<selectfile*>(window);
+        QVERIFY(form);
+        if (typed.isEmpty()) {
+            form->cancelbutton->click();
+            return;
+        }
+        form->filename->setText(typed);
+        form->okbutton->click();
+    });
+}
+
+// The chooser opens on the root, so an absolute path is typed without its
+// leading "/".
+QString typedfor(const QString& path)
+{
+    return QDir::rootPath() == QStringLiteral("/") && path.startsWith(QLatin1Char('/'))
+               ? path.mid(1)
+               : path;
+}
+
+// Takes the text of the next fault report and closes it.
+std::shared_ptr<QString> catchreport()
+{
+    auto text = std::make_shared<QString>();
+    modalseam::push([text](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        QVERIFY(box);
+        *text = box->text();
+        box->accept();
+    });
+    return text;
+}
+
+} // namespace
+
+class TestMain : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    std::unique_ptr<ui::main> window;
+    std::shared_ptr<PagePrinter> printer;
+
+    void load(const QString& path)
+    {
+        answerchooser(typedfor(path));
+        window->cmmd[0]->click();
+        QCOMPARE(modalseam::pending(), 0);
+    }
+
+    std::vector<PrintedText> printedtexts() const { return printer->page.texts(); }
+    QString printedheading() const
+    {
+        for (const PrintedText& t : printedtexts())
+            if (t.y == 625)
+                return t.text;
+        return QStringLiteral("<none>");
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(dir.isValid());
+        window = std::make_unique<ui::main>();
+        window->setendprogram([] {});
+        printer = std::make_shared<PagePrinter>();
+        window->printingservice() = PrintingService({printer});
+    }
+
+    void cleanup()
+    {
+        modalseam::clear();
+        window.reset();
+        QDir::setCurrent(QDir::tempPath());
+    }
+
+    void startsWithTheDesignDefaults()
+    {
+        ui::main& w = *window;
+        QCOMPARE(w.windowTitle(), QStringLiteral("ZELMAR CSV to PDF (11x17 @ 1200 DPI)"));
+        for (int k = 0; k < 16; ++k) {
+            QCOMPARE(toolkit::checkvalue(w.channelselect[k]), 0);
+            QCOMPARE(w.channelselect[k]->text(), QStringLiteral("Channel %1").arg(k));
+        }
+        QCOMPARE(w.channelselect[16]->text(), QStringLiteral("Tick marks"));
+        QCOMPARE(toolkit::checkvalue(w.channelselect[16]), 1);
+        QCOMPARE(w.tickfrequency->text(), QStringLiteral("10"));
+        QCOMPARE(w.resolution->text(), QStringLiteral("100"));
+        QCOMPARE(toolkit::comboindex(w.units), 0);
+        QCOMPARE(w.units->currentText(), QStringLiteral("nS"));
+        QCOMPARE(w.units->count(), 3);
+        QVERIFY(w.Heading->text().isEmpty());
+        QVERIFY(w.Text1->text().isEmpty());
+        QVERIFY(w.Text1->isReadOnly());
+        QCOMPARE(w.filepath, QDir::tempPath() + QStringLiteral("/zelmar.csv"));
+        QCOMPARE(w.cmmd.indexes(), (QList<int>{0, 3, 4, 5}));
+        QCOMPARE(w.formwidth, 5160);
+        QCOMPARE(w.formheight, 4125);
+    }
+
+    void controlsStandWhereTheDesignPutsThem_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QRect>("twips");
+        QTest::newRow("Load") << "cmmd0" << QRect(60, 60, 1095, 315);
+        QTest::newRow("Print") << "cmmd3" << QRect(60, 3540, 5055, 495);
+        QTest::newRow("All") << "cmmd4" << QRect(60, 960, 1575, 315);
+        QTest::newRow("None") << "cmmd5" << QRect(60, 1320, 1575, 315);
+        QTest::newRow("Channel 0") << "channelselect0" << QRect(1740, 960, 1635, 255);
+        QTest::newRow("Channel 7") << "channelselect7" << QRect(1740, 3060, 1635, 255);
+        QTest::newRow("Channel 8") << "channelselect8" << QRect(3480, 960, 1635, 255);
+        QTest::newRow("Channel 15") << "channelselect15" << QRect(3480, 3060, 1635, 255);
+        QTest::newRow("Tick marks") << "channelselect16" << QRect(60, 1680, 1155, 255);
+        QTest::newRow("tickfrequency") << "tickfrequency" << QRect(60, 1980, 435, 285);
+        QTest::newRow("Text1") << "Text1" << QRect(1200, 60, 3915, 315);
+        QTest::newRow("Heading") << "Heading" << QRect(1200, 420, 3915, 315);
+        QTest::newRow("resolution") << "resolution" << QRect(60, 3060, 795, 285);
+        QTest::newRow("units") << "units" << QRect(900, 3060, 735, 315);
+        QTest::newRow("Samples") << "Label10" << QRect(540, 2040, 1095, 255);
+        QTest::newRow("Units") << "Label13" << QRect(900, 2820, 795, 195);
+    }
+
+    void controlsStandWhereTheDesignPutsThem()
+    {
+        QFETCH(QString, control);
+        QFETCH(QRect, twips);
+        ui::main& w = *window;
+        QWidget* widget = nullptr;
+        const auto indexed = [&](const QString& name) { return control.mid(name.size()).toInt(); };
+        if (control.startsWith(QLatin1String("cmmd")))
+            widget = w.cmmd[indexed(QStringLiteral("cmmd"))];
+        else if (control.startsWith(QLatin1String("channelselect")))
+            widget = w.channelselect[indexed(QStringLiteral("channelselect"))];
+        else if (control.startsWith(QLatin1String("Label1")))
+            widget = w.Label1[indexed(QStringLiteral("Label1"))];
+        else
+            widget = w.findChild<QWidget*>(control);
+        QVERIFY(widget);
+        QCOMPARE(toolkit::designtwips(widget), twips);
+        QCOMPARE(widget->geometry(), toolkit::twipsrect(twips, w.logicalDpiX(), w.logicalDpiY()));
+    }
+
+    void tabOrderFollowsTheDesign()
+    {
+        ui::main& w = *window;
+        QList<QWidget*> expected = {w.cmmd[0], w.cmmd[3]};
+        for (int k = 0; k < 16; ++k)
+            expected << w.channelselect[k];
+        expected << w.cmmd[4] << w.cmmd[5] << w.channelselect[16] << w.tickfrequency << w.Text1
+                 << w.Heading << w.resolution << w.units;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        expected.first()->setFocus();
+        for (int i = 1; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            // An editable combo box takes the focus in its line edit.
+            if (focus != expected[i])
+                focus = focus->parentWidget();
+            QCOMPARE(focus, expected[i]);
+        }
+    }
+
+    void allAndNoneLeaveTickMarksAlone_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("tickmarks");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("All, ticks on") << 4 << 1 << 1;
+        QTest::newRow("All, ticks off") << 4 << 0 << 1;
+        QTest::newRow("None, ticks on") << 5 << 1 << 0;
+        QTest::newRow("None, ticks off") << 5 << 0 << 0;
+    }
+
+    void allAndNoneLeaveTickMarksAlone()
+    {
+        QFETCH(int, command);
+        QFETCH(int, tickmarks);
+        QFETCH(int, expected);
+        ui::main& w = *window;
+        toolkit::setcheckvalue(w.channelselect[16], tickmarks);
+        toolkit::setcheckvalue(w.channelselect[3], 1 - expected);
+        w.cmmd[command]->click();
+        for (int k = 0; k < 16; ++k)
+            QCOMPARE(toolkit::checkvalue(w.channelselect[k]), expected);
+        QCOMPARE(toolkit::checkvalue(w.channelselect[16]), tickmarks);
+    }
+
+    void otherCommandIndexesDoNothing()
+    {
+        const WindowState before = stateof(*window);
+        for (int index : {-1, 1, 2, 6, 99})
+            window->cmmd_Click(index);
+        QCOMPARE(stateof(*window), before);
+    }
+
+    void keepsItsSize()
+    {
+        ui::main& w = *window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QSize design = w.size();
+
+        w.resize(design.width() + 120, design.height() - 40);
+        QTRY_COMPARE(w.size(), design);
+
+        w.showMaximized();
+        QTRY_VERIFY(!(w.windowState() & Qt::WindowMaximized));
+        QTRY_COMPARE(w.size(), design);
+
+        w.showMinimized();
+        w.resize(10, 10);   // ignored while minimised ...
+        w.showNormal();     // ... and undone on the way back
+        QTRY_COMPARE(w.size(), design);
+    }
+
+    void closingEndsTheProgram()
+    {
+        int ended = 0;
+        window->setendprogram([&ended] { ++ended; });
+        window->show();
+        QVERIFY(window->close());
+        QCOMPARE(ended, 1);
+    }
+
+    void loadFillsHeadingNamesAndPath()
+    {
+        CaptureSpec spec;
+        spec.header = {"ZelmarProgramVersion,2.31", "first", "", "third,\"quoted\"",
+                       "\"CLK\",\"DATA\",,\"A_VERY_LONG_CHANNEL_NAME\""};
+        const QString path = capturefixture::writeCapture(dir, QStringLiteral("mixed case.csv"), spec);
+        toolkit::setcheckvalue(window->channelselect[2], 1);
+        toolkit::setcheckvalue(window->channelselect[16], 0);
+
+        load(path);
+
+        ui::main& w = *window;
+        QCOMPARE(w.Heading->text(), QStringLiteral("ZelmarProgramVersion 2.31  / first  /  / third quoted  "));
+        QCOMPARE(w.channelselect[0]->text(), QStringLiteral("CLK"));
+        QCOMPARE(w.channelselect[1]->text(), QStringLiteral("DATA"));
+        QCOMPARE(w.channelselect[2]->text(), QStringLiteral("A_VERY_LONG_CHANNEL_NAME"));
+        for (int k = 3; k < 16; ++k)
+            QCOMPARE(w.channelselect[k]->text(), QString());
+        QCOMPARE(w.filepath, path);
+        QCOMPARE(w.Text1->text(), path.toUpper());
+        // Loading never touches the ticks.
+        QCOMPARE(toolkit::checkvalue(w.channelselect[2]), 1);
+        QCOMPARE(toolkit::checkvalue(w.channelselect[16]), 0);
+    }
+
+    void loadTakesTheFirstSixteenOfTwentyNames()
+    {
+        CaptureSpec spec;
+        QByteArray names;
+        for (int i = 0; i < 20; ++i)
+            names += "N" + QByteArray::number(i) + (i % 2 ? " " : ",");
+        spec.header[4] = names;
+        load(capturefixture::writeCapture(dir, QStringLiteral("twenty.csv"), spec));
+        for (int k = 0; k < 16; ++k)
+            QCOMPARE(window->channelselect[k]->text(), QStringLiteral("N%1").arg(k));
+    }
+
+    void aRejectedOrCancelledLoadChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("line1");
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("cancelled") << QByteArray("ZelmarProgramVersion,2.31") << true;
+        QTest::newRow("lower case") << QByteArray("zelmarprogramversion,2.31") << false;
+        QTest::newRow("leading blank") << QByteArray(" ZelmarProgramVersion,2.31") << false;
+        QTest::newRow("blank before comma") << QByteArray("ZelmarProgramVersion ,2.31") << false;
+        QTest::newRow("space for comma") << QByteArray("ZelmarProgramVersion 2.31") << false;
+        QTest::newRow("quoted") << QByteArray("\"ZelmarProgramVersion\",2.31") << false;
+    }
+
+    void aRejectedOrCancelledLoadChangesNothing()
+    {
+        QFETCH(QByteArray, line1);
+        QFETCH(bool, cancel);
+        ui::main& w = *window;
+        w.Heading->setText(QStringLiteral("kept"));
+        const WindowState before = stateof(w);
+        const int handles = capturefixture::openFileCount();
+
+        CaptureSpec spec;
+        spec.header[0] = line1;
+        const QString path = capturefixture::writeCapture(dir, QStringLiteral("reject.csv"), spec);
+        answerchooser(cancel ? QString() : typedfor(path));
+        w.cmmd[0]->click();
+        QCOMPARE(modalseam::pending(), 0);
+
+        QCOMPARE(stateof(w), before);
+        QCOMPARE(capturefixture::openFileCount(), handles);
+
+        // The window goes on: a good file loads and prints afterwards.
+        spec.header[0] = "ZelmarProgramVersion";
+        const QString good = capturefixture::writeCapture(dir, QStringLiteral("good.csv"), spec);
+        load(good);
+        QCOMPARE(w.filepath, good);
+        QVERIFY(w.Heading->text().startsWith(QStringLiteral("ZelmarProgramVersion  / ")));
+        w.cmmd[3]->click();
+        QCOMPARE(printer->page.count(SurfaceCallKind::EndDoc), std::size_t(1));
+    }
+
+    void anEditedHeadingPrintsUntilTheNextLoad()
+    {
+        ui::main& w = *window;
+        const QString path = capturefixture::writeCapture(dir, QStringLiteral("a.csv"), {});
+        load(path);
+        const QString loaded = w.Heading->text();
+        w.Heading->setText(QStringLiteral("Edited heading"));
+        w.cmmd[3]->click();
+        QCOMPARE(printedheading(), QStringLiteral("Edited heading"));
+
+        printer->page.clear();
+        load(path);
+        QCOMPARE(w.Heading->text(), loaded);
+        w.cmmd[3]->click();
+        QCOMPARE(printedheading(), loaded);
+    }
+
+    void printUsesTheWindowsSettings()
+    {
+        ui::main& w = *window;
+        CaptureSpec spec;
+        spec.header[4] = "ONE,TWO,THREE,FOUR,A_NAME_LONGER_THAN_TWELVE";
+        load(capturefixture::writeCapture(dir, QStringLiteral("b.csv"), spec));
+        toolkit::setcheckvalue(w.channelselect[1], 1);
+        toolkit::setcheckvalue(w.channelselect[4], 1);
+        w.resolution->setText(QStringLiteral("2.5"));
+        toolkit::setcomboindex(w.units, 1);
+        w.cmmd[3]->click();
+
+        QStringList texts;
+        for (const PrintedText& t : printedtexts())
+            texts << QStringLiteral("%1,%2:%3").arg(t.x).arg(t.y).arg(t.text);
+        QCOMPARE(texts, (QStringList{QStringLiteral("1200,1350:TWO"),
+                                     QStringLiteral("1200,1700:A_NAME_LONGE"),
+                                     QStringLiteral("1200,625:") + w.Heading->text(),
+                                     QStringLiteral("1200,850:Tick frequency:10 samples @ 2.5us/sample =25us")}));
+        QCOMPARE(w.printerreference, PrinterRef(printer));
+    }
+
+    void printWithoutTheAdobePrinterDoesNothing()
+    {
+        ui::main& w = *window;
+        w.filepath = capturefixture::writeCapture(dir, QStringLiteral("c.csv"), {});
+        struct Named : PagePrinter {
+            QString deviceName() const override { return QStringLiteral("Office laser"); }
+        };
+        auto office = std::make_shared<Named>();
+        w.printingservice() = PrintingService({office});
+        w.printingservice().setCurrent(office);
+        w.cmmd[3]->click();
+        QVERIFY(office->page.isEmpty());
+        QCOMPARE(w.printingservice().current(), PrinterRef(office));
+        QVERIFY(!w.printerreference);
+    }
+
+    void faultsAreReportedAndTheWindowGoesOn_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QByteArray>("field");      // put into row 3, channel 2 when not empty
+        QTest::addColumn<bool>("missing");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("print: 2052 lines") << 3 << 2047 << QByteArray() << false
+                                           << QStringList{"Input past end of file", "line 2053"};
+        QTest::newRow("print: letter in a ticked column")
+            << 3 << 2048 << QByteArray("x") << false
+            << QStringList{"Type mismatch", "\"x\"", "line 9", "field 3"};
+        QTest::newRow("print: 256") << 3 << 2048 << QByteArray("256") << false
+                                    << QStringList{"Overflow", "\"256\"", "line 9", "field 3"};
+        QTest::newRow("print: missing file") << 3 << 2048 << QByteArray() << true
+                                             << QStringList{"Cannot open file", "missing.csv"};
+        QTest::newRow("load: header ends early") << 0 << -1 << QByteArray() << false
+                                                 << QStringList{"Input past end of file", "line 4"};
+    }
+
+    void faultsAreReportedAndTheWindowGoesOn()
+    {
+        QFETCH(int, command);
+        QFETCH(int, rows);
+        QFETCH(QByteArray, field);
+        QFETCH(bool, missing);
+        QFETCH(QStringList, expected);
+        ui::main& w = *window;
+
+        CaptureSpec spec;
+        if (rows < 0) {
+            spec.header = spec.header.mid(0, 3);
+            spec.rows = 0;
+        } else {
+            spec.rows = rows;
+        }
+        if (!field.isEmpty())
+            spec.fields[{3, 2}] = field;
+        const QString path = missing ? dir.filePath(QStringLiteral("missing.csv"))
+                                     : capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), spec);
+        QString pdf = dir.filePath(QStringLiteral("never.pdf"));
+        w.pdfprinter().setTargetChooser([pdf] { return pdf; });
+        w.printingservice() = PrintingService({PrinterRef(&w.pdfprinter(), [](Printer*) {})});
+        if (command == 3)
+            w.filepath = path;
+        toolkit::setcheckvalue(w.channelselect[2], 1);
+        w.Heading->setText(QStringLiteral("before"));
+        const WindowState before = stateof(w);
+        const int handles = capturefixture::openFileCount();
+
+        if (command == 0)
+            answerchooser(typedfor(path));
+        auto report = catchreport();
+        w.cmmd[command]->click();
+
+        QCOMPARE(modalseam::pending(), 0);
+        for (const QString& part : expected)
+            QVERIFY2(report->contains(part), qPrintable(*report));
+        QVERIFY2(report->contains(QFileInfo(path).fileName()), qPrintable(*report));
+        QCOMPARE(stateof(w), before);
+        QCOMPARE(capturefixture::openFileCount(), handles);
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(w.pdfprinter().recording().isEmpty());
+    }
+
+    void saveDialogProposesTheCapturesNameAndCancelWritesNothing()
+    {
+        // A window as the program makes it, with its own printers and Save dialog.
+        window = std::make_unique<ui::main>();
+        window->setendprogram([] {});
+        const QString path = capturefixture::writeCapture(dir, QStringLiteral("run7.csv"), {});
+        const QString pdf = dir.filePath(QStringLiteral("run7.pdf"));
+        window->filepath = path;
+        QCOMPARE(proposedpdfpath(path), pdf);
+
+        QString proposed;
+        modalseam::push([&proposed](QWidget* shown) {
+            auto* dialog = qobject_cast<QFileDialog*>(shown);
+            QVERIFY(dialog);
+            proposed = dialog->selectedFiles().value(0);
+            dialog->reject();
+        });
+        window->cmmd[3]->click();
+        QCOMPARE(modalseam::pending(), 0);
+        QCOMPARE(proposed, pdf);
+        QVERIFY(!QFile::exists(pdf));
+
+        modalseam::push([](QWidget* shown) {
+            auto* dialog = qobject_cast<QFileDialog*>(shown);
+            QVERIFY(dialog);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        window->cmmd[3]->click();
+        QCOMPARE(modalseam::pending(), 0);
+        QVERIFY(QFile::exists(pdf));
+        QVERIFY(QFile(pdf).size() > 1000);
+    }
+
+    void stripperRewritesItsArgument()
+    {
+        QString line = QStringLiteral("\"a\",\"b c\",d");
+        QCOMPARE(window->stripper(line), QStringLiteral("a b c d "));
+        QCOMPARE(line, QStringLiteral(" a   b c  d"));
+    }
+};
+
+QTEST_MAIN(TestMain)
+#include "tst_main.moc"
