@@ -219,6 +219,9 @@ void main::loadheader()
         channelselect[k]->setText(header->names[k]);
     filepath = chosen;
     Text1->setText(chosen.toUpper());
+    // Show the beginnings, which tell files and captures apart.
+    Heading->setCursorPosition(0);
+    Text1->setCursorPosition(0);
 }
 
 void main::printtiming()
