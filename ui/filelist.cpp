@@ -24,6 +24,10 @@ void FileList::setPath(const QString& path)
 
 void FileList::setPattern(const QString& pattern)
 {
+    // The same pattern again keeps the list and its selection: the window
+    // sets it on every activation.
+    if (pattern == pattern_)
+        return;
     pattern_ = pattern;
     fill();
 }

@@ -63,6 +63,8 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setItemDelegate(new IndentDelegate(this));
+    const int icon = fontMetrics().height();
+    setIconSize(QSize(icon, icon));
     connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::open);
     path_ = platform::openablefolder(platform::curdir());
     fill();
