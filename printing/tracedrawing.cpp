@@ -8,7 +8,7 @@ qint32 tickspacing(const QString& tickfrequency)
     qint32 spacing = 0;
     if (!numbers::toInt32(numbers::leadingNumber(tickfrequency), spacing))
         throw Fault(FaultKind::Overflow,
-                    QStringLiteral("the tick frequency \"%1\" is too large").arg(tickfrequency))
+                    QStringLiteral("the tick frequency \"%1\" is outside the 32-bit range").arg(tickfrequency))
             .withText(tickfrequency);
     return spacing;
 }
@@ -32,10 +32,9 @@ namespace {
     const int channel = levels.channels[static_cast<std::size_t>(slot)];
     const int sample = qMin(row, sampleCount - 1);   // the sentinel repeats the last sample
     Fault fault(FaultKind::Overflow,
-                QStringLiteral("level %1 at sample %2 of channel %3 (slot %4) is too high to draw")
+                QStringLiteral("level %1 at sample %2 is too high to draw (slot %3)")
                     .arg(levels.levels[static_cast<std::size_t>(slot)][static_cast<std::size_t>(row)])
                     .arg(sample)
-                    .arg(channel)
                     .arg(slot));
     if (!sourcefile.isEmpty())
         fault.inFile(sourcefile);
