@@ -43,10 +43,6 @@ void writepagetext(PageSurface& page, const LevelTable& levels, const PageTextSe
     if (levels.lastslot >= channelCount)
         throw Fault(FaultKind::SubscriptOutOfRange,
                     QStringLiteral("slot %1 does not exist").arg(levels.lastslot));
-    const QString tickline = settings.tickmarks
-        ? tickfrequencyline(settings.tickfrequency, settings.resolution, settings.unitindex)
-        : QString();
-
     for (int i = 0; i <= levels.lastslot; ++i) {
         page.CurrentX(textLeft);
         page.CurrentY(firstNameTop + slotPitch * i);
@@ -63,6 +59,7 @@ void writepagetext(PageSurface& page, const LevelTable& levels, const PageTextSe
         // The size set for the heading still holds.
         page.CurrentX(textLeft);
         page.CurrentY(tickLineTop);
-        page.Print(tickline);
+        page.Print(tickfrequencyline(settings.tickfrequency, settings.resolution,
+                                     settings.unitindex));
     }
 }
