@@ -7,6 +7,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -193,6 +194,16 @@ ParsedArguments parseArguments(const QStringList& arguments)
 
 int runConverter(const ConverterOptions& options, QTextStream& err)
 {
+    // Writing the page over its own capture would lose the capture.
+    const QFileInfo input(options.capture);
+    const QFileInfo output(options.output);
+    if (input.exists() && output.exists()
+        && input.canonicalFilePath() == output.canonicalFilePath()) {
+        err << converterName << ": " << options.output
+            << ": is the capture file itself; choose another output file\n";
+        return exitFailure;
+    }
+
     try {
         const std::optional<CaptureHeader> header = readheader(options.capture);
         if (!header) {

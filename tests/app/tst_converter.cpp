@@ -22,6 +22,8 @@ private slots:
     void helpAndVersion_data();
     void helpAndVersion();
     void runsWithoutAPlatformSet();
+    void neverWritesOverItsCapture_data();
+    void neverWritesOverItsCapture();
     void pageFollowsTheOptions_data();
     void pageFollowsTheOptions();
 
@@ -293,6 +295,27 @@ void ConverterTest::runs()
     }
 }
 
+void ConverterTest::neverWritesOverItsCapture_data()
+{
+    QTest::addColumn<QString>("spelling");
+    QTest::newRow("same path") << QStringLiteral("%1/self.csv");
+    QTest::newRow("other spelling") << QStringLiteral("%1/./sub/../self.csv");
+}
+
+void ConverterTest::neverWritesOverItsCapture()
+{
+    QFETCH(QString, spelling);
+    QTemporaryDir here;
+    QVERIFY(QDir(here.path()).mkdir(QStringLiteral("sub")));
+    const QString capture = writeCapture(here, QStringLiteral("self.csv"), moving());
+    const QByteArray before = contents(capture);
+
+    const Result result = convert({capture, QStringLiteral("-o"), spelling.arg(here.path())});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QStringLiteral("capture file itself")), qPrintable(result.err));
+    QCOMPARE(contents(capture), before);
+}
+
 void ConverterTest::helpAndVersion_data()
 {
     QTest::addColumn<QString>("option");
@@ -354,7 +377,7 @@ void ConverterTest::pageFollowsTheOptions()
     QFETCH(QStringList, present);
     QFETCH(QStringList, absent);
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        QSKIP("pdftotext (poppler-utils) is needed to read the page back");
+        QFAIL("pdftotext (poppler-utils) is needed to read the page back: make test installs it");
 
     const QString out = dir_.filePath(QStringLiteral("page.pdf"));
     const Result result = convert(QStringList{good_, QStringLiteral("-o"), out} + options);

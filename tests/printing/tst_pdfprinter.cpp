@@ -50,7 +50,7 @@ void drawText(PageSurface& page, const QString& text)
 void PdfPrinterTest::initTestCase()
 {
     if (!poppler::available())
-        QSKIP("poppler-utils (pdfinfo, pdftotext, pdftocairo) are needed to read the PDF back");
+        QFAIL("poppler-utils (pdfinfo, pdftotext, pdftocairo) are needed to read the PDF back: make test installs them");
     QVERIFY(dir_.isValid());
     diagram_ = printDiagram(QStringLiteral("diagram.pdf"));
     QVERIFY(QFile::exists(diagram_));
