@@ -52,24 +52,16 @@ void TestAlert::design()
     QCOMPARE(dialog.Command1.indexes(), (QList<int>{0, 1}));
     QCOMPARE(dialog.Command1[0]->text(), QStringLiteral("OK"));
     QCOMPARE(dialog.Command1[1]->text(), QStringLiteral("Cancel"));
-    QCOMPARE(toolkit::designtwips(dialog.Command1[0]), QRect(60, 1740, 975, 345));
-    QCOMPARE(toolkit::designtwips(dialog.Command1[1]), QRect(2880, 1740, 975, 345));
-    QCOMPARE(toolkit::designtwips(dialog.message), QRect(120, 60, 3675, 1575));
     QVERIFY(dialog.message->isReadOnly());
-    QCOMPARE(dialog.message->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(dialog.message->document()->defaultTextOption().alignment(), Qt::AlignHCenter);
-    QVERIFY(dialog.message->font().bold());
-    QCOMPARE(dialog.message->font().pointSizeF(), 8.25);
     QCOMPARE(dialog.message->palette().color(QPalette::Base),
              dialog.palette().color(QPalette::Button));
-    QVERIFY(!dialog.Command1[0]->autoDefault() && !dialog.Command1[1]->autoDefault());
 }
 
 void TestAlert::respondHiddenUnderOk()
 {
     alert& dialog = alert::form();
     QVERIFY(!dialog.respond->isChecked());
-    QCOMPARE(toolkit::designtwips(dialog.respond), QRect(360, 1800, 255, 195));
     QVERIFY(dialog.Command1[0]->geometry().contains(dialog.respond->geometry()));
     // Lower in the stacking order than OK, so OK is drawn over it.
     const QObjectList children = dialog.children();
