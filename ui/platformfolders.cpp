@@ -69,8 +69,14 @@ QString openablefolder(const QString& path)
 QString dirsearch(const QString& path)
 {
     const QString slashed = QDir::fromNativeSeparators(path);
-    if (slashed.endsWith(QLatin1Char('/')))
-        return toolkit::haswildcards(slashed) ? QString() : firstentry(slashed, QStringLiteral("*"));
+    if (slashed.endsWith(QLatin1Char('/'))) {
+        if (toolkit::haswildcards(slashed))
+            return {};
+        // Every folder but a root lists "." first, so an empty folder exists.
+        if (!QDir(slashed).isRoot() && QFileInfo(slashed).isDir())
+            return QStringLiteral(".");
+        return firstentry(slashed, QStringLiteral("*"));
+    }
 
     const qsizetype slash = slashed.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash < 0 ? QStringLiteral(".") : slashed.left(slash + 1);

@@ -102,7 +102,7 @@ void TestChooseFile::startFolder_data()
     QTest::newRow("default name in a missing folder") << "" << "<t>/nope/run.csv" << "<app>";
     QTest::newRow("a file counts as existing") << "<t>/data/a.csv" << "" << "<t>/data";
     QTest::newRow("folder with a trailing slash") << "<t>/data/" << "" << "<t>/data";
-    QTest::newRow("empty folder with a trailing slash") << "<t>/data/empty/" << "" << "<app>";
+    QTest::newRow("empty folder with a trailing slash") << "<t>/data/empty/" << "" << "<t>/data/empty";
     QTest::newRow("backslash name") << "" << "c:\\temp\\zelmar.csv" << "<app>";
 }
 

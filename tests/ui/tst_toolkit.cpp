@@ -199,7 +199,8 @@ void TestToolkit::folderExists_data()
     QTest::newRow("missing") << "<t>/nope" << 0;
     QTest::newRow("missing file in missing folder") << "<t>/nope/a.csv" << 0;
     QTest::newRow("folder with entries, trailing slash") << "<t>/data/" << -1;
-    QTest::newRow("empty folder, trailing slash") << "<t>/data/empty/" << 0;
+    QTest::newRow("empty folder, trailing slash") << "<t>/data/empty/" << -1;
+    QTest::newRow("file, trailing slash") << "<t>/data/a.csv/" << 0;
     QTest::newRow("root") << "/" << -1;
     QTest::newRow("wildcard matches") << "<t>/data/*.txt" << -1;
     QTest::newRow("wildcard matches nothing") << "<t>/data/*.pdf" << 0;
