@@ -3,7 +3,7 @@
 # As root it runs apt-get; otherwise it prints the exact command to run.
 set -eu
 
-PACKAGES="cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core \
+PACKAGES="cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 \
 poppler-utils xvfb xauth xdotool x11-utils"
 
 missing=""

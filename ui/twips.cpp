@@ -54,6 +54,14 @@ void settaborder(std::initializer_list<QWidget*> order)
 
 QFont designfont(qreal pointSize, bool bold)
 {
+    // Where the design face is missing, a face of the same widths keeps the
+    // captions inside their controls.
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+        return true;
+    }();
+    Q_UNUSED(substituted);
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
