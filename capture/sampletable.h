@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/header.h"
+#include "util/basicutilities.h"
 
 #include <QString>
 #include <QStringView>
@@ -25,7 +26,7 @@ public:
 private:
     SampleTable() = default;
 
-    struct Span { qsizetype start = 0; qsizetype length = 0; };
+    using Span = basicutilities::FieldSpan;
     QString path_;
     std::vector<QString> rows_;                               // 2048 lines
     std::vector<std::array<Span, channelCount>> spans_;       // 2049 rows

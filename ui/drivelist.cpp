@@ -10,11 +10,6 @@
 
 namespace toolkit {
 namespace {
-#ifdef Q_OS_WIN
-constexpr Qt::CaseSensitivity pathCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity pathCase = Qt::CaseSensitive;
-#endif
 
 // The longest drive root that `path` lies under.
 int driveindexfor(const QStringList& roots, const QString& path)
@@ -26,7 +21,7 @@ int driveindexfor(const QStringList& roots, const QString& path)
         QString root = QDir::fromNativeSeparators(roots.at(i));
         if (!root.endsWith(QLatin1Char('/')))
             root += QLatin1Char('/');
-        const bool under = (absolute + QLatin1Char('/')).startsWith(root, pathCase);
+        const bool under = (absolute + QLatin1Char('/')).startsWith(root, platform::namecase());
         if (under && root.size() > bestLength) {
             best = i;
             bestLength = root.size();

@@ -8,11 +8,6 @@
 
 namespace platform {
 namespace {
-#ifdef Q_OS_WIN
-constexpr Qt::CaseSensitivity nameCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity nameCase = Qt::CaseSensitive;
-#endif
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -21,7 +16,7 @@ QString firstentry(const QString& folder, const QString& pattern)
     const QDir dir(folder);
     if (!dir.exists())
         return {};
-    const toolkit::NamePattern match(pattern, nameCase);
+    const toolkit::NamePattern match(pattern, namecase());
     const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System
                                             | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : names) {
@@ -33,6 +28,15 @@ QString firstentry(const QString& folder, const QString& pattern)
 } // namespace
 
 QChar separator() { return QDir::separator(); }
+
+Qt::CaseSensitivity namecase()
+{
+#ifdef Q_OS_WIN
+    return Qt::CaseInsensitive;
+#else
+    return Qt::CaseSensitive;
+#endif
+}
 
 bool isroot(const QString& folder) { return folder.endsWith(separator()); }
 

@@ -10,6 +10,8 @@
 namespace platform {
 
 QChar separator();
+// How the file system compares names.
+Qt::CaseSensitivity namecase();
 // A root folder is the one folder written with a trailing separator.
 bool isroot(const QString& folder);
 
