@@ -479,6 +479,40 @@ private slots:
         QVERIFY(w.pdfprinter().recording().isEmpty());
     }
 
+    void printBeforeAnyLoadReadsTheDefaultFile()
+    {
+        // The default file lies in the system's temporary folder: point that
+        // at a folder of our own.
+        const QByteArray oldtmp = qgetenv("TMPDIR");
+        const QString tmp = dir.filePath(QStringLiteral("systemtmp"));
+        QVERIFY(QDir().mkpath(tmp));
+        qputenv("TMPDIR", tmp.toLocal8Bit());
+        window = std::make_unique<ui::main>();
+        window->setendprogram([] {});
+        window->printingservice() = PrintingService({printer});
+        qputenv("TMPDIR", oldtmp);
+        ui::main& w = *window;
+        const QString fallback = tmp + QStringLiteral("/zelmar.csv");
+        QCOMPARE(w.filepath, fallback);
+        w.cmmd[4]->click();
+
+        auto report = catchreport();
+        w.cmmd[3]->click();
+        QVERIFY2(report->startsWith(QStringLiteral("Print stopped")), qPrintable(*report));
+        QVERIFY2(report->contains(QStringLiteral("Cannot open file")), qPrintable(*report));
+        QVERIFY2(report->contains(fallback), qPrintable(*report));
+        QVERIFY(printer->page.isEmpty());
+
+        QVERIFY(!capturefixture::writeCapture(dir, QStringLiteral("systemtmp/zelmar.csv"), {}).isEmpty());
+        w.cmmd[3]->click();
+        QCOMPARE(modalseam::pending(), 0);
+        const std::vector<PrintedText> texts = printedtexts();
+        QCOMPARE(texts.size(), std::size_t(16 + 2));
+        QCOMPARE(texts.front().text, QStringLiteral("Channel 0"));
+        QCOMPARE(texts[15].text, QStringLiteral("Channel 15"));
+        QCOMPARE(printedheading(), QString());
+    }
+
     void saveDialogProposesTheCapturesNameAndCancelWritesNothing()
     {
         // A window as the program makes it, with its own printers and Save dialog.
