@@ -53,11 +53,11 @@ int mask(const std::array<bool, 16>& channels)
     return bits;
 }
 
-CaptureSpec moving()
+CaptureRecipe moving()
 {
-    CaptureSpec spec;
-    spec.level = [](int row, int channel) { return (row >> (channel % 6)) & 1; };
-    return spec;
+    CaptureRecipe recipe;
+    recipe.level = [](int row, int channel) { return (row >> (channel % 6)) & 1; };
+    return recipe;
 }
 
 QByteArray contents(const QString& path)
@@ -220,18 +220,18 @@ void ConverterTest::runs_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("mentions");   // in the one line on stderr
 
-    CaptureSpec badSample = moving();
+    CaptureRecipe badSample = moving();
     badSample.fields[{9, 3}] = "x";
     const QString bad = writeCapture(dir_, QStringLiteral("bad.csv"), badSample);
-    CaptureSpec highLevel = moving();
+    CaptureRecipe highLevel = moving();
     highLevel.fields[{300, 1}] = "219";
     const QString high = writeCapture(dir_, QStringLiteral("high.csv"), highLevel);
-    CaptureSpec shortSpec = moving();
-    shortSpec.rows = 2047;
-    const QString shortFile = writeCapture(dir_, QStringLiteral("short.csv"), shortSpec);
-    CaptureSpec noKeySpec = moving();
-    noKeySpec.header[0] = "zelmarprogramversion,2.31";
-    const QString noKey = writeCapture(dir_, QStringLiteral("nokey.csv"), noKeySpec);
+    CaptureRecipe shortRecipe = moving();
+    shortRecipe.rows = 2047;
+    const QString shortFile = writeCapture(dir_, QStringLiteral("short.csv"), shortRecipe);
+    CaptureRecipe noKeyRecipe = moving();
+    noKeyRecipe.header[0] = "zelmarprogramversion,2.31";
+    const QString noKey = writeCapture(dir_, QStringLiteral("nokey.csv"), noKeyRecipe);
     const QString missing = dir_.filePath(QStringLiteral("missing.csv"));
 
     for (bool existing : {false, true}) {

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QTest>
 
-using capturefixture::CaptureSpec;
+using capturefixture::CaptureRecipe;
 
 class TestExamples : public QObject {
     Q_OBJECT
@@ -21,7 +21,7 @@ private slots:
 void TestExamples::example_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<CaptureSpec>("spec");
+    QTest::addColumn<CaptureRecipe>("recipe");
     QTest::addColumn<QStringList>("firstNames");
     QTest::addColumn<QList<int>>("firstSums");   // level sums of channels 0 … 5
 
@@ -40,14 +40,14 @@ void TestExamples::example_data()
 void TestExamples::example()
 {
     QFETCH(QString, file);
-    QFETCH(CaptureSpec, spec);
+    QFETCH(CaptureRecipe, recipe);
     QFETCH(QStringList, firstNames);
     QFETCH(QList<int>, firstSums);
     const QString path = QDir(QStringLiteral(ZELMAR_EXAMPLES_DIR)).filePath(file);
 
     QFile written(path);
     QVERIFY2(written.open(QIODevice::ReadOnly), qPrintable(path));
-    QVERIFY2(written.readAll() == capturefixture::captureText(spec), "examples/ differ from makecapture's output");
+    QVERIFY2(written.readAll() == capturefixture::captureText(recipe), "examples/ differ from makecapture's output");
     written.close();
 
     const auto header = readheader(path);

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using capturefixture::CaptureSpec;
+using capturefixture::CaptureRecipe;
 
 namespace {
 
@@ -74,9 +74,9 @@ void TestHeader::keyTest()
     QFETCH(QByteArray, line1);
     QFETCH(bool, accepted);
     QFETCH(QString, headingStart);
-    CaptureSpec spec;
-    spec.header[0] = line1;
-    const QString path = capturefixture::writeCapture(dir_, QStringLiteral("k.csv"), spec);
+    CaptureRecipe recipe;
+    recipe.header[0] = line1;
+    const QString path = capturefixture::writeCapture(dir_, QStringLiteral("k.csv"), recipe);
 
     const auto header = readheader(path);
     QCOMPARE(header.has_value(), accepted);
@@ -108,10 +108,10 @@ void TestHeader::heading()
 {
     QFETCH(QList<QByteArray>, lines);
     QFETCH(QString, heading);
-    CaptureSpec spec;
+    CaptureRecipe recipe;
     for (int i = 0; i < 4; ++i)
-        spec.header[i] = lines[i];
-    const auto header = readheader(capturefixture::writeCapture(dir_, QStringLiteral("h.csv"), spec));
+        recipe.header[i] = lines[i];
+    const auto header = readheader(capturefixture::writeCapture(dir_, QStringLiteral("h.csv"), recipe));
     QVERIFY(header);
     QCOMPARE(header->heading, heading);
 }
@@ -148,9 +148,9 @@ void TestHeader::names()
 {
     QFETCH(QByteArray, line5);
     QFETCH(QStringList, names);
-    CaptureSpec spec;
-    spec.header[4] = line5;
-    const auto header = readheader(capturefixture::writeCapture(dir_, QStringLiteral("n.csv"), spec));
+    CaptureRecipe recipe;
+    recipe.header[4] = line5;
+    const auto header = readheader(capturefixture::writeCapture(dir_, QStringLiteral("n.csv"), recipe));
     QVERIFY(header);
     QCOMPARE(toList(header->names), names);
 }
@@ -165,10 +165,10 @@ void TestHeader::shortFile_data()
 void TestHeader::shortFile()
 {
     QFETCH(int, lines);
-    CaptureSpec spec;
-    spec.header = spec.header.mid(0, lines);
-    spec.rows = 0;
-    const QString path = capturefixture::writeCapture(dir_, QStringLiteral("s.csv"), spec);
+    CaptureRecipe recipe;
+    recipe.header = recipe.header.mid(0, lines);
+    recipe.rows = 0;
+    const QString path = capturefixture::writeCapture(dir_, QStringLiteral("s.csv"), recipe);
     try {
         readheader(path);
         QFAIL("no fault");
@@ -209,10 +209,10 @@ void TestHeader::fileClosed()
     QFETCH(QList<QByteArray>, header);
     QFETCH(int, rows);
     QFETCH(int, outcome);
-    CaptureSpec spec;
-    spec.header = header;
-    spec.rows = rows;
-    const QString path = capturefixture::writeCapture(dir_, QStringLiteral("f.csv"), spec);
+    CaptureRecipe recipe;
+    recipe.header = header;
+    recipe.rows = rows;
+    const QString path = capturefixture::writeCapture(dir_, QStringLiteral("f.csv"), recipe);
 
     const int before = capturefixture::openFileCount();
     int got = -1;

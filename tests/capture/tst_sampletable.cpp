@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using capturefixture::CaptureSpec;
+using capturefixture::CaptureRecipe;
 using Channels = QList<int>;
 
 namespace {
@@ -63,7 +63,7 @@ private slots:
     void fileClosed();
 
 private:
-    QString write(const CaptureSpec& spec) { return capturefixture::writeCapture(dir_, QStringLiteral("s.csv"), spec); }
+    QString write(const CaptureRecipe& recipe) { return capturefixture::writeCapture(dir_, QStringLiteral("s.csv"), recipe); }
     QTemporaryDir dir_;
 };
 
@@ -88,11 +88,11 @@ void TestSampleTable::pastEnd()
     QFETCH(int, rows);
     QFETCH(bool, finalTerminator);
     QFETCH(int, faultLine);
-    CaptureSpec spec;
-    spec.header = spec.header.mid(0, headerLines);
-    spec.rows = rows;
-    spec.finalTerminator = finalTerminator;
-    const QString path = write(spec);
+    CaptureRecipe recipe;
+    recipe.header = recipe.header.mid(0, headerLines);
+    recipe.rows = rows;
+    recipe.finalTerminator = finalTerminator;
+    const QString path = write(recipe);
     try {
         const SampleTable table = SampleTable::read(path);
         QCOMPARE(faultLine, 0);
@@ -127,10 +127,10 @@ void TestSampleTable::cellsAgreeWithGetfield()
     QFETCH(QString, decoded);
     if (decoded.isNull())
         decoded = QString::fromLatin1(row);
-    CaptureSpec spec;
-    spec.rowText[0] = row;
-    spec.rowText[2047] = row;
-    const SampleTable table = SampleTable::read(write(spec));
+    CaptureRecipe recipe;
+    recipe.rowText[0] = row;
+    recipe.rowText[2047] = row;
+    const SampleTable table = SampleTable::read(write(recipe));
     for (int r : {0, 2047, 2048}) {
         for (int c = 0; c < channelCount; ++c) {
             const QString expected = basicutilities::getfield(decoded, c + 1, QStringLiteral(","));
@@ -143,25 +143,25 @@ void TestSampleTable::cellsAgreeWithGetfield()
 
 void TestSampleTable::sentinelRow()
 {
-    CaptureSpec spec;
-    spec.level = pattern;
-    spec.rowText[2047] = "7,,x, 3 ,1";
-    const SampleTable table = SampleTable::read(write(spec));
+    CaptureRecipe recipe;
+    recipe.level = pattern;
+    recipe.rowText[2047] = "7,,x, 3 ,1";
+    const SampleTable table = SampleTable::read(write(recipe));
     for (int c = 0; c < channelCount; ++c)
         QCOMPARE(table.cell(2048, c), table.cell(2047, c));
     QCOMPARE(table.cell(2048, 3), QStringLiteral(" 3 "));
 
-    spec.rowText.clear();
-    const LevelTable levels = selectchannels(SampleTable::read(write(spec)), boxes(allChannels()));
+    recipe.rowText.clear();
+    const LevelTable levels = selectchannels(SampleTable::read(write(recipe)), boxes(allChannels()));
     for (int s = 0; s < channelCount; ++s)
         QCOMPARE(levels.levels[s][2048], levels.levels[s][2047]);
 }
 
 void TestSampleTable::extraLinesIgnored()
 {
-    CaptureSpec cut;
+    CaptureRecipe cut;
     cut.level = pattern;
-    CaptureSpec longer = cut;
+    CaptureRecipe longer = cut;
     longer.rows = 2100;
     longer.rowText[2048] = "garbage,x,y";
     for (int r = 2049; r < 2100; ++r)
@@ -182,12 +182,12 @@ void TestSampleTable::extraLinesIgnored()
 
 void TestSampleTable::terminatorsGiveSameTable()
 {
-    CaptureSpec spec;
-    spec.level = pattern;
-    const LevelTable crlf = selectchannels(SampleTable::read(write(spec)), boxes(allChannels()));
+    CaptureRecipe recipe;
+    recipe.level = pattern;
+    const LevelTable crlf = selectchannels(SampleTable::read(write(recipe)), boxes(allChannels()));
     for (auto terminator : {capturefixture::Terminator::Lf, capturefixture::Terminator::Cr}) {
-        spec.terminator = terminator;
-        const LevelTable other = selectchannels(SampleTable::read(write(spec)), boxes(allChannels()));
+        recipe.terminator = terminator;
+        const LevelTable other = selectchannels(SampleTable::read(write(recipe)), boxes(allChannels()));
         QCOMPARE(other.levels, crlf.levels);
     }
     for (int r = 0; r <= sampleCount; ++r)
@@ -196,10 +196,10 @@ void TestSampleTable::terminatorsGiveSameTable()
 
 void TestSampleTable::extraFieldsIgnored()
 {
-    CaptureSpec spec;
-    spec.level = pattern;
-    spec.fieldsPerRow = 20;   // fields 17 … 20 hold "x"
-    const SampleTable table = SampleTable::read(write(spec));
+    CaptureRecipe recipe;
+    recipe.level = pattern;
+    recipe.fieldsPerRow = 20;   // fields 17 … 20 hold "x"
+    const SampleTable table = SampleTable::read(write(recipe));
     QCOMPARE(table.cell(0, 15), QString::number(pattern(0, 15)));
     const LevelTable levels = selectchannels(table, boxes(allChannels()));
     for (int r = 0; r < sampleCount; ++r)
@@ -208,7 +208,7 @@ void TestSampleTable::extraFieldsIgnored()
 
 void TestSampleTable::cellOutOfRange()
 {
-    const SampleTable table = SampleTable::read(write(CaptureSpec{}));
+    const SampleTable table = SampleTable::read(write(CaptureRecipe{}));
     for (auto [row, column] : {std::pair{-1, 0}, {2049, 0}, {0, -1}, {0, 16}}) {
         try {
             table.cell(row, column);
@@ -247,13 +247,13 @@ void TestSampleTable::slotOrder()
 {
     QFETCH(QList<int>, values);
     QFETCH(Channels, channels);
-    CaptureSpec spec;
-    spec.level = pattern;
+    CaptureRecipe recipe;
+    recipe.level = pattern;
     ChannelBoxes b = boxes({});
     for (int c = 0; c < channelCount; ++c)
         b.values[c] = values[c];
 
-    const LevelTable levels = selectchannels(SampleTable::read(write(spec)), b);
+    const LevelTable levels = selectchannels(SampleTable::read(write(recipe)), b);
     QCOMPARE(int(levels.lastslot), channels.size() - 1);
     for (int s = 0; s < channels.size(); ++s) {
         const int c = channels[s];
@@ -303,12 +303,12 @@ void TestSampleTable::badField()
     QFETCH(QByteArray, rowText);
     QFETCH(FaultKind, kind);
     QFETCH(QString, failed);
-    CaptureSpec spec;
+    CaptureRecipe recipe;
     if (rowText.isNull())
-        spec.fields[{row, channel}] = text;
+        recipe.fields[{row, channel}] = text;
     else
-        spec.rowText[row] = rowText;
-    const QString path = write(spec);
+        recipe.rowText[row] = rowText;
+    const QString path = write(recipe);
     const SampleTable table = SampleTable::read(path);
     try {
         selectchannels(table, boxes({0, channel}));
@@ -340,15 +340,15 @@ void TestSampleTable::badFieldUnticked_data()
 void TestSampleTable::badFieldUnticked()
 {
     QFETCH(int, value);
-    CaptureSpec spec;
-    spec.level = pattern;
-    spec.fields[{3, 5}] = "x";
-    spec.fields[{4, 5}] = "";
-    spec.fields[{5, 5}] = "256";
-    spec.rowText[6] = "1,1";
+    CaptureRecipe recipe;
+    recipe.level = pattern;
+    recipe.fields[{3, 5}] = "x";
+    recipe.fields[{4, 5}] = "";
+    recipe.fields[{5, 5}] = "256";
+    recipe.rowText[6] = "1,1";
     ChannelBoxes b = boxes({0, 1});
     b.values[5] = value;
-    const LevelTable levels = selectchannels(SampleTable::read(write(spec)), b);
+    const LevelTable levels = selectchannels(SampleTable::read(write(recipe)), b);
     QCOMPARE(int(levels.lastslot), 1);
     QCOMPARE(int(levels.levels[0][6]), 1);
     QCOMPARE(int(levels.levels[1][6]), 1);
@@ -373,9 +373,9 @@ void TestSampleTable::conversion()
 {
     QFETCH(QByteArray, text);
     QFETCH(int, level);
-    CaptureSpec spec;
-    spec.fields[{10, 4}] = text;
-    const LevelTable levels = selectchannels(SampleTable::read(write(spec)), boxes({4}));
+    CaptureRecipe recipe;
+    recipe.fields[{10, 4}] = text;
+    const LevelTable levels = selectchannels(SampleTable::read(write(recipe)), boxes({4}));
     QCOMPARE(int(levels.levels[0][10]), level);
     QCOMPARE(int(levels.sums[0]), level);
 }
@@ -402,8 +402,8 @@ void TestSampleTable::sums()
     QFETCH(int, highRows);
     QFETCH(int, oneRows);
     QFETCH(int, sum);
-    CaptureSpec spec;
-    spec.level = [=](int row, int channel) {
+    CaptureRecipe recipe;
+    recipe.level = [=](int row, int channel) {
         if (channel != 2)
             return 0;
         if (row < highRows)
@@ -412,7 +412,7 @@ void TestSampleTable::sums()
             return 1;
         return constant;
     };
-    const QString path = write(spec);
+    const QString path = write(recipe);
     const SampleTable table = SampleTable::read(path);
     try {
         const LevelTable levels = selectchannels(table, boxes({0, 2}));
@@ -431,11 +431,11 @@ void TestSampleTable::fileClosed()
     const int before = capturefixture::openFileCount();
     if (before < 0)
         QSKIP("no /proc/self/fd here");
-    CaptureSpec spec;
-    SampleTable::read(write(spec));
+    CaptureRecipe recipe;
+    SampleTable::read(write(recipe));
     QCOMPARE(capturefixture::openFileCount(), before);
-    spec.rows = 100;
-    QVERIFY_THROWS_EXCEPTION(Fault, SampleTable::read(write(spec)));
+    recipe.rows = 100;
+    QVERIFY_THROWS_EXCEPTION(Fault, SampleTable::read(write(recipe)));
     QCOMPARE(capturefixture::openFileCount(), before);
 }
 

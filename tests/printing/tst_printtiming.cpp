@@ -42,11 +42,11 @@ PrintRequest request(const QString& path)
     return r;
 }
 
-CaptureSpec moving()
+CaptureRecipe moving()
 {
-    CaptureSpec spec;
-    spec.level = [](int row, int channel) { return (row >> (channel % 8)) & 1; };
-    return spec;
+    CaptureRecipe recipe;
+    recipe.level = [](int row, int channel) { return (row >> (channel % 8)) & 1; };
+    return recipe;
 }
 
 } // namespace
@@ -81,9 +81,9 @@ void PrintTimingTest::stagesInOrder()
 void PrintTimingTest::tickedChannelsOnly()
 {
     QTemporaryDir dir;
-    CaptureSpec spec = moving();
-    spec.fields[{9, 4}] = "x";   // an unticked channel may hold anything
-    const QString path = writeCapture(dir, QStringLiteral("a.csv"), spec);
+    CaptureRecipe recipe = moving();
+    recipe.fields[{9, 4}] = "x";   // an unticked channel may hold anything
+    const QString path = writeCapture(dir, QStringLiteral("a.csv"), recipe);
     const auto printer = fakePrinter(QStringLiteral("adobe pdf"));
     PrintingService service({printer});
     PrinterRef reference;
@@ -122,15 +122,15 @@ void PrintTimingTest::readFaultComesBeforePrinterChoice()
     QFETCH(int, damage);
     QFETCH(int, kind);
     QTemporaryDir dir;
-    CaptureSpec spec = moving();
+    CaptureRecipe recipe = moving();
     if (damage == 1)
-        spec.rows = 2047;
+        recipe.rows = 2047;
     if (damage == 2)
-        spec.fields[{9, 3}] = "x";
+        recipe.fields[{9, 3}] = "x";
     if (damage == 3)
-        spec.fields[{9, 3}] = "256";
+        recipe.fields[{9, 3}] = "256";
     const QString path = damage == 0 ? dir.filePath(QStringLiteral("none.csv"))
-                                     : writeCapture(dir, QStringLiteral("a.csv"), spec);
+                                     : writeCapture(dir, QStringLiteral("a.csv"), recipe);
 
     // No matching printer: the read still comes first and fails.
     const auto laser = fakePrinter(QStringLiteral("Laser"));
@@ -160,9 +160,9 @@ void PrintTimingTest::drawingFaultWritesNothing()
     QFETCH(int, level);
     QFETCH(QString, tickfrequency);
     QTemporaryDir dir;
-    CaptureSpec spec = moving();
-    spec.fields[{100, 2}] = QByteArray::number(level);
-    const QString path = writeCapture(dir, QStringLiteral("a.csv"), spec);
+    CaptureRecipe recipe = moving();
+    recipe.fields[{100, 2}] = QByteArray::number(level);
+    const QString path = writeCapture(dir, QStringLiteral("a.csv"), recipe);
     const QString out = dir.filePath(QStringLiteral("out.pdf"));
 
     bool asked = false;
@@ -183,7 +183,7 @@ void PrintTimingTest::drawingFaultWritesNothing()
 void PrintTimingTest::drawingFaultDropsTheDocument()
 {
     QTemporaryDir dir;
-    CaptureSpec bad = moving();
+    CaptureRecipe bad = moving();
     bad.fields[{2047, 15}] = "219";
     const QString badPath = writeCapture(dir, QStringLiteral("bad.csv"), bad);
     const QString goodPath = writeCapture(dir, QStringLiteral("good.csv"), moving());

@@ -37,36 +37,36 @@ QList<QByteArray> defaultHeader()
                   "Comment: \"bench board\", rev B", names);
 }
 
-int levelAt(const CaptureSpec& spec, int row, int channel)
+int levelAt(const CaptureRecipe& recipe, int row, int channel)
 {
-    return spec.level ? spec.level(row, channel) : 0;
+    return recipe.level ? recipe.level(row, channel) : 0;
 }
 
-QByteArray sampleLine(const CaptureSpec& spec, int row)
+QByteArray sampleLine(const CaptureRecipe& recipe, int row)
 {
-    if (auto it = spec.rowText.find(row); it != spec.rowText.end())
+    if (auto it = recipe.rowText.find(row); it != recipe.rowText.end())
         return it->second;
     QByteArray line;
-    line.reserve(spec.fieldsPerRow * 2);
-    for (int c = 0; c < spec.fieldsPerRow; ++c) {
+    line.reserve(recipe.fieldsPerRow * 2);
+    for (int c = 0; c < recipe.fieldsPerRow; ++c) {
         if (c > 0)
             line += ',';
-        if (auto it = spec.fields.find({row, c}); it != spec.fields.end())
+        if (auto it = recipe.fields.find({row, c}); it != recipe.fields.end())
             line += it->second;
         else if (c < channelCount)
-            line += QByteArray::number(levelAt(spec, row, c));
+            line += QByteArray::number(levelAt(recipe, row, c));
         else
             line += 'x';
     }
     return line;
 }
 
-QList<QByteArray> captureLines(const CaptureSpec& spec)
+QList<QByteArray> captureLines(const CaptureRecipe& recipe)
 {
-    QList<QByteArray> lines = spec.header;
-    lines.reserve(lines.size() + spec.rows);
-    for (int r = 0; r < spec.rows; ++r)
-        lines << sampleLine(spec, r);
+    QList<QByteArray> lines = recipe.header;
+    lines.reserve(lines.size() + recipe.rows);
+    for (int r = 0; r < recipe.rows; ++r)
+        lines << sampleLine(recipe, r);
     return lines;
 }
 
@@ -81,9 +81,9 @@ QByteArray joinLines(const QList<QByteArray>& lines, Terminator terminator, bool
     return text;
 }
 
-QByteArray captureText(const CaptureSpec& spec)
+QByteArray captureText(const CaptureRecipe& recipe)
 {
-    return joinLines(captureLines(spec), spec.terminator, spec.finalTerminator);
+    return joinLines(captureLines(recipe), recipe.terminator, recipe.finalTerminator);
 }
 
 bool writeBytes(const QString& path, const QByteArray& bytes)
@@ -104,9 +104,9 @@ QString writeBytes(const QTemporaryDir& dir, const QString& name, const QByteArr
     return writeBytes(path, bytes) ? path : QString();
 }
 
-QString writeCapture(const QTemporaryDir& dir, const QString& name, const CaptureSpec& spec)
+QString writeCapture(const QTemporaryDir& dir, const QString& name, const CaptureRecipe& recipe)
 {
-    return writeBytes(dir, name, captureText(spec));
+    return writeBytes(dir, name, captureText(recipe));
 }
 
 int openFileCount()
@@ -117,21 +117,21 @@ int openFileCount()
     return int(fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
 }
 
-CaptureSpec counterExample()
+CaptureRecipe counterExample()
 {
-    CaptureSpec spec;
+    CaptureRecipe recipe;
     QList<QByteArray> names{"\"Q0\"", "\"Q1\"", "\"Q2\"", "\"Q3\""};
     names << plainNames(4);
-    spec.header = header("Captured 2024-03-18 09:41:55", "Sample rate 2 MHz, 2048 samples, 16 channels",
+    recipe.header = header("Captured 2024-03-18 09:41:55", "Sample rate 2 MHz, 2048 samples, 16 channels",
                          "Comment: \"4-bit counter\", clocked every 16 samples, Q0 = LSB", names);
-    spec.level = [](int row, int channel) {
+    recipe.level = [](int row, int channel) {
         const int count = (row / 16) % 16;
         return channel < 4 ? (count >> channel) & 1 : 0;
     };
-    return spec;
+    return recipe;
 }
 
-CaptureSpec serialExample()
+CaptureRecipe serialExample()
 {
     // Mode 0: the clock idles low, data changes while it is low and is taken
     // on the rising edge. Half a clock period is 16 samples.
@@ -143,12 +143,12 @@ CaptureSpec serialExample()
     static const quint8 out[4] = {0x9F, 0x00, 0x00, 0x00};
     static const quint8 in[4] = {0x00, 0xEF, 0x40, 0x18};
 
-    CaptureSpec spec;
+    CaptureRecipe recipe;
     QList<QByteArray> names{"\"CS#\"", "\"SCLK\"", "MOSI", "MISO", "\"WP#\"", "HOLD#"};
     names << plainNames(6);
-    spec.header = header("Captured 2024-03-19 16:05:12", "Sample rate 4 MHz, 2048 samples",
+    recipe.header = header("Captured 2024-03-19 16:05:12", "Sample rate 4 MHz, 2048 samples",
                          "Comment: \"read ID\" (9F), answer EF 40 18, SPI mode 0", names);
-    spec.level = [](int row, int channel) {
+    recipe.level = [](int row, int channel) {
         const bool selected = row >= selectAt && row < releaseAt;
         const int bit = (row - firstBit) / (2 * half);
         const bool inBit = selected && row >= firstBit && bit < bits;
@@ -164,17 +164,17 @@ CaptureSpec serialExample()
         default: return 0;
         }
     };
-    return spec;
+    return recipe;
 }
 
-CaptureSpec steadyExample()
+CaptureRecipe steadyExample()
 {
-    CaptureSpec spec;
+    CaptureRecipe recipe;
     QList<QByteArray> names{"\"PWR_OK\"", "\"RESET\"", "PWM", "\"HEARTBEAT\""};
     names << plainNames(4);
-    spec.header = header("Captured 2024-03-20 11:17:40", "Sample rate 100 kHz, 2048 samples",
+    recipe.header = header("Captured 2024-03-20 11:17:40", "Sample rate 100 kHz, 2048 samples",
                          "Comment: \"idle board\", power good, reset released, PWM at 25%", names);
-    spec.level = [](int row, int channel) {
+    recipe.level = [](int row, int channel) {
         switch (channel) {
         case 0: return 1;
         case 1: return 0;
@@ -183,7 +183,7 @@ CaptureSpec steadyExample()
         default: return 0;
         }
     };
-    return spec;
+    return recipe;
 }
 
 } // namespace capturefixture

@@ -5,11 +5,11 @@
 // comma-separated levels. Everything is bytes, so tests can put any encoding
 // or damage into any line.
 //
-//     capturefixture::CaptureSpec spec;
-//     spec.level = [](int row, int channel) { return channel == 0 ? row % 2 : 0; };
-//     spec.fields[{9, 3}] = "x";                      // row 9, channel 3 (line 15, field 4)
+//     capturefixture::CaptureRecipe recipe;
+//     recipe.level = [](int row, int channel) { return channel == 0 ? row % 2 : 0; };
+//     recipe.fields[{9, 3}] = "x";                      // row 9, channel 3 (line 15, field 4)
 //     QTemporaryDir dir;
-//     QString path = capturefixture::writeCapture(dir, "a.csv", spec);
+//     QString path = capturefixture::writeCapture(dir, "a.csv", recipe);
 
 #include <QByteArray>
 #include <QList>
@@ -35,7 +35,7 @@ using LevelFunction = std::function<int(int row, int channel)>;
 // quotes, and the names CH0 … CH15 with some of them quoted.
 QList<QByteArray> defaultHeader();
 
-struct CaptureSpec {
+struct CaptureRecipe {
     // Written first, one line each, as given. Fewer than five lines makes a
     // short header (set rows = 0 as well for a file that ends there).
     QList<QByteArray> header = defaultHeader();
@@ -48,28 +48,28 @@ struct CaptureSpec {
     bool finalTerminator = true;       // false: the last line has no terminator
 };
 
-// The level `spec` writes at (row, channel), ignoring `fields` and `rowText`.
-int levelAt(const CaptureSpec& spec, int row, int channel);
+// The level `recipe` writes at (row, channel), ignoring `fields` and `rowText`.
+int levelAt(const CaptureRecipe& recipe, int row, int channel);
 
 // The sample line for `row` without terminator.
-QByteArray sampleLine(const CaptureSpec& spec, int row);
+QByteArray sampleLine(const CaptureRecipe& recipe, int row);
 
 // All lines of the capture, without terminators.
-QList<QByteArray> captureLines(const CaptureSpec& spec);
+QList<QByteArray> captureLines(const CaptureRecipe& recipe);
 
 // Lines joined with the terminator; `finalTerminator` also ends the last one.
 QByteArray joinLines(const QList<QByteArray>& lines, Terminator terminator = Terminator::CrLf,
                      bool finalTerminator = true);
 
 // The whole file.
-QByteArray captureText(const CaptureSpec& spec);
+QByteArray captureText(const CaptureRecipe& recipe);
 
 // Writes bytes to `path`; false on failure.
 bool writeBytes(const QString& path, const QByteArray& bytes);
 
 // Writes into the temporary directory; returns the full path, "" on failure.
 QString writeBytes(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes);
-QString writeCapture(const QTemporaryDir& dir, const QString& name, const CaptureSpec& spec);
+QString writeCapture(const QTemporaryDir& dir, const QString& name, const CaptureRecipe& recipe);
 
 // Number of file descriptors this process holds open; -1 where the system
 // does not tell (it reads /proc/self/fd). Compare before and after a call to
@@ -77,8 +77,8 @@ QString writeCapture(const QTemporaryDir& dir, const QString& name, const Captur
 int openFileCount();
 
 // Realistic captures (also the files in examples/).
-CaptureSpec counterExample();   // 4-bit counter on channels 0-3, the rest quiet
-CaptureSpec serialExample();    // one SPI-style transaction: select, clock, data out, data in
-CaptureSpec steadyExample();    // one channel always high, one always low, a few moving
+CaptureRecipe counterExample();   // 4-bit counter on channels 0-3, the rest quiet
+CaptureRecipe serialExample();    // one SPI-style transaction: select, clock, data out, data in
+CaptureRecipe steadyExample();    // one channel always high, one always low, a few moving
 
 } // namespace capturefixture

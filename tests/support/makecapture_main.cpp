@@ -13,9 +13,9 @@
 
 namespace {
 
-const std::map<QString, std::function<capturefixture::CaptureSpec()>>& examples()
+const std::map<QString, std::function<capturefixture::CaptureRecipe()>>& examples()
 {
-    static const std::map<QString, std::function<capturefixture::CaptureSpec()>> all{
+    static const std::map<QString, std::function<capturefixture::CaptureRecipe()>> all{
         {QStringLiteral("counter"), capturefixture::counterExample},
         {QStringLiteral("serial"), capturefixture::serialExample},
         {QStringLiteral("steady"), capturefixture::steadyExample},

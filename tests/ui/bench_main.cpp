@@ -15,9 +15,9 @@ private slots:
     void printClickToPdf()
     {
         QTemporaryDir dir;
-        capturefixture::CaptureSpec spec = capturefixture::serialExample();
-        spec.level = [](int row, int channel) { return (row >> (channel % 6)) & 1; };
-        const QString capture = capturefixture::writeCapture(dir, QStringLiteral("full.csv"), spec);
+        capturefixture::CaptureRecipe recipe = capturefixture::serialExample();
+        recipe.level = [](int row, int channel) { return (row >> (channel % 6)) & 1; };
+        const QString capture = capturefixture::writeCapture(dir, QStringLiteral("full.csv"), recipe);
         const QString pdf = dir.filePath(QStringLiteral("full.pdf"));
 
         ui::main window;

@@ -18,7 +18,7 @@
 
 #include <memory>
 
-using capturefixture::CaptureSpec;
+using capturefixture::CaptureRecipe;
 
 namespace {
 
@@ -283,10 +283,10 @@ private slots:
 
     void loadFillsHeadingNamesAndPath()
     {
-        CaptureSpec spec;
-        spec.header = {"ZelmarProgramVersion,2.31", "first", "", "third,\"quoted\"",
+        CaptureRecipe recipe;
+        recipe.header = {"ZelmarProgramVersion,2.31", "first", "", "third,\"quoted\"",
                        "\"CLK\",\"DATA\",,\"A_VERY_LONG_CHANNEL_NAME\""};
-        const QString path = capturefixture::writeCapture(dir, QStringLiteral("mixed case.csv"), spec);
+        const QString path = capturefixture::writeCapture(dir, QStringLiteral("mixed case.csv"), recipe);
         toolkit::setcheckvalue(window->channelselect[2], 1);
         toolkit::setcheckvalue(window->channelselect[16], 0);
 
@@ -308,12 +308,12 @@ private slots:
 
     void loadTakesTheFirstSixteenOfTwentyNames()
     {
-        CaptureSpec spec;
+        CaptureRecipe recipe;
         QByteArray names;
         for (int i = 0; i < 20; ++i)
             names += "N" + QByteArray::number(i) + (i % 2 ? " " : ",");
-        spec.header[4] = names;
-        load(capturefixture::writeCapture(dir, QStringLiteral("twenty.csv"), spec));
+        recipe.header[4] = names;
+        load(capturefixture::writeCapture(dir, QStringLiteral("twenty.csv"), recipe));
         for (int k = 0; k < 16; ++k)
             QCOMPARE(window->channelselect[k]->text(), QStringLiteral("N%1").arg(k));
     }
@@ -339,9 +339,9 @@ private slots:
         const WindowState before = stateof(w);
         const int handles = capturefixture::openFileCount();
 
-        CaptureSpec spec;
-        spec.header[0] = line1;
-        const QString path = capturefixture::writeCapture(dir, QStringLiteral("reject.csv"), spec);
+        CaptureRecipe recipe;
+        recipe.header[0] = line1;
+        const QString path = capturefixture::writeCapture(dir, QStringLiteral("reject.csv"), recipe);
         answerchooser(cancel ? QString() : typedfor(path));
         w.cmmd[0]->click();
         QCOMPARE(modalseam::pending(), 0);
@@ -350,8 +350,8 @@ private slots:
         QCOMPARE(capturefixture::openFileCount(), handles);
 
         // The window goes on: a good file loads and prints afterwards.
-        spec.header[0] = "ZelmarProgramVersion";
-        const QString good = capturefixture::writeCapture(dir, QStringLiteral("good.csv"), spec);
+        recipe.header[0] = "ZelmarProgramVersion";
+        const QString good = capturefixture::writeCapture(dir, QStringLiteral("good.csv"), recipe);
         load(good);
         QCOMPARE(w.filepath, good);
         QVERIFY(w.Heading->text().startsWith(QStringLiteral("ZelmarProgramVersion  / ")));
@@ -379,9 +379,9 @@ private slots:
     void printUsesTheWindowsSettings()
     {
         ui::main& w = *window;
-        CaptureSpec spec;
-        spec.header[4] = "ONE,TWO,THREE,FOUR,A_NAME_LONGER_THAN_TWELVE";
-        load(capturefixture::writeCapture(dir, QStringLiteral("b.csv"), spec));
+        CaptureRecipe recipe;
+        recipe.header[4] = "ONE,TWO,THREE,FOUR,A_NAME_LONGER_THAN_TWELVE";
+        load(capturefixture::writeCapture(dir, QStringLiteral("b.csv"), recipe));
         toolkit::setcheckvalue(w.channelselect[1], 1);
         toolkit::setcheckvalue(w.channelselect[4], 1);
         w.resolution->setText(QStringLiteral("2.5"));
@@ -443,17 +443,17 @@ private slots:
         QFETCH(QStringList, expected);
         ui::main& w = *window;
 
-        CaptureSpec spec;
+        CaptureRecipe recipe;
         if (rows < 0) {
-            spec.header = spec.header.mid(0, 3);
-            spec.rows = 0;
+            recipe.header = recipe.header.mid(0, 3);
+            recipe.rows = 0;
         } else {
-            spec.rows = rows;
+            recipe.rows = rows;
         }
         if (!field.isEmpty())
-            spec.fields[{3, 2}] = field;
+            recipe.fields[{3, 2}] = field;
         const QString path = missing ? dir.filePath(QStringLiteral("missing.csv"))
-                                     : capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), spec);
+                                     : capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), recipe);
         QString pdf = dir.filePath(QStringLiteral("never.pdf"));
         w.pdfprinter().setTargetChooser([pdf] { return pdf; });
         w.printingservice() = PrintingService({PrinterRef(&w.pdfprinter(), [](Printer*) {})});
