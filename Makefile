@@ -21,6 +21,9 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display here: start it under a desktop, or try xvfb-run ./$(BUILD)/app/zelmar;"; \
+	  echo "the converter needs none: ./$(BUILD)/app/zelmar-pdf --help"; exit 1; fi
 	./$(BUILD)/app/zelmar
 
 test: build
