@@ -37,6 +37,15 @@ window() {
     fail "no window \"$1\""
 }
 
+# Waits until no visible window's title matches, up to 20 s.
+gone() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        sleep 0.2
+    done
+    fail "window \"$1\" stayed open"
+}
+
 # Clicks the point of a window given in twips of its design; the window's
 # width in pixels against its design width gives the scale.
 click() {
@@ -59,7 +68,7 @@ sleep 0.5
 click "$CHOOSER" 4410 1087 435        # the file-name box
 xdotool type --delay 20 "${WORK#/}/bus.csv"
 click "$CHOOSER" 4410 1110 5385       # OK
-sleep 0.5
+gone "^Select Zelmar CSV file$"
 
 for k in 0 1 2 3; do                  # CS#, SCLK, MOSI, MISO
     click "$MAIN" 5160 1840 $((960 + 300 * k + 127))
