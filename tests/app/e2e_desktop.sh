@@ -6,7 +6,9 @@
 set -euo pipefail
 
 if [ "${1:-}" != "--inside" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --inside "$@"
+    # -noreset: the server must not reset when its last client (an xdotool
+    # query) leaves just as the program connects.
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" --inside "$@"
 fi
 shift
 ZELMAR=$1
