@@ -2,8 +2,6 @@
 
 #include "util/fault.h"
 
-#include <array>
-
 namespace basicutilities {
 
 QString cr;
@@ -108,49 +106,12 @@ FieldSpan findField(QStringView work, qint32 n, QStringView delimiter)
     }
 }
 
-// The same for a one-character delimiter: a plain loop, as sample rows are
-// short and cut tens of thousands of times per print.
-FieldSpan findField(QStringView work, qint32 n, QChar delimiter)
-{
-    const QChar* p = work.data();
-    const qsizetype end = work.size();
-    qsizetype start = 0;
-    qint32 field = 1;
-    qsizetype i = 0;
-    for (; i < end; ++i) {
-        if (p[i] == delimiter) {
-            if (field == n)
-                break;
-            ++field;
-            start = i + 1;
-        }
-    }
-    if (field < n)
-        return {start, -1};
-    if (i < end && n == maxFieldNumber)
-        tooManyDelimiters(n + 1);
-    return {start, i - start};
-}
-
-// Results of one Latin-1 character come from a shared table, so the
-// common one-digit field costs no allocation.
 QString piece(const QString& work, FieldSpan span)
 {
     if (span.length <= 0)
         return QString();
     if (span.length == work.size())
         return work;
-    if (span.length == 1) {
-        static const std::array<QString, 256> single = [] {
-            std::array<QString, 256> table;
-            for (int c = 0; c < 256; ++c)
-                table[c] = QString(QChar(c));
-            return table;
-        }();
-        const char16_t c = work.at(span.start).unicode();
-        if (c < 256)
-            return single[c];
-    }
     return work.sliced(span.start, span.length);
 }
 
@@ -176,8 +137,7 @@ QString getfield(QString& text, qint32 n, QString& delimiter)
         return countFields(work, delimiter);
     if (n > maxFieldNumber)
         return QString();
-    const FieldSpan span = delimiter.size() == 1 ? findField(work, n, delimiter.front())
-                                                 : findField(work, n, QStringView(delimiter));
+    const FieldSpan span = findField(work, n, delimiter);
     if (span.length < 0)
         return QString();
     return piece(work, span);
