@@ -58,14 +58,21 @@ main::main(QWidget* parent)
            toolkit::twipstopixels(clientheight, logicalDpiY()));
     buildcontrols();
 
-    std::vector<PrinterRef> printers = systemprinters();
-    PrinterRef systemdefault = defaultsystemprinter(printers);
-    service_ = PrintingService(std::move(printers));
-    service_.addPrinter(pdfprinter_);
-    service_.setCurrent(systemdefault);
     pdfprinter_->setTargetChooser([this] { return asksavetarget(); });
 
     Form_Load();
+}
+
+PrintingService& main::printingservice()
+{
+    if (!service_) {
+        std::vector<PrinterRef> printers = systemprinters();
+        PrinterRef systemdefault = defaultsystemprinter(printers);
+        service_.emplace(std::move(printers));
+        service_->addPrinter(pdfprinter_);
+        service_->setCurrent(systemdefault);
+    }
+    return *service_;
 }
 
 void main::buildcontrols()
@@ -236,7 +243,7 @@ void main::printtiming()
     request.resolution = resolution->text();
     request.heading = Heading->text();
     request.unitindex = toolkit::comboindex(units);
-    ::printtiming(request, service_, printerreference);
+    ::printtiming(request, printingservice(), printerreference);
 }
 
 QString main::stripper(QString& datain)

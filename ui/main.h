@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Fault;
 
@@ -55,7 +56,8 @@ public:
     static QString defaultfilepath();
     static QString loadstartfolder();
 
-    PrintingService& printingservice() { return service_; }
+    // Asks the system for its printers on first use, not at start-up.
+    PrintingService& printingservice();
     PdfPrinter& pdfprinter() { return *pdfprinter_; }
     // What ends the program when the window is closed; tests replace it.
     void setendprogram(std::function<void()> end) { endprogram_ = std::move(end); }
@@ -73,7 +75,7 @@ private:
     QString asksavetarget();
 
     std::shared_ptr<PdfPrinter> pdfprinter_;
-    PrintingService service_;
+    std::optional<PrintingService> service_;
     std::function<void()> endprogram_;
     bool resizing_ = false;
 };
