@@ -9,7 +9,7 @@
 class QTextStream;
 
 inline const QString converterName = QStringLiteral("zelmar-pdf");
-inline const QString converterVersion = QStringLiteral("1.0.0");
+inline const QString converterVersion = QStringLiteral(ZELMAR_VERSION);
 
 // What one run of the converter prints, and where.
 struct ConverterOptions {
