@@ -143,8 +143,7 @@ void main::buildcontrols()
     for (int k = 0; k < 16; ++k)
         order << channelselect[k];
     order << all << none << ticks << tickfrequency << Text1 << Heading << resolution << units;
-    for (int i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    toolkit::settaborder(order);
     for (QPushButton* button : {load, print, all, none})
         button->setAutoDefault(false);
 }

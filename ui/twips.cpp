@@ -42,7 +42,7 @@ void fixeddialogframe(QWidget* form, int clientWidthTwips, int clientHeightTwips
                        twipstopixels(clientHeightTwips, form->logicalDpiY()));
 }
 
-void settaborder(std::initializer_list<QWidget*> order)
+void settaborder(const QList<QWidget*>& order)
 {
     QWidget* previous = nullptr;
     for (QWidget* control : order) {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QRect>
 #include <QWidget>
 
-#include <initializer_list>
 
 // Window layouts are designed in twips (1/1440 inch) and placed at the
 // screen's logical DPI, so the proportions of the design hold on any screen.
@@ -26,7 +26,7 @@ QRect designtwips(const QWidget* control);
 void fixeddialogframe(QWidget* form, int clientWidthTwips, int clientHeightTwips);
 
 // Keyboard focus order, first to last.
-void settaborder(std::initializer_list<QWidget*> order);
+void settaborder(const QList<QWidget*>& order);
 
 // The design font of the forms, with a plain sans-serif face standing in
 // where "MS Sans Serif" is not installed.
