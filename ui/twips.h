@@ -5,7 +5,6 @@
 #include <QRect>
 #include <QWidget>
 
-
 // Window layouts are designed in twips (1/1440 inch) and placed at the
 // screen's logical DPI, so the proportions of the design hold on any screen.
 namespace toolkit {
