@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -23,6 +24,8 @@ void quietRuntimeDirNote(QtMsgType type, const QMessageLogContext& context, cons
 
 int main(int argc, char* argv[])
 {
+    // Past a file size limit, a write should fail and be reported, not kill us.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Fonts and the PDF writer need a GUI application, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

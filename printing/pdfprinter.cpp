@@ -1,14 +1,15 @@
 #include "printing/pdfprinter.h"
 
 #include "printing/pagerenderer.h"
+#include "util/atomicfile.h"
 #include "util/fault.h"
 
+#include <QBuffer>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <memory>
 
@@ -25,42 +26,39 @@ bool PdfPrinter::Surface::EndDoc()
     return true;
 }
 
-namespace {
-
-[[noreturn]] void cannotWrite(const QString& path, const QString& reason)
+QByteArray pdfDocument(const std::vector<SurfaceCall>& calls)
 {
-    throw Fault(FaultKind::CannotOpenFile,
-                QStringLiteral("cannot write the PDF document: %1").arg(reason))
-        .inFile(path);
-}
-
-} // namespace
-
-void writePdf(const QString& path, const std::vector<SurfaceCall>& calls)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        cannotWrite(path, file.errorString());
-
+    // Drawn in memory first: the PDF engine does not check what its device
+    // takes, so a short write would pass unnoticed on the way to a file.
+    QByteArray document;
+    QBuffer buffer(&document);
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setResolution(renderResolution);
         writer.setCreator(QStringLiteral("zelmar-pdf"));
         const QPageLayout layout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
                                  QMarginsF(0, 0, 0, 0));
-        if (!writer.setPageLayout(layout))
-            cannotWrite(path, QStringLiteral("the 11 x 17 inch sheet cannot be set up"));
-
         QPainter painter;
-        if (!painter.begin(&writer))
-            cannotWrite(path, file.errorString());
+        if (!writer.setPageLayout(layout) || !painter.begin(&writer))
+            throw Fault(FaultKind::CannotWriteFile,
+                        QStringLiteral("the 11 x 17 inch PDF page cannot be set up"));
         renderPage(painter, calls);
-        if (!painter.end())
-            cannotWrite(path, file.errorString());
+        painter.end();
     }
+    return document;
+}
 
-    if (!file.commit())
-        cannotWrite(path, file.errorString());
+void writePdf(const QString& path, const std::vector<SurfaceCall>& calls)
+{
+    QByteArray document;
+    try {
+        document = pdfDocument(calls);
+    } catch (Fault& fault) {
+        fault.inFile(path);
+        throw;
+    }
+    writeFileAtomically(path, document);
 }
 
 PrintingService makePrintingService(std::vector<PrinterRef> printers,

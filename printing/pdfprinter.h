@@ -3,6 +3,7 @@
 #include "printing/printingservice.h"
 #include "printing/recordingsurface.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -31,7 +32,8 @@ private:
     class Surface : public RecordingSurface {
     public:
         explicit Surface(PdfPrinter& owner) : owner_(owner) {}
-        // Asks for the target; false when cancelled. Throws Fault(CannotOpenFile).
+        // Asks for the target; false when cancelled. Throws Fault when the
+        // document cannot be written.
         bool EndDoc() override;
         void KillDoc() override { clear(); }
 
@@ -43,9 +45,13 @@ private:
     Surface surface_{*this};
 };
 
-// Writes the calls as a one-page vector PDF, 17 x 11 inches at 1200 dpi with
-// no margins. The file appears only when complete; on failure it throws
-// Fault(CannotOpenFile) naming the path and leaves any existing file as it was.
+// The calls as a one-page vector PDF, 17 x 11 inches at 1200 dpi with no
+// margins.
+QByteArray pdfDocument(const std::vector<SurfaceCall>& calls);
+
+// Writes pdfDocument() to `path` with writeFileAtomically(): the file appears
+// only when complete; on failure it throws Fault naming the path and leaves
+// any existing file as it was.
 void writePdf(const QString& path, const std::vector<SurfaceCall>& calls);
 
 // The printers given, then the PDF printer, in that order. No printer is

@@ -11,6 +11,7 @@ QString Fault::kindName(FaultKind kind)
 {
     switch (kind) {
     case FaultKind::CannotOpenFile: return QStringLiteral("Cannot open file");
+    case FaultKind::CannotWriteFile: return QStringLiteral("Cannot write file");
     case FaultKind::InputPastEnd: return QStringLiteral("Input past end of file");
     case FaultKind::TypeMismatch: return QStringLiteral("Type mismatch");
     case FaultKind::Overflow: return QStringLiteral("Overflow");

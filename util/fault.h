@@ -9,6 +9,7 @@
 // command handlers (and the converter's main) catch it and report it.
 enum class FaultKind {
     CannotOpenFile,
+    CannotWriteFile,
     InputPastEnd,
     TypeMismatch,
     Overflow,

@@ -24,6 +24,7 @@ private slots:
     void runsWithoutAPlatformSet();
     void neverWritesOverItsCapture_data();
     void neverWritesOverItsCapture();
+    void fullDeviceIsAFailure();
     void pageFollowsTheOptions_data();
     void pageFollowsTheOptions();
 
@@ -314,6 +315,17 @@ void ConverterTest::neverWritesOverItsCapture()
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains(QStringLiteral("capture file itself")), qPrintable(result.err));
     QCOMPARE(contents(capture), before);
+}
+
+void ConverterTest::fullDeviceIsAFailure()
+{
+    const Result result = convert({good_, QStringLiteral("-o"), QStringLiteral("/dev/full")});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QStringLiteral("/dev/full"))
+                 && result.err.contains(QStringLiteral("No space left")),
+             qPrintable(result.err));
+    QVERIFY(QFileInfo(QStringLiteral("/dev/full")).exists()
+            && !QFileInfo(QStringLiteral("/dev/full")).isFile());
 }
 
 void ConverterTest::helpAndVersion_data()
