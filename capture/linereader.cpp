@@ -97,6 +97,14 @@ bool LineReader::fill()
 {
     if (eof_)
         return false;
+    if (read_ >= maxReadBytes) {
+        throw Fault(FaultKind::Overflow,
+                    QStringLiteral("more than %1 bytes before line %2 ends; not a capture file")
+                        .arg(maxReadBytes)
+                        .arg(line_ + 1))
+            .inFile(path_)
+            .atLine(line_ + 1);
+    }
     buffer_.resize(chunkSize);
     const qint64 got = file_.read(buffer_.data(), chunkSize);
     if (got < 0) {
@@ -105,6 +113,7 @@ bool LineReader::fill()
             .atLine(line_ + 1);
     }
     buffer_.resize(got);
+    read_ += got;
     pos_ = 0;
     if (got == 0) {
         eof_ = true;
@@ -112,6 +121,16 @@ bool LineReader::fill()
         return false;
     }
     return true;
+}
+
+void LineReader::tooLong() const
+{
+    throw Fault(FaultKind::Overflow,
+                QStringLiteral("line %1 is longer than %2 bytes; not a capture file")
+                    .arg(line_ + 1)
+                    .arg(maxLineBytes))
+        .inFile(path_)
+        .atLine(line_ + 1);
 }
 
 QString LineReader::readLine()
@@ -139,6 +158,8 @@ QString LineReader::readLine()
         qsizetype end = pos_;
         while (end < size && data[end] != '\n' && data[end] != '\r')
             ++end;
+        if (carried.size() + (end - pos_) > maxLineBytes)
+            tooLong();
         if (end == size) {
             carried.append(data + pos_, size - pos_);
             pos_ = size;

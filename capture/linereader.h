@@ -17,7 +17,9 @@ public:
     LineReader& operator=(const LineReader&) = delete;
 
     // The next line. Throws Fault(InputPastEnd) naming the file and the line
-    // number it wanted.
+    // number it wanted, and Fault(Overflow) for a line longer than
+    // maxLineBytes or when more than maxReadBytes would be read in all: a
+    // wrong file (a disk image, /dev/zero) is refused quickly, in little memory.
     QString readLine();
 
     // Number of the line readLine() returned last (0 before the first).
@@ -25,14 +27,21 @@ public:
     const QString& path() const { return path_; }
 
     static constexpr qint64 chunkSize = 64 * 1024;
+    // A capture line is under 100 bytes; 8,000 fields fit in a megabyte.
+    static constexpr qsizetype maxLineBytes = 1024 * 1024;
+    // Five header lines and 2048 rows of the longest lines allowed would be
+    // 2 GiB; no real capture comes near this.
+    static constexpr qint64 maxReadBytes = 16 * 1024 * 1024;
 
 private:
     bool fill();
+    [[noreturn]] void tooLong() const;
 
     QString path_;
     QFile file_;
     QByteArray buffer_;
     qsizetype pos_ = 0;
+    qint64 read_ = 0;        // bytes taken from the file so far
     bool eof_ = false;
     bool afterCr_ = false;   // the last line ended in CR: an LF next belongs to it
     int line_ = 0;

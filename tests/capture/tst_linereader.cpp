@@ -42,6 +42,8 @@ private slots:
     void cannotOpen_data();
     void cannotOpen();
     void closedOnEveryWayOut();
+    void boundedInput_data();
+    void boundedInput();
 
 private:
     QTemporaryDir dir_;
@@ -209,6 +211,42 @@ void TestLineReader::closedOnEveryWayOut()
     } catch (const Fault&) {
     }
     QCOMPARE(capturefixture::openFileCount(), before);
+}
+
+void TestLineReader::boundedInput_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("lines");        // to read
+    QTest::addColumn<int>("faultLine");    // 0: all read
+
+    const QByteArray longest(LineReader::maxLineBytes, 'a');
+    QTest::newRow("longest line")
+        << writeBytes(dir_, QStringLiteral("longest.csv"), "x\n" + longest + "\r\ny") << 3 << 0;
+    QTest::newRow("one byte more")
+        << writeBytes(dir_, QStringLiteral("longer.csv"), "x\n" + longest + "a\ny") << 3 << 2;
+    QTest::newRow("endless zeros") << QStringLiteral("/dev/zero") << 1 << 1;
+    QByteArray lines;
+    while (lines.size() <= LineReader::maxReadBytes)
+        lines += QByteArray(LineReader::maxLineBytes / 2, 'b') + '\n';
+    QTest::newRow("too much in all")
+        << writeBytes(dir_, QStringLiteral("much.csv"), lines) << 40 << 32;
+}
+
+void TestLineReader::boundedInput()
+{
+    QFETCH(QString, path);
+    QFETCH(int, lines);
+    QFETCH(int, faultLine);
+    LineReader reader(path);
+    try {
+        for (int k = 0; k < lines; ++k)
+            reader.readLine();
+        QCOMPARE(faultLine, 0);
+    } catch (const Fault& fault) {
+        QCOMPARE(fault.kind(), FaultKind::Overflow);
+        QCOMPARE(fault.file(), path);
+        QCOMPARE(fault.line(), faultLine);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLineReader)
