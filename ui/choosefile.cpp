@@ -4,6 +4,8 @@
 #include "ui/selectfile.h"
 #include "util/basicutilities.h"
 
+#include <QSignalBlocker>
+
 #include <memory>
 
 namespace {
@@ -51,6 +53,12 @@ QString choosefile(QString& defaultname, QString& pattern, QString& startfolder,
     platform::chdrive(start);
 
     auto form = std::make_unique<selectfile>();
+    {
+        // There is no current drive to change here: the drive list is shown
+        // on the start folder's file system instead, without opening its root.
+        const QSignalBlocker quiet(form->drivelist);
+        form->drivelist->setDrive(start);
+    }
     form->filelist->setPattern(mask);
     form->filelist->setPath(start);
     form->dirlist->setPath(start);

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -18,6 +19,7 @@ struct Opened {
     QString name;
     QString mask;
     QString caption;
+    QString drive;
     QStringList files;
 };
 
@@ -37,6 +39,7 @@ QString runchooser(QString& name, QString& pattern, QString& start, const Action
             opened->name = form->filename->text();
             opened->mask = form->filemask->text();
             opened->caption = form->windowTitle();
+            opened->drive = form->drivelist->Drive();
             for (int i = 0; i < form->filelist->ListCount(); ++i)
                 opened->files << form->filelist->List(i);
         }
@@ -75,6 +78,7 @@ private slots:
 
     void startFolder_data();
     void startFolder();
+    void driveListOpensOnTheStartDrive();
     void defaultNameLosesItsSpaces();
     void pattern_data();
     void pattern();
@@ -125,6 +129,23 @@ void TestChooseFile::startFolder()
     QCOMPARE(opened.name, shownName);
     QCOMPARE(opened.caption, QStringLiteral("Select Zelmar CSV file"));
     QCOMPARE(QDir::currentPath(), opens);
+}
+
+void TestChooseFile::driveListOpensOnTheStartDrive()
+{
+    // The current folder is on "/"; any other file system will do as the start.
+    const QStringList drives = toolkit::DriveList::drives();
+    const auto other = std::find_if(drives.begin(), drives.end(), [](const QString& drive) {
+        return drive != QLatin1String("/") && folderexists(drive);
+    });
+    if (other == drives.end())
+        QSKIP("only one file system is mounted here");
+    QString start = *other;
+    QString name;
+    QString pattern = QStringLiteral("*.csv");
+    Opened opened;
+    runchooser(name, pattern, start, cancel, &opened);
+    QCOMPARE(opened.drive, *other);
 }
 
 void TestChooseFile::defaultNameLosesItsSpaces()
