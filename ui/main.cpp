@@ -59,20 +59,34 @@ main::main(QWidget* parent)
     buildcontrols();
 
     pdfprinter_->setTargetChooser([this] { return asksavetarget(); });
+    printerlist_ = [this] {
+        std::vector<PrinterRef> printers = systemprinters();
+        printers.push_back(pdfprinter_);
+        return printers;
+    };
 
     Form_Load();
 }
 
-PrintingService& main::printingservice()
+void main::refreshprinters()
 {
-    if (!service_) {
-        std::vector<PrinterRef> printers = systemprinters();
-        PrinterRef systemdefault = defaultsystemprinter(printers);
-        service_.emplace(std::move(printers));
-        service_->addPrinter(pdfprinter_);
-        service_->setCurrent(systemdefault);
+    std::vector<PrinterRef> printers = printerlist_();
+    PrinterRef current = service_.current();
+    if (!current) {
+        // The system's default printer is current until one is chosen.
+        current = defaultsystemprinter(printers);
+    } else {
+        // The same printer may come back as a new object.
+        const QString name = current->deviceName();
+        for (const PrinterRef& printer : printers) {
+            if (printer && printer->deviceName() == name) {
+                current = printer;
+                break;
+            }
+        }
     }
-    return *service_;
+    service_ = PrintingService(std::move(printers));
+    service_.setCurrent(current);
 }
 
 void main::buildcontrols()
@@ -242,7 +256,8 @@ void main::printtiming()
     request.resolution = resolution->text();
     request.heading = Heading->text();
     request.unitindex = toolkit::comboindex(units);
-    ::printtiming(request, printingservice(), printerreference);
+    refreshprinters();
+    ::printtiming(request, service_, printerreference);
 }
 
 QString main::stripper(QString& datain)

@@ -56,8 +56,13 @@ public:
     static QString defaultfilepath();
     static QString loadstartfolder();
 
-    // Asks the system for its printers on first use, not at start-up.
-    PrintingService& printingservice();
+    // The printers Print chooses from, asked afresh at each print (not at
+    // start-up), so a printer added while the program runs is found. By
+    // default the system's printers, then the PDF printer; tests replace it.
+    using PrinterList = std::function<std::vector<PrinterRef>()>;
+    void setprinterlist(PrinterList list) { printerlist_ = std::move(list); }
+    // The current printer stays current from one print to the next.
+    PrintingService& printingservice() { return service_; }
     PdfPrinter& pdfprinter() { return *pdfprinter_; }
     // What ends the program when the window is closed; tests replace it.
     void setendprogram(std::function<void()> end) { endprogram_ = std::move(end); }
@@ -75,7 +80,10 @@ private:
     QString asksavetarget();
 
     std::shared_ptr<PdfPrinter> pdfprinter_;
-    std::optional<PrintingService> service_;
+    void refreshprinters();
+
+    PrinterList printerlist_;
+    PrintingService service_;
     std::function<void()> endprogram_;
     bool resizing_ = false;
 };

@@ -4,7 +4,6 @@
 #include "printing/recordingsurface.h"
 #include "util/fault.h"
 
-#include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -36,19 +35,7 @@ private:
     bool send(const std::vector<SurfaceCall>& calls)
     {
         QPrinter printer(info_, QPrinter::HighResolution);
-        printer.setResolution(renderResolution);
-        printer.setFullPage(true);
-        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
-                                          QMarginsF(0, 0, 0, 0)));
-        QPainter painter;
-        if (!painter.begin(&printer))
-            throw Fault(FaultKind::CannotOpenFile,
-                        QStringLiteral("the printer \"%1\" cannot be opened").arg(deviceName()));
-        // The page is drawn in 1200 dpi device pixels whatever the driver chose.
-        const qreal scale = static_cast<qreal>(printer.resolution()) / renderResolution;
-        painter.scale(scale, scale);
-        renderPage(painter, calls);
-        return painter.end();
+        return printonsheet(printer, deviceName(), calls);
     }
 
     QPrinterInfo info_;
@@ -56,6 +43,31 @@ private:
 };
 
 } // namespace
+
+bool printonsheet(QPrinter& printer, const QString& name, const std::vector<SurfaceCall>& calls)
+{
+    printer.setResolution(renderResolution);
+    // The page's origin is the printable area's corner, as on any printer;
+    // the driver keeps its own margins.
+    printer.setFullPage(false);
+    const QPageSize sheet(QPageSize::Tabloid);
+    if (!printer.setPageSize(sheet) || !printer.setPageOrientation(QPageLayout::Landscape)
+        || !printer.pageLayout().pageSize().isEquivalentTo(sheet)) {
+        // Another sheet would silently print a page of another size.
+        throw Fault(FaultKind::CannotOpenFile,
+                    QStringLiteral("the printer \"%1\" does not take an 11 x 17 inch sheet")
+                        .arg(name));
+    }
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Fault(FaultKind::CannotOpenFile,
+                    QStringLiteral("the printer \"%1\" cannot be opened").arg(name));
+    // The page is drawn in 1200 dpi device pixels whatever the driver chose.
+    const qreal scale = static_cast<qreal>(printer.resolution()) / renderResolution;
+    painter.scale(scale, scale);
+    renderPage(painter, calls);
+    return painter.end();
+}
 
 std::vector<PrinterRef> systemprinters()
 {

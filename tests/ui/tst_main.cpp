@@ -120,7 +120,7 @@ private slots:
         window = std::make_unique<ui::main>();
         window->setendprogram([] {});
         printer = std::make_shared<PagePrinter>();
-        window->printingservice() = PrintingService({printer});
+        window->setprinterlist([this] { return std::vector<PrinterRef>{printer}; });
     }
 
     void cleanup()
@@ -406,12 +406,18 @@ private slots:
             QString deviceName() const override { return QStringLiteral("Office laser"); }
         };
         auto office = std::make_shared<Named>();
-        w.printingservice() = PrintingService({office});
+        w.setprinterlist([office] { return std::vector<PrinterRef>{office}; });
         w.printingservice().setCurrent(office);
         w.cmmd[3]->click();
         QVERIFY(office->page.isEmpty());
         QCOMPARE(w.printingservice().current(), PrinterRef(office));
         QVERIFY(!w.printerreference);
+
+        // The list is asked afresh at each print: a printer added meanwhile is found.
+        w.setprinterlist([office, this] { return std::vector<PrinterRef>{office, printer}; });
+        w.cmmd[3]->click();
+        QVERIFY(!printer->page.isEmpty());
+        QCOMPARE(w.printerreference, PrinterRef(printer));
     }
 
     void faultsAreReportedAndTheWindowGoesOn_data()
@@ -456,7 +462,9 @@ private slots:
                                      : capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), recipe);
         QString pdf = dir.filePath(QStringLiteral("never.pdf"));
         w.pdfprinter().setTargetChooser([pdf] { return pdf; });
-        w.printingservice() = PrintingService({PrinterRef(&w.pdfprinter(), [](Printer*) {})});
+        w.setprinterlist([&w] {
+            return std::vector<PrinterRef>{PrinterRef(&w.pdfprinter(), [](Printer*) {})};
+        });
         if (command == 3)
             w.filepath = path;
         toolkit::setcheckvalue(w.channelselect[2], 1);
@@ -489,7 +497,7 @@ private slots:
         qputenv("TMPDIR", tmp.toLocal8Bit());
         window = std::make_unique<ui::main>();
         window->setendprogram([] {});
-        window->printingservice() = PrintingService({printer});
+        window->setprinterlist([this] { return std::vector<PrinterRef>{printer}; });
         qputenv("TMPDIR", oldtmp);
         ui::main& w = *window;
         const QString fallback = tmp + QStringLiteral("/zelmar.csv");

@@ -1,0 +1,51 @@
+#include "tests/printing/popplertools.h"
+#include "ui/systemprinters.h"
+
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A system printer is stood in for by Qt's own PDF output, which has margins
+// like a driver's and reports the sheet it prints on.
+class TestPrintOnSheet : public QObject {
+    Q_OBJECT
+
+private slots:
+    void drawsFromThePrintableCorner_data();
+    void drawsFromThePrintableCorner();
+};
+
+void TestPrintOnSheet::drawsFromThePrintableCorner_data()
+{
+    QTest::addColumn<double>("margin");   // points, all four sides
+    QTest::newRow("no margins") << 0.0;
+    QTest::newRow("half an inch") << 36.0;
+}
+
+void TestPrintOnSheet::drawsFromThePrintableCorner()
+{
+    QFETCH(double, margin);
+    if (!poppler::available())
+        QFAIL("poppler-utils is needed");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("sheet.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Point);
+
+    RecordingSurface page;
+    page.FontSize(12);
+    page.CurrentX(1200);   // one inch in
+    page.CurrentY(1200);
+    page.Print(QStringLiteral("corner"));
+    QVERIFY(printonsheet(printer, QStringLiteral("stand-in"), page.calls()));
+
+    QVERIFY(poppler::info(pdf).contains("1224 x 792 pts"));
+    const QList<poppler::Word> words = poppler::words(pdf);
+    QCOMPARE(words.size(), 1);
+    QVERIFY2(qAbs(words.first().xMin - (72 + margin)) < 2, qPrintable(QString::number(words.first().xMin)));
+}
+
+QTEST_MAIN(TestPrintOnSheet)
+#include "tst_printonsheet.moc"
