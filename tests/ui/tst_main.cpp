@@ -427,17 +427,21 @@ private slots:
         QTest::addColumn<QByteArray>("field");      // put into row 3, channel 2 when not empty
         QTest::addColumn<bool>("missing");
         QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("target");        // where the PDF goes; "" for a fresh file
         QTest::newRow("print: 2052 lines") << 3 << 2047 << QByteArray() << false
-                                           << QStringList{"Input past end of file", "line 2053"};
+                                           << QStringList{"Input past end of file", "line 2053"} << QString();
         QTest::newRow("print: letter in a ticked column")
             << 3 << 2048 << QByteArray("x") << false
-            << QStringList{"Type mismatch", "\"x\"", "line 9", "field 3"};
+            << QStringList{"Type mismatch", "\"x\"", "line 9", "field 3"} << QString();
         QTest::newRow("print: 256") << 3 << 2048 << QByteArray("256") << false
-                                    << QStringList{"Overflow", "\"256\"", "line 9", "field 3"};
+                                    << QStringList{"Overflow", "\"256\"", "line 9", "field 3"} << QString();
         QTest::newRow("print: missing file") << 3 << 2048 << QByteArray() << true
-                                             << QStringList{"Cannot open file", "missing.csv"};
+                                             << QStringList{"Cannot open file", "missing.csv"} << QString();
+        QTest::newRow("print: full disk") << 3 << 2048 << QByteArray() << false
+                                          << QStringList{"Cannot write file", "No space left"}
+                                          << QStringLiteral("/dev/full");
         QTest::newRow("load: header ends early") << 0 << -1 << QByteArray() << false
-                                                 << QStringList{"Input past end of file", "line 4"};
+                                                 << QStringList{"Input past end of file", "line 4"} << QString();
     }
 
     void faultsAreReportedAndTheWindowGoesOn()
@@ -447,6 +451,7 @@ private slots:
         QFETCH(QByteArray, field);
         QFETCH(bool, missing);
         QFETCH(QStringList, expected);
+        QFETCH(QString, target);
         ui::main& w = *window;
 
         CaptureRecipe recipe;
@@ -460,7 +465,7 @@ private slots:
             recipe.fields[{3, 2}] = field;
         const QString path = missing ? dir.filePath(QStringLiteral("missing.csv"))
                                      : capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), recipe);
-        QString pdf = dir.filePath(QStringLiteral("never.pdf"));
+        const QString pdf = target.isEmpty() ? dir.filePath(QStringLiteral("never.pdf")) : target;
         w.pdfprinter().setTargetChooser([pdf] { return pdf; });
         w.setprinterlist([&w] {
             return std::vector<PrinterRef>{PrinterRef(&w.pdfprinter(), [](Printer*) {})};
@@ -480,10 +485,11 @@ private slots:
         QCOMPARE(modalseam::pending(), 0);
         for (const QString& part : expected)
             QVERIFY2(report->contains(part), qPrintable(*report));
-        QVERIFY2(report->contains(QFileInfo(path).fileName()), qPrintable(*report));
+        QVERIFY2(report->contains(QFileInfo(target.isEmpty() ? path : target).fileName()),
+                 qPrintable(*report));
         QCOMPARE(stateof(w), before);
         QCOMPARE(capturefixture::openFileCount(), handles);
-        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(target.isEmpty() ? !QFile::exists(pdf) : !QFileInfo(pdf).isFile());
         QVERIFY(w.pdfprinter().recording().isEmpty());
     }
 
