@@ -9,6 +9,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -56,14 +57,22 @@ private:
 
 } // namespace
 
-std::vector<SurfaceCall> atLeastOnePixelWide(std::vector<SurfaceCall> calls, int dpi)
+std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi)
 {
     const int onePixel = (renderResolution + dpi - 1) / dpi;
     if (onePixel <= 1)
         return calls;
-    for (SurfaceCall& call : calls)
+    const double pixel = double(renderResolution) / dpi;
+    const auto middleOfPixel = [&](int at) {
+        return int(std::lround((std::floor(at / pixel) + 0.5) * pixel));
+    };
+    for (SurfaceCall& call : calls) {
         if (call.kind == SurfaceCallKind::DrawWidth)
             call.args[0] = std::max(call.args[0], onePixel);
+        else if (call.kind == SurfaceCallKind::Line)
+            for (int& at : call.args)
+                at = middleOfPixel(at);
+    }
     // Lines drawn before any DrawWidth use the surface's 1-pixel default.
     SurfaceCall first;
     first.kind = SurfaceCallKind::DrawWidth;
@@ -77,7 +86,7 @@ QByteArray pngDocument(const std::vector<SurfaceCall>& calls, int dpi)
     if (dpi < lowestPngDpi || dpi > highestPngDpi)
         throw Fault(FaultKind::CannotWriteFile,
                     QStringLiteral("%1 dpi is outside %2 ... %3").arg(dpi).arg(lowestPngDpi).arg(highestPngDpi));
-    const std::vector<SurfaceCall> page = atLeastOnePixelWide(calls, dpi);
+    const std::vector<SurfaceCall> page = onOutputPixels(calls, dpi);
     const int width = sheetWidthPixels / renderResolution * dpi;
     const int height = sheetHeightPixels / renderResolution * dpi;
     const double scale = double(dpi) / renderResolution;
