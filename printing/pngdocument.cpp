@@ -55,6 +55,70 @@ private:
     png_infop info_ = nullptr;
 };
 
+// The calls that can touch rows `top` ... `bottom` (device pixels at 1200
+// dpi): solid lines wholly above or below are left out, so each band draws
+// only its share of the sheet. Dotted lines stay whole, their dots in step.
+std::vector<SurfaceCall> callsForBand(const std::vector<SurfaceCall>& calls, double top, double bottom)
+{
+    std::vector<SurfaceCall> band;
+    band.reserve(calls.size());
+    SurfaceState state;
+    for (const SurfaceCall& call : calls) {
+        if (call.kind == SurfaceCallKind::Line && state.drawstyle != 2) {
+            const double reach = state.drawwidth / 2.0 + 2 * renderResolution / 72.0;
+            const double high = std::min(call.args[1], call.args[3]) - reach;
+            const double low = std::max(call.args[1], call.args[3]) + reach;
+            if (low < top || high > bottom)
+                continue;
+        }
+        state.apply(call);
+        band.push_back(call);
+    }
+    return band;
+}
+
+SurfaceCall valueCall(SurfaceCallKind kind, int value)
+{
+    SurfaceCall call;
+    call.kind = kind;
+    call.args[0] = value;
+    return call;
+}
+
+// Draws the calls a few lines at a time. The painter's scan converter keeps
+// a row's coverage in a list it walks from the start for every new cell, so
+// one stroke with thousands of segments on a 20400-pixel row takes time that
+// grows with the square of its length; short strokes keep it linear.
+void renderInPieces(QPainter& painter, const std::vector<SurfaceCall>& calls)
+{
+    constexpr int linesPerPiece = 64;
+    std::vector<SurfaceCall> piece;
+    SurfaceState state;
+    int lines = 0;
+    const auto flush = [&] {
+        renderPage(painter, piece);
+        piece.clear();
+        lines = 0;
+        // The next piece starts in the state this one left.
+        piece.push_back(valueCall(SurfaceCallKind::DrawWidth, state.drawwidth));
+        piece.push_back(valueCall(SurfaceCallKind::DrawStyle, state.drawstyle));
+        SurfaceCall colour;
+        colour.kind = SurfaceCallKind::ForeColor;
+        colour.colour = state.forecolor;
+        piece.push_back(colour);
+        piece.push_back(valueCall(SurfaceCallKind::CurrentX, state.currentx));
+        piece.push_back(valueCall(SurfaceCallKind::CurrentY, state.currenty));
+        piece.push_back(valueCall(SurfaceCallKind::FontSize, state.fontsize));
+    };
+    for (const SurfaceCall& call : calls) {
+        piece.push_back(call);
+        state.apply(call);
+        if (call.kind == SurfaceCallKind::Line && ++lines == linesPerPiece)
+            flush();
+    }
+    renderPage(painter, piece);
+}
+
 } // namespace
 
 std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi)
@@ -101,6 +165,7 @@ QByteArray pngDocument(const std::vector<SurfaceCall>& calls, int dpi)
     png_set_pHYs(png, writer.info(), perMetre, perMetre, PNG_RESOLUTION_METER);
     // Mostly white: the fastest compression loses little here.
     png_set_compression_level(png, 1);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_write_info(png, writer.info());
     // QImage's 32-bit pixels are 0xffRRGGBB words; PNG wants R, G, B bytes.
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -119,7 +184,7 @@ QByteArray pngDocument(const std::vector<SurfaceCall>& calls, int dpi)
         QPainter painter(&band);
         painter.translate(0, -top);
         painter.scale(scale, scale);
-        renderPage(painter, page);
+        renderInPieces(painter, callsForBand(page, top / scale, (top + bandRows) / scale));
         painter.end();
         const int rows = std::min(bandRows, height - top);
         for (int r = 0; r < rows; ++r)
