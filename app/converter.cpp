@@ -389,7 +389,7 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
             fault.inFile(job.target);
             throw;
         }
-        page = {};
+        page = std::vector<SurfaceCall>();
         writeDocument(job.target, document);
     } catch (const Fault& fault) {
         job.error = fault.message();
@@ -516,9 +516,12 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
                     book->addPage(job.page);
                 } catch (Fault& fault) {
                     job.error = fault.inFile(options.combine).message();
+                } catch (const std::exception& failure) {
+                    job.error = QStringLiteral("%1: %2").arg(options.combine,
+                                                             QString::fromLocal8Bit(failure.what()));
                 }
             }
-            job.page = {};
+            job.page = std::vector<SurfaceCall>();   // frees it: "= {}" keeps the capacity
             if (!job.error.isEmpty()) {
                 ++failed;
                 line.clear();
