@@ -2,7 +2,8 @@
 # Times batch conversion: 200 varied captures in one call against 200 calls,
 # pages per second at 1 and 2 jobs, a 200-page combined PDF, and PNG at 150
 # and 1200 dpi. Each figure is the best of RUNS runs; memory is the peak
-# resident size of that run.
+# resident size of that run, CPU its user and system time. On a shared
+# machine compare CPU time too: wall time then depends on the neighbours.
 #   scripts/bench-batch.sh [path/to/zelmar-pdf]     (default build/app/zelmar-pdf)
 set -eu
 
@@ -28,15 +29,15 @@ best() {
     i=0
     while [ "$i" -lt "$runs" ]; do
         rm -rf "$work/out" && mkdir "$work/out"
-        /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null
+        /usr/bin/time -f "%e %M %U %S" -o "$work/time" "$@" >/dev/null
         line=$(cat "$work/time")
-        if [ -z "$bestline" ] || [ "$(echo "$line $bestline" | awk '{print ($1 < $3)}')" = 1 ]; then
+        if [ -z "$bestline" ] || [ "$(echo "$line $bestline" | awk '{print ($1 < $5)}')" = 1 ]; then
             bestline=$line
         fi
         i=$((i + 1))
     done
     echo "$bestline" | awk -v label="$label" -v pages="$pages" \
-        '{ printf "%-44s %8.2f s %8.1f pages/s %8.1f MB peak\n", label, $1, pages / ($1 > 0 ? $1 : 0.01), $2 / 1024 }'
+        '{ printf "%-44s %7.2f s %7.1f pages/s %7.1f MB peak %7.2f s CPU\n", label, $1, pages / ($1 > 0 ? $1 : 0.01), $2 / 1024, $3 + $4 }'
 }
 
 echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
