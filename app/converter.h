@@ -11,10 +11,17 @@ class QTextStream;
 inline const QString converterName = QStringLiteral("zelmar-pdf");
 inline const QString converterVersion = QStringLiteral(ZELMAR_VERSION);
 
+enum class OutputFormat { Pdf, Svg, Png };
+
 // What one run of the converter prints, and where.
 struct ConverterOptions {
-    QString capture;
-    QString output;
+    QStringList captures;
+    QString output;                       // -o: one capture's file; "-" standard output
+    QString outputDir;                    // each capture's file in this folder
+    QString combine;                      // one PDF, a page per capture; "-" standard output
+    OutputFormat format = OutputFormat::Pdf;
+    int dpi = 150;                        // PNG only
+    int jobs = 1;                         // captures converted at once
     std::array<bool, 16> channels{};     // all ticked unless --channels says otherwise
     bool tickmarks = true;
     QString tickfrequency = QStringLiteral("10");
@@ -49,9 +56,14 @@ inline constexpr int exitSuccess = 0;
 inline constexpr int exitFailure = 1;
 inline constexpr int exitUsage = 2;
 
-// Prints the capture to the PDF file. Returns exitSuccess, or exitFailure with
-// one line on `err`; on failure the output file is neither created nor changed.
-int runConverter(const ConverterOptions& options, QTextStream& err);
+// Prints every capture, `options.jobs` at a time. A capture that fails gets one
+// line on `err` and no file (an existing one stays as it was); the others are
+// still printed. Returns exitSuccess, exitFailure when any capture failed, or
+// exitUsage when two captures would go to one file. The combined PDF is
+// written only when every capture printed. `progress` shows a line of
+// captures done and pages per second on `err`, redrawn in place.
+int runConverter(const ConverterOptions& options, QTextStream& err, bool progress = false);
 
-// Parses, then helps, shows the version or runs.
+// Parses, then helps, shows the version or runs. Progress is shown when
+// standard error is a terminal.
 int converterMain(const QStringList& arguments, QTextStream& out, QTextStream& err);

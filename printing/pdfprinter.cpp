@@ -1,15 +1,8 @@
 #include "printing/pdfprinter.h"
 
-#include "printing/pagerenderer.h"
+#include "printing/pdfbook.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
-
-#include <QBuffer>
-#include <QMarginsF>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 
 #include <memory>
 
@@ -28,25 +21,9 @@ bool PdfPrinter::Surface::EndDoc()
 
 QByteArray pdfDocument(const std::vector<SurfaceCall>& calls)
 {
-    // Drawn in memory first: the PDF engine does not check what its device
-    // takes, so a short write would pass unnoticed on the way to a file.
-    QByteArray document;
-    QBuffer buffer(&document);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setResolution(renderResolution);
-        writer.setCreator(QStringLiteral("zelmar-pdf"));
-        const QPageLayout layout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
-                                 QMarginsF(0, 0, 0, 0));
-        QPainter painter;
-        if (!writer.setPageLayout(layout) || !painter.begin(&writer))
-            throw Fault(FaultKind::CannotWriteFile,
-                        QStringLiteral("the 11 x 17 inch PDF page cannot be set up"));
-        renderPage(painter, calls);
-        painter.end();
-    }
-    return document;
+    PdfBook book;
+    book.addPage(calls);
+    return book.finish();
 }
 
 void writePdf(const QString& path, const std::vector<SurfaceCall>& calls)

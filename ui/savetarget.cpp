@@ -1,17 +1,14 @@
 #include "ui/savetarget.h"
 
 #include "ui/modalseam.h"
+#include "util/outputname.h"
 
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
 QString proposedpdfpath(const QString& capturepath)
 {
-    const QFileInfo capture(capturepath);
-    const QString name = capture.completeBaseName().isEmpty() ? QStringLiteral("timing")
-                                                              : capture.completeBaseName();
-    return QDir(capture.absolutePath()).filePath(name + QStringLiteral(".pdf"));
+    return outputNameFor(capturepath, QStringLiteral(".pdf"));
 }
 
 QString asksavepdf(QWidget* parent, const QString& proposal)

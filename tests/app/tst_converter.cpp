@@ -1,9 +1,13 @@
 #include "app/converter.h"
 
+#include "tests/printing/popplertools.h"
 #include "tests/support/capturefixture.h"
 
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QThread>
 #include <QtTest>
 
 using namespace capturefixture;
@@ -27,6 +31,13 @@ private slots:
     void fullDeviceIsAFailure();
     void pageFollowsTheOptions_data();
     void pageFollowsTheOptions();
+    void batchArguments_data();
+    void batchArguments();
+    void failuresStayLocal_data();
+    void failuresStayLocal();
+    void combinedPagesAreTheSinglePages();
+    void svgReadsBack();
+    void pngMatchesThePdf();
 
 private:
     struct Result {
@@ -65,6 +76,50 @@ QByteArray contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The PDF writer stamps the time of writing; nothing else may differ.
+QByteArray withoutDate(QByteArray pdf)
+{
+    static const QRegularExpression date(QStringLiteral("/CreationDate \\(D:[0-9Z+\\-']*\\)"));
+    return QString::fromLatin1(pdf).remove(date).toLatin1();
+}
+
+// Rendered by poppler at `dpi`, as a grey image; null when that failed.
+QImage popplerImage(const QString& pdf, int dpi, const QString& stem)
+{
+    poppler::run(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, stem});
+    return QImage(stem + QStringLiteral(".png")).convertToFormat(QImage::Format_Grayscale8);
+}
+
+// How well two renderings agree: of the dark pixels in either, the share that
+// has a dark pixel in the other within one pixel; the smaller of the two.
+double agreement(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 0;
+    const auto dark = [](const QImage& image, int x, int y) {
+        return x >= 0 && y >= 0 && x < image.width() && y < image.height()
+               && image.constScanLine(y)[x] < 160;
+    };
+    const auto share = [&](const QImage& from, const QImage& in) {
+        qint64 total = 0, matched = 0;
+        for (int y = 0; y < from.height(); ++y)
+            for (int x = 0; x < from.width(); ++x) {
+                if (!dark(from, x, y))
+                    continue;
+                ++total;
+                bool near = false;
+                for (int dy = -1; dy <= 1 && !near; ++dy)
+                    for (int dx = -1; dx <= 1 && !near; ++dx)
+                        near = dark(in, x + dx, y + dy);
+                matched += near;
+            }
+        return total == 0 ? 0.0 : double(matched) / double(total);
+    };
+    return std::min(share(a, b), share(b, a));
 }
 
 } // namespace
@@ -163,7 +218,6 @@ void ConverterTest::arguments_data()
         QTest::newRow(name) << args << usage << 0 << false << "" << "" << 0 << "";
     };
     refused("no arguments", {});
-    refused("no output", {"a.csv"});
     refused("empty output", {"a.csv", "-o", ""});
     refused("no capture", {"-o", "a.pdf"});
     refused("two captures", {"a.csv", "b.csv", "-o", "a.pdf"});
@@ -200,7 +254,7 @@ void ConverterTest::arguments()
     if (parsed.action != Action::Run)
         return;
     const ConverterOptions& o = parsed.options;
-    QCOMPARE(o.capture, QStringLiteral("a.csv"));
+    QCOMPARE(o.captures, QStringList{QStringLiteral("a.csv")});
     QCOMPARE(o.output, QStringLiteral("a.pdf"));
     QCOMPARE(mask(o.channels), channels);
     QCOMPARE(o.tickmarks, tickmarks);
@@ -402,6 +456,260 @@ void ConverterTest::pageFollowsTheOptions()
         QVERIFY2(page.contains(t), qPrintable(t + QStringLiteral(" in: ") + page));
     for (const QString& t : absent)
         QVERIFY2(!page.contains(t), qPrintable(t + QStringLiteral(" in: ") + page));
+}
+
+void ConverterTest::batchArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<int>("captures");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("outputDir");
+    QTest::addColumn<QString>("combine");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<int>("jobs");     // 0: the default, one per core
+
+    const int pdf = int(OutputFormat::Pdf), svg = int(OutputFormat::Svg), png = int(OutputFormat::Png);
+    const auto row = [](const char* name, const QStringList& args) -> QTestData& {
+        return QTest::newRow(name) << args;
+    };
+    row("one capture, beside it", {"a.csv"}) << true << 1 << "" << "" << "" << pdf << 150 << 0;
+    row("many, beside them", {"a.csv", "b.csv", "c.csv"}) << true << 3 << "" << "" << "" << pdf
+                                                          << 150 << 0;
+    row("standard output", {"a.csv", "-o", "-"}) << true << 1 << "-" << "" << "" << pdf << 150 << 0;
+    row("svg from -o", {"a.csv", "-o", "a.SVG"}) << true << 1 << "a.SVG" << "" << "" << svg << 150
+                                                 << 0;
+    row("png from -o", {"a.csv", "-o", "a.png"}) << true << 1 << "a.png" << "" << "" << png << 150
+                                                 << 0;
+    row("other extension: pdf", {"a.csv", "-o", "a.out"}) << true << 1 << "a.out" << "" << "" << pdf
+                                                          << 150 << 0;
+    row("--format wins", {"a.csv", "-o", "a.pdf", "--format", "png", "--dpi", "1200"})
+        << true << 1 << "a.pdf" << "" << "" << png << 1200 << 0;
+    row("folder, svg", {"a.csv", "b.csv", "--output-dir", "d", "--format", "svg"})
+        << true << 2 << "" << "d" << "" << svg << 150 << 0;
+    row("combine", {"a.csv", "b.csv", "--combine", "all.pdf", "--jobs", "3"})
+        << true << 2 << "" << "" << "all.pdf" << pdf << 150 << 3;
+    row("combine to standard output", {"a.csv", "--combine", "-", "--jobs", "1"})
+        << true << 1 << "" << "" << "-" << pdf << 150 << 1;
+    row("lowest dpi", {"a.csv", "--format", "png", "--dpi", "10"}) << true << 1 << "" << "" << ""
+                                                                  << png << 10 << 0;
+
+    const auto refused = [&](const char* name, const QStringList& args) {
+        row(name, args) << false << 0 << "" << "" << "" << 0 << 0 << 0;
+    };
+    refused("-o and --output-dir", {"a.csv", "-o", "a.pdf", "--output-dir", "d"});
+    refused("--combine and --output-dir", {"a.csv", "--combine", "all.pdf", "--output-dir", "d"});
+    refused("-o and --combine", {"a.csv", "-o", "a.pdf", "--combine", "all.pdf"});
+    refused("-o - for two", {"a.csv", "b.csv", "-o", "-"});
+    refused("combined svg", {"a.csv", "--combine", "all.pdf", "--format", "svg"});
+    refused("unknown format", {"a.csv", "--format", "jpeg"});
+    refused("empty folder", {"a.csv", "--output-dir", ""});
+    refused("empty binder", {"a.csv", "--combine", ""});
+    refused("dpi below 10", {"a.csv", "--format", "png", "--dpi", "9"});
+    refused("dpi above 1200", {"a.csv", "--format", "png", "--dpi", "1201"});
+    refused("dpi not a number", {"a.csv", "--format", "png", "--dpi", "150dpi"});
+    refused("no jobs", {"a.csv", "--jobs", "0"});
+    refused("jobs twice", {"a.csv", "--jobs", "1", "--jobs", "2"});
+}
+
+void ConverterTest::batchArguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, runs);
+    QFETCH(int, captures);
+    QFETCH(QString, output);
+    QFETCH(QString, outputDir);
+    QFETCH(QString, combine);
+    QFETCH(int, format);
+    QFETCH(int, dpi);
+    QFETCH(int, jobs);
+
+    const ParsedArguments parsed = parseArguments(QStringList{QStringLiteral("zelmar-pdf")} + args);
+    QCOMPARE(parsed.action == Action::Run, runs);
+    if (!runs) {
+        QCOMPARE(int(parsed.action), int(Action::UsageError));
+        QVERIFY(!parsed.error.isEmpty() && !parsed.error.contains(u'\n'));
+        return;
+    }
+    const ConverterOptions& o = parsed.options;
+    QCOMPARE(o.captures.size(), captures);
+    QCOMPARE(o.output, output);
+    QCOMPARE(o.outputDir, outputDir);
+    QCOMPARE(o.combine, combine);
+    QCOMPARE(int(o.format), format);
+    QCOMPARE(o.dpi, dpi);
+    QCOMPARE(o.jobs, jobs > 0 ? jobs : std::max(1, QThread::idealThreadCount()));
+}
+
+void ConverterTest::failuresStayLocal_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("jobs");
+    for (const char* mode : {"beside", "folder", "combine"})
+        for (const char* jobs : {"1", "2"})
+            QTest::addRow("%s, %s jobs", mode, jobs) << mode << jobs;
+}
+
+void ConverterTest::failuresStayLocal()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, jobs);
+
+    QTemporaryDir here;
+    CaptureRecipe letter = moving();
+    letter.fields[{9, 3}] = "x";
+    CaptureRecipe noKey = moving();
+    noKey.header[0] = "zelmarprogramversion,2.31";
+    const QStringList captures{
+        writeCapture(here, QStringLiteral("one.csv"), moving()),
+        writeCapture(here, QStringLiteral("letter.csv"), letter),
+        writeCapture(here, QStringLiteral("two.csv"), counterExample()),
+        writeCapture(here, QStringLiteral("nokey.csv"), noKey),
+        here.filePath(QStringLiteral("missing.csv")),
+        writeCapture(here, QStringLiteral("three.csv"), serialExample()),
+    };
+    const QStringList good{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
+    const QStringList bad{QStringLiteral("letter"), QStringLiteral("nokey"), QStringLiteral("missing")};
+
+    QStringList destination;
+    QString folder = here.path();
+    if (mode == QLatin1String("folder")) {
+        folder = here.filePath(QStringLiteral("out/pages"));
+        destination = {QStringLiteral("--output-dir"), folder};
+    } else if (mode == QLatin1String("combine")) {
+        destination = {QStringLiteral("--combine"), here.filePath(QStringLiteral("all.pdf"))};
+    }
+    const Result result = convert(captures + destination + QStringList{QStringLiteral("--jobs"), jobs});
+    QCOMPARE(result.exitCode, 1);
+
+    // One line per failed capture, in the order given, naming where.
+    const QStringList lines = result.err.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), mode == QLatin1String("combine") ? 4 : 3);
+    for (int i = 0; i < bad.size(); ++i)
+        QVERIFY2(lines[i].contains(bad[i] + QStringLiteral(".csv")), qPrintable(result.err));
+    QVERIFY2(lines[0].contains(QStringLiteral("line 15")) && lines[0].contains(QStringLiteral("field 4")),
+             qPrintable(lines[0]));
+
+    if (mode == QLatin1String("combine")) {
+        QVERIFY(lines[3].contains(QStringLiteral("all.pdf")));
+        QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden).size(), captures.size() - 1);
+        return;
+    }
+    for (const QString& name : good)
+        QVERIFY2(contents(QDir(folder).filePath(name + QStringLiteral(".pdf"))).startsWith("%PDF-"),
+                 qPrintable(name));
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Hidden).size(),
+             good.size());
+}
+
+void ConverterTest::combinedPagesAreTheSinglePages()
+{
+    if (!poppler::available()
+        || QStandardPaths::findExecutable(QStringLiteral("pdfseparate")).isEmpty())
+        QFAIL("poppler-utils are needed to read the pages back: make test installs them");
+    QTemporaryDir here;
+    const QStringList captures{writeCapture(here, QStringLiteral("serial.csv"), serialExample()),
+                               good_,
+                               writeCapture(here, QStringLiteral("counter.csv"), counterExample())};
+    const QString all = here.filePath(QStringLiteral("all.pdf"));
+    const QString allOneJob = here.filePath(QStringLiteral("all1.pdf"));
+    QCOMPARE(convert(captures + QStringList{"--combine", all, "--jobs", "2"}).exitCode, 0);
+    QCOMPARE(convert(captures + QStringList{"--combine", allOneJob, "--jobs", "1"}).exitCode, 0);
+    QVERIFY(withoutDate(contents(all)) == withoutDate(contents(allOneJob)));
+
+    // The binder to standard output is the same document.
+    QProcess piped;
+    piped.start(QStringLiteral(ZELMAR_PDF), captures + QStringList{"--combine", "-"});
+    QVERIFY(piped.waitForFinished(60000) && piped.exitCode() == 0);
+    QVERIFY(withoutDate(piped.readAllStandardOutput()) == withoutDate(contents(all)));
+
+    QVERIFY(poppler::info(all).contains("Pages:           3"));
+    poppler::run(QStringLiteral("pdfseparate"), {all, here.filePath(QStringLiteral("page-%d.pdf"))});
+    for (int i = 0; i < captures.size(); ++i) {
+        const QString single = here.filePath(QStringLiteral("single-%1.pdf").arg(i + 1));
+        QCOMPARE(convert({captures[i], QStringLiteral("-o"), single}).exitCode, 0);
+        const QImage page = popplerImage(here.filePath(QStringLiteral("page-%1.pdf").arg(i + 1)), 50,
+                                         here.filePath(QStringLiteral("page")));
+        const QImage alone = popplerImage(single, 50, here.filePath(QStringLiteral("alone")));
+        QVERIFY(!page.isNull());
+        QVERIFY2(page == alone, qPrintable(QStringLiteral("page %1").arg(i + 1)));
+    }
+}
+
+void ConverterTest::svgReadsBack()
+{
+    if (!poppler::available() || QStandardPaths::findExecutable(QStringLiteral("rsvg-convert")).isEmpty())
+        QFAIL("poppler-utils and librsvg2-bin are needed to read the SVG back: make test installs them");
+    QTemporaryDir here;
+    const QString capture = writeCapture(here, QStringLiteral("serial.csv"), serialExample());
+    const QString svg = here.filePath(QStringLiteral("page.svg"));
+    const QString pdf = here.filePath(QStringLiteral("page.pdf"));
+    QCOMPARE(convert({capture, QStringLiteral("-o"), svg}).exitCode, 0);
+    QCOMPARE(convert({capture, QStringLiteral("-o"), pdf}).exitCode, 0);
+
+    const QString text = QString::fromUtf8(contents(svg));
+    QVERIFY(text.contains(QStringLiteral("viewBox=\"0 0 20400 13200\"")));
+    QVERIFY(text.contains(QStringLiteral("width=\"431.8mm\" height=\"279.4mm\"")));
+    QStringList texts;
+    static const QRegularExpression element(
+        QStringLiteral("<text [^>]*x=\"([\\d.]+)\" y=\"([\\d.]+)\"[^>]*>([^<]*)</text>"));
+    for (auto it = element.globalMatch(text); it.hasNext();) {
+        const auto match = it.next();
+        texts << match.captured(3).trimmed();
+        // Every text begins at the names' column, as on the PDF page.
+        QCOMPARE(match.captured(1), QStringLiteral("1200"));
+    }
+    for (const char* expected : {"CS#", "SCLK", "MOSI", "MISO", "CH15"})
+        QVERIFY2(texts.contains(QString::fromUtf8(expected)), qPrintable(texts.join(u'|')));
+    QVERIFY(texts.join(u' ').contains(QStringLiteral("Tick frequency:10 samples")));
+
+    // Tick marks, traces and guide lines at full resolution, drawn from the
+    // SVG by librsvg and from the PDF by poppler. (Text is left out: each
+    // renderer spaces the letters of a run its own way.)
+    const QString cropped = here.filePath(QStringLiteral("crop.svg"));
+    QVERIFY(writeBytes(cropped, QString(text)
+                                    .replace(QStringLiteral("width=\"431.8mm\" height=\"279.4mm\""),
+                                             QStringLiteral("width=\"2600\" height=\"1200\""))
+                                    .replace(QStringLiteral("viewBox=\"0 0 20400 13200\""),
+                                             QStringLiteral("viewBox=\"2900 1200 2600 1200\""))
+                                    .toUtf8()));
+    const QString rendered = here.filePath(QStringLiteral("svg.png"));
+    poppler::run(QStringLiteral("rsvg-convert"),
+                 {QStringLiteral("-b"), QStringLiteral("white"), cropped, QStringLiteral("-o"), rendered});
+    poppler::run(QStringLiteral("pdftoppm"),
+                 {QStringLiteral("-r"), QStringLiteral("1200"), QStringLiteral("-x"), QStringLiteral("2900"),
+                  QStringLiteral("-y"), QStringLiteral("1200"), QStringLiteral("-W"), QStringLiteral("2600"),
+                  QStringLiteral("-H"), QStringLiteral("1200"), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, here.filePath(QStringLiteral("pdf"))});
+    const QImage fromSvg = QImage(rendered).convertToFormat(QImage::Format_Grayscale8);
+    const QImage fromPdf = QImage(here.filePath(QStringLiteral("pdf.png")))
+                               .convertToFormat(QImage::Format_Grayscale8);
+    QCOMPARE(fromSvg.size(), QSize(2600, 1200));
+    const double agreed = agreement(fromSvg, fromPdf);
+    QVERIFY2(agreed > 0.97, qPrintable(QString::number(agreed)));
+}
+
+void ConverterTest::pngMatchesThePdf()
+{
+    if (!poppler::available())
+        QFAIL("poppler-utils are needed to compare the PNG: make test installs them");
+    QTemporaryDir here;
+    const QString pdf = here.filePath(QStringLiteral("good.pdf"));
+    QCOMPARE(convert({good_, QStringLiteral("-o"), pdf}).exitCode, 0);
+    for (const int dpi : {150, 40}) {
+        const QString folder = here.filePath(QString::number(dpi));
+        const Result result = convert({good_, QStringLiteral("--format"), QStringLiteral("png"),
+                                       QStringLiteral("--dpi"), QString::number(dpi),
+                                       QStringLiteral("--output-dir"), folder});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QImage png = QImage(QDir(folder).filePath(QStringLiteral("good.png")))
+                               .convertToFormat(QImage::Format_Grayscale8);
+        QCOMPARE(png.size(), QSize(17 * dpi, 11 * dpi));
+        const QImage fromPdf = popplerImage(pdf, dpi, here.filePath(QStringLiteral("pdf")));
+        const double agreed = agreement(png, fromPdf);
+        QVERIFY2(agreed > 0.97, qPrintable(QStringLiteral("%1 dpi: %2").arg(dpi).arg(agreed)));
+    }
 }
 
 QTEST_MAIN(ConverterTest)

@@ -1,0 +1,65 @@
+#include "app/orderedwork.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+void runInOrder(int count, int jobs, const std::function<void(int)>& work,
+                const std::function<void(int)>& done)
+{
+    jobs = std::clamp(jobs, 1, std::max(count, 1));
+    if (jobs == 1) {
+        for (int i = 0; i < count; ++i) {
+            work(i);
+            done(i);
+        }
+        return;
+    }
+
+    const int window = 2 * jobs;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<char> finished(std::size_t(count), 0);
+    int next = 0;       // the next index a worker takes
+    int handed = 0;     // indexes below this went to done()
+
+    const auto worker = [&] {
+        for (;;) {
+            int index;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return next >= count || next < handed + window; });
+                if (next >= count)
+                    return;
+                index = next++;
+            }
+            work(index);
+            {
+                const std::lock_guard lock(mutex);
+                finished[std::size_t(index)] = 1;
+            }
+            changed.notify_all();
+        }
+    };
+
+    std::vector<std::thread> threads;
+    threads.reserve(std::size_t(jobs));
+    for (int j = 0; j < jobs; ++j)
+        threads.emplace_back(worker);
+    for (int i = 0; i < count; ++i) {
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return finished[std::size_t(i)] != 0; });
+        }
+        done(i);
+        {
+            const std::lock_guard lock(mutex);
+            handed = i + 1;
+        }
+        changed.notify_all();
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+}

@@ -1,0 +1,45 @@
+#include "printing/pagerecorder.h"
+
+#include "printing/pdfprinter.h"
+
+#include <memory>
+
+namespace {
+
+// Answers to the PDF printer's name so the print goes through the usual
+// printer choice, and keeps the ended page instead of saving it.
+class KeepingPrinter : public Printer {
+public:
+    QString deviceName() const override { return PdfPrinter::name; }
+    PageSurface& surface() override { return surface_; }
+    std::vector<SurfaceCall> take() { return std::move(kept_); }
+
+private:
+    class Surface : public RecordingSurface {
+    public:
+        explicit Surface(KeepingPrinter& owner) : owner_(owner) {}
+        bool EndDoc() override
+        {
+            owner_.kept_ = takeCalls();
+            return true;
+        }
+        void KillDoc() override { clear(); }
+
+    private:
+        KeepingPrinter& owner_;
+    };
+
+    std::vector<SurfaceCall> kept_;
+    Surface surface_{*this};
+};
+
+} // namespace
+
+std::vector<SurfaceCall> recordPage(const PrintRequest& request)
+{
+    const auto printer = std::make_shared<KeepingPrinter>();
+    PrintingService service({printer});
+    PrinterRef reference;
+    printtiming(request, service, reference);
+    return printer->take();
+}

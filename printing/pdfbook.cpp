@@ -1,0 +1,51 @@
+#include "printing/pdfbook.h"
+
+#include "printing/pagerenderer.h"
+#include "util/fault.h"
+
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+
+#include <utility>
+
+PdfBook::PdfBook() : buffer_(&document_)
+{
+    // Drawn in memory first: the PDF engine does not check what its device
+    // takes, so a short write would pass unnoticed on the way to a file.
+    buffer_.open(QIODevice::WriteOnly);
+    writer_ = std::make_unique<QPdfWriter>(&buffer_);
+    writer_->setResolution(renderResolution);
+    writer_->setCreator(QStringLiteral("zelmar-pdf"));
+}
+
+PdfBook::~PdfBook()
+{
+    if (painter_.isActive())
+        painter_.end();
+}
+
+void PdfBook::addPage(const std::vector<SurfaceCall>& calls)
+{
+    if (pages_ == 0) {
+        const QPageLayout layout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
+                                 QMarginsF(0, 0, 0, 0));
+        if (!writer_->setPageLayout(layout) || !painter_.begin(writer_.get()))
+            throw Fault(FaultKind::CannotWriteFile,
+                        QStringLiteral("the 11 x 17 inch PDF page cannot be set up"));
+    } else if (!writer_->newPage()) {
+        throw Fault(FaultKind::CannotWriteFile, QStringLiteral("no further PDF page can be begun"));
+    }
+    renderPage(painter_, calls);
+    ++pages_;
+}
+
+QByteArray PdfBook::finish()
+{
+    if (painter_.isActive())
+        painter_.end();
+    writer_.reset();
+    buffer_.close();
+    pages_ = 0;
+    return std::exchange(document_, QByteArray());
+}

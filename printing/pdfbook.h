@@ -1,0 +1,35 @@
+#pragma once
+
+#include "printing/recordingsurface.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <memory>
+#include <vector>
+
+// A PDF of 17 x 11 inch pages at 1200 dpi with no margins, built in memory
+// one page at a time, so a long document never holds more than one page's
+// calls. Each page is drawn exactly as a document of that page alone.
+class PdfBook {
+public:
+    PdfBook();
+    ~PdfBook();
+    PdfBook(const PdfBook&) = delete;
+    PdfBook& operator=(const PdfBook&) = delete;
+
+    // Throws Fault(CannotWriteFile) when the page cannot be set up.
+    void addPage(const std::vector<SurfaceCall>& calls);
+    int pageCount() const { return pages_; }
+    // The finished document; the book is empty afterwards.
+    QByteArray finish();
+
+private:
+    QByteArray document_;
+    QBuffer buffer_;
+    std::unique_ptr<QPdfWriter> writer_;
+    QPainter painter_;
+    int pages_ = 0;
+};

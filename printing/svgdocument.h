@@ -1,0 +1,12 @@
+#pragma once
+
+#include "printing/recordingsurface.h"
+
+#include <QByteArray>
+
+#include <vector>
+
+// The calls as an SVG image of the 17 x 11 inch sheet. Its user units are
+// the page's device pixels (1200 per inch), so every coordinate and stroke
+// width is the one the PDF has; text stays text.
+QByteArray svgDocument(const std::vector<SurfaceCall>& calls);
