@@ -4,7 +4,8 @@
 set -eu
 
 PACKAGES="cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 \
-poppler-utils xvfb xauth xdotool x11-utils"
+poppler-utils xvfb xauth xdotool x11-utils \
+librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev lintian"
 
 missing=""
 for p in $PACKAGES; do
