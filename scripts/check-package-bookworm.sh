@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # The Debian mirror apt already uses.
 MIRROR=${MIRROR:-$(grep -rhoE '(URIs:|deb) +https?://[^ ]*/debian/?( |$)' /etc/apt/sources.list /etc/apt/sources.list.d 2>/dev/null \
-                   | awk '{print $2}' | head -1)}
+                   | awk '{print $2}' | head -1 || true)}
 MIRROR=${MIRROR:-http://deb.debian.org/debian}
 if [ ! -x "$ROOT/usr/bin/apt-get" ]; then
     echo "debootstrap from $MIRROR into $ROOT"
@@ -40,14 +40,22 @@ echo "zelmar-pdf: page written"
 
 # The desktop program on the same display socket: Xvfb's abstract socket is
 # reachable from the chroot, which shares the network namespace.
-DISPLAY_NUMBER=${DISPLAY_NUMBER:-97}
+DISPLAY_NUMBER=97
+while [ -e "/tmp/.X$DISPLAY_NUMBER-lock" ]; do DISPLAY_NUMBER=$((DISPLAY_NUMBER + 1)); done
 Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -ac -nolisten tcp >/dev/null 2>&1 &
 XVFB=$!
 APP=""
-trap 'kill $APP $XVFB 2>/dev/null || true' EXIT
+stop() {
+    if [ -n "$APP" ]; then kill "$APP" 2>/dev/null || true; wait "$APP" 2>/dev/null || true; fi
+    kill "$XVFB" 2>/dev/null || true
+}
+trap stop EXIT
 export DISPLAY=":$DISPLAY_NUMBER"
 sleep 1
-in_root env DISPLAY="$DISPLAY" XDG_RUNTIME_DIR=/tmp sh -c 'cd /tmp && exec zelmar bus.csv' &
+mkdir -p -m 700 "$ROOT/tmp/runtime"
+# Not through in_root: $! must be the program itself.
+chroot "$ROOT" env -i PATH=/usr/bin:/bin HOME=/root LANG=C.UTF-8 DISPLAY="$DISPLAY" \
+    XDG_RUNTIME_DIR=/tmp/runtime sh -c 'cd /tmp && exec zelmar bus.csv' &
 APP=$!
 for _ in $(seq 100); do
     MAIN=$(xdotool search --onlyvisible --name "^ZELMAR CSV to PDF" 2>/dev/null | head -1 || true)
