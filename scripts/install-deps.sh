@@ -4,7 +4,8 @@
 set -eu
 
 PACKAGES="cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 \
-poppler-utils xvfb xauth xdotool x11-utils qt6-svg-dev libpng-dev librsvg2-bin"
+poppler-utils xvfb xauth xdotool x11-utils qt6-svg-dev libpng-dev \
+librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev lintian"
 
 missing=""
 for p in $PACKAGES; do

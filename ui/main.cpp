@@ -15,8 +15,13 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QResizeEvent>
+#include <QUrl>
 
 #include <cmath>
 #include <new>
@@ -36,6 +41,14 @@ qint16 pixelstotwips(int pixels, int dpi)
         throw Fault(FaultKind::Overflow,
                     QStringLiteral("the window size %1 twips cannot be recorded").arg(twips));
     return static_cast<qint16>(twips);
+}
+
+// The one local file a drag carries, or "" for anything else.
+QString droppedfile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return QString();
+    return data->urls().first().toLocalFile();
 }
 
 QLineEdit* textbox(QWidget* parent, const QString& name, const QString& text)
@@ -64,6 +77,7 @@ main::main(QWidget* parent)
         printers.push_back(pdfprinter_);
         return printers;
     };
+    setAcceptDrops(true);
 
     Form_Load();
 }
@@ -230,15 +244,27 @@ void main::loadheader()
                                       QStringLiteral("Select Zelmar CSV file"));
     if (chosen.isEmpty())
         return;
+    loadcapture(chosen);
+}
+
+void main::opencapture(const QString& path)
+{
+    // The chooser hands Load an absolute path; so does this.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    runcommand(QStringLiteral("Load"), [this, absolute] { loadcapture(absolute); });
+}
+
+void main::loadcapture(const QString& path)
+{
     // Nothing in the window changes until the header has been read whole.
-    const std::optional<CaptureHeader> header = readheader(chosen);
+    const std::optional<CaptureHeader> header = readheader(path);
     if (!header)
         return;
     Heading->setText(header->heading);
     for (int k = 0; k < 16; ++k)
         channelselect[k]->setText(header->names[k]);
-    filepath = chosen;
-    Text1->setText(chosen.toUpper());
+    filepath = path;
+    Text1->setText(path.toUpper());
     // Show the beginnings, which tell files and captures apart.
     Heading->setCursorPosition(0);
     Text1->setCursorPosition(0);
@@ -316,6 +342,23 @@ void main::closeEvent(QCloseEvent* event)
     int cancel = 0;
     Form_QueryUnload(cancel, 0);
     event->accept();
+}
+
+void main::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedfile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void main::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedfile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has finished: a fault report must not hold the drag
+    // source waiting.
+    QMetaObject::invokeMethod(this, [this, path] { opencapture(path); }, Qt::QueuedConnection);
 }
 
 } // namespace ui

@@ -52,6 +52,10 @@ public:
     void printtiming();
     QString stripper(QString& datain);
 
+    // Loads a capture named outside the chooser (the command line, a drop)
+    // exactly as Load loads the one chosen, faults reported under "Load".
+    void opencapture(const QString& path);
+
     // The defaults of this platform.
     static QString defaultfilepath();
     static QString loadstartfolder();
@@ -71,10 +75,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildcontrols();
     void loadheader();
+    void loadcapture(const QString& path);
     // Runs a command; a fault stops it and is reported, and the window goes on.
     void runcommand(const QString& name, const std::function<void()>& command);
     QString asksavetarget();

@@ -11,10 +11,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 
@@ -491,6 +493,70 @@ private slots:
         QCOMPARE(capturefixture::openFileCount(), handles);
         QVERIFY(target.isEmpty() ? !QFile::exists(pdf) : !QFileInfo(pdf).isFile());
         QVERIFY(w.pdfprinter().recording().isEmpty());
+    }
+
+    void aDroppedFileLoadsAsLoadDoes_data()
+    {
+        QTest::addColumn<QByteArray>("line1");
+        QTest::addColumn<int>("headerlines");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("capture") << QByteArray("ZelmarProgramVersion,2.31") << 5 << QString();
+        QTest::newRow("header ends early") << QByteArray("ZelmarProgramVersion,2.31") << 3
+                                           << QStringLiteral("Input past end of file");
+        QTest::newRow("not a capture") << QByteArray("time,level") << 5 << QString();
+    }
+
+    // The same file loaded by Load in one window and dropped on another must
+    // leave both in the same state with the same report.
+    void aDroppedFileLoadsAsLoadDoes()
+    {
+        QFETCH(QByteArray, line1);
+        QFETCH(int, headerlines);
+        QFETCH(QString, report);
+        CaptureRecipe recipe;
+        recipe.header[0] = line1;
+        if (headerlines < 5) {
+            recipe.header = recipe.header.mid(0, headerlines);
+            recipe.rows = 0;
+        }
+        const QString path = capturefixture::writeCapture(dir, QStringLiteral("dropped.csv"), recipe);
+
+        ui::main loaded;
+        loaded.setendprogram([] {});
+        loaded.Heading->setText(QStringLiteral("kept"));
+        answerchooser(typedfor(path));
+        auto loadreport = catchreport();
+        loaded.cmmd[0]->click();
+        const int loadpending = modalseam::pending();
+        modalseam::clear();
+
+        ui::main& w = *window;
+        w.Heading->setText(QStringLiteral("kept"));
+        const int handles = capturefixture::openFileCount();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &enter);
+        QVERIFY(enter.isAccepted());
+        auto dropreport = catchreport();
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &drop);
+        QVERIFY(drop.isAccepted());
+        QCoreApplication::processEvents();
+
+        QCOMPARE(modalseam::pending(), loadpending);
+        QCOMPARE(*dropreport, *loadreport);
+        QVERIFY2(loadreport->contains(report), qPrintable(*loadreport));
+        QCOMPARE(stateof(w), stateof(loaded));
+        QCOMPARE(w.filepath == path, report.isEmpty() && line1.startsWith("Zelmar"));
+        QCOMPARE(capturefixture::openFileCount(), handles);
+
+        // Two files, or none, are not taken.
+        QMimeData two;
+        two.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(path)});
+        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &two, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w, &refused);
+        QVERIFY(!refused.isAccepted());
     }
 
     void printBeforeAnyLoadReadsTheDefaultFile()
