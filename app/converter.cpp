@@ -180,7 +180,7 @@ ParsedArguments parseArguments(const QStringList& arguments)
         return usageError(parser.errorText());
 
     ParsedArguments parsed;
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         parsed.action = ParsedArguments::Action::Help;
         return parsed;
     }

@@ -24,8 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ZELMAR_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The page is set in DejaVu Sans, which no library pulls in.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-dejavu-core)
+# Fonts no library pulls in: the page is set in DejaVu Sans, the windows in
+# Liberation Sans, whose widths the window layout was designed for.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

@@ -390,6 +390,7 @@ void ConverterTest::helpAndVersion_data()
                             << QStringList{"zelmar-pdf", "-o", "--channels", "--tick-marks",
                                            "--no-tick-marks", "--resolution", "--unit", "--heading"};
     QTest::newRow("-h") << "-h" << QStringList{"--channels"};
+    QTest::newRow("--help-all") << "--help-all" << QStringList{"--channels"};
     QTest::newRow("--version") << "--version" << QStringList{"zelmar-pdf 1.0.0"};
 }
 

@@ -22,7 +22,7 @@ for field in "Package: zelmar" "Version: $VERSION" "Section: electronics" "Maint
     grep -q "^$field" <<<"$control" || fail "no \"$field\" in the control file: $control"
 done
 depends=$(dpkg-deb -f "$DEB" Depends)
-for lib in fonts-dejavu-core libqt6gui6 libqt6widgets6 libc6; do
+for lib in fonts-dejavu-core fonts-liberation2 libqt6gui6 libqt6widgets6 libc6; do
     grep -qE "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
