@@ -1,6 +1,7 @@
 #include "printing/pdfprinter.h"
 
 #include "printing/pagerenderer.h"
+#include "printing/pdfstrokes.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
 
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <memory>
 
 PdfPrinter::PdfPrinter(TargetChooser chooser) : chooser_(std::move(chooser)) {}
@@ -26,7 +28,10 @@ bool PdfPrinter::Surface::EndDoc()
     return true;
 }
 
-QByteArray pdfDocument(const std::vector<SurfaceCall>& calls)
+namespace {
+
+QByteArray engineDocument(const std::vector<SurfaceCall>& calls, const QPageLayout& layout,
+                          std::size_t first)
 {
     // Drawn in memory first: the PDF engine does not check what its device
     // takes, so a short write would pass unnoticed on the way to a file.
@@ -37,16 +42,40 @@ QByteArray pdfDocument(const std::vector<SurfaceCall>& calls)
         QPdfWriter writer(&buffer);
         writer.setResolution(renderResolution);
         writer.setCreator(QStringLiteral("zelmar-pdf"));
-        const QPageLayout layout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
-                                 QMarginsF(0, 0, 0, 0));
         QPainter painter;
         if (!writer.setPageLayout(layout) || !painter.begin(&writer))
             throw Fault(FaultKind::CannotWriteFile,
                         QStringLiteral("the 11 x 17 inch PDF page cannot be set up"));
-        renderPage(painter, calls);
+        renderPage(painter, calls, first);
         painter.end();
     }
     return document;
+}
+
+} // namespace
+
+QByteArray pdfDocument(const std::vector<SurfaceCall>& calls)
+{
+    const QPageLayout layout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
+                             QMarginsF(0, 0, 0, 0));
+    // The lines drawn before any text are written by pdfStrokeContent(), much
+    // faster than the engine writes them, and go under the engine's page; the
+    // rest keeps the engine's drawing order.
+    const auto firstText = std::find_if(calls.begin(), calls.end(), [](const SurfaceCall& call) {
+        return call.kind == SurfaceCallKind::Print;
+    });
+    const bool linesFirst = std::any_of(calls.begin(), firstText, [](const SurfaceCall& call) {
+        return call.kind == SurfaceCallKind::Line;
+    });
+    if (linesFirst) {
+        const auto split = static_cast<std::size_t>(firstText - calls.begin());
+        const QByteArray document = withContentUnderneath(
+            engineDocument(calls, layout, split),
+            pdfStrokeContent(calls, split, 72.0 / renderResolution, layout.fullRectPoints().height()));
+        if (!document.isEmpty())
+            return document;
+    }
+    return engineDocument(calls, layout, 0);
 }
 
 void writePdf(const QString& path, const std::vector<SurfaceCall>& calls)
