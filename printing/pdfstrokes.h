@@ -20,7 +20,10 @@
 QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t end,
                             double scale, double pageHeight);
 
-// `document`, a one-page PDF as QPdfWriter writes it, with `content` drawn
-// before the page's own content: appended as an incremental update, the
-// content compressed. Empty when the document is not in that form.
-QByteArray withContentUnderneath(const QByteArray& document, const QByteArray& content);
+// `content` compressed for a /FlateDecode stream.
+QByteArray flateEncoded(const QByteArray& content);
+
+// `document`, a one-page PDF as QPdfWriter writes it, with the content
+// `packed` by flateEncoded() drawn before the page's own content: appended as
+// an incremental update. Empty when the document is not in that form.
+QByteArray withContentUnderneath(const QByteArray& document, const QByteArray& packed);
