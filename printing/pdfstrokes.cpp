@@ -6,8 +6,11 @@
 #include <QColor>
 #include <QPen>
 
+#include <libdeflate.h>
+
 #include <charconv>
 #include <cmath>
+#include <new>
 #include <optional>
 
 namespace {
@@ -180,9 +183,22 @@ QByteArray xrefEntry(qint64 offset)
 
 QByteArray flateEncoded(const QByteArray& content)
 {
-    // Level 4 rather than zlib's default 6: on these point lists it takes
-    // 40% fewer instructions and packs 8% smaller.
-    return qCompress(content, 4).mid(4);   // less Qt's length prefix
+    // libdeflate rather than zlib: on a busy page's point list its level 1
+    // takes a third of the instructions of zlib's level 4, and packs 8%
+    // smaller (zlib's default level 6 took five times as many).
+    struct Compressor {
+        libdeflate_compressor* handle = libdeflate_alloc_compressor(1);
+        ~Compressor() { libdeflate_free_compressor(handle); }
+    } compressor;
+    if (!compressor.handle)
+        throw std::bad_alloc();
+    const auto size = static_cast<std::size_t>(content.size());
+    QByteArray packed(static_cast<qsizetype>(libdeflate_zlib_compress_bound(compressor.handle, size)),
+                      Qt::Uninitialized);
+    const std::size_t used = libdeflate_zlib_compress(compressor.handle, content.constData(), size,
+                                                      packed.data(), static_cast<std::size_t>(packed.size()));
+    packed.truncate(static_cast<qsizetype>(used));
+    return packed;
 }
 
 QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t end,
