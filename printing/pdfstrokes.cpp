@@ -10,6 +10,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <optional>
 
@@ -57,22 +58,35 @@ void appendReal(QByteArray& out, double value)
     out.append(buffer, p - buffer);
 }
 
+// Two digits at a time: a busy page writes over a hundred thousand numbers.
 char* writeInt(char* p, int value)
 {
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     unsigned magnitude = static_cast<unsigned>(value);
     if (value < 0) {
         *p++ = '-';
         magnitude = 0u - magnitude;
     }
     char digits[10];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    while (n)
-        *p++ = digits[--n];
-    return p;
+    char* const end = digits + sizeof digits;
+    char* q = end;
+    while (magnitude >= 100) {
+        const unsigned pair = magnitude % 100;
+        magnitude /= 100;
+        q -= 2;
+        std::memcpy(q, pairs + 2 * pair, 2);
+    }
+    if (magnitude >= 10) {
+        q -= 2;
+        std::memcpy(q, pairs + 2 * magnitude, 2);
+    } else {
+        *--q = static_cast<char>('0' + magnitude);
+    }
+    std::memcpy(p, q, static_cast<std::size_t>(end - q));
+    return p + (end - q);
 }
 
 // "x y m" or "x y l" and a newline; `p` has room for 25 characters.
