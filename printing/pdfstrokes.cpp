@@ -174,18 +174,23 @@ private:
     std::optional<QPen> written_;
 };
 
+// The whole number at text[at], after any blanks; -1 when there is none.
+qint64 numberAt(const QByteArray& text, qsizetype at)
+{
+    while (at >= 0 && at < text.size() && (text[at] == ' ' || text[at] == '\n'))
+        ++at;
+    if (at < 0 || at >= text.size())
+        return -1;
+    qint64 value = 0;
+    const auto result = std::from_chars(text.constData() + at, text.constData() + text.size(), value);
+    return result.ec == std::errc() ? value : -1;
+}
+
 // The number after `key` in `text` (from `from` on), or -1.
 qint64 numberAfter(const QByteArray& text, const char* key, qsizetype from = 0)
 {
     const qsizetype at = text.indexOf(key, from);
-    if (at < 0)
-        return -1;
-    qsizetype i = at + qstrlen(key);
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\n'))
-        ++i;
-    qint64 value = 0;
-    const auto result = std::from_chars(text.constData() + i, text.constData() + text.size(), value);
-    return result.ec == std::errc() ? value : -1;
+    return at < 0 ? -1 : numberAt(text, at + qstrlen(key));
 }
 
 QByteArray xrefEntry(qint64 offset)
@@ -221,6 +226,7 @@ QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t e
     QByteArray out;
     // About twelve bytes a point; a busy page has tens of thousands.
     out.reserve(static_cast<qsizetype>(qMin(end, calls.size())) * 14 + 256);
+    // Within q ... Q, so that the engine's content after it starts afresh.
     out.append("q\n/GSa gs /CSp CS\n");
     appendReal(out, scale);
     out.append("0 0 ");
@@ -262,17 +268,26 @@ QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t e
     return out;
 }
 
+// An incremental update, so the engine's bytes stay as they are: the new
+// stream and a new version of the page object that lists it first among its
+// contents are appended with their own cross-reference section.
 QByteArray withContentUnderneath(const QByteArray& document, const QByteArray& packed)
 {
-    // The page object, "N 0 obj\n<<\n/Type /Page\n...>>\nendobj".
+    // The one page object, "N 0 obj\n<<\n/Type /Page\n...>>\nendobj". The
+    // stream uses the page's graphics state and colour space, as the engine
+    // does; anything unexpected leaves the page to the engine alone.
     const QByteArray pageMark("\n/Type /Page\n");
     const qsizetype mark = document.indexOf(pageMark);
-    if (mark < 0 || document.indexOf(pageMark, mark + 1) >= 0 || !document.contains("/GSa "))
+    if (mark < 0 || document.indexOf(pageMark, mark + 1) >= 0 || !document.contains("/GSa ")
+        || !document.contains("/CSp /DeviceRGB"))
         return {};
-    const qsizetype objectStart = document.lastIndexOf("\n", document.lastIndexOf(" 0 obj", mark)) + 1;
+    const qsizetype objectMark = document.lastIndexOf(" 0 obj", mark);
+    if (objectMark <= 0)
+        return {};
+    const qsizetype objectStart = document.lastIndexOf('\n', objectMark) + 1;
     const qsizetype bodyStart = document.indexOf("<<", objectStart);
     const qsizetype bodyEnd = document.indexOf(">>\nendobj", mark);
-    const qint64 pageObject = numberAfter(document, "", objectStart);
+    const qint64 pageObject = numberAt(document, objectStart);
     if (objectStart <= 0 || bodyStart < 0 || bodyStart > mark || bodyEnd < 0 || pageObject <= 0)
         return {};
     QByteArray body = document.mid(bodyStart + 2, bodyEnd - bodyStart - 2);
