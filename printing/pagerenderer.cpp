@@ -1,14 +1,14 @@
 #include "printing/pagerenderer.h"
 
+#include "printing/strokebatch.h"
+
 #include <QColor>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
 
-namespace {
-
-QPen penFor(const SurfaceState& state)
+QPen pagePen(const SurfaceState& state)
 {
     QPen pen(QColor::fromRgb(state.forecolor));
     pen.setCosmetic(false);
@@ -24,56 +24,6 @@ QPen penFor(const SurfaceState& state)
     return pen;
 }
 
-// Collects consecutive lines drawn with one pen into a single path, so the
-// page is stroked once per group instead of once per line. A line that starts
-// where the previous one ended continues the same subpath, and a solid
-// line that carries on in the same direction just extends it.
-class LineBatch {
-public:
-    void add(const SurfaceCall& call, bool solid)
-    {
-        const QPointF from(call.args[0], call.args[1]);
-        const QPointF to(call.args[2], call.args[3]);
-        const int direction = directionOf(from, to);
-        if (path_.elementCount() == 0 || from != last_) {
-            path_.moveTo(from);
-            path_.lineTo(to);
-        } else if (solid && direction != 0 && direction == lastDirection_) {
-            path_.setElementPositionAt(path_.elementCount() - 1, to.x(), to.y());
-        } else {
-            path_.lineTo(to);
-        }
-        last_ = to;
-        lastDirection_ = direction;
-    }
-
-    void flush(QPainter& painter, const QPen& pen)
-    {
-        if (path_.elementCount() == 0)
-            return;
-        painter.strokePath(path_, pen);
-        path_.clear();
-        lastDirection_ = 0;
-    }
-
-private:
-    // 1 right, 2 left, 3 down, 4 up, 0 anything else (diagonal or a point).
-    static int directionOf(const QPointF& from, const QPointF& to)
-    {
-        if (from.y() == to.y() && from.x() != to.x())
-            return to.x() > from.x() ? 1 : 2;
-        if (from.x() == to.x() && from.y() != to.y())
-            return to.y() > from.y() ? 3 : 4;
-        return 0;
-    }
-
-    QPainterPath path_;
-    QPointF last_;
-    int lastDirection_ = 0;
-};
-
-} // namespace
-
 QFont pageFont(int points)
 {
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -84,7 +34,19 @@ QFont pageFont(int points)
     return font;
 }
 
-void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls)
+namespace {
+
+void stroke(QPainter& painter, StrokeBatch& batch, const QPen& pen)
+{
+    if (batch.empty())
+        return;
+    painter.strokePath(batch.path(), pen);
+    batch.clear();
+}
+
+} // namespace
+
+void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, std::size_t first)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -92,16 +54,20 @@ void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls)
     painter.setBrush(Qt::NoBrush);
 
     SurfaceState state;
-    QPen pen = penFor(state);
-    LineBatch batch;
+    for (std::size_t i = 0; i < first && i < calls.size(); ++i)
+        state.apply(calls[i]);
+    QPen pen = pagePen(state);
+    StrokeBatch batch;
 
-    for (const SurfaceCall& call : calls) {
+    for (std::size_t i = first; i < calls.size(); ++i) {
+        const SurfaceCall& call = calls[i];
         switch (call.kind) {
         case SurfaceCallKind::Line:
-            batch.add(call, state.drawstyle != 2);
+            batch.add(QPoint(call.args[0], call.args[1]), QPoint(call.args[2], call.args[3]),
+                      state.drawstyle != 2);
             break;
         case SurfaceCallKind::Print: {
-            batch.flush(painter, pen);
+            stroke(painter, batch, pen);
             const QFont font = pageFont(state.fontsize);
             painter.setFont(font);
             painter.setPen(QColor::fromRgb(state.forecolor));
@@ -116,8 +82,8 @@ void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls)
             next.apply(call);
             if (next.drawwidth != state.drawwidth || next.drawstyle != state.drawstyle
                 || next.forecolor != state.forecolor) {
-                batch.flush(painter, pen);
-                pen = penFor(next);
+                stroke(painter, batch, pen);
+                pen = pagePen(next);
             }
             state = next;
             continue;
@@ -127,6 +93,6 @@ void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls)
         }
         state.apply(call);
     }
-    batch.flush(painter, pen);
+    stroke(painter, batch, pen);
     painter.restore();
 }

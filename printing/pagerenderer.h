@@ -3,7 +3,9 @@
 #include "printing/recordingsurface.h"
 
 #include <QFont>
+#include <QPen>
 
+#include <cstddef>
 #include <vector>
 
 class QPainter;
@@ -20,4 +22,8 @@ QFont pageFont(int points);
 // at 1200 dpi with the origin at the top-left of the page. Lines are real
 // strokes DrawWidth pixels wide; DrawStyle 2 is dotted; a text's first
 // character cell has its top-left corner at (CurrentX, CurrentY).
-void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls);
+// Only calls[first] onwards are drawn, in the state the earlier calls set.
+void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, std::size_t first = 0);
+
+// The pen a line is stroked with in `state`.
+QPen pagePen(const SurfaceState& state);

@@ -1,9 +1,16 @@
 #include "printing/pdfprinter.h"
 
+#include "printing/pagerenderer.h"
 #include "printing/pdfbook.h"
+#include "printing/pdfstrokes.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
 
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+
+#include <algorithm>
 #include <memory>
 
 PdfPrinter::PdfPrinter(TargetChooser chooser) : chooser_(std::move(chooser)) {}
@@ -19,11 +26,42 @@ bool PdfPrinter::Surface::EndDoc()
     return true;
 }
 
-QByteArray pdfDocument(const std::vector<SurfaceCall>& calls)
+namespace {
+
+QByteArray engineDocument(const std::vector<SurfaceCall>& calls, std::size_t first)
 {
     PdfBook book;
-    book.addPage(calls);
+    book.addPage(calls, first);
     return book.finish();
+}
+
+} // namespace
+
+QByteArray pdfDocument(const std::vector<SurfaceCall>& calls)
+{
+    const QPageLayout layout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
+                             QMarginsF(0, 0, 0, 0));
+    // The lines drawn before any text are written by pdfStrokeContent(), much
+    // faster than the engine writes them, and go under the engine's page; the
+    // rest keeps the engine's drawing order.
+    const auto firstText = std::find_if(calls.begin(), calls.end(), [](const SurfaceCall& call) {
+        return call.kind == SurfaceCallKind::Print;
+    });
+    const bool linesFirst = std::any_of(calls.begin(), firstText, [](const SurfaceCall& call) {
+        return call.kind == SurfaceCallKind::Line;
+    });
+    if (linesFirst) {
+        const auto split = static_cast<std::size_t>(firstText - calls.begin());
+        // Packing the lines on a second core while the engine draws the text
+        // was measured no faster, so it stays on this one.
+        const QByteArray lines = flateEncoded(pdfStrokeContent(
+            calls, split, 72.0 / renderResolution, layout.fullRectPoints().height()));
+        const QByteArray engine = engineDocument(calls, split);
+        const QByteArray document = withContentUnderneath(engine, lines);
+        if (!document.isEmpty())
+            return document;
+    }
+    return engineDocument(calls, 0);
 }
 
 void writePdf(const QString& path, const std::vector<SurfaceCall>& calls)

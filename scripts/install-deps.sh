@@ -1,11 +1,21 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the program need.
 # As root it runs apt-get; otherwise it prints the exact command to run.
+#   sh scripts/install-deps.sh          what building and testing need
+#   sh scripts/install-deps.sh bench    also what the benchmarks compare with
 set -eu
 
 PACKAGES="cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 \
 poppler-utils xvfb xauth xdotool x11-utils qt6-svg-dev libpng-dev \
 librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev lintian"
+# The PDF's line stream is packed with libdeflate: three times zlib's speed.
+PACKAGES="$PACKAGES libdeflate-dev pkg-config"
+
+# Only scripts/bench-page.sh uses these: instruction counts, wall times and
+# the matplotlib page it is measured against.
+if [ "${1:-}" = "bench" ]; then
+    PACKAGES="$PACKAGES valgrind hyperfine python3-matplotlib python3-numpy"
+fi
 
 missing=""
 for p in $PACKAGES; do

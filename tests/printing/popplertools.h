@@ -68,6 +68,7 @@ struct Stroke {
     double width;                      // device pixels
     QString colour;                    // as cairo writes it, e.g. rgb(0%,50.195312%,0%)
     bool dashed;
+    QString style;                     // cairo's whole style: caps, joins, dashes
     QList<QList<QPointF>> subpaths;    // each an M followed by its L points
 };
 
@@ -103,6 +104,7 @@ inline QList<Stroke> strokes(const QString& pdf, const QString& svgPath)
                        * pixelsPerPoint;
         stroke.colour = colour.match(css).captured(1);
         stroke.dashed = css.contains(QLatin1String("stroke-dasharray"));
+        stroke.style = css;
         const QStringList tokens = data.match(attributes).captured(1).split(u' ', Qt::SkipEmptyParts);
         for (qsizetype i = 0; i < tokens.size();) {
             const QString op = tokens[i];

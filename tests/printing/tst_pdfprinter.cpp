@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 class PdfPrinterTest : public QObject {
     Q_OBJECT
 
@@ -19,6 +21,8 @@ private slots:
     void textPositions_data();
     void textPositions();
     void strokes();
+    void directLinesMatchTheEngine_data();
+    void directLinesMatchTheEngine();
     void chooserAskedOnlyAtTheEnd();
     void cancelWritesNothing();
     void unwritableTargetThrows();
@@ -176,6 +180,91 @@ void PdfPrinterTest::strokes()
         QVERIFY2(has(3000 + 8 * k, 2250) && has(3000 + 8 * k, 2100), qPrintable(QString::number(k)));
     for (const QPointF& p : points)
         QVERIFY(p.x() > 2999.9 && p.x() < 19384.1 && p.y() > 1399.9 && p.y() < 2600.1);
+}
+
+using Drawing = std::function<void(PageSurface&)>;
+Q_DECLARE_METATYPE(Drawing)
+
+namespace {
+
+void pen(PageSurface& page, int width, int style, QRgb colour)
+{
+    page.DrawWidth(width);
+    page.DrawStyle(style);
+    page.ForeColor(colour);
+}
+
+} // namespace
+
+void PdfPrinterTest::directLinesMatchTheEngine_data()
+{
+    QTest::addColumn<Drawing>("draw");
+    QTest::newRow("ticks: separate segments") << Drawing([](PageSurface& page) {
+        for (int x = 3000; x <= 3080; x += 8)
+            page.Line(x, 1250, x, 1300);
+    });
+    QTest::newRow("stepped trace, runs merged") << Drawing([](PageSurface& page) {
+        pen(page, 3, 0, qRgb(0, 0, 0));
+        page.Line(3000, 1550, 3008, 1550);
+        page.Line(3008, 1550, 3016, 1550);
+        page.Line(3016, 1550, 3016, 1400);
+        page.Line(3016, 1400, 3024, 1400);
+        page.Line(3024, 1400, 3024, 1550);
+    });
+    QTest::newRow("dotted green guide") << Drawing([](PageSurface& page) {
+        pen(page, 1, 2, qRgb(0, 128, 0));
+        page.Line(3000, 1900, 19384, 1900);
+    });
+    QTest::newRow("closed square, diagonal, point") << Drawing([](PageSurface& page) {
+        pen(page, 20, 0, qRgb(200, 10, 10));
+        page.Line(100, 100, 500, 100);
+        page.Line(500, 100, 500, 500);
+        page.Line(500, 500, 100, 100);
+        page.Line(600, 600, 900, 1000);
+        page.Line(1000, 1000, 1000, 1000);
+    });
+    QTest::newRow("pens changing back and forth") << Drawing([](PageSurface& page) {
+        pen(page, 3, 0, qRgb(0, 0, 0));
+        page.Line(3000, 2000, 4000, 2000);
+        pen(page, 1, 2, qRgb(0, 128, 0));
+        page.Line(3000, 2100, 4000, 2100);
+        pen(page, 3, 0, qRgb(0, 0, 0));
+        page.Line(3000, 2200, 4000, 2200);
+    });
+}
+
+// Lines drawn before any text are written by the printer itself; after a
+// text the PDF engine draws them. Both must give the same strokes.
+void PdfPrinterTest::directLinesMatchTheEngine()
+{
+    QFETCH(Drawing, draw);
+    auto document = [&](bool textFirst) {
+        RecordingSurface page;
+        if (textFirst)
+            drawText(page, QString());
+        draw(page);
+        drawText(page, QStringLiteral("Heading text"));
+        const QString path = dir_.filePath(textFirst ? QStringLiteral("engine.pdf") : QStringLiteral("direct.pdf"));
+        writePdf(path, page.takeCalls());
+        return poppler::strokes(path, path + QStringLiteral(".svg"));
+    };
+    const QList<poppler::Stroke> direct = document(false);
+    const QList<poppler::Stroke> engine = document(true);
+    QVERIFY(!engine.isEmpty());
+    QCOMPARE(direct.size(), engine.size());
+    for (qsizetype i = 0; i < engine.size(); ++i) {
+        QCOMPARE(direct[i].colour, engine[i].colour);
+        QCOMPARE(direct[i].style, engine[i].style);
+        QCOMPARE(direct[i].subpaths.size(), engine[i].subpaths.size());
+        for (qsizetype j = 0; j < engine[i].subpaths.size(); ++j) {
+            QCOMPARE(direct[i].subpaths[j].size(), engine[i].subpaths[j].size());
+            for (qsizetype k = 0; k < engine[i].subpaths[j].size(); ++k) {
+                const QPointF d = direct[i].subpaths[j][k] - engine[i].subpaths[j][k];
+                QVERIFY(qAbs(d.x()) < 0.01 && qAbs(d.y()) < 0.01);
+            }
+        }
+    }
+    QVERIFY(poppler::text(dir_.filePath(QStringLiteral("direct.pdf"))).contains(QStringLiteral("Heading text")));
 }
 
 void PdfPrinterTest::chooserAskedOnlyAtTheEnd()
