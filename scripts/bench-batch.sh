@@ -55,3 +55,9 @@ best "one call, --format png (150 dpi), --jobs 2" "$count" "$converter" "$@" --f
 best "densest page, PNG at 150 dpi" 1 "$converter" "$worst" --format png --dpi 150 -o "$work/out/w.png"
 best "densest page, PNG at 1200 dpi" 1 "$converter" "$worst" --format png --dpi 1200 -o "$work/out/w.png"
 best "densest page, PDF" 1 "$converter" "$worst" -o "$work/out/w.pdf"
+# The alternative a user would write: one Python process drawing the same
+# pages with matplotlib (sh scripts/install-deps.sh bench installs it).
+if /usr/bin/python3 -c "import matplotlib" 2>/dev/null; then
+    best "matplotlib loop, one Python process" "$count" \
+        /usr/bin/python3 "$here/scripts/matplotlib_page.py" --out-dir "$work/out" "$@"
+fi

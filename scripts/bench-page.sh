@@ -18,7 +18,8 @@ trap 'rm -rf "$work"' EXIT
 # Debian's Python, where python3-matplotlib is installed.
 python=/usr/bin/python3
 
-$python "$here/bench_captures.py" busy "$work/busy.csv"
+$python "$here/make-captures.py" "$work/set" 8
+busy=$(ls "$work"/set/*worst.csv | head -n 1)
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); load:$(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-28s %14s %10s %10s\n' page instructions "wall ms" "PDF bytes"
 
@@ -41,7 +42,7 @@ measure() {   # name, capture, extra options...
     printf '%-28s %14s %10s %10s\n' "$name" "$instructions" "$wall" "$(wc -c <"$out")"
 }
 
-measure "busy, tick every sample" "$work/busy.csv" --tick-marks 1
+measure "busy, tick every sample" "$busy" --tick-marks 1
 for example in "$here"/../examples/*.csv; do
     measure "$(basename "$example" .csv)" "$example"
 done
@@ -53,7 +54,7 @@ if command -v hyperfine >/dev/null; then
 fi
 
 if [ -n "${MATPLOTLIB:-}" ]; then
-    $python "$here/bench_captures.py" varied "$work/varied" "$MATPLOTLIB"
+    $python "$here/make-captures.py" "$work/varied" "$MATPLOTLIB"
     $python "$here/matplotlib_page.py" --out-dir "$work/mpl" "$work"/varied/*.csv
     start=$(date +%s%N)
     for capture in "$work"/varied/*.csv; do
