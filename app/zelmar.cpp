@@ -4,9 +4,8 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
-#include <cstdio>
-
 #include <csignal>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
