@@ -1,10 +1,14 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the program need.
 # As root it runs apt-get; otherwise it prints the exact command to run.
+# With the argument "fuzz" it adds what `make fuzz` needs (clang and libFuzzer).
 set -eu
 
 PACKAGES="cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 \
 poppler-utils xvfb xauth xdotool x11-utils"
+FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"
+
+[ "${1:-}" = fuzz ] && PACKAGES="$PACKAGES $FUZZ_PACKAGES"
 
 missing=""
 for p in $PACKAGES; do
