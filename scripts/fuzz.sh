@@ -24,13 +24,16 @@ done
 # Whole captures behind the parameter bytes the capture target reads first:
 # flags (1 grow short files, 2 tick marks), four bytes of check boxes, the
 # unit, then tick text and resolution, each after its length.
-for f in examples/*.csv; do
-    n=$(basename "$f" .csv)
-    { printf '\002\125\125\125\125\000\00216\0030.5'; cat "$f"; } > "$build/corpus/capture/example-$n"
-    { printf '\000\125\000\000\125\002\000\000'; cat "$f"; } > "$build/corpus/capture/example-$n-plain"
-    { printf '\003\125\125\125\125\001\0014\0012'; head -n 12 "$f"; } > "$build/corpus/capture/short-$n"
-    { printf '\002\377\377\377\377\000\0018\0011'; tr -d '\n' < "$f"; } > "$build/corpus/capture/cr-$n"
-done
+case " $targets " in *" capture "*)
+    for f in examples/*.csv; do
+        n=$(basename "$f" .csv)
+        { printf '\002\125\125\125\125\000\00216\0030.5'; cat "$f"; } > "$build/corpus/capture/example-$n"
+        { printf '\000\125\000\000\125\002\000\000'; cat "$f"; } > "$build/corpus/capture/example-$n-plain"
+        { printf '\003\125\125\125\125\001\0014\0012'; head -n 12 "$f"; } > "$build/corpus/capture/short-$n"
+        { printf '\002\377\377\377\377\000\0018\0011'; tr -d '\n' < "$f"; } > "$build/corpus/capture/cr-$n"
+    done
+    ;;
+esac
 
 status=0
 summary=""
@@ -53,8 +56,13 @@ for t in $targets; do
     done_line=$(grep -E '^Done [0-9]+ runs in [0-9]+ second' "$log" | tail -n 1 || true)
     runs=$(echo "$done_line" | sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\1/p')
     secs=$(echo "$done_line" | sed -n 's/^Done \([0-9]*\) runs in \([0-9]*\) second.*/\2/p')
-    rate="-"
-    [ -n "$runs" ] && [ "${secs:-0}" -gt 0 ] && rate=$((runs / secs))
+    if [ -z "$runs" ]; then   # stopped by a finding: the final statistics still tell
+        runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+        rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
+    else
+        rate="-"
+        [ "${secs:-0}" -gt 0 ] && rate=$((runs / secs))
+    fi
     summary="$summary$(printf '%-10s %12s runs %6ss %9s runs/s  %s' "$t" "${runs:--}" "${secs:--}" "$rate" "$result")
 "
 done
