@@ -21,6 +21,7 @@ int replay(const QString& path)
         return 1;
     }
     const QByteArray bytes = f.readAll();
+    f.close();
     std::fprintf(stderr, "%s\n", qPrintable(path));
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                            std::size_t(bytes.size()));
