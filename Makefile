@@ -5,8 +5,10 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-asan bench package clean
+.PHONY: all deps configure build run test test-asan bench package fuzz clean
 
 all: build
 
@@ -50,5 +52,11 @@ bench: deps
 	cmake --build build-release -j $(JOBS)
 	cd build-release && ctest --output-on-failure -L bench -V
 
+# libFuzzer targets (clang, sanitizers) in their own tree, each run for
+# FUZZ_SECONDS; a finding is kept in $(FUZZ_BUILD)/findings and fails the run.
+fuzz:
+	@sh scripts/install-deps.sh fuzz
+	FUZZ_BUILD=$(FUZZ_BUILD) FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) sh scripts/fuzz.sh
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-release
+	rm -rf $(BUILD) $(ASAN_BUILD) build-release $(FUZZ_BUILD)

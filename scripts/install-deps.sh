@@ -3,6 +3,7 @@
 # As root it runs apt-get; otherwise it prints the exact command to run.
 #   sh scripts/install-deps.sh          what building and testing need
 #   sh scripts/install-deps.sh bench    also what the benchmarks compare with
+#   sh scripts/install-deps.sh fuzz     also what `make fuzz` needs (clang and libFuzzer)
 set -eu
 
 PACKAGES="cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 \
@@ -11,11 +12,12 @@ librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev lintian"
 # The PDF's line stream is packed with libdeflate: three times zlib's speed.
 PACKAGES="$PACKAGES libdeflate-dev pkg-config"
 
-# Only scripts/bench-page.sh uses these: instruction counts, wall times and
-# the matplotlib page it is measured against.
-if [ "${1:-}" = "bench" ]; then
-    PACKAGES="$PACKAGES valgrind hyperfine python3-matplotlib python3-numpy"
-fi
+case "${1:-}" in
+    # Only scripts/bench-page.sh and bench-batch.sh use these: instruction
+    # counts, wall times and the matplotlib page they are measured against.
+    bench) PACKAGES="$PACKAGES valgrind hyperfine python3-matplotlib python3-numpy time" ;;
+    fuzz) PACKAGES="$PACKAGES clang-14 libclang-rt-14-dev" ;;
+esac
 
 missing=""
 for p in $PACKAGES; do

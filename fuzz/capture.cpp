@@ -1,0 +1,126 @@
+// The whole capture path: bytes as a file, header, sample table, the ticked
+// channels, then trace drawing and page text into a recording surface.
+// A Fault is an expected answer to a bad file; anything else is a finding.
+//
+// Input: flags, four bytes of check boxes (two bits per channel), the unit
+// index, the tick text and the resolution (length-prefixed), then the file.
+// Flag 1 grows a short file to full length by repeating its sample lines,
+// so small inputs reach the level table and the drawing.
+
+#include "capture/header.h"
+#include "capture/sampletable.h"
+#include "fuzz/fuzzinput.h"
+#include "printing/pagetext.h"
+#include "printing/recordingsurface.h"
+#include "printing/tracedrawing.h"
+#include "util/fault.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int fileLines = firstSampleLine - 1 + sampleCount;
+
+// Header lines as given, then the sample lines over and over up to a full
+// file, or up to a size that keeps a run short.
+constexpr qsizetype maxGrown = 256 * 1024;
+
+QByteArray grown(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QList<QByteArray> lines = bytes.split('\n');
+    if (lines.size() > 1 && lines.back().isEmpty())
+        lines.removeLast();
+    if (lines.size() <= firstSampleLine - 1 || lines.size() >= fileLines)
+        return bytes;
+    QByteArray out;
+    out.reserve(qMin(maxGrown + bytes.size() + 1, bytes.size() * (fileLines / lines.size() + 1)));
+    for (int i = 0; i < fileLines && out.size() < maxGrown; ++i) {
+        const qsizetype samples = lines.size() - (firstSampleLine - 1);
+        const qsizetype from = i < lines.size() ? i : firstSampleLine - 1 + (i - lines.size()) % samples;
+        out += lines[from];
+        out += '\n';
+    }
+    return out;
+}
+
+// One in-memory file for the whole run, rewritten for each input.
+class MemoryFile {
+public:
+    MemoryFile() : fd_(memfd_create("capture", 0))
+    {
+        if (fd_ < 0)
+            std::abort();
+        path_ = QStringLiteral("/proc/self/fd/%1").arg(fd_);
+    }
+    void write(const char* data, qsizetype size)
+    {
+        if (ftruncate(fd_, 0) != 0 || pwrite(fd_, data, std::size_t(size), 0) != size)
+            std::abort();
+    }
+    const QString& path() const { return path_; }
+
+private:
+    int fd_;
+    QString path_;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static MemoryFile file;
+    static RecordingSurface page;
+
+    FuzzInput in(data, size);
+    const std::uint8_t flags = in.byte();
+    ChannelBoxes boxes;
+    for (int c = 0; c < channelCount; c += 4) {
+        const std::uint8_t b = in.byte();
+        for (int k = 0; k < 4; ++k)
+            boxes.values[c + k] = (b >> (2 * k)) & 3;
+    }
+    const int unitindex = static_cast<std::int8_t>(in.byte());
+    const QString tickfrequency = in.shortText();
+    const QString resolution = in.shortText();
+    const bool tickmarks = flags & 2;
+
+    if (flags & 1) {
+        const QByteArray bytes = grown(in.data(), in.left());
+        file.write(bytes.constData(), bytes.size());
+    } else {
+        file.write(reinterpret_cast<const char*>(in.data()), qsizetype(in.left()));
+    }
+
+    try {
+        const std::optional<CaptureHeader> header = readheader(file.path());
+        // Past a wrong key the program stops; the rest still has to stand any file.
+        QString heading;
+        if (header) {
+            heading = header->heading;
+            boxes.captions = header->names;
+        }
+        const LevelTable levels = selectchannels(SampleTable::read(file.path()), boxes);
+        page.clear();   // one surface for all runs: its call list keeps its room
+        drawtraces(page, levels, tickmarks, tickfrequency, file.path());
+        writepagetext(page, levels, {heading, tickfrequency, resolution, unitindex, tickmarks});
+        FUZZ_CHECK(!page.isEmpty());
+    } catch (const Fault&) {
+    }
+
+    // Every way out closes the file: the lowest free descriptor stays the same.
+    static const int freeDescriptor = [] {
+        const int d = dup(2);
+        close(d);
+        return d;
+    }();
+    const int probe = dup(2);
+    if (probe >= 0)
+        close(probe);
+    FUZZ_CHECK(probe == freeDescriptor);
+    return 0;
+}
