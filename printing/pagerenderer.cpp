@@ -8,6 +8,11 @@
 #include <QPainterPath>
 #include <QPen>
 
+bool penChanges(const SurfaceState& a, const SurfaceState& b)
+{
+    return a.drawwidth != b.drawwidth || a.drawstyle != b.drawstyle || a.forecolor != b.forecolor;
+}
+
 QPen pagePen(const SurfaceState& state)
 {
     QPen pen(QColor::fromRgb(state.forecolor));
@@ -80,8 +85,7 @@ void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, std::s
         case SurfaceCallKind::ForeColor: {
             SurfaceState next = state;
             next.apply(call);
-            if (next.drawwidth != state.drawwidth || next.drawstyle != state.drawstyle
-                || next.forecolor != state.forecolor) {
+            if (penChanges(state, next)) {
                 stroke(painter, batch, pen);
                 pen = pagePen(next);
             }

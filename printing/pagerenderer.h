@@ -27,3 +27,7 @@ void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, std::s
 
 // The pen a line is stroked with in `state`.
 QPen pagePen(const SurfaceState& state);
+
+// True when lines drawn in `a` and in `b` take different pens: a batch of
+// lines must be stroked before the pen changes.
+bool penChanges(const SurfaceState& a, const SurfaceState& b);

@@ -251,8 +251,7 @@ QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t e
         case SurfaceCallKind::ForeColor: {
             SurfaceState next = state;
             next.apply(call);
-            if (next.drawwidth != state.drawwidth || next.drawstyle != state.drawstyle
-                || next.forecolor != state.forecolor) {
+            if (penChanges(state, next)) {
                 writer.flush(batch, pen);
                 pen = pagePen(next);
             }
