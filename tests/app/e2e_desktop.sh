@@ -5,59 +5,12 @@
 # Usage: e2e_desktop.sh ZELMAR MAKECAPTURE
 set -euo pipefail
 
-if [ "${1:-}" != "--inside" ]; then
-    # -noreset: the server must not reset when its last client (an xdotool
-    # query) leaves just as the program connects.
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" --inside "$@"
-fi
+. "$(dirname "$0")/e2e_window.sh"
 shift
 ZELMAR=$1
 MAKECAPTURE=$2
 
-WORK=$(mktemp -d /tmp/zelmar-e2e.XXXXXX)
-APP=""
-cleanup() {
-    [ -n "$APP" ] && kill "$APP" 2>/dev/null || true
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
 "$MAKECAPTURE" serial "$WORK/bus.csv"
-export HOME="$WORK" XDG_RUNTIME_DIR="$WORK"
-unset QT_QPA_PLATFORM
-
-# Window id of the visible window whose title matches; waits up to 20 s.
-window() {
-    local id=""
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.2
-    done
-    fail "no window \"$1\""
-}
-
-# Waits until no visible window's title matches, up to 20 s.
-gone() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-        sleep 0.2
-    done
-    fail "window \"$1\" stayed open"
-}
-
-# Clicks the point of a window given in twips of its design; the window's
-# width in pixels against its design width gives the scale.
-click() {
-    local id=$1 designwidth=$2 x=$3 y=$4 width
-    width=$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
-    xdotool mousemove --window "$id" $((x * width / designwidth)) $((y * width / designwidth))
-    sleep 0.2
-    xdotool click 1
-    sleep 0.3
-}
 
 "$ZELMAR" &
 APP=$!
@@ -81,17 +34,7 @@ if [ -n "${E2E_SCREENSHOTS:-}" ]; then
 fi
 click "$MAIN" 5160 2587 3787          # Print
 
-SAVE=$(window "^Save PDF$")
-sleep 0.5
-xdotool mousemove --window "$SAVE" 40 40
-xdotool key Return
-
-for _ in $(seq 100); do
-    [ -s "$WORK/bus.pdf" ] && break
-    sleep 0.2
-done
-[ -s "$WORK/bus.pdf" ] || fail "no PDF was written"
-kill -0 "$APP" || fail "the program ended"
+save "$WORK/bus.pdf"
 
 info=$(pdfinfo "$WORK/bus.pdf")
 grep -q "^Pages: *1$" <<<"$info" || fail "not one page: $info"
