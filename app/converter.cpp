@@ -4,6 +4,7 @@
 #include "capture/header.h"
 #include "printing/pagerecorder.h"
 #include "printing/pdfbook.h"
+#include "printing/pdfpages.h"
 #include "printing/pdfprinter.h"
 #include "printing/pngdocument.h"
 #include "printing/svgdocument.h"
@@ -21,6 +22,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -340,7 +342,8 @@ struct CaptureJob {
     QString target;                   // empty: a page of the combined PDF
     QString clash;                    // when set, the reason not to write the target
     QString error;                    // the one line reporting its failure
-    std::vector<SurfaceCall> page;    // kept for the combined PDF
+    std::optional<PdfPage> direct;    // a page of the combined PDF, written by this program
+    std::vector<SurfaceCall> page;    // a page of the combined PDF the engine must write
 };
 
 PrintRequest requestFor(const QString& capture, const ConverterOptions& options, QString& error)
@@ -367,7 +370,7 @@ PrintRequest requestFor(const QString& capture, const ConverterOptions& options,
     return request;
 }
 
-void convertOne(CaptureJob& job, const ConverterOptions& options)
+void convertOne(CaptureJob& job, const ConverterOptions& options, bool engineBook)
 {
     if (!job.clash.isEmpty()) {
         job.error = job.clash;
@@ -379,7 +382,10 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
             return;
         std::vector<SurfaceCall> page = recordPage(request);
         if (job.target.isEmpty()) {
-            job.page = std::move(page);
+            if (!engineBook)
+                job.direct = directPdfPage(page);
+            if (!job.direct)
+                job.page = std::move(page);
             return;
         }
         QByteArray document;
@@ -502,33 +508,66 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
     }
 
     ProgressLine line(err, progress && jobs.size() > 1, int(jobs.size()));
+    // The binder's pages are written by this program, in parallel, unless
+    // some page's text needs the engine: then the engine binds them all, and
+    // the captures are converted again for it.
+    bool engineBook = false;
+    std::atomic<bool> needEngine = false;
+    std::optional<PdfPages> pages;
     std::optional<PdfBook> book;
-    if (combined)
-        book.emplace();
     int failed = 0;
-    runInOrder(
-        int(jobs.size()), options.jobs,
-        [&](int i) { convertOne(jobs[std::size_t(i)], options); },
-        [&](int i) {
-            CaptureJob& job = jobs[std::size_t(i)];
-            if (combined && job.error.isEmpty() && failed == 0) {
-                try {
-                    book->addPage(job.page);
-                } catch (Fault& fault) {
-                    job.error = fault.inFile(options.combine).message();
-                } catch (const std::exception& failure) {
-                    job.error = QStringLiteral("%1: %2").arg(options.combine,
-                                                             QString::fromLocal8Bit(failure.what()));
+    for (;;) {
+        if (combined && engineBook)
+            book.emplace();
+        else if (combined)
+            pages.emplace();
+        runInOrder(
+            int(jobs.size()), options.jobs,
+            [&](int i) {
+                if (!needEngine)
+                    convertOne(jobs[std::size_t(i)], options, engineBook);
+            },
+            [&](int i) {
+                CaptureJob& job = jobs[std::size_t(i)];
+                if (needEngine)
+                    return;
+                if (combined && job.error.isEmpty() && failed == 0) {
+                    try {
+                        if (engineBook)
+                            book->addPage(job.page);
+                        else if (job.direct)
+                            pages->add(std::move(*job.direct));
+                        else
+                            needEngine = true;
+                    } catch (Fault& fault) {
+                        job.error = fault.inFile(options.combine).message();
+                    } catch (const std::exception& failure) {
+                        job.error = QStringLiteral("%1: %2").arg(options.combine,
+                                                                 QString::fromLocal8Bit(failure.what()));
+                    }
                 }
-            }
-            job.page = std::vector<SurfaceCall>();   // frees it: "= {}" keeps the capacity
-            if (!job.error.isEmpty()) {
-                ++failed;
-                line.clear();
-                err << converterName << ": " << job.error << '\n' << Qt::flush;
-            }
-            line.update(i + 1);
-        });
+                job.page = std::vector<SurfaceCall>();   // frees it: "= {}" keeps the capacity
+                job.direct.reset();
+                if (needEngine)
+                    return;
+                if (!job.error.isEmpty()) {
+                    ++failed;
+                    line.clear();
+                    err << converterName << ": " << job.error << '\n' << Qt::flush;
+                }
+                line.update(i + 1);
+            });
+        if (!needEngine)
+            break;
+        needEngine = false;
+        engineBook = true;
+        pages.reset();
+        for (CaptureJob& job : jobs) {
+            job.error.clear();
+            job.page = std::vector<SurfaceCall>();
+            job.direct.reset();
+        }
+    }
     line.finish();
 
     if (combined) {
@@ -538,7 +577,7 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
             return exitFailure;
         }
         try {
-            writeDocument(options.combine, book->finish());
+            writeDocument(options.combine, engineBook ? book->finish() : pages->finish());
         } catch (const Fault& fault) {
             err << converterName << ": " << fault.message() << '\n';
             return exitFailure;

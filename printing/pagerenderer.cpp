@@ -35,8 +35,13 @@ QFont pageFont(int points)
     font.setStyleHint(QFont::SansSerif);
     // Plain glyph by glyph: no ligatures, so the PDF's text reads back as typed.
     font.setStyleStrategy(QFont::PreferNoShaping);
-    font.setPixelSize(qMax(1, qRound(points * renderResolution / 72.0)));
+    font.setPixelSize(pagePixelSize(points));
     return font;
+}
+
+int pagePixelSize(int points)
+{
+    return qMax(1, qRound(points * renderResolution / 72.0));
 }
 
 namespace {

@@ -17,6 +17,8 @@ inline constexpr int sheetHeightPixels = 11 * renderResolution;
 
 // The page surface's default typeface at `points` on a 1200 dpi page.
 QFont pageFont(int points);
+// Its size in pixels.
+int pagePixelSize(int points);
 
 // Draws recorded calls on `painter`, whose user units must be device pixels
 // at 1200 dpi with the origin at the top-left of the page. Lines are real

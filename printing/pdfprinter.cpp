@@ -2,6 +2,7 @@
 
 #include "printing/pagerenderer.h"
 #include "printing/pdfbook.h"
+#include "printing/pdfpages.h"
 #include "printing/pdfstrokes.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 PdfPrinter::PdfPrinter(TargetChooser chooser) : chooser_(std::move(chooser)) {}
 
@@ -39,6 +41,12 @@ QByteArray engineDocument(const std::vector<SurfaceCall>& calls, std::size_t fir
 
 QByteArray pdfDocument(const std::vector<SurfaceCall>& calls)
 {
+    if (std::optional<PdfPage> page = directPdfPage(calls)) {
+        PdfPages pages;
+        pages.add(std::move(*page));
+        return pages.finish();
+    }
+    // Text only the engine can draw: it writes the page, its lines excepted.
     const QPageLayout layout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
                              QMarginsF(0, 0, 0, 0));
     // The lines drawn before any text are written by pdfStrokeContent(), much

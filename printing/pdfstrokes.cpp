@@ -16,48 +16,6 @@
 
 namespace {
 
-// The engine's own number form (up to nine significant digits, truncated,
-// then a space), so that both ways of writing a page give the same numbers.
-void appendReal(QByteArray& out, double value)
-{
-    if (!std::isfinite(value) || std::abs(value) > 4294967295.0) {
-        out.append("0 ");
-        return;
-    }
-    char buffer[40];
-    char* p = buffer;
-    if (value < 0) {
-        *p++ = '-';
-        value = -value;
-    }
-    double whole = 0;
-    const double fraction = std::modf(value, &whole);
-    quint32 integer = static_cast<quint32>(whole);
-    int digits = static_cast<int>(fraction * 1000000000);
-    if (digits == 1000000000) {
-        ++integer;
-        digits = 0;
-    }
-    int place = 100000000;
-    if (integer == 0) {
-        *p++ = '0';
-    } else {
-        char* const first = p;
-        p = std::to_chars(p, buffer + sizeof buffer, integer).ptr;
-        for (char* q = first; q < p; ++q) {
-            place /= 10;
-            digits /= 10;
-        }
-    }
-    if (digits) {
-        *p++ = '.';
-        for (; place; place /= 10)
-            *p++ = static_cast<char>('0' + (digits / place) % 10);
-    }
-    *p++ = ' ';
-    out.append(buffer, p - buffer);
-}
-
 // Two digits at a time: a busy page writes over a hundred thousand numbers.
 char* writeInt(char* p, int value)
 {
@@ -104,12 +62,12 @@ char* writePoint(char* p, QPoint point, char op)
 void appendPen(QByteArray& out, const QPen& pen)
 {
     const QColor colour = pen.color();
-    appendReal(out, colour.redF());
-    appendReal(out, colour.greenF());
-    appendReal(out, colour.blueF());
+    appendPdfReal(out, colour.redF());
+    appendPdfReal(out, colour.greenF());
+    appendPdfReal(out, colour.blueF());
     out.append("SCN\n");
     const double width = pen.widthF();
-    appendReal(out, width);
+    appendPdfReal(out, width);
     out.append("w ");
     const int cap = pen.capStyle() == Qt::RoundCap ? 1 : pen.capStyle() == Qt::SquareCap ? 2 : 0;
     out.append(QByteArray::number(cap)).append(" J ");
@@ -119,15 +77,15 @@ void appendPen(QByteArray& out, const QPen& pen)
     } else if (pen.joinStyle() == Qt::BevelJoin) {
         join = 2;
     } else {
-        appendReal(out, qMax(1.0, pen.miterLimit()));
+        appendPdfReal(out, qMax(1.0, pen.miterLimit()));
         out.append("M ");
     }
     out.append(QByteArray::number(join)).append(" j ");
     out.append('[');
     for (const qreal dash : pen.dashPattern())
-        appendReal(out, qMax(dash * width, 0.0001));
+        appendPdfReal(out, qMax(dash * width, 0.0001));
     out.append(']');
-    appendReal(out, pen.dashOffset() * width);
+    appendPdfReal(out, pen.dashOffset() * width);
     out.append(" d\n");
 }
 
@@ -200,6 +158,48 @@ QByteArray xrefEntry(qint64 offset)
 
 } // namespace
 
+// The engine's own number form (up to nine significant digits, truncated,
+// then a space), so that both ways of writing a page give the same numbers.
+void appendPdfReal(QByteArray& out, double value)
+{
+    if (!std::isfinite(value) || std::abs(value) > 4294967295.0) {
+        out.append("0 ");
+        return;
+    }
+    char buffer[40];
+    char* p = buffer;
+    if (value < 0) {
+        *p++ = '-';
+        value = -value;
+    }
+    double whole = 0;
+    const double fraction = std::modf(value, &whole);
+    quint32 integer = static_cast<quint32>(whole);
+    int digits = static_cast<int>(fraction * 1000000000);
+    if (digits == 1000000000) {
+        ++integer;
+        digits = 0;
+    }
+    int place = 100000000;
+    if (integer == 0) {
+        *p++ = '0';
+    } else {
+        char* const first = p;
+        p = std::to_chars(p, buffer + sizeof buffer, integer).ptr;
+        for (char* q = first; q < p; ++q) {
+            place /= 10;
+            digits /= 10;
+        }
+    }
+    if (digits) {
+        *p++ = '.';
+        for (; place; place /= 10)
+            *p++ = static_cast<char>('0' + (digits / place) % 10);
+    }
+    *p++ = ' ';
+    out.append(buffer, p - buffer);
+}
+
 QByteArray flateEncoded(const QByteArray& content)
 {
     // libdeflate rather than zlib: on a busy page's point list its level 1
@@ -220,19 +220,21 @@ QByteArray flateEncoded(const QByteArray& content)
     return packed;
 }
 
-QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t end,
-                            double scale, double pageHeight)
+namespace {
+
+QByteArray contentOf(const std::vector<SurfaceCall>& calls, std::size_t end, double scale,
+                     double pageHeight, const PdfTextWriter* text)
 {
     QByteArray out;
     // About twelve bytes a point; a busy page has tens of thousands.
     out.reserve(static_cast<qsizetype>(qMin(end, calls.size())) * 14 + 256);
     // Within q ... Q, so that the engine's content after it starts afresh.
     out.append("q\n/GSa gs /CSp CS\n");
-    appendReal(out, scale);
+    appendPdfReal(out, scale);
     out.append("0 0 ");
-    appendReal(out, -scale);
+    appendPdfReal(out, -scale);
     out.append("0 ");
-    appendReal(out, pageHeight);
+    appendPdfReal(out, pageHeight);
     out.append("cm\n");
 
     SurfaceState state;
@@ -245,6 +247,13 @@ QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t e
         case SurfaceCallKind::Line:
             batch.add(QPoint(call.args[0], call.args[1]), QPoint(call.args[2], call.args[3]),
                       state.drawstyle != 2);
+            break;
+        case SurfaceCallKind::Print:
+            if (text) {
+                writer.flush(batch, pen);
+                if (!(*text)(out, state, call.text))
+                    return {};
+            }
             break;
         case SurfaceCallKind::DrawWidth:
         case SurfaceCallKind::DrawStyle:
@@ -265,6 +274,20 @@ QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t e
     writer.flush(batch, pen);
     out.append("Q\n");
     return out;
+}
+
+} // namespace
+
+QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t end,
+                            double scale, double pageHeight)
+{
+    return contentOf(calls, end, scale, pageHeight, nullptr);
+}
+
+QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, double pageHeight,
+                          const PdfTextWriter& text)
+{
+    return contentOf(calls, calls.size(), scale, pageHeight, &text);
 }
 
 // An incremental update, so the engine's bytes stay as they are: the new

@@ -5,6 +5,7 @@
 #include <QByteArray>
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 // The PDF engine spends most of a busy page's time on its lines: every point
@@ -19,6 +20,19 @@
 // `pageHeight` is in points.
 QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t end,
                             double scale, double pageHeight);
+
+// Appends the operators that draw a Print call's text in `state`, in the
+// same user space as the lines; false when it cannot.
+using PdfTextWriter =
+    std::function<bool(QByteArray& out, const SurfaceState& state, const QString& text)>;
+
+// All of calls as one content stream, lines and text in the order drawn;
+// empty when `text` fails.
+QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, double pageHeight,
+                          const PdfTextWriter& text);
+
+// `value` as the engine writes numbers, and a space.
+void appendPdfReal(QByteArray& out, double value);
 
 // `content` compressed for a /FlateDecode stream.
 QByteArray flateEncoded(const QByteArray& content);

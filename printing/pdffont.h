@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <vector>
+
+// The page typeface as a PDF font, read once per process. The PDF engine
+// reads and subsets the font anew for every document, which cost more than
+// the rest of a page; this keeps the font's tables and writes a subset of
+// only the glyphs a document uses.
+//
+// Only text the engine would draw one glyph per character, from this font
+// alone, is taken: Latin letters, digits and punctuation the font has. Any
+// other text is left to the engine, which also shapes and falls back to
+// other fonts.
+class PdfFont {
+public:
+    // The font pageFont() resolves to, or nullptr when it has no TrueType
+    // outlines to embed. Safe to call from any thread.
+    static const PdfFont* page();
+
+    // The glyph of each character of `text`, appended to `glyphs`; false
+    // (and `glyphs` as it was) when the engine must draw the text.
+    bool glyphsFor(const QString& text, std::vector<std::uint16_t>& glyphs) const;
+
+    // The baseline's distance below the top of the text at `points`, in
+    // 1200 dpi pixels, as the page renderer places it.
+    double ascent(int points) const;
+    // Advance of `glyph` in thousandths of the em.
+    double width(std::uint16_t glyph) const;
+
+    // The bodies of the five PDF objects of a Type 0 font holding `glyphs`
+    // (sorted, unique), to be numbered first .. first + 4; the Type 0 font is
+    // `first`.
+    std::vector<QByteArray> objects(int first, const std::vector<std::uint16_t>& glyphs) const;
+
+    // A TrueType font with the outlines of `glyphs` (and the glyphs they are
+    // built from) at their own glyph numbers; all others are empty.
+    QByteArray subset(const std::vector<std::uint16_t>& glyphs) const;
+
+    static constexpr char16_t firstCovered = 0x20;
+    static constexpr char16_t lastCovered = 0x17f;
+
+private:
+    PdfFont() = default;
+    bool load();
+
+    QByteArray name_;
+    QByteArray head_, hhea_, maxp_, hmtx_, loca_, glyf_, cvt_, fpgm_, prep_;
+    int unitsPerEm_ = 1000;
+    int glyphCount_ = 0;
+    int horizontalMetrics_ = 0;
+    bool longOffsets_ = false;
+    int ascender_ = 0, descender_ = 0;
+    int bbox_[4] = {};
+    std::vector<std::uint16_t> glyphOf_;         // by character - firstCovered; 0: not covered
+    std::vector<char16_t> characterOf_;          // by glyph, for the text's Unicode map
+    mutable std::mutex ascentsLock_;
+    mutable std::map<int, double> ascents_;      // by points
+};
