@@ -3,7 +3,6 @@
 #include "app/orderedwork.h"
 #include "capture/header.h"
 #include "printing/pagerecorder.h"
-#include "printing/pdfbook.h"
 #include "printing/pdfpages.h"
 #include "printing/pdfprinter.h"
 #include "printing/pngdocument.h"
@@ -22,8 +21,8 @@
 #include <QThread>
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -342,9 +341,23 @@ struct CaptureJob {
     QString target;                   // empty: a page of the combined PDF
     QString clash;                    // when set, the reason not to write the target
     QString error;                    // the one line reporting its failure
-    std::optional<PdfPage> direct;    // a page of the combined PDF, written by this program
-    std::vector<SurfaceCall> page;    // a page of the combined PDF the engine must write
+    std::optional<PdfPage> page;      // a page of the combined PDF
+    std::future<void> written;        // the document being written to the target
 };
+
+// Waits for the job's document to be written; a failure becomes its error.
+void finishWriting(CaptureJob& job)
+{
+    if (!job.written.valid())
+        return;
+    try {
+        job.written.get();
+    } catch (const Fault& fault) {
+        job.error = fault.message();
+    } catch (const std::exception& failure) {
+        job.error = QStringLiteral("%1: %2").arg(job.target, QString::fromLocal8Bit(failure.what()));
+    }
+}
 
 PrintRequest requestFor(const QString& capture, const ConverterOptions& options, QString& error)
 {
@@ -370,7 +383,7 @@ PrintRequest requestFor(const QString& capture, const ConverterOptions& options,
     return request;
 }
 
-void convertOne(CaptureJob& job, const ConverterOptions& options, bool engineBook)
+void convertOne(CaptureJob& job, const ConverterOptions& options)
 {
     if (!job.clash.isEmpty()) {
         job.error = job.clash;
@@ -382,10 +395,13 @@ void convertOne(CaptureJob& job, const ConverterOptions& options, bool engineBoo
             return;
         std::vector<SurfaceCall> page = recordPage(request);
         if (job.target.isEmpty()) {
-            if (!engineBook)
-                job.direct = directPdfPage(page);
-            if (!job.direct)
-                job.page = std::move(page);
+            // Made here, on this job's core, so binding only copies it.
+            try {
+                job.page = pdfPage(page);
+            } catch (Fault& fault) {
+                fault.inFile(options.combine);
+                throw;
+            }
             return;
         }
         QByteArray document;
@@ -396,7 +412,11 @@ void convertOne(CaptureJob& job, const ConverterOptions& options, bool engineBoo
             throw;
         }
         page = std::vector<SurfaceCall>();
-        writeDocument(job.target, document);
+        // Waiting for the disk to keep the file is left to a thread of its
+        // own, so that this one goes on converting.
+        job.written = std::async(std::launch::async, [target = job.target, document] {
+            writeDocument(target, document);
+        });
     } catch (const Fault& fault) {
         job.error = fault.message();
     } catch (const std::exception& failure) {
@@ -508,66 +528,34 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
     }
 
     ProgressLine line(err, progress && jobs.size() > 1, int(jobs.size()));
-    // The binder's pages are written by this program, in parallel, unless
-    // some page's text needs the engine: then the engine binds them all, and
-    // the captures are converted again for it.
-    bool engineBook = false;
-    std::atomic<bool> needEngine = false;
-    std::optional<PdfPages> pages;
-    std::optional<PdfBook> book;
+    std::optional<PdfPages> book;
+    if (combined)
+        book.emplace();
     int failed = 0;
-    for (;;) {
-        if (combined && engineBook)
-            book.emplace();
-        else if (combined)
-            pages.emplace();
-        runInOrder(
-            int(jobs.size()), options.jobs,
-            [&](int i) {
-                if (!needEngine)
-                    convertOne(jobs[std::size_t(i)], options, engineBook);
-            },
-            [&](int i) {
-                CaptureJob& job = jobs[std::size_t(i)];
-                if (needEngine)
-                    return;
-                if (combined && job.error.isEmpty() && failed == 0) {
-                    try {
-                        if (engineBook)
-                            book->addPage(job.page);
-                        else if (job.direct)
-                            pages->add(std::move(*job.direct));
-                        else
-                            needEngine = true;
-                    } catch (Fault& fault) {
-                        job.error = fault.inFile(options.combine).message();
-                    } catch (const std::exception& failure) {
-                        job.error = QStringLiteral("%1: %2").arg(options.combine,
-                                                                 QString::fromLocal8Bit(failure.what()));
-                    }
+    runInOrder(
+        int(jobs.size()), options.jobs,
+        [&](int i) { convertOne(jobs[std::size_t(i)], options); },
+        [&](int i) {
+            CaptureJob& job = jobs[std::size_t(i)];
+            finishWriting(job);
+            if (combined && job.error.isEmpty() && failed == 0) {
+                try {
+                    book->add(std::move(*job.page));
+                } catch (Fault& fault) {
+                    job.error = fault.inFile(options.combine).message();
+                } catch (const std::exception& failure) {
+                    job.error = QStringLiteral("%1: %2").arg(options.combine,
+                                                             QString::fromLocal8Bit(failure.what()));
                 }
-                job.page = std::vector<SurfaceCall>();   // frees it: "= {}" keeps the capacity
-                job.direct.reset();
-                if (needEngine)
-                    return;
-                if (!job.error.isEmpty()) {
-                    ++failed;
-                    line.clear();
-                    err << converterName << ": " << job.error << '\n' << Qt::flush;
-                }
-                line.update(i + 1);
-            });
-        if (!needEngine)
-            break;
-        needEngine = false;
-        engineBook = true;
-        pages.reset();
-        for (CaptureJob& job : jobs) {
-            job.error.clear();
-            job.page = std::vector<SurfaceCall>();
-            job.direct.reset();
-        }
-    }
+            }
+            job.page.reset();
+            if (!job.error.isEmpty()) {
+                ++failed;
+                line.clear();
+                err << converterName << ": " << job.error << '\n' << Qt::flush;
+            }
+            line.update(i + 1);
+        });
     line.finish();
 
     if (combined) {
@@ -577,7 +565,7 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
             return exitFailure;
         }
         try {
-            writeDocument(options.combine, engineBook ? book->finish() : pages->finish());
+            writeDocument(options.combine, book->finish());
         } catch (const Fault& fault) {
             err << converterName << ": " << fault.message() << '\n';
             return exitFailure;

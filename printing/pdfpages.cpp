@@ -1,8 +1,11 @@
 #include "printing/pdfpages.h"
 
 #include "printing/pagerenderer.h"
+#include "printing/pdfbook.h"
 #include "printing/pdffont.h"
+#include "printing/pdfimport.h"
 #include "printing/pdfstrokes.h"
+#include "util/fault.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -12,21 +15,18 @@
 
 namespace {
 
-// Objects at fixed numbers; page i is object firstPage + 2i and its content
-// the next one.
+// Objects written last at numbers kept from the start: the page tree, the
+// shared resources and the font (five objects) they name.
 enum : int {
-    catalogObject = 1,
-    pagesObject,
-    infoObject,
+    pagesObject = 1,
     resourcesObject,
-    graphicsStateObject,
-    fontObject,          // and the four after it
-    firstPage = fontObject + 5,
+    fontObject,
+    firstFreeObject = fontObject + 5,
 };
 
 constexpr double pointsPerPixel = 72.0 / renderResolution;
-constexpr double pageWidthPoints = 17 * 72;
-constexpr double pageHeightPoints = 11 * 72;
+constexpr int pageWidthPoints = 17 * 72;
+constexpr int pageHeightPoints = 11 * 72;
 
 void appendHexGlyphs(QByteArray& out, const std::vector<std::uint16_t>& glyphs)
 {
@@ -40,19 +40,27 @@ void appendHexGlyphs(QByteArray& out, const std::vector<std::uint16_t>& glyphs)
 
 QByteArray reference(int object) { return QByteArray::number(object) + " 0 R"; }
 
+QByteArray resources(const QByteArray& extra = {})
+{
+    return "<< /ColorSpace << /CSp /DeviceRGB >> /ExtGState << /GSa << /Type /ExtGState /SA true "
+           "/ca 1 /CA 1 /AIS false >> >> /Font << /F1 "
+           + reference(fontObject) + " >>" + extra + " >>";
+}
+
 } // namespace
 
-std::optional<PdfPage> directPdfPage(const std::vector<SurfaceCall>& calls)
+PdfPage pdfPage(const std::vector<SurfaceCall>& calls)
 {
     const PdfFont* font = PdfFont::page();
-    if (!font)
-        return std::nullopt;
     PdfPage page;
     std::vector<std::uint16_t> glyphs;
+    bool engineText = false;
     const PdfTextWriter text = [&](QByteArray& out, const SurfaceState& state, const QString& line) {
         glyphs.clear();
-        if (!font->glyphsFor(line, glyphs))
-            return false;
+        if (!font || !font->glyphsFor(line, glyphs)) {
+            engineText = true;
+            return true;
+        }
         if (glyphs.empty())
             return true;
         // The text's top at the current point, upright in the page's
@@ -73,28 +81,61 @@ std::optional<PdfPage> directPdfPage(const std::vector<SurfaceCall>& calls)
         page.glyphs.insert(page.glyphs.end(), glyphs.begin(), glyphs.end());
         return true;
     };
-    const QByteArray content = pdfPageContent(calls, pointsPerPixel, pageHeightPoints, text);
-    if (content.isEmpty())
-        return std::nullopt;
-    page.content = flateEncoded(content);
+    page.content = flateEncoded(pdfPageContent(calls, pointsPerPixel, pageHeightPoints, text));
     std::sort(page.glyphs.begin(), page.glyphs.end());
     page.glyphs.erase(std::unique(page.glyphs.begin(), page.glyphs.end()), page.glyphs.end());
+
+    if (engineText) {
+        // The engine draws that text alone, over the rest of the page.
+        std::vector<SurfaceCall> rest;
+        for (const SurfaceCall& call : calls) {
+            if (call.kind == SurfaceCallKind::Line)
+                continue;
+            glyphs.clear();
+            if (call.kind == SurfaceCallKind::Print && font && font->glyphsFor(call.text, glyphs))
+                continue;
+            rest.push_back(call);
+        }
+        PdfBook book;
+        book.addPage(rest);
+        page.engineText = book.finish();
+    }
     return page;
+}
+
+PdfPages::PdfPages() : offsets_(std::size_t(firstFreeObject - 1), 0) {}
+
+int PdfPages::object(const QByteArray& body)
+{
+    offsets_.push_back(body_.size());
+    const int number = int(offsets_.size());
+    body_ += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
+    return number;
 }
 
 void PdfPages::add(PdfPage page)
 {
-    const int number = firstPage + 2 * pageCount();
-    pageOffsets_.push_back(body_.size());
-    body_ += QByteArray::number(number) + " 0 obj\n<< /Type /Page /Parent " + reference(pagesObject)
-             + " /Contents " + reference(number + 1) + " /Resources " + reference(resourcesObject)
-             + " /MediaBox [0 0 " + QByteArray::number(pageWidthPoints) + ' '
-             + QByteArray::number(pageHeightPoints) + "] >>\nendobj\n";
-    contentOffsets_.push_back(body_.size());
-    body_ += QByteArray::number(number + 1) + " 0 obj\n<< /Length "
-             + QByteArray::number(page.content.size()) + " /Filter /FlateDecode >>\nstream\n";
-    body_ += page.content;
-    body_ += "\nendstream\nendobj\n";
+    const int content = object("<< /Length " + QByteArray::number(page.content.size())
+                               + " /Filter /FlateDecode >>\nstream\n" + page.content + "\nendstream");
+    QByteArray resourcesEntry = reference(resourcesObject);
+    QByteArray contents = reference(content);
+    if (!page.engineText.isEmpty()) {
+        const int form = int(offsets_.size()) + 1;
+        const std::vector<QByteArray> objects = pageAsForm(page.engineText, form);
+        if (objects.empty())
+            throw Fault(FaultKind::CannotWriteFile,
+                        QStringLiteral("the PDF engine's text could not be added to the page"));
+        for (const QByteArray& body : objects)
+            object(body);
+        // A stream of its own, so the page's content stays as it is alone.
+        const int draw = object("<< /Length 10 >>\nstream\nq /X1 Do Q\nendstream");
+        resourcesEntry = resources(" /XObject << /X1 " + reference(form) + " >>");
+        contents = "[" + contents + ' ' + reference(draw) + "]";
+    }
+    pages_.push_back(object("<< /Type /Page /Parent " + reference(pagesObject) + " /Contents " + contents
+                            + " /Resources " + resourcesEntry + " /MediaBox [0 0 "
+                            + QByteArray::number(pageWidthPoints) + ' '
+                            + QByteArray::number(pageHeightPoints) + "] >>"));
 
     std::vector<std::uint16_t> merged;
     merged.reserve(glyphs_.size() + page.glyphs.size());
@@ -105,50 +146,41 @@ void PdfPages::add(PdfPage page)
 
 QByteArray PdfPages::finish()
 {
-    const int pages = pageCount();
-    const int objects = firstPage + 2 * pages;
-    std::vector<qint64> offsets(std::size_t(objects), 0);
-
-    // The binary comment marks the file as binary for programs that copy it.
-    QByteArray out("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
-    for (int i = 0; i < pages; ++i) {
-        offsets[std::size_t(firstPage + 2 * i)] = out.size() + pageOffsets_[std::size_t(i)];
-        offsets[std::size_t(firstPage + 2 * i + 1)] = out.size() + contentOffsets_[std::size_t(i)];
-    }
-    out += body_;
-    body_.clear();
-
-    const auto object = [&](int number, const QByteArray& body) {
-        offsets[std::size_t(number)] = out.size();
-        out += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
+    const auto at = [&](int number, const QByteArray& body) {
+        offsets_[std::size_t(number - 1)] = body_.size();
+        body_ += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
     };
-    object(catalogObject, "<< /Type /Catalog /Pages " + reference(pagesObject) + " >>");
     QByteArray kids;
-    for (int i = 0; i < pages; ++i)
-        kids += reference(firstPage + 2 * i) + ' ';
-    object(pagesObject, "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pages) + " >>");
-    object(infoObject, "<< /Creator (zelmar-pdf) /Producer (zelmar-pdf) /CreationDate (D:"
-                           + QDateTime::currentDateTimeUtc().toString(u"yyyyMMddHHmmss").toLatin1()
-                           + "Z) >>");
-    object(resourcesObject, "<< /ColorSpace << /CSp /DeviceRGB >> /ExtGState << /GSa "
-                                + reference(graphicsStateObject) + " >> /Font << /F1 "
-                                + reference(fontObject) + " >> >>");
-    object(graphicsStateObject, "<< /Type /ExtGState /SA true /ca 1 /CA 1 /AIS false >>");
+    for (const int page : pages_)
+        kids += reference(page) + ' ';
+    at(pagesObject, "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pageCount()) + " >>");
+    at(resourcesObject, resources());
     const PdfFont* font = PdfFont::page();
     const std::vector<QByteArray> fontObjects =
         font ? font->objects(fontObject, glyphs_) : std::vector<QByteArray>(5, "null");
     for (int i = 0; i < 5; ++i)
-        object(fontObject + i, fontObjects[std::size_t(i)]);
+        at(fontObject + i, fontObjects[std::size_t(i)]);
+    const int catalog = object("<< /Type /Catalog /Pages " + reference(pagesObject) + " >>");
+    const int info = object("<< /Creator (zelmar-pdf) /Producer (zelmar-pdf) /CreationDate (D:"
+                            + QDateTime::currentDateTimeUtc().toString(u"yyyyMMddHHmmss").toLatin1()
+                            + "Z) >>");
 
+    // The binary comment marks the file as binary for programs that copy it.
+    QByteArray out("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+    const qint64 header = out.size();
+    out.reserve(header + body_.size() + qsizetype(offsets_.size()) * 20 + 256);
+    out += body_;
     const qint64 xref = out.size();
+    const int objects = int(offsets_.size()) + 1;
     out += "xref\n0 " + QByteArray::number(objects) + "\n0000000000 65535 f \n";
-    for (int i = 1; i < objects; ++i)
-        out += QByteArray::number(offsets[std::size_t(i)]).rightJustified(10, '0') + " 00000 n \n";
-    out += "trailer\n<< /Size " + QByteArray::number(objects) + " /Root " + reference(catalogObject)
-           + " /Info " + reference(infoObject) + " >>\nstartxref\n" + QByteArray::number(xref)
-           + "\n%%EOF\n";
-    pageOffsets_.clear();
-    contentOffsets_.clear();
+    for (const qint64 offset : offsets_)
+        out += QByteArray::number(header + offset).rightJustified(10, '0') + " 00000 n \n";
+    out += "trailer\n<< /Size " + QByteArray::number(objects) + " /Root " + reference(catalog)
+           + " /Info " + reference(info) + " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+
+    body_.clear();
+    offsets_.assign(std::size_t(firstFreeObject - 1), 0);
+    pages_.clear();
     glyphs_.clear();
     return out;
 }

@@ -5,32 +5,37 @@
 #include <QByteArray>
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
-// A page written as PDF operators by this program rather than the PDF
-// engine: its packed content stream and the glyphs its text uses.
+// A page as this program writes PDF: its packed content stream, the glyphs
+// its text uses, and for text the page font cannot draw alone (see
+// PdfFont), a one-page document the PDF engine drew of that text only.
 struct PdfPage {
     QByteArray content;
     std::vector<std::uint16_t> glyphs;    // sorted, unique
+    QByteArray engineText;                // empty when there is no such text
 };
 
-// The calls as such a page, or nothing when some text needs the engine (see
-// PdfFont). Safe to call from any thread.
-std::optional<PdfPage> directPdfPage(const std::vector<SurfaceCall>& calls);
+// The calls as such a page. Safe to call from any thread; throws Fault when
+// the engine cannot set its page up.
+PdfPage pdfPage(const std::vector<SurfaceCall>& calls);
 
-// A PDF of 17 x 11 inch pages built from such pages, the page typeface
-// embedded once with the glyphs of all of them.
+// A PDF of 17 x 11 inch pages, the page font embedded once with the glyphs
+// of all of them. A page is the same whatever document it is in.
 class PdfPages {
 public:
+    PdfPages();
+    // Throws Fault when the engine's text cannot be read back.
     void add(PdfPage page);
-    int pageCount() const { return int(pageOffsets_.size()); }
+    int pageCount() const { return int(pages_.size()); }
     // The finished document; empty afterwards.
     QByteArray finish();
 
 private:
-    QByteArray body_;                       // the pages' objects, after the header
-    std::vector<qint64> pageOffsets_;       // of each page object in body_
-    std::vector<qint64> contentOffsets_;    // of each content stream in body_
+    int object(const QByteArray& body);   // appends the next object; its number
+
+    QByteArray body_;                     // the objects written so far, after the header
+    std::vector<qint64> offsets_;         // by object number - 1, within body_
+    std::vector<int> pages_;              // their page objects
     std::vector<std::uint16_t> glyphs_;
 };

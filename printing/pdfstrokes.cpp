@@ -132,30 +132,6 @@ private:
     std::optional<QPen> written_;
 };
 
-// The whole number at text[at], after any blanks; -1 when there is none.
-qint64 numberAt(const QByteArray& text, qsizetype at)
-{
-    while (at >= 0 && at < text.size() && (text[at] == ' ' || text[at] == '\n'))
-        ++at;
-    if (at < 0 || at >= text.size())
-        return -1;
-    qint64 value = 0;
-    const auto result = std::from_chars(text.constData() + at, text.constData() + text.size(), value);
-    return result.ec == std::errc() ? value : -1;
-}
-
-// The number after `key` in `text` (from `from` on), or -1.
-qint64 numberAfter(const QByteArray& text, const char* key, qsizetype from = 0)
-{
-    const qsizetype at = text.indexOf(key, from);
-    return at < 0 ? -1 : numberAt(text, at + qstrlen(key));
-}
-
-QByteArray xrefEntry(qint64 offset)
-{
-    return QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-}
-
 } // namespace
 
 // The engine's own number form (up to nine significant digits, truncated,
@@ -220,15 +196,13 @@ QByteArray flateEncoded(const QByteArray& content)
     return packed;
 }
 
-namespace {
-
-QByteArray contentOf(const std::vector<SurfaceCall>& calls, std::size_t end, double scale,
-                     double pageHeight, const PdfTextWriter* text)
+QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, double pageHeight,
+                          const PdfTextWriter& text)
 {
     QByteArray out;
     // About twelve bytes a point; a busy page has tens of thousands.
-    out.reserve(static_cast<qsizetype>(qMin(end, calls.size())) * 14 + 256);
-    // Within q ... Q, so that the engine's content after it starts afresh.
+    out.reserve(static_cast<qsizetype>(calls.size()) * 14 + 256);
+    // Within q ... Q, so that content after it starts afresh.
     out.append("q\n/GSa gs /CSp CS\n");
     appendPdfReal(out, scale);
     out.append("0 0 ");
@@ -241,19 +215,16 @@ QByteArray contentOf(const std::vector<SurfaceCall>& calls, std::size_t end, dou
     QPen pen = pagePen(state);
     StrokeBatch batch;
     StrokeWriter writer(out);
-    for (std::size_t i = 0; i < end && i < calls.size(); ++i) {
-        const SurfaceCall& call = calls[i];
+    for (const SurfaceCall& call : calls) {
         switch (call.kind) {
         case SurfaceCallKind::Line:
             batch.add(QPoint(call.args[0], call.args[1]), QPoint(call.args[2], call.args[3]),
                       state.drawstyle != 2);
             break;
         case SurfaceCallKind::Print:
-            if (text) {
-                writer.flush(batch, pen);
-                if (!(*text)(out, state, call.text))
-                    return {};
-            }
+            writer.flush(batch, pen);
+            if (!text(out, state, call.text))
+                return {};
             break;
         case SurfaceCallKind::DrawWidth:
         case SurfaceCallKind::DrawStyle:
@@ -273,81 +244,5 @@ QByteArray contentOf(const std::vector<SurfaceCall>& calls, std::size_t end, dou
     }
     writer.flush(batch, pen);
     out.append("Q\n");
-    return out;
-}
-
-} // namespace
-
-QByteArray pdfStrokeContent(const std::vector<SurfaceCall>& calls, std::size_t end,
-                            double scale, double pageHeight)
-{
-    return contentOf(calls, end, scale, pageHeight, nullptr);
-}
-
-QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, double pageHeight,
-                          const PdfTextWriter& text)
-{
-    return contentOf(calls, calls.size(), scale, pageHeight, &text);
-}
-
-// An incremental update, so the engine's bytes stay as they are: the new
-// stream and a new version of the page object that lists it first among its
-// contents are appended with their own cross-reference section.
-QByteArray withContentUnderneath(const QByteArray& document, const QByteArray& packed)
-{
-    // The one page object, "N 0 obj\n<<\n/Type /Page\n...>>\nendobj". The
-    // stream uses the page's graphics state and colour space, as the engine
-    // does; anything unexpected leaves the page to the engine alone.
-    const QByteArray pageMark("\n/Type /Page\n");
-    const qsizetype mark = document.indexOf(pageMark);
-    if (mark < 0 || document.indexOf(pageMark, mark + 1) >= 0 || !document.contains("/GSa ")
-        || !document.contains("/CSp /DeviceRGB"))
-        return {};
-    const qsizetype objectMark = document.lastIndexOf(" 0 obj", mark);
-    if (objectMark <= 0)
-        return {};
-    const qsizetype objectStart = document.lastIndexOf('\n', objectMark) + 1;
-    const qsizetype bodyStart = document.indexOf("<<", objectStart);
-    const qsizetype bodyEnd = document.indexOf(">>\nendobj", mark);
-    const qint64 pageObject = numberAt(document, objectStart);
-    if (objectStart <= 0 || bodyStart < 0 || bodyStart > mark || bodyEnd < 0 || pageObject <= 0)
-        return {};
-    QByteArray body = document.mid(bodyStart + 2, bodyEnd - bodyStart - 2);
-    const qint64 contents = numberAfter(body, "/Contents ");
-    if (contents <= 0)
-        return {};
-
-    const qsizetype trailer = document.lastIndexOf("trailer");
-    const qint64 size = numberAfter(document, "/Size ", trailer);
-    const qint64 info = numberAfter(document, "/Info ", trailer);
-    const qint64 root = numberAfter(document, "/Root ", trailer);
-    const qint64 previous = numberAfter(document, "startxref", trailer);
-    if (trailer < 0 || size <= 0 || info <= 0 || root <= 0 || previous <= 0
-        || !document.endsWith("%%EOF\n"))
-        return {};
-
-    const QByteArray oldContents = "/Contents " + QByteArray::number(contents) + " 0 R";
-    const QByteArray newContents = "/Contents [" + QByteArray::number(size) + " 0 R "
-                                   + QByteArray::number(contents) + " 0 R]";
-    if (!body.contains(oldContents))
-        return {};
-    body.replace(oldContents, newContents);
-
-    QByteArray out = document;
-    out.reserve(document.size() + packed.size() + body.size() + 512);
-    const qint64 streamOffset = out.size();
-    out += QByteArray::number(size) + " 0 obj\n<<\n/Length " + QByteArray::number(packed.size())
-           + "\n/Filter /FlateDecode\n>>\nstream\n";
-    out += packed;
-    out += "\nendstream\nendobj\n";
-    const qint64 pageOffset = out.size();
-    out += QByteArray::number(pageObject) + " 0 obj\n<<" + body + ">>\nendobj\n";
-    const qint64 xref = out.size();
-    out += "xref\n" + QByteArray::number(pageObject) + " 1\n" + xrefEntry(pageOffset)
-           + QByteArray::number(size) + " 1\n" + xrefEntry(streamOffset);
-    out += "trailer\n<<\n/Size " + QByteArray::number(size + 1) + "\n/Info "
-           + QByteArray::number(info) + " 0 R\n/Root " + QByteArray::number(root)
-           + " 0 R\n/Prev " + QByteArray::number(previous) + "\n>>\nstartxref\n"
-           + QByteArray::number(xref) + "\n%%EOF\n";
     return out;
 }

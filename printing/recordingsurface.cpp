@@ -62,7 +62,10 @@ void RecordingSurface::ForeColor(QRgb colour)
 
 void RecordingSurface::Line(int x1, int y1, int x2, int y2)
 {
-    record(callOf(SurfaceCallKind::Line, {x1, y1, x2, y2}));
+    // In place: a busy page records tens of thousands of lines.
+    SurfaceCall& call = calls_.emplace_back();
+    call.kind = SurfaceCallKind::Line;
+    call.args = {x1, y1, x2, y2};
 }
 
 void RecordingSurface::Print(const QString& text)

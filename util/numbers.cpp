@@ -147,7 +147,7 @@ ByteResult toUnsignedByte(QStringView text)
     ByteResult r;
     // Levels are nearly always one bare digit.
     if (text.size() == 1 && isDigit(text[0])) {
-        r.value = quint8(text[0].digitValue());
+        r.value = quint8(text[0].unicode() - u'0');
         return r;
     }
     const QStringView t = trimBlanks(text);
