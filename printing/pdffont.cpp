@@ -41,8 +41,10 @@ void append32(QByteArray& out, quint32 value)
     append16(out, value & 0xffff);
 }
 
-quint32 checksum(const QByteArray& table)
+// The sum of the table as big-endian words, padded with zeros to a whole word.
+quint32 checksum(QByteArray table)
 {
+    table.append((4 - table.size() % 4) % 4, '\0');
     quint32 sum = 0;
     for (qsizetype at = 0; at < table.size(); at += 4)
         sum += u32(table, at);

@@ -636,6 +636,11 @@ void ConverterTest::combinedPagesAreTheSinglePages()
     QVERIFY(withoutDate(piped.readAllStandardOutput()) == withoutDate(contents(all)));
 
     QVERIFY(poppler::info(all).contains("Pages:           4"));
+    // The structure, read by a second, stricter reader.
+    QProcess check;
+    check.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), all});
+    QVERIFY2(check.waitForFinished(60000) && check.exitCode() == 0,
+             "qpdf --check found faults (make test installs qpdf)");
     QVERIFY(poppler::text(all).contains(QStringLiteral("\u03A3\u03AE\u03BC\u03B1")));
     poppler::run(QStringLiteral("pdfseparate"), {all, here.filePath(QStringLiteral("page-%d.pdf"))});
     for (int i = 0; i < captures.size(); ++i) {

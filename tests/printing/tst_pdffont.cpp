@@ -1,0 +1,119 @@
+#include "printing/pagerenderer.h"
+#include "printing/pdffont.h"
+
+#include <QPainterPath>
+#include <QRawFont>
+#include <QtEndian>
+#include <QtTest>
+
+#include <algorithm>
+
+class PdfFontTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void coverage_data();
+    void coverage();
+    void subset_data();
+    void subset();
+
+private:
+    const PdfFont* font_ = nullptr;
+};
+
+namespace {
+
+quint32 word(const QByteArray& data, qsizetype at)
+{
+    return qFromBigEndian<quint32>(data.constData() + at);
+}
+
+quint32 sum(const QByteArray& data, qsizetype at, qsizetype length)
+{
+    quint32 total = 0;
+    for (qsizetype i = 0; i < (length + 3) / 4 * 4; i += 4)
+        total += word(data, at + i);
+    return total;
+}
+
+} // namespace
+
+void PdfFontTest::initTestCase()
+{
+    font_ = PdfFont::page();
+    QVERIFY2(font_, "the page font has no TrueType outlines: make test installs fonts-dejavu-core");
+}
+
+void PdfFontTest::coverage_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("covered");
+    QTest::newRow("empty") << QString() << true;
+    QTest::newRow("ASCII") << QStringLiteral("Tick frequency:10 samples @ 100ns/sample =1000ns") << true;
+    QTest::newRow("Latin-1 and Latin Extended-A") << QStringLiteral("Größe ÆØÅ µs ¼ Łódź") << true;
+    QTest::newRow("Greek") << QStringLiteral("\u03A3\u03B7\u03BC\u03B1") << false;
+    QTest::newRow("CJK") << QStringLiteral("\u4E2D\u6587") << false;
+    QTest::newRow("Hebrew, drawn right to left") << QStringLiteral("\u05D0\u05D1") << false;
+    QTest::newRow("tab") << QStringLiteral("a\tb") << false;
+    QTest::newRow("no-break space") << QStringLiteral("a\u00A0b") << false;
+    QTest::newRow("soft hyphen") << QStringLiteral("a\u00ADb") << false;
+    QTest::newRow("surrogate pair") << QStringLiteral("a\U0001F600") << false;
+}
+
+// Text goes to the engine unless each character is one glyph of the font,
+// laid out left to right.
+void PdfFontTest::coverage()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, covered);
+    std::vector<std::uint16_t> glyphs{7};
+    QCOMPARE(font_->glyphsFor(text, glyphs), covered);
+    QCOMPARE(glyphs.size(), std::size_t(covered ? 1 + text.size() : 1));
+}
+
+void PdfFontTest::subset_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("nothing") << QString();
+    QTest::newRow("ASCII") << QStringLiteral("Heading 0-9 @ ns");
+    QTest::newRow("accented, built of other glyphs") << QStringLiteral("ÄÖÜåéŁ");
+}
+
+// The subset is a sound TrueType font whose glyphs keep their numbers and
+// outlines; glyphs not asked for are empty.
+void PdfFontTest::subset()
+{
+    QFETCH(QString, text);
+    std::vector<std::uint16_t> glyphs;
+    QVERIFY(font_->glyphsFor(text, glyphs));
+    std::sort(glyphs.begin(), glyphs.end());
+    glyphs.erase(std::unique(glyphs.begin(), glyphs.end()), glyphs.end());
+    const QByteArray file = font_->subset(glyphs);
+
+    QCOMPARE(file.size() % 4, 0);
+    QCOMPARE(sum(file, 0, file.size()), 0xB1B0AFBAu);
+    const int tables = qFromBigEndian<quint16>(file.constData() + 4);
+    for (int i = 0; i < tables; ++i) {
+        const qsizetype entry = 12 + 16 * i;
+        const QByteArray tag = file.mid(entry, 4);
+        const qsizetype at = word(file, entry + 8), length = word(file, entry + 12);
+        QVERIFY2(at % 4 == 0 && at + length <= file.size(), tag.constData());
+        if (tag != "head")
+            QVERIFY2(sum(file, at, length) == word(file, entry + 4), tag.constData());
+    }
+
+    const QRawFont original = QRawFont::fromFont(pageFont(12));
+    const QRawFont reread(file, original.pixelSize());
+    QVERIFY(reread.isValid());
+    for (const std::uint16_t glyph : glyphs) {
+        QVERIFY(!original.pathForGlyph(glyph).isEmpty() || text.contains(u' '));
+        QCOMPARE(reread.pathForGlyph(glyph), original.pathForGlyph(glyph));
+    }
+    std::vector<std::uint16_t> other;
+    QVERIFY(font_->glyphsFor(QStringLiteral("Q"), other));
+    QVERIFY(reread.pathForGlyph(other[0]).isEmpty());
+}
+
+QTEST_MAIN(PdfFontTest)
+#include "tst_pdffont.moc"
