@@ -94,6 +94,7 @@ public:
     void KillDoc() override;
 
     void setEndDocResult(bool result) { endDocResult_ = result; }
+    void reserve(std::size_t calls) { calls_.reserve(calls); }
 
     const std::vector<SurfaceCall>& calls() const { return calls_; }
     std::vector<SurfaceCall> takeCalls();
