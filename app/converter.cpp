@@ -3,6 +3,7 @@
 #include "app/orderedwork.h"
 #include "capture/header.h"
 #include "printing/pagerecorder.h"
+#include "printing/pdffont.h"
 #include "printing/pdfpages.h"
 #include "printing/pdfprinter.h"
 #include "printing/pngdocument.h"
@@ -527,6 +528,10 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
         return exitFailure;
     }
 
+    // The page font is read once, here, rather than by whichever job first
+    // needs it while the others wait.
+    if (options.format == OutputFormat::Pdf)
+        PdfFont::page();
     ProgressLine line(err, progress && jobs.size() > 1, int(jobs.size()));
     std::optional<PdfPages> book;
     if (combined)
