@@ -28,6 +28,9 @@ std::optional<qint64> numberAt(const QByteArray& text, qsizetype at)
     return value;
 }
 
+// The highest object number a PDF may have.
+constexpr qint64 maxObject = 8388607;
+
 // Object number -> offset, from the last cross-reference table.
 std::optional<std::map<int, qint64>> offsetsOf(const QByteArray& document)
 {
@@ -43,8 +46,9 @@ std::optional<std::map<int, qint64>> offsetsOf(const QByteArray& document)
         const qsizetype space = document.indexOf(' ', at);
         const std::optional<qint64> count = space < 0 ? std::nullopt : numberAt(document, space);
         const qsizetype entries = document.indexOf('\n', at) + 1;
-        if (!firstNumber || !count || entries <= 0 || *count < 0
-            || entries + *count * 20 > document.size())
+        if (!firstNumber || !count || entries <= 0 || *firstNumber < 0 || *firstNumber > maxObject
+            || *count < 0 || *count > (document.size() - entries) / 20
+            || *firstNumber + *count > maxObject)
             return std::nullopt;
         for (qint64 i = 0; i < *count; ++i) {
             const qsizetype entry = entries + qsizetype(i * 20);
@@ -81,7 +85,7 @@ std::optional<Object> objectAt(const QByteArray& document, int number, qint64 of
         return std::nullopt;
     qint64 length = match.captured(1).toLongLong();
     if (match.capturedLength(2) > 0) {
-        const auto found = offsets.find(int(length));
+        const auto found = length > maxObject ? offsets.end() : offsets.find(int(length));
         const QByteArray lengthHeading = QByteArray::number(length) + " 0 obj";
         if (found == offsets.end() || !document.mid(found->second, lengthHeading.size()).startsWith(lengthHeading))
             return std::nullopt;
@@ -91,7 +95,7 @@ std::optional<Object> objectAt(const QByteArray& document, int number, qint64 of
         length = *value;
     }
     const qsizetype dataBegin = stream + 7;
-    if (length < 0 || dataBegin + length > document.size())
+    if (length < 0 || length > document.size() - dataBegin)
         return std::nullopt;
     object.data = document.mid(dataBegin, length);
     object.text.replace(match.capturedStart(0), match.capturedLength(0),
