@@ -1,17 +1,10 @@
 #include "printing/pdfprinter.h"
 
-#include "printing/pagerenderer.h"
 #include "printing/pdfpages.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
 
-#include <QMarginsF>
-#include <QPageLayout>
-#include <QPageSize>
-
-#include <algorithm>
 #include <memory>
-#include <optional>
 
 PdfPrinter::PdfPrinter(TargetChooser chooser) : chooser_(std::move(chooser)) {}
 
