@@ -40,6 +40,17 @@ void appendHexGlyphs(QByteArray& out, const std::vector<std::uint16_t>& glyphs)
 
 QByteArray reference(int object) { return QByteArray::number(object) + " 0 R"; }
 
+// SOURCE_DATE_EPOCH, the reproducible-builds convention, fixes the date so
+// that the same captures give the same bytes.
+QByteArray creationDate()
+{
+    bool fixed = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&fixed);
+    const QDateTime time = fixed && epoch >= 0 ? QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC)
+                                               : QDateTime::currentDateTimeUtc();
+    return "D:" + time.toString(u"yyyyMMddHHmmss").toLatin1() + 'Z';
+}
+
 QByteArray resources(const QByteArray& extra = {})
 {
     return "<< /ColorSpace << /CSp /DeviceRGB >> /ExtGState << /GSa << /Type /ExtGState /SA true "
@@ -161,9 +172,8 @@ QByteArray PdfPages::finish()
     for (int i = 0; i < 5; ++i)
         at(fontObject + i, fontObjects[std::size_t(i)]);
     const int catalog = object("<< /Type /Catalog /Pages " + reference(pagesObject) + " >>");
-    const int info = object("<< /Creator (zelmar-pdf) /Producer (zelmar-pdf) /CreationDate (D:"
-                            + QDateTime::currentDateTimeUtc().toString(u"yyyyMMddHHmmss").toLatin1()
-                            + "Z) >>");
+    const int info = object("<< /Creator (zelmar-pdf) /Producer (zelmar-pdf) /CreationDate ("
+                            + creationDate() + ") >>");
 
     // The binary comment marks the file as binary for programs that copy it.
     QByteArray out("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
