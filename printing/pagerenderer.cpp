@@ -8,11 +8,6 @@
 #include <QPainterPath>
 #include <QPen>
 
-bool penChanges(const SurfaceState& a, const SurfaceState& b)
-{
-    return a.drawwidth != b.drawwidth || a.drawstyle != b.drawstyle || a.forecolor != b.forecolor;
-}
-
 QPen pagePen(const SurfaceState& state)
 {
     QPen pen(QColor::fromRgb(state.forecolor));
@@ -46,62 +41,74 @@ int pagePixelSize(int points)
 
 namespace {
 
-void stroke(QPainter& painter, StrokeBatch& batch, const QPen& pen)
+// Lines drawn in `a` and in `b` take different pens.
+bool penChanges(const SurfaceState& a, const SurfaceState& b)
 {
-    if (batch.empty())
-        return;
-    painter.strokePath(batch.path(), pen);
-    batch.clear();
+    return a.drawwidth != b.drawwidth || a.drawstyle != b.drawstyle || a.forecolor != b.forecolor;
 }
 
 } // namespace
 
-void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, std::size_t first)
+bool walkPage(const std::vector<SurfaceCall>& calls,
+              const std::function<void(const StrokeBatch& batch, const QPen& pen)>& stroke,
+              const std::function<bool(const SurfaceState& state, const QString& text)>& print)
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setBrush(Qt::NoBrush);
-
     SurfaceState state;
-    for (std::size_t i = 0; i < first && i < calls.size(); ++i)
-        state.apply(calls[i]);
     QPen pen = pagePen(state);
     StrokeBatch batch;
-
-    for (std::size_t i = first; i < calls.size(); ++i) {
-        const SurfaceCall& call = calls[i];
+    const auto flush = [&] {
+        if (!batch.empty()) {
+            stroke(batch, pen);
+            batch.clear();
+        }
+    };
+    for (const SurfaceCall& call : calls) {
         switch (call.kind) {
         case SurfaceCallKind::Line:
             batch.add(QPoint(call.args[0], call.args[1]), QPoint(call.args[2], call.args[3]),
                       state.drawstyle != 2);
             break;
-        case SurfaceCallKind::Print: {
-            stroke(painter, batch, pen);
-            const QFont font = pageFont(state.fontsize);
-            painter.setFont(font);
-            painter.setPen(QColor::fromRgb(state.forecolor));
-            const QFontMetricsF metrics(font, painter.device());
-            painter.drawText(QPointF(state.currentx, state.currenty + metrics.ascent()), call.text);
+        case SurfaceCallKind::Print:
+            flush();
+            if (!print(state, call.text))
+                return false;
             break;
-        }
         case SurfaceCallKind::DrawWidth:
         case SurfaceCallKind::DrawStyle:
         case SurfaceCallKind::ForeColor: {
             SurfaceState next = state;
             next.apply(call);
             if (penChanges(state, next)) {
-                stroke(painter, batch, pen);
+                flush();
                 pen = pagePen(next);
             }
-            state = next;
-            continue;
+            break;
         }
         default:
             break;
         }
         state.apply(call);
     }
-    stroke(painter, batch, pen);
+    flush();
+    return true;
+}
+
+void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setBrush(Qt::NoBrush);
+    walkPage(
+        calls,
+        [&](const StrokeBatch& batch, const QPen& pen) { painter.strokePath(batch.path(), pen); },
+        [&](const SurfaceState& state, const QString& text) {
+            const QFont font = pageFont(state.fontsize);
+            painter.setFont(font);
+            painter.setPen(QColor::fromRgb(state.forecolor));
+            const QFontMetricsF metrics(font, painter.device());
+            painter.drawText(QPointF(state.currentx, state.currenty + metrics.ascent()), text);
+            return true;
+        });
     painter.restore();
 }

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "printing/recordingsurface.h"
+#include "printing/strokebatch.h"
 
 #include <QFont>
 #include <QPen>
 
-#include <cstddef>
+#include <functional>
 #include <vector>
 
 class QPainter;
@@ -24,12 +25,15 @@ int pagePixelSize(int points);
 // at 1200 dpi with the origin at the top-left of the page. Lines are real
 // strokes DrawWidth pixels wide; DrawStyle 2 is dotted; a text's first
 // character cell has its top-left corner at (CurrentX, CurrentY).
-// Only calls[first] onwards are drawn, in the state the earlier calls set.
-void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, std::size_t first = 0);
+void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls);
 
 // The pen a line is stroked with in `state`.
 QPen pagePen(const SurfaceState& state);
 
-// True when lines drawn in `a` and in `b` take different pens: a batch of
-// lines must be stroked before the pen changes.
-bool penChanges(const SurfaceState& a, const SurfaceState& b);
+// Walks the calls as every writer draws them: consecutive lines of one pen
+// joined into a batch, handed to `stroke` before the pen changes, before a
+// text and at the end (then cleared); each text handed to `print` with the
+// state it is drawn in. Stops, returning false, when `print` does.
+bool walkPage(const std::vector<SurfaceCall>& calls,
+              const std::function<void(const StrokeBatch& batch, const QPen& pen)>& stroke,
+              const std::function<bool(const SurfaceState& state, const QString& text)>& print);

@@ -25,7 +25,7 @@ PdfBook::~PdfBook()
         painter_.end();
 }
 
-void PdfBook::addPage(const std::vector<SurfaceCall>& calls, std::size_t first)
+void PdfBook::addPage(const std::vector<SurfaceCall>& calls)
 {
     if (pages_ == 0) {
         const QPageLayout layout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
@@ -36,7 +36,7 @@ void PdfBook::addPage(const std::vector<SurfaceCall>& calls, std::size_t first)
     } else if (!writer_->newPage()) {
         throw Fault(FaultKind::CannotWriteFile, QStringLiteral("no further PDF page can be begun"));
     }
-    renderPage(painter_, calls, first);
+    renderPage(painter_, calls);
     ++pages_;
 }
 

@@ -20,9 +20,9 @@ public:
     PdfBook(const PdfBook&) = delete;
     PdfBook& operator=(const PdfBook&) = delete;
 
-    // Draws calls[first] onwards (see renderPage()). Throws
-    // Fault(CannotWriteFile) when the page cannot be set up.
-    void addPage(const std::vector<SurfaceCall>& calls, std::size_t first = 0);
+    // Draws the calls (see renderPage()). Throws Fault(CannotWriteFile) when
+    // the page cannot be set up.
+    void addPage(const std::vector<SurfaceCall>& calls);
     int pageCount() const { return pages_; }
     // The finished document; the book is empty afterwards.
     QByteArray finish();

@@ -101,16 +101,6 @@ QByteArray streamObject(const QByteArray& data, const QByteArray& extra = {})
            + " /Filter /FlateDecode >>\nstream\n" + packed + "\nendstream";
 }
 
-char hexDigit(int value) { return "0123456789ABCDEF"[value & 15]; }
-
-void appendHex4(QByteArray& out, quint32 value)
-{
-    out.append('<');
-    for (int shift = 12; shift >= 0; shift -= 4)
-        out.append(hexDigit(int(value >> shift)));
-    out.append('>');
-}
-
 } // namespace
 
 const PdfFont* PdfFont::page()
@@ -357,10 +347,11 @@ std::vector<QByteArray> PdfFont::objects(int first, const std::vector<std::uint1
         const std::size_t to = std::min(glyphs.size(), from + 100);
         unicode += QByteArray::number(qulonglong(to - from)) + " beginbfchar\n";
         for (std::size_t i = from; i < to; ++i) {
-            appendHex4(unicode, glyphs[i]);
-            unicode += ' ';
-            appendHex4(unicode, glyphs[i] < characterOf_.size() ? characterOf_[glyphs[i]] : 0xfffd);
-            unicode += '\n';
+            unicode += '<';
+            appendPdfHex16(unicode, glyphs[i]);
+            unicode += "> <";
+            appendPdfHex16(unicode, glyphs[i] < characterOf_.size() ? characterOf_[glyphs[i]] : 0xfffd);
+            unicode += ">\n";
         }
         unicode += "endbfchar\n";
     }

@@ -28,16 +28,6 @@ constexpr double pointsPerPixel = 72.0 / renderResolution;
 constexpr int pageWidthPoints = 17 * 72;
 constexpr int pageHeightPoints = 11 * 72;
 
-void appendHexGlyphs(QByteArray& out, const std::vector<std::uint16_t>& glyphs)
-{
-    static constexpr char digits[] = "0123456789ABCDEF";
-    out.append('<');
-    for (const std::uint16_t glyph : glyphs)
-        for (int shift = 12; shift >= 0; shift -= 4)
-            out.append(digits[(glyph >> shift) & 15]);
-    out.append('>');
-}
-
 QByteArray reference(int object) { return QByteArray::number(object) + " 0 R"; }
 
 // SOURCE_DATE_EPOCH, the reproducible-builds convention, fixes the date so
@@ -87,8 +77,10 @@ PdfPage pdfPage(const std::vector<SurfaceCall>& calls)
         appendPdfReal(out, state.currentx);
         appendPdfReal(out, state.currenty + font->ascent(state.fontsize));
         out.append("Tm\n");
-        appendHexGlyphs(out, glyphs);
-        out.append(" Tj\nET\n");
+        out.append('<');
+        for (const std::uint16_t glyph : glyphs)
+            appendPdfHex16(out, glyph);
+        out.append("> Tj\nET\n");
         page.glyphs.insert(page.glyphs.end(), glyphs.begin(), glyphs.end());
         return true;
     };

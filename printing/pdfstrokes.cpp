@@ -93,10 +93,8 @@ class StrokeWriter {
 public:
     explicit StrokeWriter(QByteArray& out) : out_(out) {}
 
-    void flush(StrokeBatch& batch, const QPen& pen)
+    void write(const StrokeBatch& batch, const QPen& pen)
     {
-        if (batch.empty())
-            return;
         if (!written_ || !(*written_ == pen)) {
             appendPen(out_, pen);
             written_ = pen;
@@ -124,7 +122,6 @@ public:
         }
         out_.truncate(used + (p - first));
         out_.append("S\n");
-        batch.clear();
     }
 
 private:
@@ -176,6 +173,13 @@ void appendPdfReal(QByteArray& out, double value)
     out.append(buffer, p - buffer);
 }
 
+void appendPdfHex16(QByteArray& out, quint16 value)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out.append(digits[(value >> shift) & 15]);
+}
+
 QByteArray flateEncoded(const QByteArray& content)
 {
     // libdeflate rather than zlib: on a busy page's point list its level 1
@@ -211,38 +215,12 @@ QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, d
     appendPdfReal(out, pageHeight);
     out.append("cm\n");
 
-    SurfaceState state;
-    QPen pen = pagePen(state);
-    StrokeBatch batch;
     StrokeWriter writer(out);
-    for (const SurfaceCall& call : calls) {
-        switch (call.kind) {
-        case SurfaceCallKind::Line:
-            batch.add(QPoint(call.args[0], call.args[1]), QPoint(call.args[2], call.args[3]),
-                      state.drawstyle != 2);
-            break;
-        case SurfaceCallKind::Print:
-            writer.flush(batch, pen);
-            if (!text(out, state, call.text))
-                return {};
-            break;
-        case SurfaceCallKind::DrawWidth:
-        case SurfaceCallKind::DrawStyle:
-        case SurfaceCallKind::ForeColor: {
-            SurfaceState next = state;
-            next.apply(call);
-            if (penChanges(state, next)) {
-                writer.flush(batch, pen);
-                pen = pagePen(next);
-            }
-            break;
-        }
-        default:
-            break;
-        }
-        state.apply(call);
-    }
-    writer.flush(batch, pen);
+    const bool written = walkPage(
+        calls, [&](const StrokeBatch& batch, const QPen& pen) { writer.write(batch, pen); },
+        [&](const SurfaceState& state, const QString& line) { return text(out, state, line); });
+    if (!written)
+        return {};
     out.append("Q\n");
     return out;
 }

@@ -27,6 +27,8 @@ QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, d
 
 // `value` as the engine writes numbers, and a space.
 void appendPdfReal(QByteArray& out, double value);
+// `value` as four hexadecimal digits, as in a string of two-byte codes.
+void appendPdfHex16(QByteArray& out, quint16 value);
 
 // `content` compressed for a /FlateDecode stream.
 QByteArray flateEncoded(const QByteArray& content);
