@@ -7,6 +7,10 @@ JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+PROGRAMS   := zelmar zelmar-pdf
+
+# Progress and errors only: no "Entering directory" pairs from the nested makes.
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure build run test test-asan bench package fuzz clean
 
@@ -23,7 +27,9 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the two programs: tests and benchmarks are brought up to date by `make test`.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(PROGRAMS)
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display here: start it under a desktop, or try xvfb-run ./$(BUILD)/app/zelmar;"; \
 	  echo "the converter needs none: ./$(BUILD)/app/zelmar-pdf --help"; exit 1; fi
