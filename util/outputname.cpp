@@ -60,7 +60,15 @@ QString outputNameFor(const QString& capturepath, const QString& extension, cons
     const QFileInfo capture(capturepath);
     const QString name = capture.completeBaseName().isEmpty() ? QStringLiteral("timing")
                                                               : capture.completeBaseName();
-    return QDir(folder.isEmpty() ? capture.absolutePath() : folder).filePath(name + extension);
+    if (!folder.isEmpty())
+        return QDir(folder).filePath(name + extension);
+    // ".." is left for the kernel: after a link it leads elsewhere than
+    // cleaning the spelling says, and "beside" means where the capture is.
+    const qsizetype slash = capturepath.lastIndexOf(u'/');
+    const QString own = slash < 0 ? QStringLiteral(".") : capturepath.left(slash + 1);
+    const QString absolute = QDir::current().absoluteFilePath(own);
+    const bool up = QStringView(absolute).split(u'/').contains(QStringLiteral(".."));
+    return QDir(up ? absolute : QDir::cleanPath(absolute)).filePath(name + extension);
 }
 
 QString sameFileKey(const QString& path)

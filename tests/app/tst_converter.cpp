@@ -385,7 +385,8 @@ void ConverterTest::neverWritesOverItsCapture()
 
 void ConverterTest::clashingTargetsAreRefused_data()
 {
-    // Paths inside a fresh folder holding a/x.csv, a/x.txt, b/x.csv and link -> a.
+    // Paths inside a fresh folder holding a/x.csv, a/x.txt, b/x.csv, a/sub,
+    // link -> a and down -> a/sub.
     QTest::addColumn<QStringList>("captures");
     QTest::addColumn<QString>("outputDir");  // none: beside each capture
     QTest::addColumn<QString>("target");     // named in the message
@@ -393,9 +394,11 @@ void ConverterTest::clashingTargetsAreRefused_data()
                                               << "out/x.pdf";
     QTest::newRow("same capture twice") << QStringList{"a/x.csv", "a/x.csv"} << "" << "a/x.pdf";
     QTest::newRow("same capture twice, spelt two ways")
-        << QStringList{"b/x.csv", "a/../b/x.csv"} << "" << "b/x.pdf";
+        << QStringList{"b/x.csv", "a/../b/x.csv"} << "" << "a/../b/x.pdf";
     QTest::newRow("one folder through a link") << QStringList{"a/x.csv", "link/x.txt"} << ""
                                                << "link/x.pdf";
+    QTest::newRow("back out of a link") << QStringList{"a/x.csv", "down/../x.txt"} << ""
+                                        << "down/../x.pdf";
 }
 
 void ConverterTest::clashingTargetsAreRefused()
@@ -406,8 +409,9 @@ void ConverterTest::clashingTargetsAreRefused()
 
     QTemporaryDir here;
     const QDir root(here.path());
-    QVERIFY(root.mkdir(QStringLiteral("a")) && root.mkdir(QStringLiteral("b")));
+    QVERIFY(root.mkpath(QStringLiteral("a/sub")) && root.mkdir(QStringLiteral("b")));
     QVERIFY(QFile::link(here.filePath(QStringLiteral("a")), here.filePath(QStringLiteral("link"))));
+    QVERIFY(QFile::link(here.filePath(QStringLiteral("a/sub")), here.filePath(QStringLiteral("down"))));
     for (const char* name : {"a/x.csv", "a/x.txt", "b/x.csv"})
         QVERIFY(!writeCapture(here, QString::fromLatin1(name), moving()).isEmpty());
     QStringList arguments;
@@ -429,7 +433,7 @@ void ConverterTest::clashingTargetsAreRefused()
             left.next();
             ++entries;
         }
-        QCOMPARE(entries, 6);   // nothing written, no folder made
+        QCOMPARE(entries, 8);   // nothing written, no folder made
     }
 }
 
