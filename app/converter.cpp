@@ -17,13 +17,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QHash>
 #include <QTextStream>
 #include <QThread>
 
 #include <algorithm>
 #include <exception>
 #include <future>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -75,7 +75,8 @@ const QCommandLineOption channelsOption(
     QStringLiteral("list"));
 const QCommandLineOption tickMarksOption(
     QStringLiteral("tick-marks"),
-    QStringLiteral("Draw tick marks every <samples> samples (default 10)."),
+    QStringLiteral("Draw tick marks every <samples> samples, a whole number; 0 draws none "
+                   "(default 10)."),
     QStringLiteral("samples"));
 const QCommandLineOption noTickMarksOption(QStringLiteral("no-tick-marks"),
                                            QStringLiteral("Draw no tick marks."));
@@ -105,6 +106,18 @@ void addOptions(QCommandLineParser& parser)
 }
 
 constexpr int maximumJobs = 256;
+
+// Digits only: the page states the spacing as typed, so "2.5" or "1e3"
+// would state one spacing and draw another.
+bool isTickSpacing(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 10)
+        return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return text.toLongLong() <= std::numeric_limits<qint32>::max();
+}
 
 ParsedArguments usageError(const QString& message)
 {
@@ -228,17 +241,23 @@ ParsedArguments parseArguments(const QStringList& arguments)
         options.combine = parser.value(combineOption);
     }
 
-    const QString format = parser.isSet(formatOption)
-                               ? parser.value(formatOption)
-                               : QFileInfo(options.output).suffix().toLower();
+    // Without --format the file's extension names the format; a name that
+    // says another format is refused rather than given a PDF under it.
+    const QString named = !options.combine.isEmpty() ? options.combine : options.output;
+    const QString format = parser.isSet(formatOption) ? parser.value(formatOption)
+                                                      : QFileInfo(named).suffix().toLower();
     if (format == QLatin1String("svg"))
         options.format = OutputFormat::Svg;
     else if (format == QLatin1String("png"))
         options.format = OutputFormat::Png;
-    else if (format == QLatin1String("pdf") || !parser.isSet(formatOption))
+    else if (format == QLatin1String("pdf") || format.isEmpty())
         options.format = OutputFormat::Pdf;
-    else
+    else if (parser.isSet(formatOption))
         return usageError(QStringLiteral("bad format \"%1\": use pdf, svg or png").arg(format));
+    else
+        return usageError(QStringLiteral("\"%1\": the extension .%2 names no format; use .pdf, .svg "
+                                         "or .png, or give --format")
+                              .arg(named, QFileInfo(named).suffix()));
     if (!options.combine.isEmpty() && options.format != OutputFormat::Pdf)
         return usageError(QStringLiteral("--combine makes a PDF; use --output-dir for %1 files")
                               .arg(format));
@@ -278,8 +297,14 @@ ParsedArguments parseArguments(const QStringList& arguments)
         return usageError(QStringLiteral("--tick-marks and --no-tick-marks exclude each other"));
     if (parser.isSet(noTickMarksOption))
         options.tickmarks = false;
-    if (parser.isSet(tickMarksOption))
+    if (parser.isSet(tickMarksOption)) {
+        if (!isTickSpacing(parser.value(tickMarksOption)))
+            return usageError(QStringLiteral("bad --tick-marks \"%1\": use a whole number of samples "
+                                             "from 0 to %2 (0 draws none)")
+                                  .arg(parser.value(tickMarksOption))
+                                  .arg(std::numeric_limits<qint32>::max()));
         options.tickfrequency = parser.value(tickMarksOption);
+    }
 
     if (parser.isSet(resolutionOption))
         options.resolution = parser.value(resolutionOption);
@@ -309,14 +334,6 @@ QString extensionOf(OutputFormat format)
     case OutputFormat::Pdf: break;
     }
     return QStringLiteral(".pdf");
-}
-
-// One spelling per file, existing or not, to compare outputs and captures.
-QString sameFileKey(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
 QByteArray documentOf(const ConverterOptions& options, const std::vector<SurfaceCall>& calls)
@@ -425,7 +442,8 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
     }
 }
 
-// "12/200 captures, 35.2 pages/s", redrawn in place at most ten times a second.
+// "12/200 captures, 35.2 pages/s", redrawn in place at most ten times a
+// second; "62/62 captures, 2 failed, ..." once any failed.
 class ProgressLine {
 public:
     ProgressLine(QTextStream& err, bool shown, int total) : err_(err), shown_(shown), total_(total)
@@ -433,15 +451,18 @@ public:
         clock_.start();
     }
 
-    void update(int done)
+    void update(int done, int failed)
     {
         if (!shown_ || (done < total_ && clock_.elapsed() - drawnAt_ < 100))
             return;
         drawnAt_ = clock_.elapsed();
         const double seconds = std::max<qint64>(clock_.elapsed(), 1) / 1000.0;
-        const QString line = QStringLiteral("%1/%2 captures, %3 pages/s")
+        const QString failures = failed > 0 ? QStringLiteral(", %1 failed").arg(failed)
+                                            : QString();
+        const QString line = QStringLiteral("%1/%2 captures%3, %4 pages/s")
                                  .arg(done)
                                  .arg(total_)
+                                 .arg(failures)
                                  .arg(done / seconds, 0, 'f', 1);
         err_ << '\r' << line.leftJustified(width_) << Qt::flush;
         width_ = int(line.size());
@@ -479,49 +500,24 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
     const QString extension = extensionOf(options.format);
     std::vector<CaptureJob> jobs(std::size_t(options.captures.size()));
 
-    QHash<QString, QString> captureAt;    // same-file key -> capture
-    for (const QString& capture : options.captures)
-        captureAt.insert(sameFileKey(capture), capture);
-    // Writing a document over a capture would lose the capture.
-    const auto clashWithCapture = [&](const QString& target, const QString& capture) {
-        if (target == standardStream)
-            return QString();
-        const auto found = captureAt.constFind(sameFileKey(target));
-        if (found == captureAt.cend() || !QFileInfo::exists(target))
-            return QString();
-        return sameFileKey(*found) == sameFileKey(capture)
-                   ? QStringLiteral("%1: is the capture file itself; choose another output file")
-                         .arg(target)
-                   : QStringLiteral("%1: is the capture file %2; choose another output file")
-                         .arg(target, *found);
-    };
-
-    QHash<QString, QString> targetOf;     // same-file key -> capture written there
+    // Every target is settled before anything is written, so a clash stops
+    // the run while all files are still as they were.
+    const OutputPlan plan = planOutputs(options.captures, options.output, options.outputDir,
+                                        options.combine, extension);
+    if (!plan.collision.isEmpty()) {
+        err << converterName << ": " << plan.collision << '\n'
+            << "Try '" << converterName << " --help' for more information.\n";
+        return exitUsage;
+    }
+    if (!plan.binderOverCapture.isEmpty()) {
+        err << converterName << ": " << plan.binderOverCapture << '\n';
+        return exitFailure;
+    }
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         CaptureJob& job = jobs[i];
         job.capture = options.captures[qsizetype(i)];
-        if (combined)
-            continue;
-        job.target = !options.output.isEmpty() ? options.output
-                                               : outputNameFor(job.capture, extension, options.outputDir);
-        job.clash = clashWithCapture(job.target, job.capture);
-        if (job.target == standardStream)
-            continue;
-        const QString key = sameFileKey(job.target);
-        if (const auto other = targetOf.constFind(key); other != targetOf.cend()) {
-            err << converterName << ": " << *other << " and " << job.capture
-                << " would both be written to " << job.target << '\n'
-                << "Try '" << converterName << " --help' for more information.\n";
-            return exitUsage;
-        }
-        targetOf.insert(key, job.capture);
-    }
-    if (combined && !options.captures.isEmpty()) {
-        const QString clash = clashWithCapture(options.combine, QString());
-        if (!clash.isEmpty()) {
-            err << converterName << ": " << clash << '\n';
-            return exitFailure;
-        }
+        job.target = plan.targets[qsizetype(i)];
+        job.clash = plan.overCapture[qsizetype(i)];
     }
     if (!options.outputDir.isEmpty() && !QDir().mkpath(options.outputDir)) {
         err << converterName << ": " << options.outputDir << ": the folder cannot be created\n";
@@ -559,7 +555,7 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
                 line.clear();
                 err << converterName << ": " << job.error << '\n' << Qt::flush;
             }
-            line.update(i + 1);
+            line.update(i + 1, failed);
         });
     line.finish();
 

@@ -1,12 +1,128 @@
 #include "util/outputname.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace {
+
+const QString standardStream = QStringLiteral("-");
+
+QString identity(const struct stat& info)
+{
+    return QStringLiteral("%1:%2").arg(quint64(info.st_dev)).arg(quint64(info.st_ino));
+}
+
+// Splits at the last slash; a path without one is in the working folder.
+void split(const QByteArray& path, QByteArray& folder, QByteArray& name)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    name = path.mid(slash + 1);
+}
+
+QString keyOf(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    struct stat info {};
+    if (::stat(path.constData(), &info) == 0) {
+        // A device, a pipe or a folder is written into, not replaced.
+        if (!S_ISREG(info.st_mode))
+            return identity(info);
+        // A regular file is replaced where its links lead.
+        if (char* real = ::realpath(path.constData(), nullptr)) {
+            QByteArray folder, name;
+            split(QByteArray(real), folder, name);
+            std::free(real);
+            struct stat folderInfo {};
+            if (::stat(folder.constData(), &folderInfo) == 0)
+                return identity(folderInfo) + u'/' + QFile::decodeName(name);
+        }
+        return identity(info);
+    }
+    QByteArray folder, name;
+    split(path, folder, name);
+    if (name.isEmpty() || name == "." || name == ".." || folder == path)
+        return QFile::decodeName(path);
+    // Nothing here yet: the folder decides, however far up it first exists.
+    return keyOf(folder) + u'/' + QFile::decodeName(name);
+}
+
+} // namespace
 
 QString outputNameFor(const QString& capturepath, const QString& extension, const QString& folder)
 {
     const QFileInfo capture(capturepath);
     const QString name = capture.completeBaseName().isEmpty() ? QStringLiteral("timing")
                                                               : capture.completeBaseName();
-    return QDir(folder.isEmpty() ? capture.absolutePath() : folder).filePath(name + extension);
+    if (!folder.isEmpty())
+        return QDir(folder).filePath(name + extension);
+    // ".." is left for the kernel: after a link it leads elsewhere than
+    // cleaning the spelling says, and "beside" means where the capture is.
+    const qsizetype slash = capturepath.lastIndexOf(u'/');
+    const QString own = slash < 0 ? QStringLiteral(".") : capturepath.left(slash + 1);
+    const QString absolute = QDir::current().absoluteFilePath(own);
+    const bool up = QStringView(absolute).split(u'/').contains(QStringLiteral(".."));
+    return QDir(up ? absolute : QDir::cleanPath(absolute)).filePath(name + extension);
+}
+
+QString sameFileKey(const QString& path)
+{
+    if (path.isEmpty())
+        return QString();
+    return keyOf(QFile::encodeName(path));
+}
+
+OutputPlan planOutputs(const QStringList& captures, const QString& output,
+                       const QString& outputDir, const QString& combine,
+                       const QString& extension)
+{
+    OutputPlan plan;
+    QHash<QString, QString> captureAt;    // key -> capture
+    for (const QString& capture : captures)
+        captureAt.insert(sameFileKey(capture), capture);
+    // Writing a document over a capture would lose the capture.
+    const auto overCapture = [&](const QString& target, const QString& capture) {
+        if (target == standardStream || !QFileInfo::exists(target))
+            return QString();
+        const auto found = captureAt.constFind(sameFileKey(target));
+        if (found == captureAt.cend())
+            return QString();
+        return sameFileKey(*found) == sameFileKey(capture)
+                   ? QStringLiteral("%1: is the capture file itself; choose another output file")
+                         .arg(target)
+                   : QStringLiteral("%1: is the capture file %2; choose another output file")
+                         .arg(target, *found);
+    };
+
+    if (!combine.isEmpty()) {
+        plan.targets = QStringList(captures.size(), QString());
+        plan.overCapture = plan.targets;
+        if (!captures.isEmpty())
+            plan.binderOverCapture = overCapture(combine, QString());
+        return plan;
+    }
+    QHash<QString, QString> targetOf;     // key -> capture written there
+    for (const QString& capture : captures) {
+        const QString target = !output.isEmpty() ? output
+                                                 : outputNameFor(capture, extension, outputDir);
+        plan.targets << target;
+        plan.overCapture << overCapture(target, capture);
+        if (target == standardStream)
+            continue;
+        const QString key = sameFileKey(target);
+        if (const auto other = targetOf.constFind(key); other != targetOf.cend()) {
+            if (plan.collision.isEmpty())
+                plan.collision = QStringLiteral("%1 and %2 would both be written to %3")
+                                     .arg(*other, capture, target);
+            continue;
+        }
+        targetOf.insert(key, capture);
+    }
+    return plan;
 }

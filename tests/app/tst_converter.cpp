@@ -3,6 +3,7 @@
 #include "tests/printing/popplertools.h"
 #include "tests/support/capturefixture.h"
 
+#include <QDirIterator>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -28,6 +29,8 @@ private slots:
     void runsWithoutAPlatformSet();
     void neverWritesOverItsCapture_data();
     void neverWritesOverItsCapture();
+    void clashingTargetsAreRefused_data();
+    void clashingTargetsAreRefused();
     void fullDeviceIsAFailure();
     void pageFollowsTheOptions_data();
     void pageFollowsTheOptions();
@@ -35,6 +38,8 @@ private slots:
     void batchArguments();
     void failuresStayLocal_data();
     void failuresStayLocal();
+    void progressCountsFailures_data();
+    void progressCountsFailures();
     void combinedPagesAreTheSinglePages();
     void svgReadsBack();
     void pngMatchesThePdf();
@@ -195,9 +200,14 @@ void ConverterTest::arguments_data()
     QTest::newRow("defaults") << QStringList{"a.csv", "-o", "a.pdf"} << run << 0xffff << true
                               << "10" << "100" << 0 << fromHeader;
     QTest::newRow("everything")
-        << QStringList{"a.csv", "--output", "a.pdf", "--channels", "0-3,7", "--tick-marks", "2.5",
+        << QStringList{"a.csv", "--output", "a.pdf", "--channels", "0-3,7", "--tick-marks", "025",
                        "--resolution", "", "--unit", "ms", "--heading", "Bench"}
-        << run << 0x008f << true << "2.5" << "" << 2 << "Bench";
+        << run << 0x008f << true << "025" << "" << 2 << "Bench";
+    QTest::newRow("tick spacing 0") << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "0"} << run
+                                    << 0xffff << true << "0" << "100" << 0 << fromHeader;
+    QTest::newRow("largest tick spacing")
+        << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "2147483647"} << run << 0xffff << true
+        << "2147483647" << "100" << 0 << fromHeader;
     QTest::newRow("no tick marks") << QStringList{"a.csv", "-o", "a.pdf", "--no-tick-marks"} << run
                                    << 0xffff << false << "10" << "100" << 0 << fromHeader;
     QTest::newRow("unit none") << QStringList{"a.csv", "-o", "a.pdf", "--unit", "none"} << run
@@ -220,6 +230,9 @@ void ConverterTest::arguments_data()
     refused("unknown option", {"a.csv", "-o", "a.pdf", "--colour"});
     refused("option without value", {"a.csv", "-o", "a.pdf", "--channels"});
     refused("output twice", {"a.csv", "-o", "a.pdf", "-o", "b.pdf"});
+    for (const char* spacing : {"abc", "2.5", "1e3", "-5", "+5", " 5", "", "2147483648", "99999999999"})
+        refused(qPrintable(QStringLiteral("tick spacing \"%1\"").arg(QLatin1String(spacing))),
+                {"a.csv", "-o", "a.pdf", "--tick-marks", spacing});
 
     QTest::newRow("help") << QStringList{"--help"} << int(Action::Help) << 0 << false << "" << ""
                           << 0 << "";
@@ -297,7 +310,9 @@ void ConverterTest::runs_data()
                           << QStringList{shortFile, "line 2053"};
         row("missing capture") << missing << QStringList{} << existing << 1 << QStringList{missing};
         row("tick spacing too large") << good_ << QStringList{"--tick-marks", "1e12"} << existing
-                                      << 1 << QStringList{"1e12"};
+                                      << 2 << QStringList{"1e12"};
+        row("tick spacing not a number") << good_ << QStringList{"--tick-marks", "abc"} << existing
+                                         << 2 << QStringList{"--tick-marks", "abc"};
         row("bad channel list") << good_ << QStringList{"--channels", "9-2"} << existing << 2
                                 << QStringList{"9-2"};
         row("unknown option") << good_ << QStringList{"--landscape"} << existing << 2
@@ -348,6 +363,7 @@ void ConverterTest::neverWritesOverItsCapture_data()
     QTest::addColumn<QString>("spelling");
     QTest::newRow("same path") << QStringLiteral("%1/self.csv");
     QTest::newRow("other spelling") << QStringLiteral("%1/./sub/../self.csv");
+    QTest::newRow("through a linked folder") << QStringLiteral("%1/link/self.csv");
 }
 
 void ConverterTest::neverWritesOverItsCapture()
@@ -355,13 +371,70 @@ void ConverterTest::neverWritesOverItsCapture()
     QFETCH(QString, spelling);
     QTemporaryDir here;
     QVERIFY(QDir(here.path()).mkdir(QStringLiteral("sub")));
+    QVERIFY(QFile::link(here.path(), here.filePath(QStringLiteral("link"))));
     const QString capture = writeCapture(here, QStringLiteral("self.csv"), moving());
     const QByteArray before = contents(capture);
 
-    const Result result = convert({capture, QStringLiteral("-o"), spelling.arg(here.path())});
+    // --format, as a .csv names no format of its own.
+    const Result result = convert({capture, QStringLiteral("-o"), spelling.arg(here.path()),
+                                   QStringLiteral("--format"), QStringLiteral("pdf")});
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains(QStringLiteral("capture file itself")), qPrintable(result.err));
     QCOMPARE(contents(capture), before);
+}
+
+void ConverterTest::clashingTargetsAreRefused_data()
+{
+    // Paths inside a fresh folder holding a/x.csv, a/x.txt, b/x.csv, a/sub,
+    // link -> a and down -> a/sub.
+    QTest::addColumn<QStringList>("captures");
+    QTest::addColumn<QString>("outputDir");  // none: beside each capture
+    QTest::addColumn<QString>("target");     // named in the message
+    QTest::newRow("same name in two folders") << QStringList{"a/x.csv", "b/x.csv"} << "out"
+                                              << "out/x.pdf";
+    QTest::newRow("same capture twice") << QStringList{"a/x.csv", "a/x.csv"} << "" << "a/x.pdf";
+    QTest::newRow("same capture twice, spelt two ways")
+        << QStringList{"b/x.csv", "a/../b/x.csv"} << "" << "a/../b/x.pdf";
+    QTest::newRow("one folder through a link") << QStringList{"a/x.csv", "link/x.txt"} << ""
+                                               << "link/x.pdf";
+    QTest::newRow("back out of a link") << QStringList{"a/x.csv", "down/../x.txt"} << ""
+                                        << "down/../x.pdf";
+}
+
+void ConverterTest::clashingTargetsAreRefused()
+{
+    QFETCH(QStringList, captures);
+    QFETCH(QString, outputDir);
+    QFETCH(QString, target);
+
+    QTemporaryDir here;
+    const QDir root(here.path());
+    QVERIFY(root.mkpath(QStringLiteral("a/sub")) && root.mkdir(QStringLiteral("b")));
+    QVERIFY(QFile::link(here.filePath(QStringLiteral("a")), here.filePath(QStringLiteral("link"))));
+    QVERIFY(QFile::link(here.filePath(QStringLiteral("a/sub")), here.filePath(QStringLiteral("down"))));
+    for (const char* name : {"a/x.csv", "a/x.txt", "b/x.csv"})
+        QVERIFY(!writeCapture(here, QString::fromLatin1(name), moving()).isEmpty());
+    QStringList arguments;
+    for (const QString& capture : captures)
+        arguments << here.filePath(capture);
+    if (!outputDir.isEmpty())
+        arguments << QStringLiteral("--output-dir") << here.filePath(outputDir);
+
+    for (const char* jobs : {"1", "2"}) {
+        const Result result = convert(arguments + QStringList{QStringLiteral("--jobs"), jobs});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(QStringLiteral(" would both be written to ")
+                                     + here.filePath(target)),
+                 qPrintable(result.err));
+        QDirIterator left(here.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                          QDirIterator::Subdirectories);
+        int entries = 0;
+        while (left.hasNext()) {
+            left.next();
+            ++entries;
+        }
+        QCOMPARE(entries, 8);   // nothing written, no folder made
+    }
 }
 
 void ConverterTest::fullDeviceIsAFailure()
@@ -476,8 +549,10 @@ void ConverterTest::batchArguments_data()
                                                  << 0;
     row("png from -o", {"a.csv", "-o", "a.png"}) << true << 1 << "a.png" << "" << "" << png << 150
                                                  << 0;
-    row("other extension: pdf", {"a.csv", "-o", "a.out"}) << true << 1 << "a.out" << "" << "" << pdf
-                                                          << 150 << 0;
+    row("no extension: pdf", {"a.csv", "-o", "out/a"}) << true << 1 << "out/a" << "" << "" << pdf
+                                                       << 150 << 0;
+    row("other extension with --format", {"a.csv", "-o", "a.jpg", "--format", "png"})
+        << true << 1 << "a.jpg" << "" << "" << png << 150 << 0;
     row("--format wins", {"a.csv", "-o", "a.pdf", "--format", "png", "--dpi", "1200"})
         << true << 1 << "a.pdf" << "" << "" << png << 1200 << 0;
     row("folder, svg", {"a.csv", "b.csv", "--output-dir", "d", "--format", "svg"})
@@ -498,6 +573,10 @@ void ConverterTest::batchArguments_data()
     refused("-o - for two", {"a.csv", "b.csv", "-o", "-"});
     refused("combined svg", {"a.csv", "--combine", "all.pdf", "--format", "svg"});
     refused("unknown format", {"a.csv", "--format", "jpeg"});
+    refused("extension of no format", {"a.csv", "-o", "a.jpg"});
+    refused("another extension", {"a.csv", "-o", "a.out"});
+    refused("binder with an extension of no format", {"a.csv", "--combine", "all.out"});
+    refused("binder named .svg", {"a.csv", "--combine", "all.svg"});
     refused("empty folder", {"a.csv", "--output-dir", ""});
     refused("empty binder", {"a.csv", "--combine", ""});
     refused("dpi below 10", {"a.csv", "--format", "png", "--dpi", "9"});
@@ -540,22 +619,25 @@ void ConverterTest::failuresStayLocal_data()
 {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("jobs");
+    QTest::addColumn<int>("bad");     // captures that cannot be printed, one to three
     for (const char* mode : {"beside", "folder", "combine"})
         for (const char* jobs : {"1", "2"})
-            QTest::addRow("%s, %s jobs", mode, jobs) << mode << jobs;
+            for (const int bad : {1, 3})
+                QTest::addRow("%s, %s jobs, %d bad", mode, jobs, bad) << mode << jobs << bad;
 }
 
 void ConverterTest::failuresStayLocal()
 {
     QFETCH(QString, mode);
     QFETCH(QString, jobs);
+    QFETCH(int, bad);
 
     QTemporaryDir here;
     CaptureRecipe letter = moving();
     letter.fields[{9, 3}] = "x";
     CaptureRecipe noKey = moving();
     noKey.header[0] = "zelmarprogramversion,2.31";
-    const QStringList captures{
+    QStringList captures{
         writeCapture(here, QStringLiteral("one.csv"), moving()),
         writeCapture(here, QStringLiteral("letter.csv"), letter),
         writeCapture(here, QStringLiteral("two.csv"), counterExample()),
@@ -564,7 +646,10 @@ void ConverterTest::failuresStayLocal()
         writeCapture(here, QStringLiteral("three.csv"), serialExample()),
     };
     const QStringList good{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
-    const QStringList bad{QStringLiteral("letter"), QStringLiteral("nokey"), QStringLiteral("missing")};
+    QStringList failing{QStringLiteral("letter"), QStringLiteral("nokey"), QStringLiteral("missing")};
+    for (const QString& spared : failing.mid(bad))
+        captures.removeAll(here.filePath(spared + QStringLiteral(".csv")));
+    failing = failing.mid(0, bad);
 
     QStringList destination;
     QString folder = here.path();
@@ -574,20 +659,25 @@ void ConverterTest::failuresStayLocal()
     } else if (mode == QLatin1String("combine")) {
         destination = {QStringLiteral("--combine"), here.filePath(QStringLiteral("all.pdf"))};
     }
+    const qsizetype before = QDir(here.path()).entryList(QDir::Files | QDir::Hidden).size();
     const Result result = convert(captures + destination + QStringList{QStringLiteral("--jobs"), jobs});
     QCOMPARE(result.exitCode, 1);
 
     // One line per failed capture, in the order given, naming where.
     const QStringList lines = result.err.split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), mode == QLatin1String("combine") ? 4 : 3);
-    for (int i = 0; i < bad.size(); ++i)
-        QVERIFY2(lines[i].contains(bad[i] + QStringLiteral(".csv")), qPrintable(result.err));
+    QCOMPARE(lines.size(), mode == QLatin1String("combine") ? bad + 1 : bad);
+    for (int i = 0; i < failing.size(); ++i)
+        QVERIFY2(lines[i].contains(failing[i] + QStringLiteral(".csv")), qPrintable(result.err));
     QVERIFY2(lines[0].contains(QStringLiteral("line 15")) && lines[0].contains(QStringLiteral("field 4")),
              qPrintable(lines[0]));
 
     if (mode == QLatin1String("combine")) {
-        QVERIFY(lines[3].contains(QStringLiteral("all.pdf")));
-        QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden).size(), captures.size() - 1);
+        QVERIFY2(lines[bad].contains(QStringLiteral("all.pdf: not written, as %1 of %2 captures")
+                                         .arg(bad)
+                                         .arg(captures.size())),
+                 qPrintable(lines[bad]));
+        QVERIFY(!QFile::exists(here.filePath(QStringLiteral("all.pdf"))));
+        QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden).size(), before);
         return;
     }
     for (const QString& name : good)
@@ -595,6 +685,37 @@ void ConverterTest::failuresStayLocal()
                  qPrintable(name));
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Hidden).size(),
              good.size());
+}
+
+void ConverterTest::progressCountsFailures_data()
+{
+    QTest::addColumn<int>("bad");
+    QTest::newRow("none failed") << 0;
+    QTest::newRow("two failed") << 2;
+}
+
+void ConverterTest::progressCountsFailures()
+{
+    QFETCH(int, bad);
+    QTemporaryDir here;
+    ConverterOptions options;
+    options.captures = {good_, writeCapture(here, QStringLiteral("other.csv"), moving())};
+    for (int i = 0; i < bad; ++i)
+        options.captures << here.filePath(QStringLiteral("missing%1.csv").arg(i));
+    options.outputDir = here.filePath(QStringLiteral("out"));
+    options.jobs = 2;
+    QString text;
+    QTextStream err(&text);
+    QCOMPARE(runConverter(options, err, true), bad == 0 ? 0 : 1);
+    err.flush();
+
+    // The line is redrawn after carriage returns: the last drawing stays.
+    const QString last = text.split(u'\r').last().trimmed();
+    const QString total = QString::number(options.captures.size());
+    QVERIFY2(last.startsWith(total + u'/' + total + QStringLiteral(" captures, ")), qPrintable(last));
+    QVERIFY2(last.contains(QStringLiteral("failed")) == (bad > 0), qPrintable(last));
+    if (bad > 0)
+        QVERIFY2(last.contains(QStringLiteral(", %1 failed, ").arg(bad)), qPrintable(last));
 }
 
 void ConverterTest::combinedPagesAreTheSinglePages()
