@@ -372,11 +372,13 @@ void AtomicFileTest::linksInSharedFolders_data()
     QTest::addColumn<bool>("sticky");       // the link's folder: 1777 like /tmp, else 0755
     QTest::addColumn<int>("linkOwner");     // 0: the writer, 1: another user, 2: the folder's owner
     QTest::addColumn<bool>("followed");
+    QTest::addColumn<bool>("flipping");     // the other user swaps link and file meanwhile
 
-    QTest::newRow("another user's link in a sticky folder") << true << 1 << false;
-    QTest::newRow("own link in a sticky folder") << true << 0 << true;
-    QTest::newRow("folder owner's link in a sticky folder") << true << 2 << true;
-    QTest::newRow("another user's link in an ordinary folder") << false << 1 << true;
+    QTest::newRow("another user's link in a sticky folder") << true << 1 << false << false;
+    QTest::newRow("own link in a sticky folder") << true << 0 << true << false;
+    QTest::newRow("folder owner's link in a sticky folder") << true << 2 << true << false;
+    QTest::newRow("another user's link in an ordinary folder") << false << 1 << true << false;
+    QTest::newRow("another user flipping a file and a link") << true << 1 << false << true;
 }
 
 void AtomicFileTest::linksInSharedFolders()
@@ -384,6 +386,7 @@ void AtomicFileTest::linksInSharedFolders()
     QFETCH(bool, sticky);
     QFETCH(int, linkOwner);
     QFETCH(bool, followed);
+    QFETCH(bool, flipping);
     if (linkOwner != 0 && !isRoot())
         QSKIP("only root can make files that belong to another user");
 
@@ -407,6 +410,36 @@ void AtomicFileTest::linksInSharedFolders()
     }
 
     const QByteArray document = "a new document\n";
+    if (flipping) {
+        // Between the writer's look and its rename, the name may turn into
+        // a link: the victim must never be reached all the same.
+        std::atomic<bool> stop{false};
+        std::thread flipper([&] {
+            const QByteArray target = QFile::encodeName(link);
+            const QByteArray newLink = QFile::encodeName(shared + QStringLiteral("/l"));
+            const QByteArray newFile = QFile::encodeName(shared + QStringLiteral("/f"));
+            while (!stop.load()) {
+                [[maybe_unused]] int ignored = ::symlink(QFile::encodeName(victim).constData(),
+                                                         newLink.constData());
+                ignored = ::lchown(newLink.constData(), otherUser, otherUser);
+                ignored = ::rename(newLink.constData(), target.constData());
+                const int fd = ::open(newFile.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                ignored = ::fchown(fd, otherUser, otherUser);
+                ::close(fd);
+                ignored = ::rename(newFile.constData(), target.constData());
+            }
+        });
+        for (int i = 0; i < 200; ++i) {
+            try {
+                writeFileAtomically(link, document);
+            } catch (const Fault&) {
+            }
+        }
+        stop.store(true);
+        flipper.join();
+        QCOMPARE(contents(victim), QByteArray("the victim's own file\n"));
+        return;
+    }
     QString message;
     try {
         writeFileAtomically(link, document);
