@@ -1,4 +1,5 @@
 #include "app/converter.h"
+#include "util/pendingfiles.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -27,6 +28,8 @@ int main(int argc, char* argv[])
 {
     // Past a file size limit, a write should fail and be reported, not kill us.
     std::signal(SIGXFSZ, SIG_IGN);
+    // An interrupted run leaves no temporary file behind.
+    removePendingFilesOnSignals();
     // Each page's recording and document take a few megabytes: kept in the
     // heap between pages rather than mapped and cleared afresh for each,
     // which cost a fifth of a batch's time in page faults.

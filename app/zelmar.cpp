@@ -1,4 +1,5 @@
 #include "ui/main.h"
+#include "util/pendingfiles.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -11,6 +12,8 @@ int main(int argc, char* argv[])
 {
     // Past a file size limit, a write should fail and be reported, not kill us.
     std::signal(SIGXFSZ, SIG_IGN);
+    // An interrupted run leaves no temporary file behind.
+    removePendingFilesOnSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelmar"));
     QApplication::setApplicationVersion(QStringLiteral(ZELMAR_VERSION));

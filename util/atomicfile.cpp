@@ -1,18 +1,28 @@
 #include "util/atomicfile.h"
 
 #include "util/fault.h"
+#include "util/pendingfiles.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QRandomGenerator>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr qsizetype nameMax = 255;
+constexpr int linkHops = 40;
+
+std::atomic<bool> unnamedAllowed{true};
 
 QString reason(int error)
 {
@@ -21,6 +31,7 @@ QString reason(int error)
 
 [[noreturn]] void fail(FaultKind kind, const QString& path, int error)
 {
+    awaitEndOnSignal();
     throw Fault(kind, reason(error)).inFile(path);
 }
 
@@ -49,90 +60,319 @@ int closeChecked(int fd)
     return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
 }
 
-void writeIntoExisting(const QString& path, const QByteArray& native, QByteArrayView bytes)
+// The descriptor a path such as /dev/stdout or /proc/self/fd/3 names, or -1.
+// Going through the path would reach the file behind the descriptor and
+// replace it, losing what it held and ignoring how it was opened.
+int descriptorNamed(const QString& path)
 {
-    const int fd = ::open(native.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        fail(FaultKind::CannotOpenFile, path, errno);
-    const int written = writeAll(fd, bytes.data(), bytes.size());
-    const int closed = closeChecked(fd);
-    if (written != 0 || closed != 0)
-        fail(FaultKind::CannotWriteFile, path, written != 0 ? written : closed);
+    const QString clean = QDir::cleanPath(path);
+    if (clean == QLatin1String("/dev/stdin"))
+        return STDIN_FILENO;
+    if (clean == QLatin1String("/dev/stdout"))
+        return STDOUT_FILENO;
+    if (clean == QLatin1String("/dev/stderr"))
+        return STDERR_FILENO;
+    const QString prefixes[] = {
+        QStringLiteral("/dev/fd/"),
+        QStringLiteral("/proc/self/fd/"),
+        QStringLiteral("/proc/thread-self/fd/"),
+        QStringLiteral("/proc/%1/fd/").arg(::getpid()),
+    };
+    for (const QString& prefix : prefixes) {
+        if (!clean.startsWith(prefix))
+            continue;
+        const QString number = clean.mid(prefix.size());
+        bool ok = false;
+        const int fd = number.toInt(&ok);
+        const bool digits = std::all_of(number.cbegin(), number.cend(),
+                                        [](QChar c) { return c.isDigit(); });
+        return ok && digits && fd >= 0 ? fd : -1;
+    }
+    return -1;
 }
 
-// A hidden temporary file beside the target, removed unless it was renamed.
-class TemporaryFile {
+class Folder {
 public:
-    TemporaryFile(const QString& path, const QString& target, mode_t mode) : path_(path)
+    Folder() = default;
+    Folder(int at, const QByteArray& native, QString path) : path_(std::move(path))
     {
-        const QFileInfo info(target);
-        name_ = QFile::encodeName(info.absolutePath() + QStringLiteral("/.")
-                                  + info.fileName() + QStringLiteral(".XXXXXX"));
-        fd_ = ::mkostemp(name_.data(), O_CLOEXEC);
-        if (fd_ < 0)
-            fail(FaultKind::CannotOpenFile, path_, errno);
-        if (::fchmod(fd_, mode) != 0) {
-            const int error = errno;
-            discard();
-            fail(FaultKind::CannotOpenFile, path_, error);
-        }
+        fd_ = ::openat(at, native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        syncable_ = fd_ >= 0;
+        // A folder that may be entered but not listed can still be written.
+        if (fd_ < 0 && errno == EACCES)
+            fd_ = ::openat(at, native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        error_ = fd_ < 0 ? errno : 0;
     }
-    ~TemporaryFile() { discard(); }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~Folder()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Folder(Folder&& other) noexcept { *this = std::move(other); }
+    Folder& operator=(Folder&& other) noexcept
+    {
+        std::swap(fd_, other.fd_);
+        std::swap(syncable_, other.syncable_);
+        std::swap(error_, other.error_);
+        std::swap(path_, other.path_);
+        return *this;
+    }
+
+    int fd() const { return fd_; }
+    int error() const { return error_; }
+    const QString& path() const { return path_; }
+
+    // Makes a rename in the folder last through a power cut.
+    int sync() const
+    {
+        if (!syncable_ || ::fsync(fd_) == 0 || errno == EINVAL || errno == EROFS)
+            return 0;
+        return errno;
+    }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+    bool syncable_ = false;
+    QString path_;
+};
+
+// Splits a native path into its folder ("" for the current one) and last name.
+std::pair<QByteArray, QByteArray> splitNative(const QByteArray& native)
+{
+    const qsizetype slash = native.lastIndexOf('/');
+    if (slash < 0)
+        return {QByteArray(), native};
+    return {slash == 0 ? QByteArray("/") : native.left(slash), native.mid(slash + 1)};
+}
+
+QString joinedPath(const QString& base, const QByteArray& folder)
+{
+    const QString name = QFile::decodeName(folder);
+    return QDir::cleanPath(folder.startsWith('/') ? name : QDir(base).filePath(name));
+}
+
+// The kernel's rule for links in shared folders such as /tmp: one that
+// another user planted there is not followed, whoever it points at.
+bool plantedByAnother(const Folder& folder, const struct stat& link)
+{
+    struct stat shared {};
+    if (::fstat(folder.fd(), &shared) != 0)
+        return true;
+    const bool open = (shared.st_mode & S_ISVTX) && (shared.st_mode & S_IWOTH);
+    return open && link.st_uid != ::geteuid() && link.st_uid != shared.st_uid;
+}
+
+// "." + the name, cut short when long so that the whole stays a legal name,
+// + "." + six random letters or digits.
+QByteArray temporaryName(const QByteArray& name)
+{
+    qsizetype keep = qMin(name.size(), nameMax - 8);
+    while (keep > 0 && keep < name.size() && (uchar(name[keep]) & 0xC0) == 0x80)
+        --keep;   // not inside a UTF-8 sequence
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray temporary = '.' + name.left(keep) + '.';
+    for (int i = 0; i < 6; ++i)
+        temporary += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+    return temporary;
+}
+
+// Links an unnamed file (O_TMPFILE) into `folder` as `name`; 0 or the errno.
+int linkInto(int fd, int folder, const QByteArray& name)
+{
+    if (::linkat(fd, "", folder, name.constData(), AT_EMPTY_PATH) == 0)
+        return 0;
+    if (errno != ENOENT && errno != EPERM)
+        return errno;
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+    return ::linkat(AT_FDCWD, self, folder, name.constData(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+}
+
+class Writer {
+public:
+    Writer(const QString& path, const Folder& folder, const QByteArray& name, bool exists,
+           mode_t mode)
+        : path_(path), folder_(folder), name_(name), exists_(exists), mode_(mode)
+    {
+    }
 
     void write(QByteArrayView bytes)
     {
-        check(writeAll(fd_, bytes.data(), bytes.size()));
-        check(::fsync(fd_) == 0 ? 0 : errno);
+        if (!unnamedAllowed.load(std::memory_order_relaxed) || !writeUnnamed(bytes))
+            writeNamed(bytes);
+        check(folder_.sync());
+    }
+
+private:
+    // Nothing named exists until the file is whole, so not even a SIGKILL
+    // can leave a temporary behind. False where the file system or the
+    // system lacks the means; nothing was made then.
+    bool writeUnnamed(QByteArrayView bytes)
+    {
+        // The mode given applies the umask (or the folder's default ACL).
+        const int fd = ::openat(folder_.fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)
+                return false;
+            failToCreate(errno);
+        }
+        Descriptor file(fd);
+        fill(file.fd, bytes);
+        int linked = exists_ ? EEXIST : linkInto(file.fd, folder_.fd(), name_);
+        if (linked == EEXIST) {
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                const QByteArray temporary = temporaryName(name_);
+                PendingFile pending(folder_.fd(), temporary.constData());
+                if (!pending.ok())
+                    fail(FaultKind::CannotWriteFile, path_, EINTR);
+                linked = linkInto(file.fd, folder_.fd(), temporary);
+                pending.settle();
+                if (linked == EEXIST)
+                    continue;
+                if (linked != 0)
+                    break;
+                const int closed = file.close();
+                const int renamed = closed != 0 ? closed
+                    : ::renameat(folder_.fd(), temporary.constData(), folder_.fd(),
+                                 name_.constData()) == 0 ? 0 : errno;
+                if (renamed != 0)
+                    ::unlinkat(folder_.fd(), temporary.constData(), 0);
+                check(renamed);
+                return true;
+            }
+        }
+        if (linked == 0) {
+            check(file.close());
+            return true;
+        }
+        if (linked == ENOENT || linked == EPERM || linked == EOPNOTSUPP) {
+            // No /proc and no privilege to link an open file: name it first.
+            unnamedAllowed.store(false, std::memory_order_relaxed);
+            return false;
+        }
+        check(linked);
+        return true;
+    }
+
+    void writeNamed(QByteArrayView bytes)
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray temporary = temporaryName(name_);
+            PendingFile pending(folder_.fd(), temporary.constData());
+            if (!pending.ok())
+                fail(FaultKind::CannotWriteFile, path_, EINTR);
+            const int fd = ::openat(folder_.fd(), temporary.constData(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                    exists_ ? 0600 : 0666);
+            const int error = errno;
+            pending.settle();
+            if (fd < 0) {
+                if (error == EEXIST)
+                    continue;
+                failToCreate(error);
+            }
+            Descriptor file(fd);
+            int result = 0;
+            try {
+                fill(file.fd, bytes);
+                result = file.close();
+                if (result == 0 && ::renameat(folder_.fd(), temporary.constData(), folder_.fd(),
+                                              name_.constData()) != 0)
+                    result = errno;
+            } catch (...) {
+                ::unlinkat(folder_.fd(), temporary.constData(), 0);
+                throw;
+            }
+            if (result != 0)
+                ::unlinkat(folder_.fd(), temporary.constData(), 0);
+            check(result);
+            return;
+        }
+        failToCreate(EEXIST);
+    }
+
+    struct Descriptor {
+        explicit Descriptor(int f) : fd(f) {}
+        ~Descriptor()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+        Descriptor(const Descriptor&) = delete;
+        Descriptor& operator=(const Descriptor&) = delete;
+        int close()
+        {
+            const int f = fd;
+            fd = -1;
+            return closeChecked(f);
+        }
+        int fd;
+    };
+
+    void fill(int fd, QByteArrayView bytes)
+    {
+        if (exists_)
+            check(::fchmod(fd, mode_) == 0 ? 0 : errno);
+        check(writeAll(fd, bytes.data(), bytes.size()));
+        check(::fsync(fd) == 0 ? 0 : errno);
         // The last line of defence: what the disk holds is what was produced.
         struct stat written {};
-        check(::fstat(fd_, &written) == 0 ? 0 : errno);
+        check(::fstat(fd, &written) == 0 ? 0 : errno);
         if (written.st_size != bytes.size()) {
+            awaitEndOnSignal();
             throw Fault(FaultKind::CannotWriteFile,
                         QStringLiteral("only %1 of %2 bytes were written")
                             .arg(written.st_size)
                             .arg(bytes.size()))
                 .inFile(path_);
         }
-        const int fd = fd_;
-        fd_ = -1;
-        check(closeChecked(fd));
     }
 
-    void renameTo(const QByteArray& target)
+    [[noreturn]] void failToCreate(int error)
     {
-        check(::rename(name_.constData(), target.constData()) == 0 ? 0 : errno);
-        name_.clear();
+        // The file itself may well be writable; say which permission is missing.
+        if (error == EACCES) {
+            awaitEndOnSignal();
+            throw Fault(FaultKind::CannotOpenFile,
+                        QStringLiteral("the folder %1 is not writable").arg(folder_.path()))
+                .inFile(path_);
+        }
+        fail(FaultKind::CannotOpenFile, path_, error);
     }
 
-private:
     void check(int error)
     {
         if (error != 0)
             fail(FaultKind::CannotWriteFile, path_, error);
     }
 
-    void discard()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-        if (!name_.isEmpty())
-            ::unlink(name_.constData());
-        name_.clear();
-    }
-
-    QString path_;
-    QByteArray name_;
-    int fd_ = -1;
+    const QString& path_;
+    const Folder& folder_;
+    const QByteArray& name_;
+    bool exists_;
+    mode_t mode_;
 };
 
-mode_t newFileMode()
+// Writes into a device or pipe that cannot be replaced; false when what is
+// there now turned out to be a regular file after all.
+bool writeIntoExisting(const QString& path, const Folder& folder, const QByteArray& name,
+                       QByteArrayView bytes)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    const int fd = ::openat(folder.fd(), name.constData(),
+                            O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        fail(FaultKind::CannotOpenFile, path, errno);
+    struct stat opened {};
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const int written = writeAll(fd, bytes.data(), bytes.size());
+    const int closed = closeChecked(fd);
+    if (written != 0 || closed != 0)
+        fail(FaultKind::CannotWriteFile, path, written != 0 ? written : closed);
+    return true;
 }
 
 } // namespace
@@ -143,26 +383,91 @@ void writeToDescriptor(int fd, QByteArrayView bytes, const QString& name)
         fail(FaultKind::CannotWriteFile, name, error);
 }
 
+void useNamedTemporaryFiles(bool named)
+{
+    unnamedAllowed.store(!named);
+}
+
 void writeFileAtomically(const QString& path, QByteArrayView bytes)
 {
     if (path.isEmpty())
         fail(FaultKind::CannotOpenFile, path, ENOENT);
-
-    QString target = path;
-    struct stat existing {};
-    const bool exists = ::stat(QFile::encodeName(path).constData(), &existing) == 0;
-    if (exists) {
-        if (S_ISDIR(existing.st_mode))
-            fail(FaultKind::CannotOpenFile, path, EISDIR);
-        if (!S_ISREG(existing.st_mode)) {
-            writeIntoExisting(path, QFile::encodeName(path), bytes);
-            return;
-        }
-        // Replace the file a link points to, not the link.
-        target = QFileInfo(path).canonicalFilePath();
+    if (const int fd = descriptorNamed(path); fd >= 0) {
+        if (::fcntl(fd, F_GETFL) < 0)
+            fail(FaultKind::CannotOpenFile, path, EBADF);
+        writeToDescriptor(fd, bytes, path);
+        return;
     }
 
-    TemporaryFile temporary(path, target, exists ? existing.st_mode & 07777 : newFileMode());
-    temporary.write(bytes);
-    temporary.renameTo(QFile::encodeName(target));
+    const auto [folderName, lastName] = splitNative(QFile::encodeName(path));
+    Folder folder(AT_FDCWD, folderName.isEmpty() ? QByteArray(".") : folderName,
+                  joinedPath(QDir::currentPath(), folderName));
+    if (folder.fd() < 0)
+        fail(FaultKind::CannotOpenFile, path, folder.error());
+    QByteArray name = lastName;
+    // Where a dangling link sits, it is replaced by the file.
+    std::optional<std::pair<Folder, QByteArray>> linkPlace;
+
+    bool exists = false;
+    mode_t mode = 0;
+    for (int hop = 0;; ++hop) {
+        if (name.isEmpty() || name == "." || name == "..")
+            fail(FaultKind::CannotOpenFile, path, EISDIR);
+        if (hop > linkHops)
+            fail(FaultKind::CannotOpenFile, path, ELOOP);
+        struct stat found {};
+        if (::fstatat(folder.fd(), name.constData(), &found, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT)
+                fail(FaultKind::CannotOpenFile, path, errno);
+            if (linkPlace) {
+                folder = std::move(linkPlace->first);
+                name = linkPlace->second;
+            }
+            break;
+        }
+        if (S_ISLNK(found.st_mode)) {
+            if (plantedByAnother(folder, found)) {
+                throw Fault(FaultKind::CannotOpenFile,
+                            QStringLiteral("a link another user owns in a folder everyone may "
+                                           "write to; it is not followed"))
+                    .inFile(path);
+            }
+            QByteArray target(PATH_MAX, '\0');
+            const ssize_t size = ::readlinkat(folder.fd(), name.constData(), target.data(),
+                                              size_t(target.size()));
+            if (size < 0 || size >= target.size())
+                fail(FaultKind::CannotOpenFile, path, size < 0 ? errno : ENAMETOOLONG);
+            target.truncate(size);
+            const auto [nextFolderName, nextName] = splitNative(target);
+            Folder next(target.startsWith('/') ? AT_FDCWD : folder.fd(),
+                        nextFolderName.isEmpty() ? QByteArray(".") : nextFolderName,
+                        joinedPath(folder.path(), nextFolderName));
+            if (next.fd() < 0) {
+                if (next.error() != ENOENT)
+                    fail(FaultKind::CannotOpenFile, path, next.error());
+                if (!linkPlace)
+                    linkPlace.emplace(std::move(folder), name);
+                folder = std::move(linkPlace->first);
+                name = linkPlace->second;
+                break;
+            }
+            if (!linkPlace)
+                linkPlace.emplace(std::move(folder), name);
+            folder = std::move(next);
+            name = nextName;
+            continue;
+        }
+        if (S_ISDIR(found.st_mode))
+            fail(FaultKind::CannotOpenFile, path, EISDIR);
+        if (!S_ISREG(found.st_mode)) {
+            if (writeIntoExisting(path, folder, name, bytes))
+                return;
+            continue;   // replaced by a regular file meanwhile: look again
+        }
+        exists = true;
+        mode = found.st_mode & 07777;
+        break;
+    }
+
+    Writer(path, folder, name, exists, mode).write(bytes);
 }

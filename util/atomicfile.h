@@ -7,12 +7,24 @@
 // existing) is replaced through a temporary file in the same folder that is
 // written, synced, checked for size and renamed over it; an existing file
 // stays byte for byte as it was on any failure, and no temporary file is left
-// behind. A device or pipe (/dev/stdout, a FIFO) cannot be replaced, so it is
-// written into directly. Every failure, a short write included, throws
-// Fault(CannotOpenFile) when the target cannot be created or opened and
-// Fault(CannotWriteFile) when writing fails; both name the path and the
-// system's reason.
+// behind (see removePendingFilesOnSignals() for interruptions). A new file's
+// mode follows the umask, a replaced one keeps its mode.
+//
+// A device or pipe (a FIFO) cannot be replaced, so it is written into
+// directly; a path naming an open descriptor (/dev/stdout, /dev/fd/N,
+// /proc/self/fd/N) is written into that descriptor, at its offset or
+// appending as it was opened. A link is followed, except a link that another
+// user owns in a sticky folder everyone may write to (such as /tmp), which is
+// refused as the kernel's protected_symlinks would.
+//
+// Every failure, a short write included, throws Fault(CannotOpenFile) when
+// the target cannot be created or opened and Fault(CannotWriteFile) when
+// writing fails; both name the path and the system's reason.
 void writeFileAtomically(const QString& path, QByteArrayView bytes);
+
+// Makes every later write name its temporary file from the start, as it does
+// where the file system offers no unnamed ones (O_TMPFILE). For tests.
+void useNamedTemporaryFiles(bool named);
 
 // Writes all of `bytes` to an open descriptor; a short write or an error
 // throws Fault(CannotWriteFile) naming `name` and the system's reason.

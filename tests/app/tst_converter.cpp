@@ -11,6 +11,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <csignal>
+
 using namespace capturefixture;
 
 class ConverterTest : public QObject {
@@ -32,6 +34,8 @@ private slots:
     void clashingTargetsAreRefused_data();
     void clashingTargetsAreRefused();
     void fullDeviceIsAFailure();
+    void interruptedBatch_data();
+    void interruptedBatch();
     void pageFollowsTheOptions_data();
     void pageFollowsTheOptions();
     void batchArguments_data();
@@ -446,6 +450,73 @@ void ConverterTest::fullDeviceIsAFailure()
              qPrintable(result.err));
     QVERIFY(QFileInfo(QStringLiteral("/dev/full")).exists()
             && !QFileInfo(QStringLiteral("/dev/full")).isFile());
+}
+
+void ConverterTest::interruptedBatch_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("written");     // documents in place before the signal
+    QTest::addColumn<bool>("replacing");  // every output exists beforehand
+
+    QTest::newRow("SIGINT at the first document") << SIGINT << 1 << false;
+    QTest::newRow("SIGTERM after 20") << SIGTERM << 20 << false;
+    QTest::newRow("SIGHUP after 40") << SIGHUP << 40 << false;
+    QTest::newRow("SIGINT after 20, replacing") << SIGINT << 20 << true;
+}
+
+// A batch ended by a signal ends by that signal and leaves whole documents
+// (or the files that were there) and no temporary file.
+void ConverterTest::interruptedBatch()
+{
+    QFETCH(int, signal);
+    QFETCH(int, written);
+    QFETCH(bool, replacing);
+
+    constexpr int captures = 300;
+    QTemporaryDir here;
+    const QString out = here.filePath(QStringLiteral("out"));
+    QVERIFY(QDir().mkpath(out));
+    const QByteArray capture = captureText(moving());
+    const QByteArray earlier = "an earlier file\n";
+    QStringList arguments;
+    for (int i = 0; i < captures; ++i) {
+        const QString name = QStringLiteral("run%1").arg(i, 3, 10, QLatin1Char('0'));
+        arguments << writeBytes(here, name + QStringLiteral(".csv"), capture);
+        if (replacing)
+            QVERIFY(writeBytes(out + QLatin1Char('/') + name + QStringLiteral(".pdf"), earlier));
+    }
+    arguments << QStringLiteral("--output-dir") << out << QStringLiteral("--jobs")
+              << QStringLiteral("4");
+
+    const auto documents = [&] {
+        int whole = 0;
+        for (const QString& name : QDir(out).entryList(QDir::Files))
+            whole += contents(out + QLatin1Char('/') + name).endsWith("%%EOF\n");
+        return whole;
+    };
+    QProcess process;
+    process.start(QStringLiteral(ZELMAR_PDF), arguments);
+    QVERIFY(process.waitForStarted());
+    QElapsedTimer clock;
+    clock.start();
+    while (documents() < written && clock.elapsed() < 60000)
+        QTest::qSleep(5);
+    QVERIFY(::kill(pid_t(process.processId()), signal) == 0);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(process.exitCode(), signal);
+
+    const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden);
+    QVERIFY(left.size() >= written);
+    int whole = 0;
+    for (const QString& name : left) {
+        QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
+        const QByteArray bytes = contents(out + QLatin1Char('/') + name);
+        QVERIFY2(bytes.startsWith("%PDF-") ? bytes.endsWith("%%EOF\n") : bytes == earlier,
+                 qPrintable(name));
+        whole += bytes.startsWith("%PDF-");
+    }
+    QVERIFY2(whole >= written && whole < captures, qPrintable(QString::number(whole)));
 }
 
 void ConverterTest::helpAndVersion_data()

@@ -1,16 +1,23 @@
 #include "util/atomicfile.h"
 #include "util/fault.h"
+#include "util/pendingfiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -26,9 +33,20 @@ struct Outcome {
     QString message;
 };
 
-// Runs the write in a child process, so a lowered file size limit binds the
-// write alone. The child sends back what it caught.
-Outcome writeInChild(const QString& path, const QByteArray& bytes, rlim_t sizeLimit)
+// A user other than the one running the tests, for folders and links that
+// must belong to someone else; only root can arrange that.
+constexpr uid_t otherUser = 12345;
+
+bool isRoot()
+{
+    return ::geteuid() == 0;
+}
+
+// Runs the write in a child process, so a lowered file size limit (or the
+// other user's identity, when `asOther` and root) binds the write alone. The
+// child sends back what it caught.
+Outcome writeInChild(const QString& path, const QByteArray& bytes, rlim_t sizeLimit,
+                     bool asOther = false)
 {
     int channel[2];
     if (::pipe(channel) != 0)
@@ -37,6 +55,9 @@ Outcome writeInChild(const QString& path, const QByteArray& bytes, rlim_t sizeLi
     if (child == 0) {
         ::close(channel[0]);
         std::signal(SIGXFSZ, SIG_IGN);
+        if (asOther && isRoot() && (::setresgid(otherUser, otherUser, otherUser) != 0
+                                    || ::setresuid(otherUser, otherUser, otherUser) != 0))
+            ::_exit(1);
         if (sizeLimit != RLIM_INFINITY) {
             const rlimit limit{sizeLimit, sizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -68,6 +89,12 @@ Outcome writeInChild(const QString& path, const QByteArray& bytes, rlim_t sizeLi
     return outcome;
 }
 
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class AtomicFileTest : public QObject {
@@ -77,6 +104,18 @@ private slots:
     void failedWriteLeavesTheOldFile_data();
     void failedWriteLeavesTheOldFile();
     void replacesWholeAndKeepsTheMode();
+    void namesNearTheLimit_data();
+    void namesNearTheLimit();
+    void modesFollowTheUmaskUnderThreads_data();
+    void modesFollowTheUmaskUnderThreads();
+    void descriptorsAreWrittenInto_data();
+    void descriptorsAreWrittenInto();
+    void linksInSharedFolders_data();
+    void linksInSharedFolders();
+    void interruptedWritesLeaveNoTemporary_data();
+    void interruptedWritesLeaveNoTemporary();
+
+    void cleanup() { useNamedTemporaryFiles(false); }
 };
 
 void AtomicFileTest::failedWriteLeavesTheOldFile_data()
@@ -98,6 +137,9 @@ void AtomicFileTest::failedWriteLeavesTheOldFile_data()
                                     << "No such file";
     QTest::newRow("full device") << "" << false << none << write << "No space left";
     QTest::newRow("folder in the way") << "folder" << false << none << open << "Is a directory";
+    // The file may be written, its folder not: the message says which.
+    QTest::newRow("read-only folder") << "locked/out.pdf" << true << none << open
+                                      << "is not writable";
 }
 
 void AtomicFileTest::failedWriteLeavesTheOldFile()
@@ -112,16 +154,31 @@ void AtomicFileTest::failedWriteLeavesTheOldFile()
     const QString path = name.isEmpty() ? QStringLiteral("/dev/full") : dir.filePath(name);
     if (name == QLatin1String("folder"))
         QVERIFY(QDir().mkpath(path));
+    const bool locked = name.startsWith(QLatin1String("locked/"));
+    if (locked)
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
     const QByteArray old = "an earlier document\n";
     if (existing) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(old);
     }
+    if (locked) {
+        const QString folder = dir.filePath(QStringLiteral("locked"));
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0666) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+        if (isRoot()) {
+            QVERIFY(::chown(QFile::encodeName(folder).constData(), otherUser, otherUser) == 0);
+            QVERIFY(::chown(QFile::encodeName(path).constData(), otherUser, otherUser) == 0);
+        }
+    }
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden
                                                           | QDir::NoDotAndDotDot);
 
-    const Outcome outcome = writeInChild(path, QByteArray(200000, 'p'), rlim_t(sizeLimit));
+    const Outcome outcome = writeInChild(path, QByteArray(200000, 'p'), rlim_t(sizeLimit), locked);
+    if (locked)
+        ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("locked"))).constData(), 0755);
     QVERIFY(outcome.thrown);
     QCOMPARE(outcome.kind, kind);
     QVERIFY2(outcome.message.contains(path) && outcome.message.contains(reason),
@@ -130,6 +187,8 @@ void AtomicFileTest::failedWriteLeavesTheOldFile()
         QCOMPARE(contents(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              before);
+    if (locked)
+        QVERIFY(outcome.message.contains(QFileInfo(path).absolutePath()));
     struct stat device {};
     QVERIFY(::stat("/dev/full", &device) == 0 && S_ISCHR(device.st_mode));
 }
@@ -157,6 +216,321 @@ void AtomicFileTest::replacesWholeAndKeepsTheMode()
     writeFileAtomically(QStringLiteral("/dev/null"), "gone");   // a device is written into
     struct stat device {};
     QVERIFY(::stat("/dev/null", &device) == 0 && S_ISCHR(device.st_mode));
+}
+
+void AtomicFileTest::namesNearTheLimit_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<bool>("named");
+
+    const QByteArray longest = QByteArray(251, 'n') + ".pdf";
+    const QByteArray accented = 'a' + QByteArray("\xc3\xa9").repeated(125) + ".pdf";   // 255 bytes
+    for (bool named : {false, true}) {
+        const char* route = named ? ", named temporary" : "";
+        QTest::addRow("255 bytes%s", route) << longest << false << named;
+        QTest::addRow("255 bytes, file exists%s", route) << longest << true << named;
+        QTest::addRow("255 bytes of UTF-8, file exists%s", route) << accented << true << named;
+    }
+}
+
+void AtomicFileTest::namesNearTheLimit()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, existing);
+    QFETCH(bool, named);
+    QCOMPARE(name.size(), 255);
+
+    useNamedTemporaryFiles(named);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QFile::decodeName(name));
+    if (existing)
+        QVERIFY_THROWS_NO_EXCEPTION(writeFileAtomically(path, "older"));
+    QVERIFY_THROWS_NO_EXCEPTION(writeFileAtomically(path, "newer"));
+    QCOMPARE(contents(path), QByteArray("newer"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void AtomicFileTest::modesFollowTheUmaskUnderThreads_data()
+{
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<bool>("named");
+    for (int mask : {022, 077}) {
+        for (bool named : {false, true})
+            QTest::addRow("umask %03o%s", mask, named ? ", named temporaries" : "") << mask << named;
+    }
+}
+
+// Many writers at once, as the converter's jobs are: each file's mode must
+// follow the umask, and the umask must be what it was.
+void AtomicFileTest::modesFollowTheUmaskUnderThreads()
+{
+    QFETCH(int, mask);
+    QFETCH(bool, named);
+
+    useNamedTemporaryFiles(named);
+    // Memory, where a sync costs nothing, lets the writes overlap far more.
+    const QString memory = QStringLiteral("/dev/shm");
+    QTemporaryDir dir(QFileInfo(memory).isWritable() ? memory + QStringLiteral("/modes-XXXXXX")
+                                                     : QString());
+    QVERIFY(dir.isValid());
+    const mode_t before = ::umask(mode_t(mask));
+    constexpr int threads = 16;
+    constexpr int filesEach = 250;
+    std::atomic<int> failures{0};
+    {
+        std::vector<std::jthread> writers;
+        for (int t = 0; t < threads; ++t) {
+            writers.emplace_back([&, t] {
+                for (int i = 0; i < filesEach; ++i) {
+                    try {
+                        writeFileAtomically(dir.filePath(QStringLiteral("%1-%2.pdf").arg(t).arg(i)),
+                                            QByteArray(4096, 'm'));
+                    } catch (const Fault&) {
+                        ++failures;
+                    }
+                }
+            });
+        }
+    }
+    const mode_t after = ::umask(before);
+    QCOMPARE(after, mode_t(mask));
+    QCOMPARE(failures.load(), 0);
+
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(files.size(), threads * filesEach);
+    int wrong = 0;
+    for (const QString& file : files) {
+        struct stat written {};
+        QVERIFY(::stat(QFile::encodeName(dir.filePath(file)).constData(), &written) == 0);
+        wrong += (written.st_mode & 07777) != (0666 & ~mode_t(mask));
+    }
+    QCOMPARE(wrong, 0);
+}
+
+void AtomicFileTest::descriptorsAreWrittenInto_data()
+{
+    QTest::addColumn<QString>("spelling");   // %1: the descriptor's number
+    QTest::addColumn<bool>("pipe");          // else a file opened for appending
+
+    for (bool pipe : {false, true}) {
+        const char* kind = pipe ? "pipe" : "appending file";
+        QTest::addRow("/dev/stdout, %s", kind) << "/dev/stdout" << pipe;
+        QTest::addRow("/dev/fd/N, %s", kind) << "/dev/fd/%1" << pipe;
+        QTest::addRow("/proc/self/fd/N, %s", kind) << "/proc/self/fd/%1" << pipe;
+    }
+}
+
+// `-o /dev/stdout >> log` must add to the log, not replace it.
+void AtomicFileTest::descriptorsAreWrittenInto()
+{
+    QFETCH(QString, spelling);
+    QFETCH(bool, pipe);
+
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("log.txt"));
+    const QByteArray earlier = "what the log held\n";
+    QVERIFY(writeBytes(log, earlier));
+    int channel[2] = {-1, -1};
+    if (pipe)
+        QVERIFY(::pipe(channel) == 0);
+
+    const int number = spelling.contains(QLatin1String("%1")) ? 7 : STDOUT_FILENO;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = pipe ? channel[1]
+                            : ::open(QFile::encodeName(log).constData(), O_WRONLY | O_APPEND);
+        if (fd < 0 || ::dup2(fd, number) < 0)
+            ::_exit(3);
+        try {
+            writeFileAtomically(number == STDOUT_FILENO ? spelling : spelling.arg(number),
+                                "the document\n");
+        } catch (const Fault&) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    QVERIFY(::waitpid(child, &status, 0) == child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    if (pipe) {
+        ::close(channel[1]);
+        QByteArray got(100, '\0');
+        const ssize_t size = ::read(channel[0], got.data(), size_t(got.size()));
+        ::close(channel[0]);
+        QCOMPARE(got.left(qMax<ssize_t>(size, 0)), QByteArray("the document\n"));
+        QCOMPARE(contents(log), earlier);
+    } else {
+        QCOMPARE(contents(log), earlier + "the document\n");
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void AtomicFileTest::linksInSharedFolders_data()
+{
+    QTest::addColumn<bool>("sticky");       // the link's folder: 1777 like /tmp, else 0755
+    QTest::addColumn<int>("linkOwner");     // 0: the writer, 1: another user, 2: the folder's owner
+    QTest::addColumn<bool>("followed");
+    QTest::addColumn<bool>("flipping");     // the other user swaps link and file meanwhile
+
+    QTest::newRow("another user's link in a sticky folder") << true << 1 << false << false;
+    QTest::newRow("own link in a sticky folder") << true << 0 << true << false;
+    QTest::newRow("folder owner's link in a sticky folder") << true << 2 << true << false;
+    QTest::newRow("another user's link in an ordinary folder") << false << 1 << true << false;
+    QTest::newRow("another user flipping a file and a link") << true << 1 << false << true;
+}
+
+void AtomicFileTest::linksInSharedFolders()
+{
+    QFETCH(bool, sticky);
+    QFETCH(int, linkOwner);
+    QFETCH(bool, followed);
+    QFETCH(bool, flipping);
+    if (linkOwner != 0 && !isRoot())
+        QSKIP("only root can make files that belong to another user");
+
+    QTemporaryDir dir;
+    const QString shared = dir.filePath(QStringLiteral("shared"));
+    QVERIFY(QDir().mkpath(shared));
+    const QByteArray nativeShared = QFile::encodeName(shared);
+    QVERIFY(::chmod(nativeShared.constData(), sticky ? 01777 : 0755) == 0);
+    const uid_t folderOwner = otherUser + 1;
+    if (isRoot())
+        QVERIFY(::chown(nativeShared.constData(), folderOwner, folderOwner) == 0);
+
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    QVERIFY(writeBytes(victim, "the victim's own file\n"));
+    const QString link = shared + QStringLiteral("/out.pdf");
+    QVERIFY(QFile::link(victim, link));
+    const uid_t owners[] = {::geteuid(), otherUser, folderOwner};
+    if (linkOwner != 0) {
+        QVERIFY(::lchown(QFile::encodeName(link).constData(), owners[linkOwner],
+                         owners[linkOwner]) == 0);
+    }
+
+    const QByteArray document = "a new document\n";
+    if (flipping) {
+        // Between the writer's look and its rename, the name may turn into
+        // a link: the victim must never be reached all the same.
+        std::atomic<bool> stop{false};
+        std::thread flipper([&] {
+            const QByteArray target = QFile::encodeName(link);
+            const QByteArray newLink = QFile::encodeName(shared + QStringLiteral("/l"));
+            const QByteArray newFile = QFile::encodeName(shared + QStringLiteral("/f"));
+            while (!stop.load()) {
+                [[maybe_unused]] int ignored = ::symlink(QFile::encodeName(victim).constData(),
+                                                         newLink.constData());
+                ignored = ::lchown(newLink.constData(), otherUser, otherUser);
+                ignored = ::rename(newLink.constData(), target.constData());
+                const int fd = ::open(newFile.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                ignored = ::fchown(fd, otherUser, otherUser);
+                ::close(fd);
+                ignored = ::rename(newFile.constData(), target.constData());
+            }
+        });
+        for (int i = 0; i < 200; ++i) {
+            try {
+                writeFileAtomically(link, document);
+            } catch (const Fault&) {
+            }
+        }
+        stop.store(true);
+        flipper.join();
+        QCOMPARE(contents(victim), QByteArray("the victim's own file\n"));
+        return;
+    }
+    QString message;
+    try {
+        writeFileAtomically(link, document);
+    } catch (const Fault& fault) {
+        message = fault.message();
+    }
+    QVERIFY(QFileInfo(link).isSymLink());
+    if (followed) {
+        QVERIFY2(message.isEmpty(), qPrintable(message));
+        QCOMPARE(contents(victim), document);
+    } else {
+        QVERIFY2(message.contains(link) && message.contains(QLatin1String("not followed")),
+                 qPrintable(message));
+        QCOMPARE(contents(victim), QByteArray("the victim's own file\n"));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), victim);
+    }
+    QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::System | QDir::Hidden
+                                    | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("out.pdf")});
+}
+
+void AtomicFileTest::interruptedWritesLeaveNoTemporary_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("delay");   // milliseconds of writing before the signal
+    QTest::addColumn<bool>("named");
+
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        for (int delay : {5, 60, 200}) {
+            QTest::addRow("%s after %d ms", strsignal(signal), delay) << signal << delay << true;
+        }
+        QTest::addRow("%s after 60 ms, unnamed temporaries", strsignal(signal))
+            << signal << 60 << false;
+    }
+}
+
+// Writers on several threads replace files over and over until a signal
+// ends the process: it must end by that signal, and leave every file whole
+// and no temporary file.
+void AtomicFileTest::interruptedWritesLeaveNoTemporary()
+{
+    QFETCH(int, signal);
+    QFETCH(int, delay);
+    QFETCH(bool, named);
+
+    QTemporaryDir dir;
+    constexpr int writers = 4;
+    constexpr qsizetype size = 1 << 20;
+    int ready[2];
+    QVERIFY(::pipe(ready) == 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        removePendingFilesOnSignals();
+        useNamedTemporaryFiles(named);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < writers; ++t) {
+            threads.emplace_back([&dir, t] {
+                const QString path = dir.filePath(QStringLiteral("out-%1.pdf").arg(t));
+                for (char fill = 'a';; fill = fill == 'z' ? 'a' : char(fill + 1)) {
+                    try {
+                        writeFileAtomically(path, QByteArray(size, fill));
+                    } catch (const Fault&) {
+                        ::_exit(1);
+                    }
+                }
+            });
+        }
+        [[maybe_unused]] const auto sent = ::write(ready[1], "r", 1);
+        for (std::thread& thread : threads)
+            thread.join();
+        ::_exit(2);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    QCOMPARE(::read(ready[0], &byte, 1), ssize_t(1));
+    ::close(ready[0]);
+    QTest::qSleep(delay);
+    QVERIFY(::kill(child, signal) == 0);
+    int status = 0;
+    QVERIFY(::waitpid(child, &status, 0) == child);
+    QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == signal,
+             qPrintable(QStringLiteral("status %1").arg(status)));
+
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : left) {
+        QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
+        const QByteArray bytes = contents(dir.filePath(name));
+        QCOMPARE(bytes.size(), size);
+        QCOMPARE(bytes.count(bytes.front()), size);
+    }
 }
 
 QTEST_GUILESS_MAIN(AtomicFileTest)

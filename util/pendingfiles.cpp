@@ -1,0 +1,143 @@
+#include "util/pendingfiles.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <pthread.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int slotCount = 1024;
+constexpr int nameSize = 256;
+
+enum SlotState : int { Free, Filling, Held };
+
+struct Slot {
+    std::atomic<int> state{Free};
+    int folder = -1;
+    char name[nameSize] = {};
+};
+
+Slot slots[slotCount];
+std::atomic<bool> ending{false};
+std::atomic<int> creating{0};     // creations between PendingFile() and settle()
+
+constexpr int cleanedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t cleanedSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : cleanedSignals)
+        sigaddset(&set, signal);
+    return set;
+}
+
+void onSignal(int signal)
+{
+    const int savedErrno = errno;
+    ending.store(true);
+    // A creation under way finishes and registers its name first; it cannot
+    // be on this thread, which holds the signals while creating.
+    for (int waited = 0; creating.load() > 0 && waited < 2000; ++waited) {
+        const timespec pause{0, 100000};
+        nanosleep(&pause, nullptr);
+    }
+    for (Slot& slot : slots) {
+        if (slot.state.load(std::memory_order_acquire) == Held)
+            unlinkat(slot.folder, slot.name, 0);
+    }
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    sigaction(signal, &standard, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    raise(signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    errno = savedErrno;
+    _exit(128 + signal);
+}
+
+} // namespace
+
+void awaitEndOnSignal()
+{
+    for (int waited = 0; ending.load() && waited < 1000; ++waited) {
+        const timespec pause{0, 10000000};
+        nanosleep(&pause, nullptr);
+    }
+}
+
+void removePendingFilesOnSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    action.sa_mask = cleanedSet();
+    for (int signal : cleanedSignals) {
+        struct sigaction previous {};
+        if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+PendingFile::PendingFile(int folder, const char* name)
+{
+    const sigset_t block = cleanedSet();
+    pthread_sigmask(SIG_BLOCK, &block, &heldSignals_);
+    settling_ = true;
+
+    creating.fetch_add(1);
+    if (ending.load()) {
+        // Another thread is cleaning up and about to end the process: wait
+        // for the end rather than fail and report a fault of our own.
+        settle();
+        awaitEndOnSignal();
+        return;
+    }
+    entered_ = true;
+    const std::size_t length = std::strlen(name);
+    if (length >= nameSize)
+        return;
+    for (int i = 0; i < slotCount; ++i) {
+        int expected = Free;
+        if (slots[i].state.compare_exchange_strong(expected, Filling)) {
+            slots[i].folder = folder;
+            std::memcpy(slots[i].name, name, length + 1);
+            slots[i].state.store(Held, std::memory_order_release);
+            slot_ = i;
+            return;
+        }
+    }
+    // Every slot is taken: this name goes unregistered, as it would without
+    // the cleanup.
+}
+
+PendingFile::~PendingFile()
+{
+    settle();
+    forget();
+}
+
+void PendingFile::settle()
+{
+    if (!settling_)
+        return;
+    settling_ = false;
+    creating.fetch_sub(1);
+    pthread_sigmask(SIG_SETMASK, &heldSignals_, nullptr);
+}
+
+void PendingFile::forget()
+{
+    if (slot_ < 0)
+        return;
+    slots[slot_].state.store(Free, std::memory_order_release);
+    slot_ = -1;
+}
