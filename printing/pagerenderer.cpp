@@ -48,6 +48,16 @@ bool penChanges(const SurfaceState& a, const SurfaceState& b)
     return a.drawwidth != b.drawwidth || a.drawstyle != b.drawstyle || a.forecolor != b.forecolor;
 }
 
+// Every character of `text` is in the page font itself, not left to a
+// fallback font or to none.
+bool inPageFont(const QFontMetricsF& metrics, const QString& text)
+{
+    for (const char32_t c : QStringView(text).toUcs4())
+        if (c != U'\t' && !metrics.inFontUcs4(c))
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool walkPage(const std::vector<SurfaceCall>& calls,
@@ -107,7 +117,7 @@ void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool o
             const QFont font = pageFont(state.fontsize);
             const QFontMetricsF metrics(font, painter.device());
             const QPointF baseline(state.currentx, state.currenty + metrics.ascent());
-            if (outlines) {
+            if (outlines && !inPageFont(metrics, text)) {
                 // An outline has no tab stops: each run between tabs goes
                 // where the device's layout puts it.
                 const QFont laidOut(font, painter.device());
