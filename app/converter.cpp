@@ -592,5 +592,12 @@ int converterMain(const QStringList& arguments, QTextStream& out, QTextStream& e
     case ParsedArguments::Action::Run:
         break;
     }
+    // Checked before any work, so that a bad value leaves nothing written.
+    try {
+        sourceDateEpoch();
+    } catch (const Fault& fault) {
+        err << converterName << ": " << fault.detail() << '\n';
+        return exitUsage;
+    }
     return runConverter(parsed.options, err, ::isatty(STDERR_FILENO) == 1);
 }

@@ -2,6 +2,7 @@
 #include "util/pendingfiles.h"
 
 #include <QGuiApplication>
+#include <QHashSeed>
 #include <QTextStream>
 
 #include <csignal>
@@ -12,11 +13,14 @@ namespace {
 
 QtMessageHandler previousHandler = nullptr;
 
-// Headless machines often have no XDG_RUNTIME_DIR; Qt's note about it is not
-// the user's concern and would spoil the one-line report on stderr.
-void quietRuntimeDirNote(QtMsgType type, const QMessageLogContext& context, const QString& message)
+// Standard error carries the user's faults only. Qt's notes that a headless
+// machine has no XDG_RUNTIME_DIR, or that a font cannot shape a script (the
+// text is still drawn, as the page shows it), are not the user's concern.
+void quietNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type == QtWarningMsg && message.contains(QLatin1String("XDG_RUNTIME_DIR")))
+    if (type == QtWarningMsg
+        && (message.contains(QLatin1String("XDG_RUNTIME_DIR"))
+            || message.trimmed().startsWith(QLatin1String("OpenType support missing for"))))
         return;
     if (previousHandler)
         previousHandler(type, context, message);
@@ -38,7 +42,10 @@ int main(int argc, char* argv[])
     // Fonts and the PDF writer need a GUI application, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    previousHandler = qInstallMessageHandler(quietRuntimeDirNote);
+    previousHandler = qInstallMessageHandler(quietNotes);
+    // The PDF engine orders and names the fonts it embeds by Qt's hashes:
+    // with a seed fixed, the same captures give the same bytes in every run.
+    QHashSeed::setDeterministicGlobalSeed();
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(converterName);
     QGuiApplication::setApplicationVersion(converterVersion);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QHashSeed>
 #include <QTimer>
 
 #include <csignal>
@@ -14,6 +15,9 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     // An interrupted run leaves no temporary file behind.
     removePendingFilesOnSignals();
+    // The PDF engine orders and names the fonts it embeds by Qt's hashes:
+    // with a seed fixed, one page prints to the same bytes in every run.
+    QHashSeed::setDeterministicGlobalSeed();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelmar"));
     QApplication::setApplicationVersion(QStringLiteral(ZELMAR_VERSION));

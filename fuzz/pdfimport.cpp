@@ -2,6 +2,7 @@
 // among its own objects, or nothing.
 
 #include "printing/pdfimport.h"
+#include "printing/subsettags.h"
 
 #include <QByteArray>
 
@@ -13,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     constexpr int first = 100;
     const QByteArray document(reinterpret_cast<const char*>(data), qsizetype(size));
-    const std::vector<QByteArray> objects = pageAsForm(document, first);
+    SubsetTags tags;
+    const std::vector<QByteArray> objects = pageAsForm(document, first, tags);
     if (objects.empty())
         return 0;
     if (!objects[0].startsWith("<< /Type /XObject /Subtype /Form"))

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QTextLayout>
 
 QPen pagePen(const SurfaceState& state)
 {
@@ -45,6 +46,16 @@ namespace {
 bool penChanges(const SurfaceState& a, const SurfaceState& b)
 {
     return a.drawwidth != b.drawwidth || a.drawstyle != b.drawstyle || a.forecolor != b.forecolor;
+}
+
+// Every character of `text` is in the page font itself, not left to a
+// fallback font or to none.
+bool inPageFont(const QFontMetricsF& metrics, const QString& text)
+{
+    for (const char32_t c : QStringView(text).toUcs4())
+        if (c != U'\t' && !metrics.inFontUcs4(c))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -93,7 +104,7 @@ bool walkPage(const std::vector<SurfaceCall>& calls,
     return true;
 }
 
-void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls)
+void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool outlines)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -104,10 +115,31 @@ void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls)
         [&](const StrokeBatch& batch, const QPen& pen) { painter.strokePath(batch.path(), pen); },
         [&](const SurfaceState& state, const QString& text) {
             const QFont font = pageFont(state.fontsize);
+            const QFontMetricsF metrics(font, painter.device());
+            const QPointF baseline(state.currentx, state.currenty + metrics.ascent());
+            if (outlines && !inPageFont(metrics, text)) {
+                // An outline has no tab stops: each run between tabs goes
+                // where the device's layout puts it.
+                const QFont laidOut(font, painter.device());
+                QTextLayout layout(text, laidOut, painter.device());
+                layout.beginLayout();
+                const QTextLine line = layout.createLine();
+                layout.endLayout();
+                QPainterPath path;
+                for (qsizetype start = 0; start <= text.size();) {
+                    qsizetype end = text.indexOf(u'\t', start);
+                    if (end < 0)
+                        end = text.size();
+                    path.addText(baseline + QPointF(line.cursorToX(int(start)), 0), laidOut,
+                                 text.mid(start, end - start));
+                    start = end + 1;
+                }
+                painter.fillPath(path, QColor::fromRgb(state.forecolor));
+                return true;
+            }
             painter.setFont(font);
             painter.setPen(QColor::fromRgb(state.forecolor));
-            const QFontMetricsF metrics(font, painter.device());
-            painter.drawText(QPointF(state.currentx, state.currenty + metrics.ascent()), text);
+            painter.drawText(baseline, text);
             return true;
         });
     painter.restore();

@@ -25,7 +25,11 @@ int pagePixelSize(int points);
 // at 1200 dpi with the origin at the top-left of the page. Lines are real
 // strokes DrawWidth pixels wide; DrawStyle 2 is dotted; a text's first
 // character cell has its top-left corner at (CurrentX, CurrentY).
-void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls);
+// `outlines` fills the outline of a text the page font cannot draw alone
+// instead, as the PDF engine draws what it cannot embed (glyphs no installed
+// font has: solid boxes), laid out for the device's resolution, which must
+// then be 1200 dpi.
+void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool outlines = false);
 
 // The pen a line is stroked with in `state`.
 QPen pagePen(const SurfaceState& state);

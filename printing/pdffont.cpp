@@ -2,6 +2,7 @@
 
 #include "printing/pagerenderer.h"
 #include "printing/pdfstrokes.h"
+#include "printing/subsettags.h"
 
 #include <QFontMetricsF>
 #include <QRawFont>
@@ -70,20 +71,6 @@ std::vector<std::uint16_t> componentsOf(const QByteArray& glyph)
         at += flags & 0x8 ? 2 : flags & 0x40 ? 4 : flags & 0x80 ? 8 : 0;
     }
     return components;
-}
-
-// Six capitals naming a subset, the same for the same glyphs.
-QByteArray subsetTag(const std::vector<std::uint16_t>& glyphs)
-{
-    quint32 hash = 2166136261u;
-    for (const std::uint16_t glyph : glyphs)
-        hash = (hash ^ glyph) * 16777619u;
-    QByteArray tag(6, 'A');
-    for (char& letter : tag) {
-        letter = char('A' + hash % 26);
-        hash /= 26;
-    }
-    return tag;
 }
 
 QByteArray pdfNumber(double value)
@@ -328,9 +315,11 @@ QByteArray PdfFont::subset(const std::vector<std::uint16_t>& glyphs) const
     return font;
 }
 
-std::vector<QByteArray> PdfFont::objects(int first, const std::vector<std::uint16_t>& glyphs) const
+std::vector<QByteArray> PdfFont::objects(int first, const std::vector<std::uint16_t>& glyphs,
+                                         SubsetTags& tags) const
 {
-    const QByteArray name = "/" + subsetTag(glyphs) + "+" + name_;
+    const QByteArray file = subset(glyphs);
+    const QByteArray name = "/" + tags.tagFor(file) + "+" + name_;
     const auto reference = [&](int offset) { return QByteArray::number(first + offset) + " 0 R"; };
     const auto design = [&](int value) { return pdfNumber(value * 1000.0 / unitsPerEm_); };
 
@@ -357,7 +346,6 @@ std::vector<QByteArray> PdfFont::objects(int first, const std::vector<std::uint1
     }
     unicode += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
 
-    const QByteArray file = subset(glyphs);
     return {
         "<< /Type /Font /Subtype /Type0 /BaseFont " + name + " /Encoding /Identity-H /DescendantFonts ["
             + reference(1) + "] /ToUnicode " + reference(4) + " >>",

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <vector>
 
+class SubsetTags;
+
 // The page typeface as a PDF font, read once per process. The PDF engine
 // reads and subsets the font anew for every document, which cost more than
 // the rest of a page; this keeps the font's tables and writes a subset of
@@ -35,8 +37,9 @@ public:
 
     // The bodies of the five PDF objects of a Type 0 font holding `glyphs`
     // (sorted, unique), to be numbered first .. first + 4; the Type 0 font is
-    // `first`.
-    std::vector<QByteArray> objects(int first, const std::vector<std::uint16_t>& glyphs) const;
+    // `first`. Its tag is the one `tags` gives its program.
+    std::vector<QByteArray> objects(int first, const std::vector<std::uint16_t>& glyphs,
+                                    SubsetTags& tags) const;
 
     // A TrueType font with the outlines of `glyphs` (and the glyphs they are
     // built from) at their own glyph numbers; all others are empty.

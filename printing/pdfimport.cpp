@@ -1,5 +1,7 @@
 #include "printing/pdfimport.h"
 
+#include "printing/subsettags.h"
+
 #include <QRegularExpression>
 
 #include <charconv>
@@ -136,14 +138,58 @@ QByteArray renumbered(const QByteArray& text, const std::map<int, int>& numbers)
 // The value of `key` in a dictionary's text, if it is a reference.
 std::optional<int> referenceOf(const QByteArray& text, const char* key)
 {
-    const QRegularExpression entry(QStringLiteral("%1\\s+(\\d+) 0 R").arg(QLatin1String(key)));
+    const QRegularExpression entry(QStringLiteral("%1\\s*(\\d+) 0 R").arg(QLatin1String(key)));
     const QRegularExpressionMatch match = entry.match(QString::fromLatin1(text));
     return match.hasMatch() ? std::optional<int>(match.captured(1).toInt()) : std::nullopt;
 }
 
+// `key`'s name in the dictionary, with the tag given and without any other.
+void tagName(QByteArray& text, const char* key, const QByteArray& tag)
+{
+    const QRegularExpression entry(
+        QStringLiteral("%1\\s*/([A-Z]{6}\\+)?([^\\s/\\[\\]<>(){}%]+)").arg(QLatin1String(key)));
+    const QRegularExpressionMatch match = entry.match(QString::fromLatin1(text));
+    if (match.hasMatch())
+        text.replace(match.capturedStart(0), match.capturedLength(0),
+                     QByteArray(key) + " /" + tag + '+' + match.captured(2).toLatin1());
+}
+
+// The engine tags a subset after its own object number, which is the same
+// for different subsets on different pages and may change from run to run,
+// and leaves the fonts' names untagged. Each subset is tagged anew from its
+// program (as stored: the engine always packs it the same way), in its
+// descriptor and in the fonts that use it.
+void retag(std::map<int, Object>& objects, const std::vector<int>& order, SubsetTags& tags)
+{
+    std::map<int, QByteArray> tagOf;
+    for (const int number : order) {
+        const Object& descriptor = objects[number];
+        if (descriptor.stream || !descriptor.text.contains("/Type /FontDescriptor"))
+            continue;
+        std::optional<int> file = referenceOf(descriptor.text, "/FontFile2");
+        if (!file)
+            file = referenceOf(descriptor.text, "/FontFile3");
+        if (!file)
+            file = referenceOf(descriptor.text, "/FontFile");
+        if (file && objects.count(*file) && objects[*file].stream)
+            tagOf[number] = tags.tagFor(objects[*file].data);
+    }
+    // The CIDFonts, then the composite fonts that hold them.
+    for (const char* key : {"/FontDescriptor", "/DescendantFonts\\s*\\["}) {
+        for (const int number : order) {
+            const std::optional<int> part = referenceOf(objects[number].text, key);
+            if (part && tagOf.count(*part) && !tagOf.count(number))
+                tagOf[number] = tagOf[*part];
+        }
+    }
+    for (const auto& [number, tag] : tagOf)
+        tagName(objects[number].text,
+                objects[number].text.contains("/Type /FontDescriptor") ? "/FontName" : "/BaseFont", tag);
+}
+
 } // namespace
 
-std::vector<QByteArray> pageAsForm(const QByteArray& document, int first)
+std::vector<QByteArray> pageAsForm(const QByteArray& document, int first, SubsetTags& tags)
 {
     const std::optional<std::map<int, qint64>> offsets = offsetsOf(document);
     if (!offsets)
@@ -181,6 +227,8 @@ std::vector<QByteArray> pageAsForm(const QByteArray& document, int first)
         for (const int next : referencesIn(objects[number].text))
             pending.push_back(next);
     }
+
+    retag(objects, order, tags);
 
     std::vector<QByteArray> bodies;
     for (const int number : order) {

@@ -5,12 +5,14 @@
 #include "printing/pdffont.h"
 #include "printing/pdfimport.h"
 #include "printing/pdfstrokes.h"
+#include "printing/subsettags.h"
 #include "util/fault.h"
 
 #include <QColor>
 #include <QDateTime>
 
 #include <algorithm>
+#include <charconv>
 #include <iterator>
 
 namespace {
@@ -30,25 +32,48 @@ constexpr int pageHeightPoints = 11 * 72;
 
 QByteArray reference(int object) { return QByteArray::number(object) + " 0 R"; }
 
-// SOURCE_DATE_EPOCH, the reproducible-builds convention, fixes the date so
-// that the same captures give the same bytes.
 QByteArray creationDate()
 {
-    bool fixed = false;
-    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&fixed);
-    const QDateTime time = fixed && epoch >= 0 ? QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC)
-                                               : QDateTime::currentDateTimeUtc();
+    const std::optional<QDateTime> fixed = sourceDateEpoch();
+    const QDateTime time = fixed ? *fixed : QDateTime::currentDateTimeUtc();
     return "D:" + time.toString(u"yyyyMMddHHmmss").toLatin1() + 'Z';
 }
 
+// Without a page font (none with TrueType outlines), the engine draws all
+// text and the resources name no font.
 QByteArray resources(const QByteArray& extra = {})
 {
+    const QByteArray font = PdfFont::page() ? " /Font << /F1 " + reference(fontObject) + " >>" : "";
     return "<< /ColorSpace << /CSp /DeviceRGB >> /ExtGState << /GSa << /Type /ExtGState /SA true "
-           "/ca 1 /CA 1 /AIS false >> >> /Font << /F1 "
-           + reference(fontObject) + " >>" + extra + " >>";
+           "/ca 1 /CA 1 /AIS false >> >>"
+           + font + extra + " >>";
 }
 
 } // namespace
+
+std::optional<QDateTime> sourceDateEpoch()
+{
+    // The latest time a PDF date can hold: the end of the year 9999.
+    constexpr qint64 latest = 253402300799;
+    const QByteArray value = qgetenv("SOURCE_DATE_EPOCH");
+    if (value.isEmpty())
+        return std::nullopt;
+    qint64 seconds = 0;
+    const auto [end, error] = std::from_chars(value.constData(), value.constData() + value.size(), seconds);
+    if (error == std::errc() && end == value.constData() + value.size() && seconds >= 0 && seconds <= latest)
+        return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+    QString shown;
+    for (const char c : value.left(40))
+        shown += c > ' ' && c < 127 && c != '"' && c != '\\'
+                     ? QString(QLatin1Char(c))
+                     : QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
+    if (value.size() > 40)
+        shown += QStringLiteral("...");
+    throw Fault(FaultKind::TypeMismatch,
+                QStringLiteral("SOURCE_DATE_EPOCH \"%1\" is not a whole number of seconds since 1970 from 0 "
+                               "to %2 (the end of the year 9999)")
+                    .arg(shown, QString::number(latest)));
+}
 
 PdfPage pdfPage(const std::vector<SurfaceCall>& calls)
 {
@@ -124,7 +149,7 @@ void PdfPages::add(PdfPage page)
     QByteArray contents = reference(content);
     if (!page.engineText.isEmpty()) {
         const int form = int(offsets_.size()) + 1;
-        const std::vector<QByteArray> objects = pageAsForm(page.engineText, form);
+        const std::vector<QByteArray> objects = pageAsForm(page.engineText, form, tags_);
         if (objects.empty())
             throw Fault(FaultKind::CannotWriteFile,
                         QStringLiteral("the PDF engine's text could not be added to the page"));
@@ -149,6 +174,7 @@ void PdfPages::add(PdfPage page)
 
 QByteArray PdfPages::finish()
 {
+    const QByteArray date = creationDate();
     const auto at = [&](int number, const QByteArray& body) {
         offsets_[std::size_t(number - 1)] = body_.size();
         body_ += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
@@ -160,12 +186,12 @@ QByteArray PdfPages::finish()
     at(resourcesObject, resources());
     const PdfFont* font = PdfFont::page();
     const std::vector<QByteArray> fontObjects =
-        font ? font->objects(fontObject, glyphs_) : std::vector<QByteArray>(5, "null");
+        font ? font->objects(fontObject, glyphs_, tags_) : std::vector<QByteArray>(5, "null");
     for (int i = 0; i < 5; ++i)
         at(fontObject + i, fontObjects[std::size_t(i)]);
     const int catalog = object("<< /Type /Catalog /Pages " + reference(pagesObject) + " >>");
     const int info = object("<< /Creator (zelmar-pdf) /Producer (zelmar-pdf) /CreationDate ("
-                            + creationDate() + ") >>");
+                            + date + ") >>");
 
     // The binary comment marks the file as binary for programs that copy it.
     QByteArray out("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
@@ -184,5 +210,6 @@ QByteArray PdfPages::finish()
     offsets_.assign(std::size_t(firstFreeObject - 1), 0);
     pages_.clear();
     glyphs_.clear();
+    tags_ = SubsetTags();
     return out;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "printing/recordingsurface.h"
+#include "printing/subsettags.h"
 
 #include <QByteArray>
+#include <QDateTime>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // A page as this program writes PDF: its packed content stream, the glyphs
@@ -15,6 +18,11 @@ struct PdfPage {
     std::vector<std::uint16_t> glyphs;    // sorted, unique
     QByteArray engineText;                // empty when there is no such text
 };
+
+// The time SOURCE_DATE_EPOCH (the reproducible-builds convention) fixes for
+// a document's date: none when it is unset or empty. Throws Fault when it is
+// not a whole number of seconds from 1970 to the end of the year 9999.
+std::optional<QDateTime> sourceDateEpoch();
 
 // The calls as such a page. Safe to call from any thread; throws Fault when
 // the engine cannot set its page up.
@@ -38,4 +46,5 @@ private:
     std::vector<qint64> offsets_;         // by object number - 1, within body_
     std::vector<int> pages_;              // their page objects
     std::vector<std::uint16_t> glyphs_;
+    SubsetTags tags_;
 };

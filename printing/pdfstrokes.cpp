@@ -147,12 +147,10 @@ void appendPdfReal(QByteArray& out, double value)
     }
     double whole = 0;
     const double fraction = std::modf(value, &whole);
-    quint32 integer = static_cast<quint32>(whole);
+    const auto integer = static_cast<quint32>(whole);
+    // Below 1e9: a fraction is at most 1 - 2^-53, and 1e9 times that rounds
+    // to a double below 1e9 (their spacing there is 2^-23).
     int digits = static_cast<int>(fraction * 1000000000);
-    if (digits == 1000000000) {
-        ++integer;
-        digits = 0;
-    }
     int place = 100000000;
     if (integer == 0) {
         *p++ = '0';

@@ -96,7 +96,7 @@ void renderInPieces(QPainter& painter, const std::vector<SurfaceCall>& calls)
     SurfaceState state;
     int lines = 0;
     const auto flush = [&] {
-        renderPage(painter, piece);
+        renderPage(painter, piece, true);
         piece.clear();
         lines = 0;
         // The next piece starts in the state this one left.
@@ -116,7 +116,7 @@ void renderInPieces(QPainter& painter, const std::vector<SurfaceCall>& calls)
         if (call.kind == SurfaceCallKind::Line && ++lines == linesPerPiece)
             flush();
     }
-    renderPage(painter, piece);
+    renderPage(painter, piece, true);
 }
 
 } // namespace
@@ -179,6 +179,10 @@ QByteArray pngDocument(const std::vector<SurfaceCall>& calls, int dpi)
     QImage band(width, bandRows, QImage::Format_RGB32);
     if (band.isNull())
         pngFailed(png, "out of memory");
+    // Text is laid out for the resolution its device reports (tab stops):
+    // the PDF's and the SVG's, whatever the PNG's own.
+    band.setDotsPerMeterX(qRound(renderResolution / 0.0254));
+    band.setDotsPerMeterY(qRound(renderResolution / 0.0254));
     for (int top = 0; top < height; top += bandRows) {
         band.fill(Qt::white);
         QPainter painter(&band);

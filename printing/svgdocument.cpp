@@ -7,8 +7,48 @@
 #include <QPainter>
 #include <QSvgGenerator>
 
-QByteArray svgDocument(const std::vector<SurfaceCall>& calls)
+namespace {
+
+// XML 1.0 cannot hold C0 controls (but tab, line feed and carriage return),
+// not even as references, nor lone surrogates, U+FFFE or U+FFFF. A control
+// shows as its picture (U+2400 + code), the others as U+FFFD.
+QString xmlText(const QString& text)
 {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const char16_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += c;
+            out += text[++i];
+        } else if (code < 0x20 && code != 0x9 && code != 0xa && code != 0xd) {
+            out += QChar(char16_t(0x2400 + code));
+        } else if (c.isSurrogate() || code == 0xfffe || code == 0xffff) {
+            out += QChar(QChar::ReplacementCharacter);
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray svgDocument(const std::vector<SurfaceCall>& page)
+{
+    std::vector<SurfaceCall> changed;
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        if (page[i].kind != SurfaceCallKind::Print)
+            continue;
+        QString text = xmlText(page[i].text);
+        if (text == page[i].text)
+            continue;
+        if (changed.empty())
+            changed = page;
+        changed[i].text = std::move(text);
+    }
+    const std::vector<SurfaceCall>& calls = changed.empty() ? page : changed;
     QByteArray document;
     QBuffer buffer(&document);
     buffer.open(QIODevice::WriteOnly);

@@ -1,8 +1,10 @@
 #include "printing/pagerenderer.h"
+#include "printing/svgdocument.h"
 
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 class PageRendererTest : public QObject {
@@ -14,6 +16,8 @@ private slots:
     void textCellTopLeftAtCurrentPosition();
     void textTakesTheForeColour();
     void nothingOutsideTheDrawing();
+    void svgIsWellFormed_data();
+    void svgIsWellFormed();
 };
 
 namespace {
@@ -152,6 +156,50 @@ void PageRendererTest::nothingOutsideTheDrawing()
             if (!inside)
                 QVERIFY2(ink(w.image, x, y) == 0, qPrintable(QStringLiteral("%1,%2").arg(px).arg(py)));
         }
+}
+
+void PageRendererTest::svgIsWellFormed_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("form feed") << QStringLiteral("a\fb") << QStringLiteral("a\u240Cb");
+    QTest::newRow("U+0001 and NUL") << QString::fromUtf16(u"\u0001x\u0000", 3) << QStringLiteral("\u2401x\u2400");
+    QTest::newRow("escape") << QStringLiteral("\x1b[31m") << QStringLiteral("\u241B[31m");
+    QTest::newRow("lone surrogates") << QString::fromUtf16(u"\xD800" u"a" u"\xDC00", 3)
+                                     << QStringLiteral("\uFFFDa\uFFFD");
+    QTest::newRow("U+FFFE, U+FFFF") << QStringLiteral("\uFFFE\uFFFF") << QStringLiteral("\uFFFD\uFFFD");
+    QTest::newRow("markup and a pair kept") << QStringLiteral("<a&b> \U0001F600\u00E9")
+                                            << QStringLiteral("<a&b> \U0001F600\u00E9");
+}
+
+// The SVG stays XML whatever a name or heading holds.
+void PageRendererTest::svgIsWellFormed()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    if (QStandardPaths::findExecutable(QStringLiteral("xmllint")).isEmpty())
+        QFAIL("xmllint (libxml2-utils) is needed to check the SVG: make test installs it");
+    const QByteArray svg = svgDocument(record([&](RecordingSurface& page) {
+        page.CurrentX(1200);
+        page.CurrentY(625);
+        page.Print(text);
+    }));
+    QProcess lint;
+    lint.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), QStringLiteral("-")});
+    QVERIFY(lint.waitForStarted());
+    lint.write(svg);
+    lint.closeWriteChannel();
+    QVERIFY(lint.waitForFinished(30000));
+    QVERIFY2(lint.exitCode() == 0, lint.readAllStandardError().constData());
+
+    QXmlStreamReader reader(svg);
+    QStringList texts;
+    while (!reader.atEnd())
+        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == QLatin1String("text"))
+            texts << reader.readElementText(QXmlStreamReader::IncludeChildElements);
+    QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
+    // A run the page font lacks goes in an element of its own.
+    QCOMPARE(texts.join(QString()), shown);
 }
 
 QTEST_MAIN(PageRendererTest)

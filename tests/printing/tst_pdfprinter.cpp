@@ -3,6 +3,7 @@
 #include "popplertools.h"
 #include "printing/pagetext.h"
 #include "printing/pdfbook.h"
+#include "printing/pdfpages.h"
 #include "printing/printerchoice.h"
 #include "printing/tracedrawing.h"
 #include "printinghelpers.h"
@@ -11,6 +12,8 @@
 #include <QtTest>
 
 #include <functional>
+#include <map>
+#include <set>
 
 class PdfPrinterTest : public QObject {
     Q_OBJECT
@@ -29,6 +32,7 @@ private slots:
     void unwritableTargetThrows();
     void replacesAnExistingFileWhole();
     void eachDocumentStartsAfresh();
+    void subsetTagsNameOneProgramEach();
 
 private:
     QString printDiagram(const QString& name);
@@ -48,6 +52,32 @@ void drawText(PageSurface& page, const QString& text)
     page.CurrentY(625);
     page.FontSize(12);
     page.Print(text);
+}
+
+// The font programs each subset tag names in a PDF this program wrote.
+std::map<QByteArray, std::set<QByteArray>> programsByTag(const QByteArray& pdf)
+{
+    std::map<int, QByteArray> objects;
+    static const QRegularExpression object(QStringLiteral("(\\d+) 0 obj\n"));
+    const QString text = QString::fromLatin1(pdf);
+    for (auto it = object.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const qsizetype end = pdf.indexOf("\nendobj\n", match.capturedEnd(0));
+        objects[match.captured(1).toInt()] = pdf.mid(match.capturedEnd(0), end - match.capturedEnd(0));
+    }
+    std::map<QByteArray, std::set<QByteArray>> programs;
+    static const QRegularExpression descriptor(
+        QStringLiteral("/FontName /([A-Z]{6})\\+.*/FontFile2 (\\d+) 0 R"),
+        QRegularExpression::DotMatchesEverythingOption);
+    for (const auto& [number, body] : objects) {
+        const QRegularExpressionMatch match = descriptor.match(QString::fromLatin1(body));
+        if (!match.hasMatch())
+            continue;
+        const QByteArray& file = objects[match.captured(2).toInt()];
+        const qsizetype data = file.indexOf("stream\n") + 7;
+        programs[match.captured(1).toLatin1()].insert(file.mid(data, file.lastIndexOf("\nendstream") - data));
+    }
+    return programs;
 }
 
 } // namespace
@@ -348,6 +378,15 @@ void PdfPrinterTest::unwritableTargetThrows()
     drawText(blocked.surface(), QStringLiteral("x"));
     QVERIFY_THROWS_EXCEPTION(Fault, blocked.surface().EndDoc());
     QVERIFY(QFileInfo(folder).isDir());
+
+    // A date that cannot be written is a fault, not another date.
+    const QString dated = dir_.filePath(QStringLiteral("dated.pdf"));
+    PdfPrinter misdated([dated] { return dated; });
+    drawText(misdated.surface(), QStringLiteral("x"));
+    qputenv("SOURCE_DATE_EPOCH", "253402300800");
+    const auto unset = qScopeGuard([] { qunsetenv("SOURCE_DATE_EPOCH"); });
+    QVERIFY_THROWS_EXCEPTION(Fault, misdated.surface().EndDoc());
+    QVERIFY(!QFile::exists(dated));
 }
 
 void PdfPrinterTest::replacesAnExistingFileWhole()
@@ -387,6 +426,35 @@ void PdfPrinterTest::eachDocumentStartsAfresh()
     QCOMPARE(poppler::text(dir_.filePath(QStringLiteral("first.pdf"))).trimmed(),
              QStringLiteral("first"));
     QCOMPARE(poppler::text(path).trimmed(), QStringLiteral("second"));
+}
+
+// Pages the engine draws text on each bring their own subsets; in one
+// document, one tag per font program.
+void PdfPrinterTest::subsetTagsNameOneProgramEach()
+{
+    PdfPages pages;
+    const QStringList texts{QStringLiteral("\u03A3\u03AE\u03BC\u03B1"), QStringLiteral("\u0386\u03BB\u03C6\u03B1"),
+                            QStringLiteral("\u03A3\u03AE\u03BC\u03B1"), QStringLiteral("\u4E2D\u6587 \u0398")};
+    for (const QString& text : texts) {
+        RecordingSurface page;
+        drawText(page, text);
+        drawText(page, QStringLiteral("Latin"));
+        pages.add(pdfPage(page.takeCalls()));
+    }
+    const QByteArray pdf = pages.finish();
+    const auto programs = programsByTag(pdf);
+    std::set<QByteArray> all;
+    for (const auto& [tag, named] : programs) {
+        QVERIFY2(named.size() == 1, tag.constData());
+        all.insert(*named.begin());
+    }
+    // The page font's subset and three of the engine's: the first page's
+    // again on the third.
+    QVERIFY2(programs.size() >= 4, QByteArray::number(qulonglong(programs.size())).constData());
+    QCOMPARE(all.size(), programs.size());
+    // Each font names its subset with the tag.
+    static const QRegularExpression untagged(QStringLiteral("/(BaseFont|FontName) /(?![A-Z]{6}\\+)"));
+    QVERIFY(!untagged.match(QString::fromLatin1(pdf)).hasMatch());
 }
 
 QTEST_MAIN(PdfPrinterTest)
