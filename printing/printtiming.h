@@ -2,13 +2,16 @@
 
 #include "printing/printingservice.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // What the main window holds when Print is clicked.
 struct PrintRequest {
     QString filepath;
+    std::optional<QByteArray> filebytes; // the capture's bytes when it can be read only once (a pipe)
     std::array<int, 17> values{};        // channelselect 0 … 16 (16: "Tick marks")
     std::array<QString, 17> captions;
     QString tickfrequency;
