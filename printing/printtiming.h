@@ -11,7 +11,9 @@
 // What the main window holds when Print is clicked.
 struct PrintRequest {
     QString filepath;
-    std::optional<QByteArray> filebytes; // the capture's bytes when it can be read only once (a pipe)
+    // The capture's bytes when it can be read only once (a pipe); else Print
+    // reads the file at `filepath`.
+    std::optional<QByteArray> filebytes;
     std::array<int, 17> values{};        // channelselect 0 … 16 (16: "Tick marks")
     std::array<QString, 17> captions;
     QString tickfrequency;
