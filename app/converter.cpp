@@ -2,6 +2,7 @@
 
 #include "app/orderedwork.h"
 #include "capture/header.h"
+#include "capture/linereader.h"
 #include "printing/pagerecorder.h"
 #include "printing/pdffont.h"
 #include "printing/pdfpages.h"
@@ -379,7 +380,9 @@ void finishWriting(CaptureJob& job)
 
 PrintRequest requestFor(const QString& capture, const ConverterOptions& options, QString& error)
 {
-    const std::optional<CaptureHeader> header = readheader(capture);
+    // A pipe gives its bytes once: they serve the header and the samples.
+    std::optional<QByteArray> bytes = readOnceIfStream(capture);
+    const std::optional<CaptureHeader> header = readheader(capture, bytes);
     PrintRequest request;
     if (!header) {
         error = QStringLiteral("%1: not a capture file (line 1 does not begin with \"%2\")")
@@ -387,6 +390,7 @@ PrintRequest requestFor(const QString& capture, const ConverterOptions& options,
         return request;
     }
     request.filepath = capture;
+    request.filebytes = std::move(bytes);
     for (int c = 0; c < channelCount; ++c) {
         const auto i = static_cast<std::size_t>(c);
         request.values[i] = options.channels[i] ? 1 : 0;

@@ -4,9 +4,9 @@
 #include "util/basicutilities.h"
 #include "util/stripper.h"
 
-std::optional<CaptureHeader> readheader(const QString& path)
+std::optional<CaptureHeader> readheader(const QString& path, const std::optional<QByteArray>& preloaded)
 {
-    LineReader reader(path);
+    LineReader reader(path, preloaded);
     const QString comma = QStringLiteral(",");
     const QString blank = QStringLiteral(" ");
     const QString separator = QStringLiteral(" / ");

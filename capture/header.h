@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -16,4 +17,6 @@ struct CaptureHeader {
 // Reads lines 1 to 5 of the capture file at `path`. Returns nullopt when the
 // first field of line 1 is not exactly the key (not a capture file: the caller
 // stays silent). Throws Fault when the file cannot be opened or ends early.
-std::optional<CaptureHeader> readheader(const QString& path);
+// `preloaded`: the file's bytes when they were read already (LineReader).
+std::optional<CaptureHeader> readheader(const QString& path,
+                                        const std::optional<QByteArray>& preloaded = std::nullopt);

@@ -2,7 +2,15 @@
 
 #include "util/fault.h"
 
+#include <algorithm>
 #include <array>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -86,11 +94,84 @@ QString decodeCaptureBytes(const QByteArray& bytes)
     return decodeCaptureBytes(bytes.constData(), bytes.size());
 }
 
-LineReader::LineReader(const QString& path) : path_(path), file_(path)
+LineReader::LineReader(const QString& path, const std::optional<QByteArray>& preloaded)
+    : path_(path)
 {
+    if (preloaded) {
+        memory_.setData(*preloaded);
+        memory_.open(QIODevice::ReadOnly);
+        device_ = &memory_;
+        return;
+    }
+    device_ = &file_;
+#ifdef Q_OS_UNIX
+    // Opened without waiting, so that a pipe is refused rather than waited on
+    // (the file can change between a look at its type and the open).
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        throw Fault(FaultKind::CannotOpenFile,
+                    name.isEmpty() ? QStringLiteral("no file name given") : qt_error_string(errno))
+            .inFile(path_);
+    }
+    QString refusal;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        refusal = qt_error_string(errno);
+    else if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))
+        refusal = QStringLiteral("is a pipe, not a file");
+    else if (S_ISDIR(info.st_mode))
+        refusal = QStringLiteral("is a folder, not a file");
+    else
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // QFile's own buffer would only copy the chunks a second time.
+    if (refusal.isEmpty()
+        && !file_.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
+        refusal = file_.errorString();
+    if (!refusal.isEmpty()) {
+        ::close(fd);
+        throw Fault(FaultKind::CannotOpenFile, refusal).inFile(path_);
+    }
+#else
+    file_.setFileName(path);
     if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Fault(FaultKind::CannotOpenFile, file_.errorString()).inFile(path_);
+#endif
+}
+
+std::optional<QByteArray> readOnceIfStream(const QString& path)
+{
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty() || ::stat(name.constData(), &info) != 0 || S_ISREG(info.st_mode)
+        || S_ISDIR(info.st_mode))
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw Fault(FaultKind::CannotOpenFile, file.errorString()).inFile(path);
+    QByteArray bytes;
+    qsizetype run = 0;   // bytes since the last line end
+    while (bytes.size() < LineReader::maxReadBytes && run <= LineReader::maxLineBytes) {
+        const qsizetype start = bytes.size();
+        const qint64 want = std::min<qint64>(LineReader::chunkSize, LineReader::maxReadBytes - start);
+        bytes.resize(start + want);
+        const qint64 got = file.read(bytes.data() + start, want);
+        if (got < 0) {
+            throw Fault(FaultKind::CannotOpenFile, QStringLiteral("read failed: ") + file.errorString())
+                .inFile(path);
+        }
+        bytes.resize(start + got);
+        if (got == 0)
+            break;
+        for (qsizetype k = start; k < bytes.size(); ++k)
+            run = bytes[k] == '\n' || bytes[k] == '\r' ? 0 : run + 1;
+    }
+    return bytes;
+#else
+    Q_UNUSED(path);
+    return std::nullopt;
+#endif
 }
 
 bool LineReader::fill()
@@ -106,9 +187,9 @@ bool LineReader::fill()
             .atLine(line_ + 1);
     }
     buffer_.resize(chunkSize);
-    const qint64 got = file_.read(buffer_.data(), chunkSize);
+    const qint64 got = device_->read(buffer_.data(), chunkSize);
     if (got < 0) {
-        throw Fault(FaultKind::CannotOpenFile, QStringLiteral("read failed: ") + file_.errorString())
+        throw Fault(FaultKind::CannotOpenFile, QStringLiteral("read failed: ") + device_->errorString())
             .inFile(path_)
             .atLine(line_ + 1);
     }
@@ -117,7 +198,7 @@ bool LineReader::fill()
     pos_ = 0;
     if (got == 0) {
         eof_ = true;
-        file_.close();
+        device_->close();
         return false;
     }
     return true;

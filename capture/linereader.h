@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+
+#include <optional>
 
 // Reads a capture file line by line. CR LF, lone LF and lone CR all end a
 // line; terminators are not returned. Each line is decoded as UTF-8 when its
@@ -10,8 +13,12 @@
 // reader goes out of scope, on every way out.
 class LineReader {
 public:
-    // Throws Fault(CannotOpenFile) naming the path.
-    explicit LineReader(const QString& path);
+    // Reads the file at `path`, or the bytes `preloaded` holds as that file's.
+    // Throws Fault(CannotOpenFile) naming the path, also for a pipe: opening
+    // one may wait for ever for a writer, and it can be read only once (the
+    // caller reads it with readOnceIfStream and hands the bytes in).
+    explicit LineReader(const QString& path,
+                        const std::optional<QByteArray>& preloaded = std::nullopt);
 
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -39,6 +46,8 @@ private:
 
     QString path_;
     QFile file_;
+    QBuffer memory_;
+    QIODevice* device_ = nullptr;
     QByteArray buffer_;
     qsizetype pos_ = 0;
     qint64 read_ = 0;        // bytes taken from the file so far
@@ -46,6 +55,13 @@ private:
     bool afterCr_ = false;   // the last line ended in CR: an LF next belongs to it
     int line_ = 0;
 };
+
+// The bytes of a capture that cannot be read twice (a pipe, /dev/stdin, a
+// terminal), read once as far as LineReader would read them: up to
+// maxReadBytes in all, or until a line is longer than maxLineBytes. nullopt
+// for a regular file or a folder, which LineReader opens where it lies. May
+// wait for a pipe's writer. Throws Fault(CannotOpenFile) naming the path.
+std::optional<QByteArray> readOnceIfStream(const QString& path);
 
 // Decoding rule of the capture file, exposed for tests.
 QString decodeCaptureBytes(const QByteArray& bytes);

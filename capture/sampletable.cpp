@@ -11,7 +11,7 @@ namespace {
 
 QString conversionDetail(numbers::ConversionError error, QStringView text)
 {
-    const QString quoted = QLatin1Char('"') + text.toString() + QLatin1Char('"');
+    const QString quoted = quotedText(text);
     if (error == numbers::ConversionError::Overflow)
         return quoted + QStringLiteral(" is outside 0 … 255");
     return quoted + QStringLiteral(" is not a number");
@@ -19,9 +19,9 @@ QString conversionDetail(numbers::ConversionError error, QStringView text)
 
 } // namespace
 
-SampleTable SampleTable::read(const QString& path)
+SampleTable SampleTable::read(const QString& path, const std::optional<QByteArray>& preloaded)
 {
-    LineReader reader(path);
+    LineReader reader(path, preloaded);
     for (int line = 1; line < firstSampleLine; ++line)
         reader.readLine();
 

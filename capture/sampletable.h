@@ -3,11 +3,13 @@
 #include "capture/header.h"
 #include "util/basicutilities.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 inline constexpr int sampleCount = 2048;
@@ -17,8 +19,10 @@ inline constexpr int firstSampleLine = 6;   // sample row r is line 6 + r
 // of row 2047). Cells are kept as text, exactly as the field cut them.
 class SampleTable {
 public:
-    // Reads lines 1 … 2053. Throws Fault on an open or read failure.
-    static SampleTable read(const QString& path);
+    // Reads lines 1 … 2053, of `preloaded` when the file's bytes were read
+    // already (LineReader). Throws Fault on an open or read failure.
+    static SampleTable read(const QString& path,
+                            const std::optional<QByteArray>& preloaded = std::nullopt);
 
     QStringView cell(int row, int column) const;
     const QString& path() const { return path_; }

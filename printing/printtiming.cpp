@@ -38,7 +38,8 @@ PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
         boxes.values[static_cast<std::size_t>(c)] = request.values[static_cast<std::size_t>(c)];
         boxes.captions[static_cast<std::size_t>(c)] = request.captions[static_cast<std::size_t>(c)];
     }
-    const LevelTable levels = selectchannels(SampleTable::read(request.filepath), boxes);
+    const LevelTable levels =
+        selectchannels(SampleTable::read(request.filepath, request.filebytes), boxes);
 
     const PrinterRef printer = selectprinter(service, printerreference);
     if (!printer)

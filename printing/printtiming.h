@@ -2,13 +2,18 @@
 
 #include "printing/printingservice.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // What the main window holds when Print is clicked.
 struct PrintRequest {
     QString filepath;
+    // The capture's bytes when it can be read only once (a pipe); else Print
+    // reads the file at `filepath`.
+    std::optional<QByteArray> filebytes;
     std::array<int, 17> values{};        // channelselect 0 … 16 (16: "Tick marks")
     std::array<QString, 17> captions;
     QString tickfrequency;

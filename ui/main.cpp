@@ -251,15 +251,24 @@ void main::opencapture(const QString& path)
 {
     // The chooser hands Load an absolute path; so does this.
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    runcommand(QStringLiteral("Load"), [this, absolute] { loadcapture(absolute); });
+    bool iscapture = true;
+    runcommand(QStringLiteral("Load"),
+               [this, absolute, &iscapture] { iscapture = loadcapture(absolute); });
+    // Load passes over such a file in silence, as the user chose it among
+    // files; one handed over by a file manager or a drop gets a word.
+    if (!iscapture) {
+        reporterror(this, QStringLiteral("Load"),
+                    QStringLiteral("%1 is not a capture file: its first line does not begin with \"%2\".")
+                        .arg(escapedText(absolute), captureKey));
+    }
 }
 
-void main::loadcapture(const QString& path)
+bool main::loadcapture(const QString& path)
 {
     // Nothing in the window changes until the header has been read whole.
     const std::optional<CaptureHeader> header = readheader(path);
     if (!header)
-        return;
+        return false;
     Heading->setText(header->heading);
     for (int k = 0; k < 16; ++k)
         channelselect[k]->setText(header->names[k]);
@@ -268,6 +277,7 @@ void main::loadcapture(const QString& path)
     // Show the beginnings, which tell files and captures apart.
     Heading->setCursorPosition(0);
     Text1->setCursorPosition(0);
+    return true;
 }
 
 void main::printtiming()

@@ -53,7 +53,8 @@ public:
     QString stripper(QString& datain);
 
     // Loads a capture named outside the chooser (the command line, a drop)
-    // exactly as Load loads the one chosen, faults reported under "Load".
+    // as Load loads the one chosen, faults reported under "Load"; unlike
+    // Load, says so when the file is not a capture.
     void opencapture(const QString& path);
 
     // The defaults of this platform.
@@ -81,7 +82,8 @@ protected:
 private:
     void buildcontrols();
     void loadheader();
-    void loadcapture(const QString& path);
+    // False when the file is not a capture (the window is left as it was).
+    bool loadcapture(const QString& path);
     // Runs a command; a fault stops it and is reported, and the window goes on.
     void runcommand(const QString& name, const std::function<void()>& command);
     QString asksavetarget();

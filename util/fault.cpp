@@ -2,6 +2,71 @@
 
 #include <QStringList>
 
+namespace {
+
+// Characters that would act on a terminal or a text layout instead of
+// showing: C0 and C1 controls, DEL, line and paragraph separators, the
+// direction marks, embeddings, overrides and isolates, and lone surrogates.
+bool actsInsteadOfShowing(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F
+           || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E)
+           || (c >= 0x2066 && c <= 0x2069) || (c >= 0xD800 && c <= 0xDFFF);
+}
+
+// Calls `take(piece)` for each character of `text` as a message shows it,
+// until `take` returns false.
+template <typename Take>
+void eachShown(QStringView text, Take take)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        qsizetype units = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            units = 2;
+        }
+        QString piece;
+        if (actsInsteadOfShowing(c))
+            piece = c <= 0xFF ? QString::asprintf("\\x%02x", unsigned(c))
+                              : QString::asprintf("\\u%04x", unsigned(c));
+        else
+            piece = text.sliced(i, units).toString();
+        if (!take(piece))
+            return;
+        i += units - 1;
+    }
+}
+
+} // namespace
+
+QString quotedText(QStringView text, qsizetype limit)
+{
+    QString out = QStringLiteral("\"");
+    qsizetype shown = 0;
+    eachShown(text, [&](const QString& piece) {
+        if (shown + piece.size() > limit) {
+            out += QChar(0x2026);
+            return false;
+        }
+        out += piece;
+        shown += piece.size();
+        return true;
+    });
+    return out + QLatin1Char('"');
+}
+
+QString escapedText(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    eachShown(text, [&](const QString& piece) {
+        out += piece;
+        return true;
+    });
+    return out;
+}
+
 Fault::Fault(FaultKind kind, QString detail) : kind_(kind), detail_(std::move(detail))
 {
     refresh();
@@ -33,7 +98,7 @@ QString Fault::message() const
         out += QStringLiteral(": ") + detail_;
     QStringList where;
     if (!file_.isEmpty())
-        where << QStringLiteral("file %1").arg(file_);
+        where << QStringLiteral("file %1").arg(escapedText(file_));
     if (line_ > 0)
         where << QStringLiteral("line %1").arg(line_);
     if (field_ > 0)

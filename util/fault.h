@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 #include <exception>
 #include <string>
@@ -15,6 +16,16 @@ enum class FaultKind {
     Overflow,
     SubscriptOutOfRange,
 };
+
+// `text` as a message shows it: in double quotes, with control characters,
+// invisible line and paragraph separators and bidirectional overrides written
+// as \xHH or \uHHHH, cut after about `limit` characters with "…" marking the
+// cut. Whatever a file holds, the message stays one short, plain line on a
+// terminal or in a window. Quotes inside stay as they are.
+QString quotedText(QStringView text, qsizetype limit = 80);
+
+// The same escapes without the quotes or the cut, for a file name.
+QString escapedText(QStringView text);
 
 class Fault : public std::exception {
 public:

@@ -22,10 +22,27 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 export HOME="$WORK" XDG_RUNTIME_DIR="$WORK"
 unset QT_QPA_PLATFORM
 
+# Fails at once, naming it, when the program shows a window other than the
+# main window and the one awaited (title pattern $1), such as a fault report,
+# or when the program has ended.
+unexpected() {
+    [ -n "$APP" ] || return 0
+    kill -0 "$APP" 2>/dev/null || fail "the program ended while waiting for \"$1\""
+    local id name
+    for id in $(xdotool search --onlyvisible --pid "$APP" 2>/dev/null || true); do
+        name=$(xdotool getwindowname "$id" 2>/dev/null || true)
+        [ -z "$name" ] && continue
+        [[ "$name" =~ ^ZELMAR\ CSV\ to\ PDF ]] && continue
+        [[ "$name" =~ $1 ]] && continue
+        fail "unexpected window \"$name\" while waiting for \"$1\""
+    done
+}
+
 # Window id of the visible window whose title matches; waits up to 20 s.
 window() {
     local id=""
     for _ in $(seq 100); do
+        unexpected "$1"
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.2
@@ -37,6 +54,7 @@ window() {
 gone() {
     for _ in $(seq 100); do
         xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        unexpected "$1"
         sleep 0.2
     done
     fail "window \"$1\" stayed open"
@@ -62,6 +80,7 @@ save() {
     xdotool key Return
     for _ in $(seq 100); do
         [ -s "$1" ] && break
+        unexpected "^Save PDF$"
         sleep 0.2
     done
     [ -s "$1" ] || fail "no PDF at $1: $(ls -R "$WORK")"

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace capturefixture;
 
@@ -29,6 +30,8 @@ private slots:
     void helpAndVersion_data();
     void helpAndVersion();
     void runsWithoutAPlatformSet();
+    void readsAPipeOnce_data();
+    void readsAPipeOnce();
     void neverWritesOverItsCapture_data();
     void neverWritesOverItsCapture();
     void clashingTargetsAreRefused_data();
@@ -293,6 +296,9 @@ void ConverterTest::runs_data()
     CaptureRecipe badSample = moving();
     badSample.fields[{9, 3}] = "x";
     const QString bad = writeCapture(dir_, QStringLiteral("bad.csv"), badSample);
+    CaptureRecipe controls = moving();
+    controls.fields[{9, 3}] = "\x1b]0;owned\x07\x1b[2J";
+    const QString escapes = writeCapture(dir_, QStringLiteral("escapes.csv"), controls);
     CaptureRecipe highLevel = moving();
     highLevel.fields[{300, 1}] = "219";
     const QString high = writeCapture(dir_, QStringLiteral("high.csv"), highLevel);
@@ -313,6 +319,9 @@ void ConverterTest::runs_data()
                                   << QStringList{noKey, "ZelmarProgramVersion"};
         row("letter in a sample") << bad << QStringList{} << existing << 1
                                   << QStringList{bad, "line 15", "field 4", "Type mismatch"};
+        row("control characters in a sample")
+            << escapes << QStringList{} << existing << 1
+            << QStringList{escapes, "line 15", "\"\\x1b]0;owned\\x07\\x1b[2J\""};
         row("level 219") << high << QStringList{} << existing << 1
                          << QStringList{high, "line 306", "field 2", "Overflow"};
         row("short file") << shortFile << QStringList{} << existing << 1
@@ -526,25 +535,51 @@ void ConverterTest::interruptedBatch()
 
 void ConverterTest::helpAndVersion_data()
 {
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QStringList>("shows");
-    QTest::newRow("--help") << "--help"
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("shows");   // on standard output, or error when the exit is not 0
+    const QString pdf = QStringLiteral(ZELMAR_PDF);
+    const QString desktop = QStringLiteral(ZELMAR_DESKTOP);
+    QTest::newRow("--help") << pdf << QStringList{"--help"} << 0
                             << QStringList{"zelmar-pdf", "-o", "--channels", "--tick-marks",
                                            "--no-tick-marks", "--resolution", "--unit", "--heading"};
-    QTest::newRow("-h") << "-h" << QStringList{"--channels"};
-    QTest::newRow("--help-all") << "--help-all" << QStringList{"--channels"};
-    QTest::newRow("--version") << "--version" << QStringList{"zelmar-pdf 1.0.0"};
+    QTest::newRow("-h") << pdf << QStringList{"-h"} << 0 << QStringList{"--channels"};
+    QTest::newRow("--help-all") << pdf << QStringList{"--help-all"} << 0 << QStringList{"--channels"};
+    QTest::newRow("--version") << pdf << QStringList{"--version"} << 0 << QStringList{"zelmar-pdf 1.0.0"};
+    // The desktop program answers these before it needs a display.
+    QTest::newRow("desktop --help") << desktop << QStringList{"--help"} << 0
+                                    << QStringList{"zelmar", "--version", "capture"};
+    QTest::newRow("desktop -h") << desktop << QStringList{"-h"} << 0 << QStringList{"capture"};
+    QTest::newRow("desktop --version") << desktop << QStringList{"--version"} << 0
+                                       << QStringList{"zelmar 1.0.0"};
+    QTest::newRow("desktop, two captures") << desktop << QStringList{"a.csv", "b.csv"} << 2
+                                           << QStringList{"more than one capture"};
+    QTest::newRow("desktop, unknown option") << desktop << QStringList{"--landscape"} << 1
+                                             << QStringList{"landscape"};
 }
 
 void ConverterTest::helpAndVersion()
 {
-    QFETCH(QString, option);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
     QFETCH(QStringList, shows);
-    const Result result = convert({option});
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY(result.err.isEmpty());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    QVERIFY(process.waitForFinished(30000));
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == exitCode, qPrintable(err));
+    if (exitCode == 0)
+        QVERIFY2(err.isEmpty(), qPrintable(err));
     for (const QString& text : shows)
-        QVERIFY2(result.out.contains(text), qPrintable(result.out));
+        QVERIFY2((exitCode == 0 ? out : err).contains(text), qPrintable(out + err));
 }
 
 void ConverterTest::runsWithoutAPlatformSet()
@@ -557,6 +592,64 @@ void ConverterTest::runsWithoutAPlatformSet()
     const Result result = convert({good_, QStringLiteral("-o"), out}, environment);
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     QVERIFY(contents(out).startsWith("%PDF-"));
+}
+
+void ConverterTest::readsAPipeOnce_data()
+{
+    QTest::addColumn<bool>("fifo");      // else standard input
+    QTest::addColumn<int>("rows");
+    QTest::newRow("standard input") << false << 2048;
+    QTest::newRow("named pipe") << true << 2048;
+    QTest::newRow("standard input, short") << false << 2047;
+    QTest::newRow("named pipe, short") << true << 2047;
+}
+
+// A pipe gives its bytes once: the header and the samples must come from one
+// reading, and the page must be the file's, byte for byte.
+void ConverterTest::readsAPipeOnce()
+{
+    QFETCH(bool, fifo);
+    QFETCH(int, rows);
+    QTemporaryDir here;
+    CaptureRecipe recipe = moving();
+    recipe.rows = rows;
+    const QString capture = writeCapture(here, QStringLiteral("run.csv"), recipe);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("1700000000"));
+    const QString fromFile = here.filePath(QStringLiteral("file.pdf"));
+    const Result expected = convert({capture, QStringLiteral("-o"), fromFile}, environment);
+
+    const QString out = here.filePath(QStringLiteral("pipe.pdf"));
+    const QString pipe = here.filePath(QStringLiteral("fifo"));
+    QProcess writer;
+    QProcess converter;
+    converter.setProcessEnvironment(environment);
+    if (fifo) {
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        writer.start(QStringLiteral("/bin/sh"),
+                     {QStringLiteral("-c"), QStringLiteral("exec cat \"$0\" > \"$1\""), capture, pipe});
+        converter.start(QStringLiteral(ZELMAR_PDF), {pipe, QStringLiteral("-o"), out});
+    } else {
+        converter.start(QStringLiteral(ZELMAR_PDF), {QStringLiteral("/dev/stdin"), QStringLiteral("-o"), out});
+        converter.write(contents(capture));
+        converter.closeWriteChannel();
+    }
+    const bool finished = converter.waitForFinished(20000);
+    writer.kill();
+    writer.waitForFinished();
+    if (!finished)
+        converter.kill();
+    QVERIFY2(finished, "the converter waits on the pipe");
+    const QString err = QString::fromUtf8(converter.readAllStandardError());
+    QCOMPARE(converter.exitCode(), expected.exitCode);
+    if (expected.exitCode == 0) {
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+        QVERIFY(contents(fromFile).startsWith("%PDF-"));
+        QVERIFY(contents(out) == contents(fromFile));
+    } else {
+        QVERIFY2(err.contains(QStringLiteral("line 2053")), qPrintable(err));
+        QVERIFY(!QFile::exists(out));
+    }
 }
 
 void ConverterTest::pageFollowsTheOptions_data()

@@ -2,8 +2,12 @@
 #include "tests/support/capturefixture.h"
 #include "util/fault.h"
 
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using capturefixture::writeBytes;
 
@@ -175,6 +179,10 @@ void TestLineReader::cannotOpen_data()
     QTest::newRow("missing") << dir_.filePath(QStringLiteral("nothing here.csv"));
     QTest::newRow("folder") << dir_.path();
     QTest::newRow("empty path") << QString();
+    const QString fifo = dir_.filePath(QStringLiteral("no writer"));
+    if (!QFileInfo::exists(fifo))
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QTest::newRow("pipe without a writer") << fifo;
 }
 
 void TestLineReader::cannotOpen()
@@ -216,28 +224,48 @@ void TestLineReader::closedOnEveryWayOut()
 void TestLineReader::boundedInput_data()
 {
     QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("pipe");        // through a named pipe, read once
     QTest::addColumn<int>("lines");        // to read
     QTest::addColumn<int>("faultLine");    // 0: all read
 
     const QByteArray longest(LineReader::maxLineBytes, 'a');
-    QTest::newRow("longest line")
-        << writeBytes(dir_, QStringLiteral("longest.csv"), "x\n" + longest + "\r\ny") << 3 << 0;
-    QTest::newRow("one byte more")
-        << writeBytes(dir_, QStringLiteral("longer.csv"), "x\n" + longest + "a\ny") << 3 << 2;
-    QTest::newRow("endless zeros") << QStringLiteral("/dev/zero") << 1 << 1;
+    const QString longestFile = writeBytes(dir_, QStringLiteral("longest.csv"), "x\n" + longest + "\r\ny");
+    const QString longerFile = writeBytes(dir_, QStringLiteral("longer.csv"), "x\n" + longest + "a\ny");
     QByteArray lines;
     while (lines.size() <= LineReader::maxReadBytes)
         lines += QByteArray(LineReader::maxLineBytes / 2, 'b') + '\n';
-    QTest::newRow("too much in all")
-        << writeBytes(dir_, QStringLiteral("much.csv"), lines) << 40 << 32;
+    const QString muchFile = writeBytes(dir_, QStringLiteral("much.csv"), lines);
+    for (bool pipe : {false, true}) {
+        const char* how = pipe ? ", through a pipe" : "";
+        QTest::addRow("longest line%s", how) << longestFile << pipe << 3 << 0;
+        QTest::addRow("one byte more%s", how) << longerFile << pipe << 3 << 2;
+        QTest::addRow("endless zeros%s", how) << QStringLiteral("/dev/zero") << pipe << 1 << 1;
+        QTest::addRow("too much in all%s", how) << muchFile << pipe << 40 << 32;
+    }
 }
 
 void TestLineReader::boundedInput()
 {
     QFETCH(QString, path);
+    QFETCH(bool, pipe);
     QFETCH(int, lines);
     QFETCH(int, faultLine);
-    LineReader reader(path);
+    QProcess writer;
+    std::optional<QByteArray> bytes;
+    if (pipe) {
+        const QString fifo = dir_.filePath(QStringLiteral("fifo"));
+        QFile::remove(fifo);
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        writer.start(QStringLiteral("/bin/sh"),
+                     {QStringLiteral("-c"), QStringLiteral("exec cat \"$0\" > \"$1\""), path, fifo});
+        path = fifo;
+        bytes = readOnceIfStream(path);
+        QVERIFY(bytes);
+        QVERIFY(bytes->size() <= LineReader::maxReadBytes);
+        writer.kill();
+        writer.waitForFinished();
+    }
+    LineReader reader(path, bytes);
     try {
         for (int k = 0; k < lines; ++k)
             reader.readLine();

@@ -1,6 +1,7 @@
 #include "ui/alert.h"
 #include "ui/modalseam.h"
 #include "ui/twips.h"
+#include "unexpectedmodal.h"
 
 #include <QTest>
 
@@ -25,6 +26,7 @@ class TestAlert : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { failOnUnexpectedModal(); }
     void init() { alert::unload(); }
     void cleanup()
     {

@@ -3,6 +3,7 @@
 #include "ui/choosefile.h"
 #include "ui/modalseam.h"
 #include "ui/selectfile.h"
+#include "unexpectedmodal.h"
 #include "util/basicutilities.h"
 
 #include <QCoreApplication>
@@ -63,7 +64,11 @@ class TestChooseFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { basicutilities::setcontrolchars(); }
+    void initTestCase()
+    {
+        basicutilities::setcontrolchars();
+        failOnUnexpectedModal();
+    }
     void init()
     {
         savedFolder_ = QDir::currentPath();

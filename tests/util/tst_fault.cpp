@@ -7,6 +7,8 @@ class TestFault : public QObject {
 private slots:
     void message_data();
     void message();
+    void quoting_data();
+    void quoting();
 };
 
 void TestFault::message_data()
@@ -33,6 +35,14 @@ void TestFault::message_data()
                                 << "Subscript out of range (field 8000)";
     QTest::newRow("cannot open") << int(FaultKind::CannotOpenFile) << "" << "/no/such.csv" << 0 << 0 << -1
                                  << "Cannot open file (file /no/such.csv)";
+    QTest::newRow("line 1") << int(FaultKind::InputPastEnd) << "the file ends before line 1" << "empty.csv"
+                            << 1 << 0 << -1
+                            << "Input past end of file: the file ends before line 1 (file empty.csv, line 1)";
+    QTest::newRow("field 1") << int(FaultKind::TypeMismatch) << "\"x\" is not a number" << "a.csv" << 6 << 1 << 0
+                             << "Type mismatch: \"x\" is not a number (file a.csv, line 6, field 1, channel 0)";
+    QTest::newRow("controls in the file name") << int(FaultKind::CannotOpenFile) << "" << "a\nb\x1b[2J.csv"
+                                               << 0 << 0 << -1
+                                               << "Cannot open file (file a\\x0ab\\x1b[2J.csv)";
 }
 
 void TestFault::message()
@@ -58,6 +68,39 @@ void TestFault::message()
     } catch (const std::exception& e) {
         QCOMPARE(QString::fromUtf8(e.what()), expected);
     }
+}
+
+void TestFault::quoting_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    const QString a79(79, u'a');
+    const QString a80(80, u'a');
+    QTest::newRow("plain") << "0.5x" << "\"0.5x\"";
+    QTest::newRow("empty") << "" << "\"\"";
+    QTest::newRow("escape sequence") << "\x1b[31mred\x1b[0m" << "\"\\x1b[31mred\\x1b[0m\"";
+    QTest::newRow("NUL and bell") << QString::fromLatin1("a\0b\a", 4) << "\"a\\x00b\\x07\"";
+    QTest::newRow("tab and line ends") << "\t\r\n" << "\"\\x09\\x0d\\x0a\"";
+    QTest::newRow("DEL and C1") << QStringLiteral(u"\u007f\u0085\u009b") << "\"\\x7f\\x85\\x9b\"";
+    QTest::newRow("separators and bidi")
+        << QStringLiteral(u"\u2028\u2029\u202e\u2066\u200f") << "\"\\u2028\\u2029\\u202e\\u2066\\u200f\"";
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << "\"\\ud800\"";
+    QTest::newRow("quote and backslash kept") << "a\"b\\c" << "\"a\"b\\c\"";
+    QTest::newRow("letters of any script kept")
+        << QStringLiteral(u"caf\u00e9 \u03a9 \u4e2d \U0001F600") << QStringLiteral(u"\"caf\u00e9 \u03a9 \u4e2d \U0001F600\"");
+    QTest::newRow("80 characters whole") << a80 << "\"" + a80 + "\"";
+    QTest::newRow("81 cut") << a80 + "b" << "\"" + a80 + u'\u2026' + "\"";
+    QTest::newRow("a megabyte cut") << QString(1 << 20, u'y') << "\"" + QString(80, u'y') + u'\u2026' + "\"";
+    QTest::newRow("an escape is not split") << a79 + "\x1b" << "\"" + a79 + u'\u2026' + "\"";
+    QTest::newRow("a pair is not split") << a79 + QStringLiteral(u"\U0001F600") << "\"" + a79 + u'\u2026' + "\"";
+}
+
+void TestFault::quoting()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(quotedText(text), expected);
 }
 
 QTEST_GUILESS_MAIN(TestFault)
