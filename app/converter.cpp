@@ -386,7 +386,7 @@ PrintRequest requestFor(const QString& capture, const ConverterOptions& options,
     PrintRequest request;
     if (!header) {
         error = QStringLiteral("%1: not a capture file (line 1 does not begin with \"%2\")")
-                    .arg(capture, captureKey);
+                    .arg(escapedText(capture), captureKey);
         return request;
     }
     request.filepath = capture;

@@ -8,7 +8,8 @@ qint32 tickspacing(const QString& tickfrequency)
     qint32 spacing = 0;
     if (!numbers::toInt32(numbers::leadingNumber(tickfrequency), spacing))
         throw Fault(FaultKind::Overflow,
-                    QStringLiteral("the tick frequency \"%1\" is outside the 32-bit range").arg(tickfrequency))
+                    QStringLiteral("the tick frequency %1 is outside the 32-bit range")
+                        .arg(quotedText(tickfrequency)))
             .withText(tickfrequency);
     return spacing;
 }

@@ -111,6 +111,14 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output,
     for (const QString& capture : captures) {
         const QString target = !output.isEmpty() ? output
                                                  : outputNameFor(capture, extension, outputDir);
+        // Beside a pipe or a device (/dev/stdin, <(...)) is no place for a document.
+        if (output.isEmpty() && outputDir.isEmpty() && plan.collision.isEmpty()) {
+            const QFileInfo source(capture);
+            if (source.exists() && !source.isFile())
+                plan.collision = QStringLiteral("%1 is not a regular file: name the output with -o, "
+                                                "--output-dir or --combine")
+                                     .arg(capture);
+        }
         plan.targets << target;
         plan.overCapture << overCapture(target, capture);
         if (target == standardStream)

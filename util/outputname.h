@@ -20,7 +20,9 @@ struct OutputPlan {
     QStringList targets;          // one per capture; empty ones with a binder
     QStringList overCapture;      // one per capture: why its target may not be written
     QString binderOverCapture;    // why the binder may not be written
-    QString collision;            // the first "X and Y would both be written to T": a usage error
+    // The first usage error: "X and Y would both be written to T", or a pipe
+    // or device given as a capture with no output named.
+    QString collision;
 };
 
 OutputPlan planOutputs(const QStringList& captures, const QString& output,

@@ -598,10 +598,13 @@ void ConverterTest::readsAPipeOnce_data()
 {
     QTest::addColumn<bool>("fifo");      // else standard input
     QTest::addColumn<int>("rows");
-    QTest::newRow("standard input") << false << 2048;
-    QTest::newRow("named pipe") << true << 2048;
-    QTest::newRow("standard input, short") << false << 2047;
-    QTest::newRow("named pipe, short") << true << 2047;
+    QTest::addColumn<bool>("named");     // -o given; a pipe has no folder to write beside
+    QTest::newRow("standard input") << false << 2048 << true;
+    QTest::newRow("named pipe") << true << 2048 << true;
+    QTest::newRow("standard input, short") << false << 2047 << true;
+    QTest::newRow("named pipe, short") << true << 2047 << true;
+    QTest::newRow("standard input, no output named") << false << 2048 << false;
+    QTest::newRow("named pipe, no output named") << true << 2048 << false;
 }
 
 // A pipe gives its bytes once: the header and the samples must come from one
@@ -610,6 +613,7 @@ void ConverterTest::readsAPipeOnce()
 {
     QFETCH(bool, fifo);
     QFETCH(int, rows);
+    QFETCH(bool, named);
     QTemporaryDir here;
     CaptureRecipe recipe = moving();
     recipe.rows = rows;
@@ -621,6 +625,7 @@ void ConverterTest::readsAPipeOnce()
 
     const QString out = here.filePath(QStringLiteral("pipe.pdf"));
     const QString pipe = here.filePath(QStringLiteral("fifo"));
+    const QStringList output = named ? QStringList{QStringLiteral("-o"), out} : QStringList{};
     QProcess writer;
     QProcess converter;
     converter.setProcessEnvironment(environment);
@@ -628,9 +633,9 @@ void ConverterTest::readsAPipeOnce()
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         writer.start(QStringLiteral("/bin/sh"),
                      {QStringLiteral("-c"), QStringLiteral("exec cat \"$0\" > \"$1\""), capture, pipe});
-        converter.start(QStringLiteral(ZELMAR_PDF), {pipe, QStringLiteral("-o"), out});
+        converter.start(QStringLiteral(ZELMAR_PDF), QStringList{pipe} + output);
     } else {
-        converter.start(QStringLiteral(ZELMAR_PDF), {QStringLiteral("/dev/stdin"), QStringLiteral("-o"), out});
+        converter.start(QStringLiteral(ZELMAR_PDF), QStringList{QStringLiteral("/dev/stdin")} + output);
         converter.write(contents(capture));
         converter.closeWriteChannel();
     }
@@ -641,6 +646,12 @@ void ConverterTest::readsAPipeOnce()
         converter.kill();
     QVERIFY2(finished, "the converter waits on the pipe");
     const QString err = QString::fromUtf8(converter.readAllStandardError());
+    if (!named) {
+        QCOMPARE(converter.exitCode(), 2);
+        QVERIFY2(err.contains(QStringLiteral("is not a regular file")), qPrintable(err));
+        QCOMPARE(QDir(here.path()).entryList({QStringLiteral("*.pdf")}), QStringList{"file.pdf"});
+        return;
+    }
     QCOMPARE(converter.exitCode(), expected.exitCode);
     if (expected.exitCode == 0) {
         QVERIFY2(err.isEmpty(), qPrintable(err));
