@@ -10,9 +10,9 @@
 #include "capture/header.h"
 #include "capture/sampletable.h"
 #include "fuzz/fuzzinput.h"
-#include "printing/pagetext.h"
-#include "printing/recordingsurface.h"
-#include "printing/tracedrawing.h"
+#include "printing/page/pagetext.h"
+#include "printing/page/recordingsurface.h"
+#include "printing/page/tracedrawing.h"
 #include "util/fault.h"
 
 #include <QByteArray>

@@ -1,8 +1,8 @@
 // Any bytes as a page the PDF engine wrote: a form whose references all stay
 // among its own objects, or nothing.
 
-#include "printing/pdfimport.h"
-#include "printing/subsettags.h"
+#include "printing/output/pdf/pdfimport.h"
+#include "printing/output/pdf/subsettags.h"
 
 #include <QByteArray>
 

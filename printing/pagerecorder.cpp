@@ -1,6 +1,6 @@
 #include "printing/pagerecorder.h"
 
-#include "printing/pdfprinter.h"
+#include "printing/printers/pdfprinter.h"
 
 #include <memory>
 

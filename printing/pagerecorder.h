@@ -1,7 +1,7 @@
 #pragma once
 
 #include "printing/printtiming.h"
-#include "printing/recordingsurface.h"
+#include "printing/page/recordingsurface.h"
 
 #include <vector>
 

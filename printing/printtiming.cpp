@@ -1,9 +1,9 @@
 #include "printing/printtiming.h"
 
 #include "capture/sampletable.h"
-#include "printing/pagetext.h"
-#include "printing/printerchoice.h"
-#include "printing/tracedrawing.h"
+#include "printing/page/pagetext.h"
+#include "printing/printers/printerchoice.h"
+#include "printing/page/tracedrawing.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printing/printingservice.h"
+#include "printing/printers/printingservice.h"
 
 #include <QByteArray>
 #include <QString>

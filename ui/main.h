@@ -1,7 +1,7 @@
 #pragma once
 
-#include "printing/pdfprinter.h"
-#include "printing/printingservice.h"
+#include "printing/printers/pdfprinter.h"
+#include "printing/printers/printingservice.h"
 #include "ui/controlarray.h"
 #include "ui/controlvalues.h"
 

@@ -1,7 +1,7 @@
 #include "ui/systemprinters.h"
 
-#include "printing/pagerenderer.h"
-#include "printing/recordingsurface.h"
+#include "printing/output/pagerenderer.h"
+#include "printing/page/recordingsurface.h"
 #include "util/fault.h"
 
 #include <QPageLayout>

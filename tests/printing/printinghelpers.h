@@ -4,8 +4,8 @@
 // built from level functions.
 
 #include "capture/sampletable.h"
-#include "printing/printingservice.h"
-#include "printing/recordingsurface.h"
+#include "printing/printers/printingservice.h"
+#include "printing/page/recordingsurface.h"
 
 #include <functional>
 #include <memory>

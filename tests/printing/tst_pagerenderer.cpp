@@ -1,5 +1,5 @@
-#include "printing/pagerenderer.h"
-#include "printing/svgdocument.h"
+#include "printing/output/pagerenderer.h"
+#include "printing/output/svgdocument.h"
 
 #include <QFontMetricsF>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "printing/pagetext.h"
+#include "printing/page/pagetext.h"
 
 #include "printinghelpers.h"
 

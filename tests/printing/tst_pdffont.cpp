@@ -1,5 +1,5 @@
-#include "printing/pagerenderer.h"
-#include "printing/pdffont.h"
+#include "printing/output/pagerenderer.h"
+#include "printing/output/pdf/pdffont.h"
 
 #include <QPainterPath>
 #include <QRawFont>

@@ -1,11 +1,11 @@
-#include "printing/pdfprinter.h"
+#include "printing/printers/pdfprinter.h"
 
 #include "popplertools.h"
-#include "printing/pagetext.h"
-#include "printing/pdfbook.h"
-#include "printing/pdfpages.h"
-#include "printing/printerchoice.h"
-#include "printing/tracedrawing.h"
+#include "printing/page/pagetext.h"
+#include "printing/output/pdf/pdfbook.h"
+#include "printing/output/pdf/pdfpages.h"
+#include "printing/printers/printerchoice.h"
+#include "printing/page/tracedrawing.h"
 #include "printinghelpers.h"
 #include "util/fault.h"
 

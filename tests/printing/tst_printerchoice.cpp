@@ -1,4 +1,4 @@
-#include "printing/printerchoice.h"
+#include "printing/printers/printerchoice.h"
 
 #include "printinghelpers.h"
 

@@ -1,6 +1,6 @@
 #include "printing/printtiming.h"
 
-#include "printing/pdfprinter.h"
+#include "printing/printers/pdfprinter.h"
 #include "printinghelpers.h"
 #include "tests/support/capturefixture.h"
 #include "util/fault.h"

@@ -1,4 +1,4 @@
-#include "printing/tracedrawing.h"
+#include "printing/page/tracedrawing.h"
 
 #include "printinghelpers.h"
 #include "util/fault.h"

@@ -1,4 +1,4 @@
-#include "printing/recordingsurface.h"
+#include "printing/page/recordingsurface.h"
 #include "tests/support/capturefixture.h"
 #include "tests/ui/unexpectedmodal.h"
 #include "ui/main.h"

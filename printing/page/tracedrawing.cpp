@@ -1,4 +1,4 @@
-#include "printing/tracedrawing.h"
+#include "printing/page/tracedrawing.h"
 
 #include "util/fault.h"
 #include "util/numbers.h"

@@ -1,6 +1,6 @@
-#include "printing/pdfprinter.h"
+#include "printing/printers/pdfprinter.h"
 
-#include "printing/pdfpages.h"
+#include "printing/output/pdf/pdfpages.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
 

@@ -1,4 +1,4 @@
-#include "printing/subsettags.h"
+#include "printing/output/pdf/subsettags.h"
 
 #include <QCryptographicHash>
 

@@ -1,6 +1,6 @@
-#include "printing/svgdocument.h"
+#include "printing/output/svgdocument.h"
 
-#include "printing/pagerenderer.h"
+#include "printing/output/pagerenderer.h"
 #include "util/fault.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
-#include "printing/pngdocument.h"
+#include "printing/output/pngdocument.h"
 
-#include "printing/pagerenderer.h"
+#include "printing/output/pagerenderer.h"
 #include "util/fault.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "printing/pdfimport.h"
+#include "printing/output/pdf/pdfimport.h"
 
-#include "printing/subsettags.h"
+#include "printing/output/pdf/subsettags.h"
 
 #include <QRegularExpression>
 

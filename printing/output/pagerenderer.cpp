@@ -1,6 +1,6 @@
-#include "printing/pagerenderer.h"
+#include "printing/output/pagerenderer.h"
 
-#include "printing/strokebatch.h"
+#include "printing/output/strokebatch.h"
 
 #include <QColor>
 #include <QFontMetricsF>

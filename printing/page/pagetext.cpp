@@ -1,6 +1,6 @@
-#include "printing/pagetext.h"
+#include "printing/page/pagetext.h"
 
-#include "printing/tracedrawing.h"
+#include "printing/page/tracedrawing.h"
 
 #include "util/fault.h"
 #include "util/numbers.h"

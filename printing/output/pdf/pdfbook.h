@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printing/recordingsurface.h"
+#include "printing/page/recordingsurface.h"
 
 #include <QBuffer>
 #include <QByteArray>

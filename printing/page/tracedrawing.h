@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/sampletable.h"
-#include "printing/pagesurface.h"
+#include "printing/page/pagesurface.h"
 
 #include <QLine>
 #include <QRgb>

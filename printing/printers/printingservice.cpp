@@ -1,4 +1,4 @@
-#include "printing/printingservice.h"
+#include "printing/printers/printingservice.h"
 
 PrintingService::PrintingService(std::vector<PrinterRef> printers) : printers_(std::move(printers)) {}
 

@@ -1,11 +1,11 @@
-#include "printing/pdfpages.h"
+#include "printing/output/pdf/pdfpages.h"
 
-#include "printing/pagerenderer.h"
-#include "printing/pdfbook.h"
-#include "printing/pdffont.h"
-#include "printing/pdfimport.h"
-#include "printing/pdfstrokes.h"
-#include "printing/subsettags.h"
+#include "printing/output/pagerenderer.h"
+#include "printing/output/pdf/pdfbook.h"
+#include "printing/output/pdf/pdffont.h"
+#include "printing/output/pdf/pdfimport.h"
+#include "printing/output/pdf/pdfstrokes.h"
+#include "printing/output/pdf/subsettags.h"
 #include "util/fault.h"
 
 #include <QColor>

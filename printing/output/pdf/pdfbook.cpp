@@ -1,6 +1,6 @@
-#include "printing/pdfbook.h"
+#include "printing/output/pdf/pdfbook.h"
 
-#include "printing/pagerenderer.h"
+#include "printing/output/pagerenderer.h"
 #include "util/fault.h"
 
 #include <QMarginsF>

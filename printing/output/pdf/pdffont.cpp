@@ -1,8 +1,8 @@
-#include "printing/pdffont.h"
+#include "printing/output/pdf/pdffont.h"
 
-#include "printing/pagerenderer.h"
-#include "printing/pdfstrokes.h"
-#include "printing/subsettags.h"
+#include "printing/output/pagerenderer.h"
+#include "printing/output/pdf/pdfstrokes.h"
+#include "printing/output/pdf/subsettags.h"
 
 #include <QFontMetricsF>
 #include <QRawFont>

@@ -1,4 +1,4 @@
-#include "printing/recordingsurface.h"
+#include "printing/page/recordingsurface.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "printing/strokebatch.h"
+#include "printing/output/strokebatch.h"
 
 #include <QPainterPath>
 

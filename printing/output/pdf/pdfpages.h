@@ -1,7 +1,7 @@
 #pragma once
 
-#include "printing/recordingsurface.h"
-#include "printing/subsettags.h"
+#include "printing/page/recordingsurface.h"
+#include "printing/output/pdf/subsettags.h"
 
 #include <QByteArray>
 #include <QDateTime>

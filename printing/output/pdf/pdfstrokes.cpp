@@ -1,7 +1,7 @@
-#include "printing/pdfstrokes.h"
+#include "printing/output/pdf/pdfstrokes.h"
 
-#include "printing/pagerenderer.h"
-#include "printing/strokebatch.h"
+#include "printing/output/pagerenderer.h"
+#include "printing/output/strokebatch.h"
 
 #include <QColor>
 #include <QPen>

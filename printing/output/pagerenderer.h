@@ -1,7 +1,7 @@
 #pragma once
 
-#include "printing/recordingsurface.h"
-#include "printing/strokebatch.h"
+#include "printing/page/recordingsurface.h"
+#include "printing/output/strokebatch.h"
 
 #include <QFont>
 #include <QPen>

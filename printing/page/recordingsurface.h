@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printing/pagesurface.h"
+#include "printing/page/pagesurface.h"
 
 #include <QRgb>
 #include <QString>
