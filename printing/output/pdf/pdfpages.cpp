@@ -26,9 +26,6 @@ enum : int {
     firstFreeObject = fontObject + 5,
 };
 
-constexpr double pointsPerPixel = 72.0 / renderResolution;
-constexpr int pageWidthPoints = 17 * 72;
-constexpr int pageHeightPoints = 11 * 72;
 
 QByteArray reference(int object) { return QByteArray::number(object) + " 0 R"; }
 
@@ -75,8 +72,9 @@ std::optional<QDateTime> sourceDateEpoch()
                     .arg(shown, QString::number(latest)));
 }
 
-PdfPage pdfPage(const std::vector<SurfaceCall>& calls)
+PdfPage pdfPage(const RecordedPage& recorded)
 {
+    const std::vector<SurfaceCall>& calls = recorded.calls;
     const PdfFont* font = PdfFont::page();
     PdfPage page;
     std::vector<std::uint16_t> glyphs;
@@ -109,7 +107,7 @@ PdfPage pdfPage(const std::vector<SurfaceCall>& calls)
         page.glyphs.insert(page.glyphs.end(), glyphs.begin(), glyphs.end());
         return true;
     };
-    page.content = flateEncoded(pdfPageContent(calls, pointsPerPixel, pageHeightPoints, text));
+    page.content = flateEncoded(pdfPageContent(calls, pointsPerPixel, sheetHeightPoints, text));
     std::sort(page.glyphs.begin(), page.glyphs.end());
     page.glyphs.erase(std::unique(page.glyphs.begin(), page.glyphs.end()), page.glyphs.end());
 
@@ -162,8 +160,8 @@ void PdfPages::add(PdfPage page)
     }
     pages_.push_back(object("<< /Type /Page /Parent " + reference(pagesObject) + " /Contents " + contents
                             + " /Resources " + resourcesEntry + " /MediaBox [0 0 "
-                            + QByteArray::number(pageWidthPoints) + ' '
-                            + QByteArray::number(pageHeightPoints) + "] >>"));
+                            + QByteArray::number(sheetWidthPoints) + ' '
+                            + QByteArray::number(sheetHeightPoints) + "] >>"));
 
     std::vector<std::uint16_t> merged;
     merged.reserve(glyphs_.size() + page.glyphs.size());
@@ -212,4 +210,11 @@ QByteArray PdfPages::finish()
     glyphs_.clear();
     tags_ = SubsetTags();
     return out;
+}
+
+QByteArray pdfDocument(const RecordedPage& page)
+{
+    PdfPages pages;
+    pages.add(pdfPage(page));
+    return pages.finish();
 }
