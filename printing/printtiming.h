@@ -31,5 +31,6 @@ enum class PrintOutcome {
 // Sample table -> printer choice and page set-up -> drawing -> text -> end of
 // document. Throws Fault; a fault stops it before anything is written.
 // `printerreference` is the window's printer reference, set when a printer is found.
+// Design name.
 PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
                          PrinterRef& printerreference);

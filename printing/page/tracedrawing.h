@@ -62,5 +62,6 @@ TracePlan plantraces(const LevelTable& levels, bool tickmarks, const QString& ti
 void painttraces(PageSurface& page, const TracePlan& plan);
 
 // plantraces() then painttraces(): a fault leaves the page untouched.
+// Design name.
 void drawtraces(PageSurface& page, const LevelTable& levels, bool tickmarks,
                 const QString& tickfrequency, const QString& sourcefile = QString());
