@@ -1,5 +1,7 @@
 #pragma once
 
+// The header of a capture file: its key, free-text lines and channel names.
+
 #include <QByteArray>
 #include <QString>
 

@@ -1,3 +1,5 @@
+// Reading a capture file line by line, and the rule that decodes its bytes.
+
 #include "capture/linereader.h"
 
 #include "util/fault.h"

@@ -1,3 +1,5 @@
+// Recording a page through the usual print, for the converter's writers.
+
 #include "printing/pagerecorder.h"
 
 #include "printing/printers/pdfprinter.h"

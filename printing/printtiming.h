@@ -1,5 +1,7 @@
 #pragma once
 
+// Printing one capture as a timing page on the chosen printer.
+
 #include "printing/printers/printingservice.h"
 
 #include <QByteArray>

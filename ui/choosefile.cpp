@@ -1,3 +1,5 @@
+// Choosing a file through the chooser window, and testing that a folder exists.
+
 #include "ui/choosefile.h"
 
 #include "ui/platformfolders.h"

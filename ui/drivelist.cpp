@@ -1,3 +1,5 @@
+// The drive list of the chooser window.
+
 #include "ui/drivelist.h"
 
 #include "ui/platformfolders.h"

@@ -1,3 +1,5 @@
+// The folder list of the chooser window.
+
 #include "ui/folderlist.h"
 
 #include "ui/platformfolders.h"

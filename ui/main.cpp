@@ -1,3 +1,5 @@
+// The start-up window: its controls, commands, resizing, closing and drops.
+
 #include "ui/main.h"
 
 #include "capture/header.h"

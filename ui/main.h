@@ -1,5 +1,7 @@
 #pragma once
 
+// The start-up window of the desktop program.
+
 #include "printing/printers/pdfprinter.h"
 #include "printing/printers/printingservice.h"
 #include "ui/controlarray.h"

@@ -1,3 +1,5 @@
+// Matching file names against the chooser's patterns.
+
 #include "ui/namepattern.h"
 
 #include <QStringList>

@@ -1,3 +1,5 @@
+// Drive and folder services on this platform.
+
 #include "ui/platformfolders.h"
 
 #include "ui/namepattern.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The diagram part of the page: tick marks, guide lines and stepped traces.
+
 #include "capture/sampletable.h"
 #include "printing/page/pagesurface.h"
 

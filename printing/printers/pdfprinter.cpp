@@ -1,3 +1,5 @@
+// The PDF printer: records the page and writes it as a PDF at EndDoc.
+
 #include "printing/printers/pdfprinter.h"
 
 #include "printing/output/pdf/pdfpages.h"
