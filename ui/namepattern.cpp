@@ -6,7 +6,7 @@
 
 namespace toolkit {
 namespace {
-QString toexpression(const QString& pattern)
+QString toExpression(const QString& pattern)
 {
     QString expression;
     for (const QChar c : pattern) {
@@ -31,9 +31,9 @@ NamePattern::NamePattern(const QString& patterns, Qt::CaseSensitivity cs)
         const QString part = raw.trimmed();
         if (part.isEmpty())
             continue;
-        QString expression = toexpression(part);
+        QString expression = toExpression(part);
         if (part.endsWith(QLatin1String(".*")))
-            expression = QStringLiteral("(?:%1|%2)").arg(expression, toexpression(part.chopped(2)));
+            expression = QStringLiteral("(?:%1|%2)").arg(expression, toExpression(part.chopped(2)));
         parts_.append(QRegularExpression(QRegularExpression::anchoredPattern(expression), options));
     }
 }
