@@ -1,4 +1,5 @@
 // Printing to a printer that keeps the page, for the converter.
+
 #include "printing/pagerecorder.h"
 
 #include "printing/printers/pdfprinter.h"

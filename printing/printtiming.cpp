@@ -1,3 +1,5 @@
+// Printing one capture as a timing page: the steps from table to ended document.
+
 #include "printing/printtiming.h"
 
 #include "capture/sampletable.h"

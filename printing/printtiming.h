@@ -1,5 +1,7 @@
 #pragma once
 
+// Printing one capture as a timing page, or several, on the chosen printer.
+
 #include "printing/page/pagelayout.h"
 #include "printing/printers/printingservice.h"
 
@@ -36,5 +38,6 @@ enum class PrintOutcome {
 // document, the last three once a page when the options ask for several.
 // Throws Fault; a fault stops it before anything is written.
 // `printerreference` is the window's printer reference, set when a printer is found.
+// Design name.
 PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
                          PrinterRef& printerreference);

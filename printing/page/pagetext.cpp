@@ -1,3 +1,5 @@
+// The page's text: channel names, heading and the tick frequency line.
+
 #include "printing/page/pagetext.h"
 
 #include "printing/page/tracedrawing.h"

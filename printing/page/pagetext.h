@@ -1,5 +1,7 @@
 #pragma once
 
+// The text printed on the page and where it sits.
+
 #include "capture/sampletable.h"
 #include "printing/page/pagelayout.h"
 #include "printing/page/pagesurface.h"

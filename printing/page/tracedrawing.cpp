@@ -1,3 +1,5 @@
+// Where tick marks, guide lines and traces go on the page, and drawing them.
+
 #include "printing/page/tracedrawing.h"
 
 #include "util/fault.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The diagram part of the page: tick marks, guide lines and stepped traces.
+
 #include "capture/sampletable.h"
 #include "printing/page/pagelayout.h"
 #include "printing/page/pagesurface.h"
@@ -54,6 +56,7 @@ TracePlan plantraces(const LevelTable& levels, bool tickmarks, const QString& ti
 void painttraces(PageSurface& page, const TracePlan& plan);
 
 // plantraces() then painttraces(): a fault leaves the page untouched.
+// Design name.
 void drawtraces(PageSurface& page, const LevelTable& levels, bool tickmarks,
                 const QString& tickfrequency, const QString& sourcefile = QString(),
                 const PageLayout& layout = {});

@@ -1,3 +1,5 @@
+// Choosing the printer a print goes to.
+
 #include "printing/printers/printerchoice.h"
 
 PrinterRef selectprinter(PrintingService& service, PrinterRef& printerreference)
