@@ -41,7 +41,8 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
     // only capture cannot be read costs no fonts and no GUI.
     if (!jobs.empty())
         readCapture(jobs.front(), options);
-    if (std::any_of(jobs.begin(), jobs.end(), [](const CaptureJob& job) { return job.error.isEmpty(); })) {
+    const auto drawn = [](const CaptureJob& job) { return job.error.isEmpty(); };
+    if (std::any_of(jobs.begin(), jobs.end(), drawn)) {
         if (beforeDrawing)
             beforeDrawing();
         // The page font is read once, here, rather than by whichever job

@@ -600,30 +600,39 @@ void ConverterTest::runsWithoutAPlatformSet()
 // program: whatever finishes was answered without it.
 void ConverterTest::answersBeforeAnyPlatform_data()
 {
-    QTest::addColumn<QStringList>("arguments");   // "CAPTURE" stands for a good capture
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QStringList>("arguments");   // CAPTURE: a good capture; FOLDER: a new folder
     QTest::addColumn<int>("exitCode");            // -1: ended by the missing platform
     QTest::addColumn<QString>("shows");           // on standard output, or error when the exit is not 0
 
-    QTest::newRow("--version") << QStringList{"--version"} << 0 << "zelmar-pdf 1.0.0\n";
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << "--no-tick-marks";
-    QTest::newRow("no capture") << QStringList{} << 2 << "no capture file given";
-    QTest::newRow("unknown option") << QStringList{"--landscape", "a.csv"} << 2 << "Unknown option";
-    QTest::newRow("bad value") << QStringList{"a.csv", "--dpi", "5"} << 2 << "bad --dpi";
+    const QString none = QStringLiteral("doesnotexist");
+    QTest::newRow("--version") << none << QStringList{"--version"} << 0 << "zelmar-pdf 1.0.0\n";
+    QTest::newRow("--help") << none << QStringList{"--help"} << 0 << "--no-tick-marks";
+    QTest::newRow("no capture") << none << QStringList{} << 2 << "no capture file given";
+    QTest::newRow("unknown option") << none << QStringList{"--landscape", "a.csv"} << 2 << "Unknown option";
+    QTest::newRow("bad value") << none << QStringList{"a.csv", "--dpi", "5"} << 2 << "bad --dpi";
     QTest::newRow("the one capture unreadable")
-        << QStringList{"no-such.csv"} << 1 << "Cannot open file: No such file or directory (file no-such.csv)";
+        << none << QStringList{"no-such.csv"} << 1
+        << "Cannot open file: No such file or directory (file no-such.csv)";
     QTest::newRow("the application's own option still taken")
-        << QStringList{"-platform", "offscreen", "--version"} << 0 << "zelmar-pdf 1.0.0\n";
-    QTest::newRow("a page needs the platform") << QStringList{"CAPTURE", "-o", "-"} << -1 << "";
+        << none << QStringList{"-platform", "offscreen", "--version"} << 0 << "zelmar-pdf 1.0.0\n";
+    QTest::newRow("a page needs the platform") << none << QStringList{"CAPTURE", "-o", "-"} << -1 << "";
+    QTest::newRow("the first capture unreadable, the next drawn")
+        << QStringLiteral("offscreen") << QStringList{"no-such.csv", "CAPTURE", "--output-dir", "FOLDER"}
+        << 1 << "no-such.csv";
 }
 
 void ConverterTest::answersBeforeAnyPlatform()
 {
+    QFETCH(QString, platform);
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, shows);
+    QTemporaryDir folder;
     arguments.replaceInStrings(QStringLiteral("CAPTURE"), good_);
+    arguments.replaceInStrings(QStringLiteral("FOLDER"), folder.path());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("doesnotexist"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     const Result result = convert(arguments, environment);
     QVERIFY2(result.exitCode == exitCode, qPrintable(result.err));
     if (exitCode == 0)
