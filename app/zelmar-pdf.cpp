@@ -9,8 +9,10 @@
 #include <QTextStream>
 
 #include <csignal>
-#include <malloc.h>
 #include <cstdio>
+#include <cstring>
+#include <malloc.h>
+#include <optional>
 
 namespace {
 
@@ -27,6 +29,29 @@ void quietNotes(QtMsgType type, const QMessageLogContext& context, const QString
         return;
     if (previousHandler)
         previousHandler(type, context, message);
+}
+
+// Options the GUI application takes out of the arguments for itself
+// (-platform offscreen, -reverse, ...). Given one, the application is made
+// first, as it always was, so that it reads its options before ours.
+bool namesAGuiOption(int argc, char* argv[])
+{
+    static const char* const options[] = {
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+        "qwindowtitle", "qwindowicon", "reverse", "session", "testability", "style",
+        "display", "geometry", "title", "icon", "name"};
+    for (int i = 1; i < argc; ++i) {
+        const char* name = argv[i];
+        if (name[0] != '-')
+            continue;
+        name += name[1] == '-' ? 2 : 1;
+        if (std::strncmp(name, "style=", 6) == 0 || std::strncmp(name, "qmljsdebugger=", 14) == 0)
+            return true;
+        for (const char* option : options)
+            if (std::strcmp(name, option) == 0)
+                return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -49,11 +74,29 @@ int main(int argc, char* argv[])
     // The PDF engine orders and names the fonts it embeds by Qt's hashes:
     // with a seed fixed, the same captures give the same bytes in every run.
     QHashSeed::setDeterministicGlobalSeed();
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(converterName);
-    QGuiApplication::setApplicationVersion(converterVersion);
+
+    // Fonts and the platform plugin cost more than reading the arguments
+    // and a capture: made only once a page is to be drawn, so help, the
+    // version, a usage error or an unreadable capture are answered at once.
+    std::optional<QGuiApplication> app;
+    const auto startGui = [&] {
+        if (app)
+            return;
+        app.emplace(argc, argv);
+        QGuiApplication::setApplicationName(converterName);
+        QGuiApplication::setApplicationVersion(converterVersion);
+    };
+    QStringList arguments;
+    if (namesAGuiOption(argc, argv)) {
+        startGui();
+        arguments = QGuiApplication::arguments();
+    } else {
+        // As the application would decode them.
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+    }
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return converterMain(QGuiApplication::arguments(), out, err);
+    return converterMain(arguments, out, err, startGui);
 }

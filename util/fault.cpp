@@ -115,3 +115,10 @@ QString Fault::message() const
 const char* Fault::what() const noexcept { return what_.c_str(); }
 
 void Fault::refresh() { what_ = message().toStdString(); }
+
+QString failureMessage(const QString& where, const std::exception& failure)
+{
+    if (const auto* fault = dynamic_cast<const Fault*>(&failure))
+        return fault->message();
+    return QStringLiteral("%1: %2").arg(escapedText(where), QString::fromLocal8Bit(failure.what()));
+}

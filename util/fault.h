@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 // The one exception type for run-time faults. Core code throws it; only the
 // command handlers (and the converter's main) catch it and report it.
@@ -69,3 +70,21 @@ private:
     bool hasText_ = false;
     std::string what_;
 };
+
+// Runs `work` and gives back what it returns; a Fault on its way out is
+// placed in `path` first, for work that knows nothing of the file it serves.
+template <class Work>
+decltype(auto) inFile(const QString& path, Work&& work)
+{
+    try {
+        return std::forward<Work>(work)();
+    } catch (Fault& fault) {
+        fault.inFile(path);
+        throw;
+    }
+}
+
+// The one line reporting `failure`: a Fault's own message, or for any other
+// exception (out of memory, a thread that could not start) `where`, escaped
+// as a Fault's file is, and its text: "where: text".
+QString failureMessage(const QString& where, const std::exception& failure);

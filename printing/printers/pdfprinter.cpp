@@ -22,14 +22,7 @@ PdfPrinter::PdfPrinter(TargetChooser chooser)
 
 void writePdf(const QString& path, const RecordedPage& page)
 {
-    QByteArray document;
-    try {
-        document = pdfDocument(page);
-    } catch (Fault& fault) {
-        fault.inFile(path);
-        throw;
-    }
-    writeFileAtomically(path, document);
+    writeFileAtomically(path, inFile(path, [&] { return pdfDocument(page); }));
 }
 
 PrintingService makePrintingService(std::vector<PrinterRef> printers,

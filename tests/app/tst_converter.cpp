@@ -30,6 +30,8 @@ private slots:
     void helpAndVersion_data();
     void helpAndVersion();
     void runsWithoutAPlatformSet();
+    void answersBeforeAnyPlatform_data();
+    void answersBeforeAnyPlatform();
     void readsAPipeOnce_data();
     void readsAPipeOnce();
     void neverWritesOverItsCapture_data();
@@ -592,6 +594,50 @@ void ConverterTest::runsWithoutAPlatformSet()
     const Result result = convert({good_, QStringLiteral("-o"), out}, environment);
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     QVERIFY(contents(out).startsWith("%PDF-"));
+}
+
+// Under a platform that does not exist, making the GUI application ends the
+// program: whatever finishes was answered without it.
+void ConverterTest::answersBeforeAnyPlatform_data()
+{
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QStringList>("arguments");   // CAPTURE: a good capture; FOLDER: a new folder
+    QTest::addColumn<int>("exitCode");            // -1: ended by the missing platform
+    QTest::addColumn<QString>("shows");           // on standard output, or error when the exit is not 0
+
+    const QString none = QStringLiteral("doesnotexist");
+    QTest::newRow("--version") << none << QStringList{"--version"} << 0 << "zelmar-pdf 1.0.0\n";
+    QTest::newRow("--help") << none << QStringList{"--help"} << 0 << "--no-tick-marks";
+    QTest::newRow("no capture") << none << QStringList{} << 2 << "no capture file given";
+    QTest::newRow("unknown option") << none << QStringList{"--landscape", "a.csv"} << 2 << "Unknown option";
+    QTest::newRow("bad value") << none << QStringList{"a.csv", "--dpi", "5"} << 2 << "bad --dpi";
+    QTest::newRow("the one capture unreadable")
+        << none << QStringList{"no-such.csv"} << 1
+        << "Cannot open file: No such file or directory (file no-such.csv)";
+    QTest::newRow("the application's own option still taken")
+        << none << QStringList{"-platform", "offscreen", "--version"} << 0 << "zelmar-pdf 1.0.0\n";
+    QTest::newRow("a page needs the platform") << none << QStringList{"CAPTURE", "-o", "-"} << -1 << "";
+    QTest::newRow("the first capture unreadable, the next drawn")
+        << QStringLiteral("offscreen") << QStringList{"no-such.csv", "CAPTURE", "--output-dir", "FOLDER"}
+        << 1 << "no-such.csv";
+}
+
+void ConverterTest::answersBeforeAnyPlatform()
+{
+    QFETCH(QString, platform);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, shows);
+    QTemporaryDir folder;
+    arguments.replaceInStrings(QStringLiteral("CAPTURE"), good_);
+    arguments.replaceInStrings(QStringLiteral("FOLDER"), folder.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    const Result result = convert(arguments, environment);
+    QVERIFY2(result.exitCode == exitCode, qPrintable(result.err));
+    if (exitCode == 0)
+        QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+    QVERIFY2((exitCode == 0 ? result.out : result.err).contains(shows), qPrintable(result.out + result.err));
 }
 
 void ConverterTest::readsAPipeOnce_data()

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <stdexcept>
+
 class TestFault : public QObject {
     Q_OBJECT
 private slots:
@@ -9,6 +11,8 @@ private slots:
     void message();
     void quoting_data();
     void quoting();
+    void failureInAFile_data();
+    void failureInAFile();
 };
 
 void TestFault::message_data()
@@ -101,6 +105,39 @@ void TestFault::quoting()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(quotedText(text), expected);
+}
+
+void TestFault::failureInAFile_data()
+{
+    QTest::addColumn<QString>("thrown");    // "", "fault" or "other"
+    QTest::addColumn<QString>("expected");  // the report; empty when the work succeeded
+
+    QTest::newRow("no failure, the result passes") << "" << "";
+    QTest::newRow("a fault is placed in the file, keeping its line")
+        << "fault" << "Overflow: level sum (file out\\x0a.pdf, line 4)";
+    QTest::newRow("another exception names where") << "other" << "b\\x1b.csv: thread failed";
+}
+
+void TestFault::failureInAFile()
+{
+    QFETCH(QString, thrown);
+    QFETCH(QString, expected);
+
+    int result = 0;
+    QString report;
+    try {
+        result = inFile(QStringLiteral("out\n.pdf"), [&] {
+            if (thrown == QLatin1String("fault"))
+                throw Fault(FaultKind::Overflow, QStringLiteral("level sum")).atLine(4);
+            if (thrown == QLatin1String("other"))
+                throw std::runtime_error("thread failed");
+            return 7;
+        });
+    } catch (const std::exception& failure) {
+        report = failureMessage(QStringLiteral("b\x1b.csv"), failure);
+    }
+    QCOMPARE(report, expected);
+    QCOMPARE(result, expected.isEmpty() ? 7 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestFault)

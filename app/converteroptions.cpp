@@ -1,0 +1,305 @@
+#include "app/converteroptions.h"
+
+#include "capture/header.h"
+#include "printing/output/document.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+std::optional<int> channelNumber(QStringView text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    if (!ok || value < 0 || value >= channelCount || text.trimmed().startsWith(u'+'))
+        return std::nullopt;
+    return value;
+}
+
+const QCommandLineOption outputOption(
+    {QStringLiteral("o"), QStringLiteral("output")},
+    QStringLiteral("Write the one capture's document to <file>; - for standard output "
+                   "(default: beside each capture, its extension replaced)."),
+    QStringLiteral("file"));
+const QCommandLineOption outputDirOption(
+    QStringLiteral("output-dir"),
+    QStringLiteral("Write each capture's document into <dir>, created if needed."),
+    QStringLiteral("dir"));
+const QCommandLineOption combineOption(
+    QStringLiteral("combine"),
+    QStringLiteral("Write one PDF with a page per capture, in the order given, to <file>; "
+                   "- for standard output. Nothing is written if any capture fails."),
+    QStringLiteral("file"));
+const QCommandLineOption formatOption(
+    QStringLiteral("format"),
+    QStringLiteral("pdf, svg or png (default: from the extension of -o, else pdf)."),
+    QStringLiteral("format"));
+const QCommandLineOption dpiOption(
+    QStringLiteral("dpi"),
+    QStringLiteral("Pixels per inch of a PNG, %1 to %2 (default 150).")
+        .arg(lowestPngDpi)
+        .arg(highestPngDpi),
+    QStringLiteral("dpi"));
+const QCommandLineOption jobsOption(
+    QStringLiteral("jobs"),
+    QStringLiteral("Captures converted at once (default: the number of cores)."),
+    QStringLiteral("n"));
+const QCommandLineOption channelsOption(
+    QStringLiteral("channels"),
+    QStringLiteral("Channels to print: numbers and ranges such as 0-3,7, or all, or none "
+                   "(default all)."),
+    QStringLiteral("list"));
+const QCommandLineOption tickMarksOption(
+    QStringLiteral("tick-marks"),
+    QStringLiteral("Draw tick marks every <samples> samples, a whole number; 0 draws none "
+                   "(default 10)."),
+    QStringLiteral("samples"));
+const QCommandLineOption noTickMarksOption(QStringLiteral("no-tick-marks"),
+                                           QStringLiteral("Draw no tick marks."));
+const QCommandLineOption resolutionOption(
+    QStringLiteral("resolution"),
+    QStringLiteral("Sample period, printed as typed (default 100; empty for none)."),
+    QStringLiteral("period"));
+const QCommandLineOption unitOption(QStringLiteral("unit"),
+                                    QStringLiteral("Unit of the sample period: ns, us, ms or "
+                                                   "none (default ns)."),
+                                    QStringLiteral("unit"));
+const QCommandLineOption headingOption(
+    QStringLiteral("heading"),
+    QStringLiteral("Page heading (default: the heading of the capture's header)."),
+    QStringLiteral("text"));
+
+void addOptions(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Prints capture files as timing diagrams on 11 x 17 inch pages: PDF, SVG "
+                       "or PNG."));
+    parser.addPositionalArgument(QStringLiteral("capture..."),
+                                 QStringLiteral("The capture files."));
+    parser.addOptions({outputOption, outputDirOption, combineOption, formatOption, dpiOption,
+                       jobsOption, channelsOption, tickMarksOption, noTickMarksOption,
+                       resolutionOption, unitOption, headingOption});
+}
+
+constexpr int maximumJobs = 256;
+
+// Digits only: the page states the spacing as typed, so "2.5" or "1e3"
+// would state one spacing and draw another.
+bool isTickSpacing(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 10)
+        return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return text.toLongLong() <= std::numeric_limits<qint32>::max();
+}
+
+ParsedArguments usageError(const QString& message)
+{
+    ParsedArguments parsed;
+    parsed.action = ParsedArguments::Action::UsageError;
+    parsed.error = message;
+    return parsed;
+}
+
+} // namespace
+
+std::optional<std::array<bool, 16>> parseChannelList(const QString& list)
+{
+    std::array<bool, 16> chosen{};
+    const QString trimmed = list.trimmed();
+    if (trimmed == QLatin1String("all")) {
+        chosen.fill(true);
+        return chosen;
+    }
+    if (trimmed == QLatin1String("none"))
+        return chosen;
+    if (trimmed.isEmpty())
+        return std::nullopt;
+
+    for (const QStringView item : QStringView(trimmed).split(u',')) {
+        const qsizetype dash = item.indexOf(u'-');
+        if (dash < 0) {
+            const auto channel = channelNumber(item);
+            if (!channel)
+                return std::nullopt;
+            chosen[static_cast<std::size_t>(*channel)] = true;
+            continue;
+        }
+        const auto first = channelNumber(item.left(dash));
+        const auto last = channelNumber(item.mid(dash + 1));
+        if (!first || !last || *first > *last)
+            return std::nullopt;
+        for (int c = *first; c <= *last; ++c)
+            chosen[static_cast<std::size_t>(c)] = true;
+    }
+    return chosen;
+}
+
+std::optional<int> parseUnit(const QString& unit)
+{
+    if (unit == QLatin1String("ns")) return 0;
+    if (unit == QLatin1String("us")) return 1;
+    if (unit == QLatin1String("ms")) return 2;
+    if (unit == QLatin1String("none")) return -1;
+    return std::nullopt;
+}
+
+QString helpText()
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QString text = parser.helpText();
+    // The parser names the running program; name ours whatever runs it.
+    const qsizetype end = text.indexOf(u'\n');
+    return QStringLiteral("Usage: %1 [options] capture... [-o file | --output-dir dir | "
+                          "--combine file.pdf]")
+               .arg(converterName)
+           + text.mid(end);
+}
+
+ParsedArguments parseArguments(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+
+    ParsedArguments parsed;
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        parsed.action = ParsedArguments::Action::Help;
+        return parsed;
+    }
+    if (parser.isSet(version)) {
+        parsed.action = ParsedArguments::Action::Version;
+        return parsed;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return usageError(QStringLiteral("no capture file given"));
+    ConverterOptions& options = parsed.options;
+    options.captures = positional;
+
+    for (const QCommandLineOption* single :
+         {&outputOption, &outputDirOption, &combineOption, &formatOption, &dpiOption, &jobsOption,
+          &channelsOption, &tickMarksOption, &resolutionOption, &unitOption, &headingOption}) {
+        if (parser.values(*single).size() > 1)
+            return usageError(QStringLiteral("--%1 given more than once").arg(single->names().last()));
+    }
+
+    const int destinations = int(parser.isSet(outputOption)) + int(parser.isSet(outputDirOption))
+                             + int(parser.isSet(combineOption));
+    if (destinations > 1)
+        return usageError(QStringLiteral("-o, --output-dir and --combine exclude each other"));
+    if (parser.isSet(outputOption)) {
+        if (parser.value(outputOption).isEmpty())
+            return usageError(QStringLiteral("no output file given (-o file.pdf)"));
+        if (positional.size() > 1)
+            return usageError(QStringLiteral("-o names one file for %1 captures: use --output-dir "
+                                             "or --combine")
+                                  .arg(positional.size()));
+        options.output = parser.value(outputOption);
+    }
+    if (parser.isSet(outputDirOption)) {
+        if (parser.value(outputDirOption).isEmpty())
+            return usageError(QStringLiteral("no folder given (--output-dir dir)"));
+        options.outputDir = parser.value(outputDirOption);
+    }
+    if (parser.isSet(combineOption)) {
+        if (parser.value(combineOption).isEmpty())
+            return usageError(QStringLiteral("no output file given (--combine file.pdf)"));
+        options.combine = parser.value(combineOption);
+    }
+
+    // Without --format the file's extension names the format; a name that
+    // says another format is refused rather than given a PDF under it.
+    const QString named = !options.combine.isEmpty() ? options.combine : options.output;
+    const QString format = parser.isSet(formatOption) ? parser.value(formatOption)
+                                                      : QFileInfo(named).suffix().toLower();
+    if (format == QLatin1String("svg"))
+        options.format = OutputFormat::Svg;
+    else if (format == QLatin1String("png"))
+        options.format = OutputFormat::Png;
+    else if (format == QLatin1String("pdf") || format.isEmpty())
+        options.format = OutputFormat::Pdf;
+    else if (parser.isSet(formatOption))
+        return usageError(QStringLiteral("bad format \"%1\": use pdf, svg or png").arg(format));
+    else
+        return usageError(QStringLiteral("\"%1\": the extension .%2 names no format; use .pdf, .svg "
+                                         "or .png, or give --format")
+                              .arg(named, QFileInfo(named).suffix()));
+    if (!options.combine.isEmpty() && options.format != OutputFormat::Pdf)
+        return usageError(QStringLiteral("--combine makes a PDF; use --output-dir for %1 files")
+                              .arg(format));
+
+    const auto number = [&](const QCommandLineOption& option, int lowest, int highest,
+                            int& value) {
+        if (!parser.isSet(option))
+            return true;
+        bool ok = false;
+        const int given = parser.value(option).toInt(&ok, 10);
+        if (!ok || given < lowest || given > highest)
+            return false;
+        value = given;
+        return true;
+    };
+    if (!number(dpiOption, lowestPngDpi, highestPngDpi, options.dpi))
+        return usageError(QStringLiteral("bad --dpi \"%1\": use a whole number from %2 to %3")
+                              .arg(parser.value(dpiOption))
+                              .arg(lowestPngDpi)
+                              .arg(highestPngDpi));
+    options.jobs = std::max(1, QThread::idealThreadCount());
+    if (!number(jobsOption, 1, maximumJobs, options.jobs))
+        return usageError(QStringLiteral("bad --jobs \"%1\": use a whole number from 1 to %2")
+                              .arg(parser.value(jobsOption))
+                              .arg(maximumJobs));
+
+    if (parser.isSet(channelsOption)) {
+        const auto channels = parseChannelList(parser.value(channelsOption));
+        if (!channels)
+            return usageError(QStringLiteral("bad channel list \"%1\": use channel numbers 0-15 "
+                                             "and ranges such as 0-3,7, or all, or none")
+                                  .arg(parser.value(channelsOption)));
+        options.channels = *channels;
+    }
+
+    if (parser.isSet(tickMarksOption) && parser.isSet(noTickMarksOption))
+        return usageError(QStringLiteral("--tick-marks and --no-tick-marks exclude each other"));
+    if (parser.isSet(noTickMarksOption))
+        options.tickmarks = false;
+    if (parser.isSet(tickMarksOption)) {
+        if (!isTickSpacing(parser.value(tickMarksOption)))
+            return usageError(QStringLiteral("bad --tick-marks \"%1\": use a whole number of samples "
+                                             "from 0 to %2 (0 draws none)")
+                                  .arg(parser.value(tickMarksOption))
+                                  .arg(std::numeric_limits<qint32>::max()));
+        options.tickfrequency = parser.value(tickMarksOption);
+    }
+
+    if (parser.isSet(resolutionOption))
+        options.resolution = parser.value(resolutionOption);
+    if (parser.isSet(unitOption)) {
+        const auto unit = parseUnit(parser.value(unitOption));
+        if (!unit)
+            return usageError(QStringLiteral("bad unit \"%1\": use ns, us, ms or none")
+                                  .arg(parser.value(unitOption)));
+        options.unitindex = *unit;
+    }
+    if (parser.isSet(headingOption))
+        options.heading = parser.value(headingOption);
+
+    parsed.action = ParsedArguments::Action::Run;
+    return parsed;
+}
