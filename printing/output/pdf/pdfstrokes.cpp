@@ -61,10 +61,7 @@ char* writePoint(char* p, QPoint point, char op)
 
 void appendPen(QByteArray& out, const QPen& pen)
 {
-    const QColor colour = pen.color();
-    appendPdfReal(out, colour.redF());
-    appendPdfReal(out, colour.greenF());
-    appendPdfReal(out, colour.blueF());
+    appendPdfColour(out, pen.color());
     out.append("SCN\n");
     const double width = pen.widthF();
     appendPdfReal(out, width);
@@ -169,6 +166,13 @@ void appendPdfReal(QByteArray& out, double value)
     }
     *p++ = ' ';
     out.append(buffer, p - buffer);
+}
+
+void appendPdfColour(QByteArray& out, const QColor& colour)
+{
+    appendPdfReal(out, colour.redF());
+    appendPdfReal(out, colour.greenF());
+    appendPdfReal(out, colour.blueF());
 }
 
 void appendPdfHex16(QByteArray& out, quint16 value)
