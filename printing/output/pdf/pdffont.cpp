@@ -1,3 +1,5 @@
+// The page font read once and written as an embedded subset: its
+// glyphs, widths and Unicode map.
 #include "printing/output/pdf/pdffont.h"
 
 #include "printing/output/pagerenderer.h"

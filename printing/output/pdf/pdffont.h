@@ -1,3 +1,4 @@
+// The page typeface as an embedded PDF font.
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,4 @@
+// Numbering, framing and indexing of a PDF file's objects.
 #pragma once
 
 #include <QByteArray>

@@ -1,3 +1,5 @@
+// The converter's PDF: each page's content drawn on a worker thread, the
+// document assembled from them with one font subset.
 #include "printing/output/pdf/pdfpages.h"
 
 #include "printing/output/pagerenderer.h"

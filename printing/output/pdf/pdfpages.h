@@ -1,3 +1,4 @@
+// A PDF of recorded pages: the per-page step and the document assembler.
 #pragma once
 
 #include "printing/page/recordingsurface.h"

@@ -1,3 +1,4 @@
+// A page's content stream and the operands it is written with.
 #pragma once
 
 #include "printing/page/recordingsurface.h"
