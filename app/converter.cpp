@@ -337,7 +337,7 @@ QString extensionOf(OutputFormat format)
     return QStringLiteral(".pdf");
 }
 
-QByteArray documentOf(const ConverterOptions& options, const std::vector<SurfaceCall>& calls)
+QByteArray documentOf(const ConverterOptions& options, const RecordedPage& calls)
 {
     switch (options.format) {
     case OutputFormat::Svg: return svgDocument(calls);
@@ -415,7 +415,7 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
         const PrintRequest request = requestFor(job.capture, options, job.error);
         if (!job.error.isEmpty())
             return;
-        std::vector<SurfaceCall> page = recordPage(request);
+        RecordedPage page = recordPage(request);
         if (job.target.isEmpty()) {
             // Made here, on this job's core, so binding only copies it.
             try {
@@ -433,7 +433,7 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
             fault.inFile(job.target);
             throw;
         }
-        page = std::vector<SurfaceCall>();
+        page = RecordedPage();
         // Waiting for the disk to keep the file is left to a thread of its
         // own, so that this one goes on converting.
         job.written = std::async(std::launch::async, [target = job.target, document] {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "printing/printtiming.h"
-#include "printing/page/recordingsurface.h"
+// The page a request prints, kept instead of handed to a printer.
 
-#include <vector>
+#include "printing/page/recordingsurface.h"
+#include "printing/printtiming.h"
 
 // Prints the request as the desktop would, to a printer that only keeps the
-// page: the calls every output format renders from. Throws Fault as
+// page: the page every output format is written from. Throws Fault as
 // printtiming() does.
-std::vector<SurfaceCall> recordPage(const PrintRequest& request);
+RecordedPage recordPage(const PrintRequest& request);

@@ -2,6 +2,7 @@
 
 #include "printing/output/pagerenderer.h"
 #include "printing/page/recordingsurface.h"
+#include "printing/printers/recordingprinter.h"
 #include "util/fault.h"
 
 #include <QPageLayout>
@@ -14,43 +15,26 @@ namespace {
 
 // Records the page, then sends it to the system printer at EndDoc, so a fault
 // half-way through a drawing never reaches the print queue.
-class SystemPrinter : public Printer {
+class SystemPrinter : public RecordingPrinter {
 public:
-    explicit SystemPrinter(const QPrinterInfo& info) : info_(info), surface_(*this) {}
-
-    QString deviceName() const override { return info_.printerName(); }
-    PageSurface& surface() override { return surface_; }
-
-private:
-    class Surface : public RecordingSurface {
-    public:
-        explicit Surface(SystemPrinter& owner) : owner_(owner) {}
-        bool EndDoc() override { return owner_.send(takeCalls()); }
-        void KillDoc() override { clear(); }
-
-    private:
-        SystemPrinter& owner_;
-    };
-
-    bool send(const std::vector<SurfaceCall>& calls)
+    explicit SystemPrinter(const QPrinterInfo& info)
+        : RecordingPrinter(info.printerName(), [info](const RecordedPage& page) {
+              QPrinter printer(info, QPrinter::HighResolution);
+              return printonsheet(printer, info.printerName(), page);
+          })
     {
-        QPrinter printer(info_, QPrinter::HighResolution);
-        return printonsheet(printer, deviceName(), calls);
     }
-
-    QPrinterInfo info_;
-    Surface surface_;
 };
 
 } // namespace
 
-bool printonsheet(QPrinter& printer, const QString& name, const std::vector<SurfaceCall>& calls)
+bool printonsheet(QPrinter& printer, const QString& name, const RecordedPage& page)
 {
-    printer.setResolution(renderResolution);
+    printer.setResolution(sheetDpi);
     // The page's origin is the printable area's corner, as on any printer;
     // the driver keeps its own margins.
     printer.setFullPage(false);
-    const QPageSize sheet(QPageSize::Tabloid);
+    const QPageSize sheet = sheetLayout().pageSize();
     if (!printer.setPageSize(sheet) || !printer.setPageOrientation(QPageLayout::Landscape)
         || !printer.pageLayout().pageSize().isEquivalentTo(sheet)) {
         // Another sheet would silently print a page of another size.
@@ -63,9 +47,9 @@ bool printonsheet(QPrinter& printer, const QString& name, const std::vector<Surf
         throw Fault(FaultKind::CannotOpenFile,
                     QStringLiteral("the printer \"%1\" cannot be opened").arg(name));
     // The page is drawn in 1200 dpi device pixels whatever the driver chose.
-    const qreal scale = static_cast<qreal>(printer.resolution()) / renderResolution;
+    const qreal scale = static_cast<qreal>(printer.resolution()) / sheetDpi;
     painter.scale(scale, scale);
-    renderPage(painter, calls);
+    renderPage(painter, page.calls);
     return painter.end();
 }
 

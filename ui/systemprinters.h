@@ -19,4 +19,4 @@ PrinterRef defaultsystemprinter(const std::vector<PrinterRef>& printers);
 // Draws the recorded page on `printer`: an 11 x 17 inch landscape sheet,
 // origin at the printable area's corner, 1200 dpi units. A printer that does
 // not take that sheet throws Fault naming `name`. False if the driver failed.
-bool printonsheet(QPrinter& printer, const QString& name, const std::vector<SurfaceCall>& calls);
+bool printonsheet(QPrinter& printer, const QString& name, const RecordedPage& page);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/page/recordingsurface.h"
+#include "printing/page/sheet.h"
 #include "printing/output/strokebatch.h"
 
 #include <QFont>
@@ -10,11 +11,6 @@
 #include <vector>
 
 class QPainter;
-
-// The sheet the PDF printer prints on: 17 x 11 inches at 1200 dots per inch.
-inline constexpr int renderResolution = 1200;
-inline constexpr int sheetWidthPixels = 17 * renderResolution;
-inline constexpr int sheetHeightPixels = 11 * renderResolution;
 
 // The page surface's default typeface at `points` on a 1200 dpi page.
 QFont pageFont(int points);

@@ -65,7 +65,7 @@ std::vector<SurfaceCall> callsForBand(const std::vector<SurfaceCall>& calls, dou
     SurfaceState state;
     for (const SurfaceCall& call : calls) {
         if (call.kind == SurfaceCallKind::Line && state.drawstyle != 2) {
-            const double reach = state.drawwidth / 2.0 + 2 * renderResolution / 72.0;
+            const double reach = state.drawwidth / 2.0 + 2.0 * sheetDpi / pointsPerInch;
             const double high = std::min(call.args[1], call.args[3]) - reach;
             const double low = std::max(call.args[1], call.args[3]) + reach;
             if (low < top || high > bottom)
@@ -123,10 +123,10 @@ void renderInPieces(QPainter& painter, const std::vector<SurfaceCall>& calls)
 
 std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi)
 {
-    const int onePixel = (renderResolution + dpi - 1) / dpi;
+    const int onePixel = (sheetDpi + dpi - 1) / dpi;
     if (onePixel <= 1)
         return calls;
-    const double pixel = double(renderResolution) / dpi;
+    const double pixel = double(sheetDpi) / dpi;
     const auto middleOfPixel = [&](int at) {
         return int(std::lround((std::floor(at / pixel) + 0.5) * pixel));
     };
@@ -145,15 +145,15 @@ std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi)
     return calls;
 }
 
-QByteArray pngDocument(const std::vector<SurfaceCall>& calls, int dpi)
+QByteArray pngDocument(const RecordedPage& recorded, int dpi)
 {
     if (dpi < lowestPngDpi || dpi > highestPngDpi)
         throw Fault(FaultKind::CannotWriteFile,
                     QStringLiteral("%1 dpi is outside %2 ... %3").arg(dpi).arg(lowestPngDpi).arg(highestPngDpi));
-    const std::vector<SurfaceCall> page = onOutputPixels(calls, dpi);
-    const int width = sheetWidthPixels / renderResolution * dpi;
-    const int height = sheetHeightPixels / renderResolution * dpi;
-    const double scale = double(dpi) / renderResolution;
+    const std::vector<SurfaceCall> page = onOutputPixels(recorded.calls, dpi);
+    const int width = sheetWidthInches * dpi;
+    const int height = sheetHeightInches * dpi;
+    const double scale = double(dpi) / sheetDpi;
 
     QByteArray document;
     PngWriter writer;
@@ -181,8 +181,8 @@ QByteArray pngDocument(const std::vector<SurfaceCall>& calls, int dpi)
         pngFailed(png, "out of memory");
     // Text is laid out for the resolution its device reports (tab stops):
     // the PDF's and the SVG's, whatever the PNG's own.
-    band.setDotsPerMeterX(qRound(renderResolution / 0.0254));
-    band.setDotsPerMeterY(qRound(renderResolution / 0.0254));
+    band.setDotsPerMeterX(qRound(sheetDpi / 0.0254));
+    band.setDotsPerMeterY(qRound(sheetDpi / 0.0254));
     for (int top = 0; top < height; top += bandRows) {
         band.fill(Qt::white);
         QPainter painter(&band);

@@ -13,7 +13,7 @@ inline constexpr int highestPngDpi = 1200;
 // on white. Every line is at least one output pixel wide, on whole pixels. The sheet is drawn
 // and compressed a band of rows at a time, so memory stays bounded at any
 // resolution. Throws Fault(CannotWriteFile) when it cannot be made.
-QByteArray pngDocument(const std::vector<SurfaceCall>& calls, int dpi);
+QByteArray pngDocument(const RecordedPage& page, int dpi);
 
 // The calls as a raster printer at `dpi` draws them: every line width raised
 // to at least one pixel, and line ends moved to the middle of their pixel, so

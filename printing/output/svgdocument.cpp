@@ -35,8 +35,9 @@ QString xmlText(const QString& text)
 
 } // namespace
 
-QByteArray svgDocument(const std::vector<SurfaceCall>& page)
+QByteArray svgDocument(const RecordedPage& recorded)
 {
+    const std::vector<SurfaceCall>& page = recorded.calls;
     std::vector<SurfaceCall> changed;
     for (std::size_t i = 0; i < page.size(); ++i) {
         if (page[i].kind != SurfaceCallKind::Print)
@@ -54,7 +55,7 @@ QByteArray svgDocument(const std::vector<SurfaceCall>& page)
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
-    generator.setResolution(renderResolution);
+    generator.setResolution(sheetDpi);
     generator.setSize(QSize(sheetWidthPixels, sheetHeightPixels));
     generator.setViewBox(QRect(0, 0, sheetWidthPixels, sheetHeightPixels));
     generator.setTitle(QStringLiteral("Timing diagram"));

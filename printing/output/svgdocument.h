@@ -11,4 +11,4 @@
 // width is the one the PDF has; text stays text, and the file well-formed
 // XML whatever the text holds (characters XML cannot carry show as U+FFFD,
 // or a control as its picture, U+2400 + code).
-QByteArray svgDocument(const std::vector<SurfaceCall>& calls);
+QByteArray svgDocument(const RecordedPage& page);

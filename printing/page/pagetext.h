@@ -2,14 +2,10 @@
 
 #include "capture/sampletable.h"
 #include "printing/page/pagesurface.h"
+#include "printing/page/sheet.h"
 
 #include <QString>
 
-inline constexpr int textLeft = 1200;
-inline constexpr int headingTop = 625;
-inline constexpr int tickLineTop = 850;
-inline constexpr int firstNameTop = 1350;      // 200 above slot 0's base line
-inline constexpr int textPoints = 12;
 inline constexpr int nameLength = 12;          // characters of a name that fit left of the trace
 
 // What the window's controls hold for the page text.

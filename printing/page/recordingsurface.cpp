@@ -83,10 +83,10 @@ bool RecordingSurface::EndDoc()
 
 void RecordingSurface::KillDoc() { record(callOf(SurfaceCallKind::KillDoc)); }
 
-std::vector<SurfaceCall> RecordingSurface::takeCalls()
+RecordedPage RecordingSurface::takePage()
 {
-    std::vector<SurfaceCall> taken;
-    taken.swap(calls_);
+    RecordedPage taken;
+    taken.calls.swap(calls_);
     return taken;
 }
 

@@ -53,6 +53,12 @@ struct SurfaceState {
     void apply(const SurfaceCall& call);
 };
 
+// A page as its printer kept it: every call made on its surface, in order.
+// Every writer and printer draws from one.
+struct RecordedPage {
+    std::vector<SurfaceCall> calls;
+};
+
 struct DrawnLine {
     int x1, y1, x2, y2;
     int width;
@@ -97,7 +103,8 @@ public:
     void reserve(std::size_t calls) { calls_.reserve(calls); }
 
     const std::vector<SurfaceCall>& calls() const { return calls_; }
-    std::vector<SurfaceCall> takeCalls();
+    // The page drawn so far; the surface is empty afterwards.
+    RecordedPage takePage();
     void clear() { calls_.clear(); }
     bool isEmpty() const { return calls_.empty(); }
 

@@ -2,6 +2,7 @@
 
 #include "capture/sampletable.h"
 #include "printing/page/pagesurface.h"
+#include "printing/page/sheet.h"
 
 #include <QLine>
 #include <QRgb>
@@ -10,25 +11,10 @@
 
 #include <vector>
 
-// Page geometry of the diagram, in device pixels.
-inline constexpr int traceLeft = 3000;
-inline constexpr int sampleWidth = 8;
-inline constexpr int traceRight = traceLeft + sampleWidth * sampleCount;   // 19384
-inline constexpr int levelHeight = 150;
-inline constexpr int slotPitch = 350;
-inline constexpr int firstBaseLine = 1550;                                  // slot 0, level 0
-inline constexpr int tickTop = 1250;
-inline constexpr int tickBottom = 1300;
-
-// Trace coordinates are 16-bit: 150 x level must stay below 32768.
-inline constexpr int highestDrawableLevel = 32767 / levelHeight;            // 218
-
 inline constexpr int solidStyle = 0;
 inline constexpr int dottedStyle = 2;
 inline constexpr QRgb traceBlack = 0xff000000;    // RGB (0, 0, 0)
 inline constexpr QRgb guideGreen = 0xff008000;    // RGB (0, 128, 0)
-
-constexpr int baseLine(int slot) { return firstBaseLine + slotPitch * slot; }
 
 // Lines that share one width, style and colour, in drawing order.
 struct LineGroup {

@@ -1,3 +1,4 @@
+// The PDF printer: the recorded page written as a PDF file where the user says.
 #include "printing/printers/pdfprinter.h"
 
 #include "printing/output/pdf/pdfpages.h"
@@ -6,31 +7,23 @@
 
 #include <memory>
 
-PdfPrinter::PdfPrinter(TargetChooser chooser) : chooser_(std::move(chooser)) {}
-
-bool PdfPrinter::Surface::EndDoc()
+PdfPrinter::PdfPrinter(TargetChooser chooser)
+    : RecordingPrinter(name, {}), chooser_(std::move(chooser))
 {
-    // Whatever happens next, the next drawing starts a fresh document.
-    const std::vector<SurfaceCall> calls = takeCalls();
-    const QString path = owner_.chooser_ ? owner_.chooser_() : QString();
-    if (path.isEmpty())
-        return false;
-    writePdf(path, calls);
-    return true;
+    setPageEnded([this](const RecordedPage& page) {
+        const QString path = chooser_ ? chooser_() : QString();
+        if (path.isEmpty())
+            return false;
+        writePdf(path, page);
+        return true;
+    });
 }
 
-QByteArray pdfDocument(const std::vector<SurfaceCall>& calls)
-{
-    PdfPages pages;
-    pages.add(pdfPage(calls));
-    return pages.finish();
-}
-
-void writePdf(const QString& path, const std::vector<SurfaceCall>& calls)
+void writePdf(const QString& path, const RecordedPage& page)
 {
     QByteArray document;
     try {
-        document = pdfDocument(calls);
+        document = pdfDocument(page);
     } catch (Fault& fault) {
         fault.inFile(path);
         throw;

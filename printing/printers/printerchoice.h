@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/page/sheet.h"
 #include "printing/printers/printingservice.h"
 
 #include <QString>
@@ -8,7 +9,7 @@
 inline const QString wantedPrinterName = QStringLiteral("adobe pdf");
 
 inline constexpr int pageScaleMode = 3;        // device pixels
-inline constexpr int pageResolution = 1200;    // dots per inch
+inline constexpr int pageResolution = sheetDpi;
 inline constexpr int pageSettingAValue = 4;
 inline constexpr int pageSettingBValue = 2;
 inline constexpr int pageSettingCValue = 1;

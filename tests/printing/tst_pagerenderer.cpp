@@ -48,7 +48,7 @@ std::vector<SurfaceCall> record(const std::function<void(RecordingSurface&)>& dr
 {
     RecordingSurface page;
     draw(page);
-    return page.takeCalls();
+    return page.takePage().calls;
 }
 
 } // namespace
@@ -179,11 +179,11 @@ void PageRendererTest::svgIsWellFormed()
     QFETCH(QString, shown);
     if (QStandardPaths::findExecutable(QStringLiteral("xmllint")).isEmpty())
         QFAIL("xmllint (libxml2-utils) is needed to check the SVG: make test installs it");
-    const QByteArray svg = svgDocument(record([&](RecordingSurface& page) {
+    const QByteArray svg = svgDocument({record([&](RecordingSurface& page) {
         page.CurrentX(1200);
         page.CurrentY(625);
         page.Print(text);
-    }));
+    })});
     QProcess lint;
     lint.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), QStringLiteral("-")});
     QVERIFY(lint.waitForStarted());

@@ -284,10 +284,10 @@ void PdfPrinterTest::directPageMatchesTheEngine()
     drawText(page, QStringLiteral("Heading text"));
     page.CurrentY(4000);
     page.Print(QStringLiteral("\u03A3\u03AE\u03BC\u03B1 \u4E2D"));
-    const std::vector<SurfaceCall> calls = page.takeCalls();
+    const std::vector<SurfaceCall> calls = page.takePage().calls;
 
     const QString directPdf = dir_.filePath(QStringLiteral("direct.pdf"));
-    writePdf(directPdf, calls);
+    writePdf(directPdf, {calls});
     const QString enginePdf = dir_.filePath(QStringLiteral("engine.pdf"));
     PdfBook book;
     book.addPage(calls);
@@ -441,7 +441,7 @@ void PdfPrinterTest::subsetTagsNameOneProgramEach()
         RecordingSurface page;
         drawText(page, text);
         drawText(page, QStringLiteral("Latin"));
-        pages.add(pdfPage(page.takeCalls()));
+        pages.add(pdfPage(page.takePage()));
     }
     const QByteArray pdf = pages.finish();
     const auto programs = programsByTag(pdf);
@@ -476,7 +476,7 @@ void PdfPrinterTest::crossReferenceFindsEveryObject()
         RecordingSurface page;
         drawText(page, text);
         page.Line(0, 0, 1200, 1200);
-        pages.add(pdfPage(page.takeCalls()));
+        pages.add(pdfPage(page.takePage()));
     }
     const QByteArray pdf = pages.finish();
 

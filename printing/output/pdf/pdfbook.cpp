@@ -2,11 +2,9 @@
 #include "printing/output/pdf/pdfbook.h"
 
 #include "printing/output/pagerenderer.h"
+#include "printing/page/sheet.h"
 #include "util/fault.h"
 
-#include <QMarginsF>
-#include <QPageLayout>
-#include <QPageSize>
 
 #include <utility>
 
@@ -16,7 +14,7 @@ PdfBook::PdfBook() : buffer_(&document_)
     // takes, so a short write would pass unnoticed on the way to a file.
     buffer_.open(QIODevice::WriteOnly);
     writer_ = std::make_unique<QPdfWriter>(&buffer_);
-    writer_->setResolution(renderResolution);
+    writer_->setResolution(sheetDpi);
     writer_->setCreator(QStringLiteral("zelmar-pdf"));
 }
 
@@ -29,9 +27,7 @@ PdfBook::~PdfBook()
 void PdfBook::addPage(const std::vector<SurfaceCall>& calls)
 {
     if (pages_ == 0) {
-        const QPageLayout layout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
-                                 QMarginsF(0, 0, 0, 0));
-        if (!writer_->setPageLayout(layout) || !painter_.begin(writer_.get()))
+        if (!writer_->setPageLayout(sheetLayout()) || !painter_.begin(writer_.get()))
             throw Fault(FaultKind::CannotWriteFile,
                         QStringLiteral("the 11 x 17 inch PDF page cannot be set up"));
     } else if (!writer_->newPage()) {

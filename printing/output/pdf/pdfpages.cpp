@@ -19,10 +19,6 @@
 
 namespace {
 
-constexpr double pointsPerPixel = 72.0 / renderResolution;
-constexpr int pageWidthPoints = 17 * 72;
-constexpr int pageHeightPoints = 11 * 72;
-
 QByteArray creationDate()
 {
     const std::optional<QDateTime> fixed = sourceDateEpoch();
@@ -66,8 +62,9 @@ std::optional<QDateTime> sourceDateEpoch()
                     .arg(shown, QString::number(latest)));
 }
 
-PdfPage pdfPage(const std::vector<SurfaceCall>& calls)
+PdfPage pdfPage(const RecordedPage& recorded)
 {
+    const std::vector<SurfaceCall>& calls = recorded.calls;
     const PdfFont* font = PdfFont::page();
     PdfPage page;
     std::vector<std::uint16_t> glyphs;
@@ -97,7 +94,7 @@ PdfPage pdfPage(const std::vector<SurfaceCall>& calls)
         page.glyphs.insert(page.glyphs.end(), glyphs.begin(), glyphs.end());
         return true;
     };
-    page.content = flateEncoded(pdfPageContent(calls, pointsPerPixel, pageHeightPoints, text));
+    page.content = flateEncoded(pdfPageContent(calls, pointsPerPixel, sheetHeightPoints, text));
     std::sort(page.glyphs.begin(), page.glyphs.end());
     page.glyphs.erase(std::unique(page.glyphs.begin(), page.glyphs.end()), page.glyphs.end());
 
@@ -150,8 +147,8 @@ void PdfPages::add(PdfPage page)
     }
     pages_.push_back(objects_.write("<< /Type /Page /Parent " + pdfReference(pagesObject_) + " /Contents "
                                     + contents + " /Resources " + resourcesEntry + " /MediaBox [0 0 "
-                                    + QByteArray::number(pageWidthPoints) + ' '
-                                    + QByteArray::number(pageHeightPoints) + "] >>"));
+                                    + QByteArray::number(sheetWidthPoints) + ' '
+                                    + QByteArray::number(sheetHeightPoints) + "] >>"));
 
     std::vector<std::uint16_t> merged;
     merged.reserve(glyphs_.size() + page.glyphs.size());
@@ -185,4 +182,11 @@ QByteArray PdfPages::finish()
     tags_ = SubsetTags();
     start();
     return out;
+}
+
+QByteArray pdfDocument(const RecordedPage& page)
+{
+    PdfPages pages;
+    pages.add(pdfPage(page));
+    return pages.finish();
 }

@@ -28,7 +28,10 @@ std::optional<QDateTime> sourceDateEpoch();
 
 // The calls as such a page. Safe to call from any thread; throws Fault when
 // the engine cannot set its page up.
-PdfPage pdfPage(const std::vector<SurfaceCall>& calls);
+PdfPage pdfPage(const RecordedPage& page);
+
+// The page as a one-page PDF document.
+QByteArray pdfDocument(const RecordedPage& page);
 
 // A PDF of 17 x 11 inch pages, the page font embedded once with the glyphs
 // of all of them. A page is the same whatever document it is in.

@@ -1,0 +1,137 @@
+#include "capture/valuechangedump.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <map>
+
+// Reads a dump back as a waveform viewer would, knowing nothing of how it
+// was written: the wires by code, and each wire's value at every time.
+struct ReadDump {
+    QString timescale;
+    std::map<QByteArray, QByteArray> names;                    // code -> reference
+    std::map<QByteArray, std::map<qint64, char>> changes;      // code -> time -> value
+    qint64 end = -1;
+
+    char valueAt(const QByteArray& code, qint64 time) const
+    {
+        const auto& wire = changes.at(code);
+        auto it = wire.upper_bound(time);
+        return it == wire.begin() ? 'x' : std::prev(it)->second;
+    }
+};
+
+static ReadDump readDump(const QByteArray& dump)
+{
+    ReadDump read;
+    const QList<QByteArray> words = dump.simplified().split(' ');
+    qint64 now = -1;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QByteArray& word = words[i];
+        if (word == "$timescale") {
+            read.timescale = QString::fromLatin1(words[i + 1] + ' ' + words[i + 2]);
+        } else if (word == "$var") {
+            read.names[words[i + 3]] = words[i + 4];
+        } else if (word == "$comment") {
+            while (words[i] != "$end")
+                ++i;
+        } else if (word.startsWith('#')) {
+            now = word.mid(1).toLongLong();
+            read.end = now;
+        } else if (now >= 0 && (word.startsWith('0') || word.startsWith('1'))) {
+            read.changes[word.mid(1)][now] = word[0];
+        }
+    }
+    return read;
+}
+
+class TestValueChangeDump : public QObject {
+    Q_OBJECT
+private slots:
+    void timescale_data();
+    void timescale();
+    void readsBackAsTheLevels_data();
+    void readsBackAsTheLevels();
+};
+
+void TestValueChangeDump::timescale_data()
+{
+    QTest::addColumn<QString>("resolution");
+    QTest::addColumn<int>("unitindex");
+    QTest::addColumn<QString>("timescale");
+    QTest::addColumn<qint64>("step");
+    QTest::newRow("100 ns") << "100" << 0 << "100 ns" << qint64(1);
+    QTest::newRow("2.5 us") << "2.5" << 1 << "100 ns" << qint64(25);
+    QTest::newRow("1 ms") << "1" << 2 << "1 ms" << qint64(1);
+    QTest::newRow("10 ms") << "10" << 2 << "10 ms" << qint64(1);
+    QTest::newRow("1000 ms is a second") << "1000" << 2 << "1 s" << qint64(1);
+    QTest::newRow("0.001 ns") << "0.001" << 0 << "1 ps" << qint64(1);
+    QTest::newRow("1.5 ns") << "1.5" << 0 << "100 ps" << qint64(15);
+    QTest::newRow("text after the number") << "20ns" << 0 << "10 ns" << qint64(2);
+    QTest::newRow("no unit") << "100" << -1 << "1 ns" << qint64(1);
+    QTest::newRow("empty") << "" << 0 << "1 ns" << qint64(1);
+    QTest::newRow("zero") << "0" << 0 << "1 ns" << qint64(1);
+    QTest::newRow("negative") << "-5" << 0 << "1 ns" << qint64(1);
+    QTest::newRow("no number") << "abc" << 1 << "1 ns" << qint64(1);
+}
+
+void TestValueChangeDump::timescale()
+{
+    QFETCH(QString, resolution);
+    QFETCH(int, unitindex);
+    const DumpTimescale scale = dumpTimescale(resolution, unitindex);
+    QTEST(scale.timescale, "timescale");
+    QTEST(qint64(scale.step), "step");
+}
+
+void TestValueChangeDump::readsBackAsTheLevels_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("references");
+    QTest::newRow("whole capture") << 0 << 2047 << QStringList{"CLK", "DATA", "RST"}
+                                   << QStringList{"CLK", "DATA", "RST"};
+    QTest::newRow("a range") << 600 << 900 << QStringList{"a b", "a,b", "9v", ""}
+                             << QStringList{"a_b", "a_b_2", "_9v", "channel3"};
+    QTest::newRow("one sample") << 2047 << 2047 << QStringList{"Ωmega", "x$end"}
+                                << QStringList{"_mega", "x_end"};
+}
+
+// Every wire holds, at every sample's time, the level the table holds.
+void TestValueChangeDump::readsBackAsTheLevels()
+{
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, references);
+    LevelTable levels;
+    QRandomGenerator random(7);
+    levels.lastslot = qint16(names.size() - 1);
+    for (int slot = 0; slot < names.size(); ++slot) {
+        levels.slotnames[std::size_t(slot)] = names[slot];
+        levels.channels[std::size_t(slot)] = slot;
+        // Slot 0 toggles every sample, the others at random, slot 1 stays put.
+        for (int r = 0; r <= sampleCount; ++r)
+            levels.levels[std::size_t(slot)][std::size_t(r)] =
+                quint8(slot == 0 ? r % 2 : slot == 1 ? 1 : random.bounded(2));
+    }
+    const QByteArray dump =
+        valueChangeDump(levels, {QStringLiteral("Run 7"), QStringLiteral("2.5"), 1, first, last});
+    const ReadDump read = readDump(dump);
+    QCOMPARE(read.timescale, QStringLiteral("100 ns"));
+    QCOMPARE(int(read.names.size()), names.size());
+    QCOMPARE(read.end, qint64(last + 1) * 25);
+    for (int slot = 0; slot < names.size(); ++slot) {
+        const QByteArray code(1, char('!' + slot));
+        QCOMPARE(read.names.at(code), references[slot].toLatin1());
+        for (int sample = first; sample <= last; ++sample) {
+            const char expected = levels.levels[std::size_t(slot)][std::size_t(sample)] ? '1' : '0';
+            QCOMPARE(read.valueAt(code, qint64(sample) * 25), expected);
+        }
+        QCOMPARE(read.valueAt(code, qint64(first) * 25 - 1), 'x');
+    }
+}
+
+QTEST_GUILESS_MAIN(TestValueChangeDump)
+#include "tst_valuechangedump.moc"
