@@ -18,7 +18,8 @@
 
 namespace {
 
-// "x y m" or "x y l" and a newline; `p` has room for 25 characters.
+// "x y m" or "x y l" and a newline; `p` has room for the longest, 26
+// characters (two of -2147483648).
 char* writePoint(char* p, QPoint point, char op)
 {
     p = std::to_chars(p, p + 11, point.x()).ptr;
@@ -72,7 +73,7 @@ public:
         // Points go straight into the array's storage: appending them one by
         // one cost more than the rest of the page's lines together.
         const qsizetype used = out_.size();
-        out_.resize(used + static_cast<qsizetype>(points.size() * 25 + starts.size() * 2));
+        out_.resize(used + static_cast<qsizetype>(points.size() * 26 + starts.size() * 2));
         char* const first = out_.data() + used;
         char* p = first;
         for (std::size_t s = 0; s < starts.size(); ++s) {
