@@ -1,3 +1,6 @@
+// The headless converter: its options, the plan of what goes where, the
+// conversion of each capture and the progress line.
+
 #include "app/converter.h"
 
 #include "app/orderedwork.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The headless converter's options, their parsing, and the run over captures.
+
 #include <QString>
 #include <QStringList>
 

@@ -1,3 +1,5 @@
+// Worker threads that finish in any order, handed on in index order.
+
 #include "app/orderedwork.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// Entry point of the headless converter: quiet Qt notes, signal handling,
+// then converterMain.
+
 #include "app/converter.h"
 #include "util/pendingfiles.h"
 

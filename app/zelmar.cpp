@@ -1,3 +1,5 @@
+// Entry point of the desktop program: arguments, then the main window.
+
 #include "ui/main.h"
 #include "util/pendingfiles.h"
 

@@ -1,3 +1,5 @@
+// Reading the five header lines of a capture file.
+
 #include "capture/header.h"
 
 #include "capture/linereader.h"

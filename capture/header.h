@@ -1,5 +1,7 @@
 #pragma once
 
+// The header of a capture file: its key, free-text lines and channel names.
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,5 +20,5 @@ struct CaptureHeader {
 // first field of line 1 is not exactly the key (not a capture file: the caller
 // stays silent). Throws Fault when the file cannot be opened or ends early.
 // `preloaded`: the file's bytes when they were read already (LineReader).
-std::optional<CaptureHeader> readheader(const QString& path,
+std::optional<CaptureHeader> readheader(const QString& path,  // design name
                                         const std::optional<QByteArray>& preloaded = std::nullopt);

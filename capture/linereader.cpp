@@ -1,3 +1,5 @@
+// Reading a capture file line by line, and the rule that decodes its bytes.
+
 #include "capture/linereader.h"
 
 #include "util/fault.h"
@@ -22,53 +24,7 @@ constexpr std::array<char16_t, 32> cp1252High{
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-bool inRange(uchar byte, uchar low, uchar high)
-{
-    return byte >= low && byte <= high;
-}
-
 } // namespace
-
-bool isValidUtf8(const char* data, qsizetype size)
-{
-    const auto* p = reinterpret_cast<const uchar*>(data);
-    const auto* end = p + size;
-    while (p < end) {
-        const uchar lead = *p;
-        if (lead < 0x80) {
-            ++p;
-            continue;
-        }
-        qsizetype length = 0;
-        uchar low = 0x80;   // allowed range of the second byte
-        uchar high = 0xBF;
-        if (inRange(lead, 0xC2, 0xDF)) {
-            length = 2;
-        } else if (inRange(lead, 0xE0, 0xEF)) {
-            length = 3;
-            if (lead == 0xE0)
-                low = 0xA0;          // overlong
-            else if (lead == 0xED)
-                high = 0x9F;         // surrogates
-        } else if (inRange(lead, 0xF0, 0xF4)) {
-            length = 4;
-            if (lead == 0xF0)
-                low = 0x90;          // overlong
-            else if (lead == 0xF4)
-                high = 0x8F;         // above U+10FFFF
-        } else {
-            return false;
-        }
-        if (end - p < length || !inRange(p[1], low, high))
-            return false;
-        for (qsizetype k = 2; k < length; ++k) {
-            if (!inRange(p[k], 0x80, 0xBF))
-                return false;
-        }
-        p += length;
-    }
-    return true;
-}
 
 QString decodeCaptureBytes(const char* data, qsizetype size)
 {
@@ -77,7 +33,7 @@ QString decodeCaptureBytes(const char* data, qsizetype size)
         ++ascii;
     if (ascii == size)
         return QString::fromLatin1(data, size);
-    if (isValidUtf8(data + ascii, size - ascii))
+    if (QByteArrayView(data + ascii, size - ascii).isValidUtf8())
         return QString::fromUtf8(data, size);
 
     QString text(size, Qt::Uninitialized);

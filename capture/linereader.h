@@ -67,6 +67,3 @@ std::optional<QByteArray> readOnceIfStream(const QString& path);
 QString decodeCaptureBytes(const QByteArray& bytes);
 QString decodeCaptureBytes(const char* data, qsizetype size);
 
-// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or
-// code points above U+10FFFF).
-bool isValidUtf8(const char* data, qsizetype size);

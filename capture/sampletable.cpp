@@ -1,3 +1,5 @@
+// Reading a capture's sample rows, and turning the ticked channels into levels.
+
 #include "capture/sampletable.h"
 
 #include "capture/linereader.h"

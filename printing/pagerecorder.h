@@ -5,7 +5,11 @@
 #include "printing/page/recordingsurface.h"
 #include "printing/printtiming.h"
 
+#include <vector>
+
 // Prints the request as the desktop would, to a printer that only keeps the
-// page: the page every output format is written from. Throws Fault as
-// printtiming() does.
+// pages: the pages every output format is written from, one unless the
+// request's options ask for more. Throws Fault as printtiming() does.
+std::vector<RecordedPage> recordPages(const PrintRequest& request);
+// The one page of a request without page options.
 RecordedPage recordPage(const PrintRequest& request);

@@ -1,3 +1,5 @@
+// Printing one capture as a timing page: the steps from table to ended document.
+
 #include "printing/printtiming.h"
 
 #include "capture/sampletable.h"
@@ -41,20 +43,28 @@ PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
     const LevelTable levels =
         selectchannels(SampleTable::read(request.filepath, request.filebytes), boxes);
 
+    const std::vector<PageLayout> layouts = pageLayouts(request.options);
+
     const PrinterRef printer = selectprinter(service, printerreference);
     if (!printer)
         return PrintOutcome::NoPrinter;
 
     PageSurface& page = printer->surface();
-    DocumentGuard guard(page);
-
     const bool tickmarks = request.values[tickMarksBox] == 1;
-    drawtraces(page, levels, tickmarks, request.tickfrequency, request.filepath);
-    writepagetext(page, levels,
-                  {request.heading, request.tickfrequency, request.resolution, request.unitindex,
-                   tickmarks});
-
-    const bool ended = page.EndDoc();
-    guard.release();
-    return ended ? PrintOutcome::Printed : PrintOutcome::Cancelled;
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        // Every further page is set up as the first was.
+        if (i > 0)
+            setuppage(page);
+        DocumentGuard guard(page);
+        drawtraces(page, levels, tickmarks, request.tickfrequency, request.filepath, layouts[i]);
+        writepagetext(page, levels,
+                      {request.heading, request.tickfrequency, request.resolution, request.unitindex,
+                       tickmarks},
+                      layouts[i]);
+        const bool ended = page.EndDoc();
+        guard.release();
+        if (!ended)
+            return PrintOutcome::Cancelled;
+    }
+    return PrintOutcome::Printed;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+// Printing one capture as a timing page, or several, on the chosen printer.
+
+#include "printing/page/pagelayout.h"
 #include "printing/printers/printingservice.h"
 
 #include <QByteArray>
@@ -20,6 +23,9 @@ struct PrintRequest {
     QString resolution;
     QString heading;
     int unitindex = 0;                   // chosen entry of `units`, -1 none
+    // Beyond the window's page: a range of samples over several pages, a
+    // time axis. By default the one page the window prints.
+    PageOptions options;
 };
 
 enum class PrintOutcome {
@@ -29,7 +35,9 @@ enum class PrintOutcome {
 };
 
 // Sample table -> printer choice and page set-up -> drawing -> text -> end of
-// document. Throws Fault; a fault stops it before anything is written.
+// document, the last three once a page when the options ask for several.
+// Throws Fault; a fault stops it before anything is written.
 // `printerreference` is the window's printer reference, set when a printer is found.
+// Design name.
 PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
                          PrinterRef& printerreference);

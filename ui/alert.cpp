@@ -1,3 +1,5 @@
+// The OK/Cancel message window.
+
 #include "ui/alert.h"
 
 #include "ui/modalseam.h"

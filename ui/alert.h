@@ -11,7 +11,7 @@
 // window and, once it is hidden, reads `respond`: true after OK, false after
 // Cancel or before any button. The window is made on first use (form()) and
 // afterwards only shown and hidden, so text and answer stay between uses.
-class alert : public QDialog {
+class alert : public QDialog { // design name
     Q_OBJECT
 public:
     // The one window, created when first asked for.
@@ -19,6 +19,7 @@ public:
     // Destroys the window if it exists; the next form() makes a fresh one.
     static void unload();
 
+    // Design names: the controls and their handler keep the design's spelling.
     toolkit::ControlArray<QPushButton> Command1{QStringLiteral("Command1")};
     QRadioButton* respond;
     toolkit::TextBox* message;

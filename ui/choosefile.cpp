@@ -1,3 +1,5 @@
+// Choosing a file through the chooser window, and testing that a folder exists.
+
 #include "ui/choosefile.h"
 
 #include "ui/platformfolders.h"
@@ -12,7 +14,7 @@ namespace {
 // The start folder when none is given: the folder part of the default name,
 // else the current folder. splitpath drops "/", so names written with "/"
 // are split here.
-QString startfromname(QString& defaultname)
+QString startFromName(QString& defaultname)
 {
     QString folder = basicutilities::splitpath(defaultname, 3);
     if (folder.isEmpty())
@@ -20,7 +22,7 @@ QString startfromname(QString& defaultname)
     return folder.isEmpty() ? platform::curdir() : folder;
 }
 
-QString answerfor(const QString& text, const QString& folder)
+QString answerFor(const QString& text, const QString& folder)
 {
     using basicutilities::cr;
     using basicutilities::lf;
@@ -45,7 +47,7 @@ QString choosefile(QString& defaultname, QString& pattern, QString& startfolder,
     if (basicutilities::cr.isEmpty())
         basicutilities::setcontrolchars();
 
-    QString start = startfolder.isEmpty() ? startfromname(defaultname) : startfolder;
+    QString start = startfolder.isEmpty() ? startFromName(defaultname) : startfolder;
     if (!folderexists(start))
         start = platform::apppath();
     const QString mask = pattern.isEmpty() ? QStringLiteral("*.*") : pattern;
@@ -72,7 +74,7 @@ QString choosefile(QString& defaultname, QString& pattern, QString& startfolder,
     const bool gone = form->closedbyclosebox();
     const QString text = gone ? QString() : form->filename->text();
     const QString folder = gone ? platform::curdir() : form->dirlist->Path();
-    const QString answer = answerfor(text, folder);
+    const QString answer = answerFor(text, folder);
 
     platform::chdir(folder);
     platform::chdrive(folder);

@@ -9,6 +9,7 @@
 // or Cancel ended it; the close box (or Escape) leaves it unchanged. When
 // `startfolder` is "", `defaultname` loses its surrounding spaces
 // (splitpath's write-back), and a name written with "/" gives its folder.
+// Design name, both overloads.
 QString choosefile(QString& defaultname, QString& pattern, QString& startfolder, QString& title);
 QString choosefile(const QString& defaultname, const QString& pattern,
                    const QString& startfolder, const QString& title);
@@ -17,4 +18,4 @@ QString choosefile(const QString& defaultname, const QString& pattern,
 // folder; false (0) for "" and on any error. A path ending in "/" stands for
 // the folder's entries (true only when it holds one); "*" and "?" may stand
 // in the last element.
-qint16 folderexists(const QString& path);
+qint16 folderexists(const QString& path);  // design name

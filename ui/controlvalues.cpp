@@ -1,3 +1,5 @@
+// Numeric values of check boxes and drop-down lists.
+
 #include "ui/controlvalues.h"
 
 #include <QLineEdit>

@@ -1,3 +1,5 @@
+// The drive list of the chooser window.
+
 #include "ui/drivelist.h"
 
 #include "ui/platformfolders.h"
@@ -12,7 +14,7 @@ namespace toolkit {
 namespace {
 
 // The longest drive root that `path` lies under.
-int driveindexfor(const QStringList& roots, const QString& path)
+int driveIndexFor(const QStringList& roots, const QString& path)
 {
     const QString absolute = QDir::fromNativeSeparators(platform::openablefolder(path));
     int best = -1;
@@ -35,7 +37,7 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent)
 {
     const QStringList roots = drives();
     addItems(roots);
-    setCurrentIndex(driveindexfor(roots, platform::curdir()));
+    setCurrentIndex(driveIndexFor(roots, platform::curdir()));
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
             emit driveChanged(Drive());
@@ -49,7 +51,7 @@ void DriveList::setDrive(const QString& path)
     QStringList roots;
     for (int i = 0; i < count(); ++i)
         roots << itemText(i);
-    const int index = driveindexfor(roots, path);
+    const int index = driveIndexFor(roots, path);
     if (index >= 0)
         setCurrentIndex(index);
 }

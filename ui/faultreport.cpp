@@ -1,3 +1,5 @@
+// Reporting a fault to the user in a modal message.
+
 #include "ui/faultreport.h"
 
 #include "ui/modalseam.h"

@@ -1,3 +1,5 @@
+// The file list of the chooser window.
+
 #include "ui/filelist.h"
 
 #include "ui/namepattern.h"

@@ -1,3 +1,5 @@
+// The folder list of the chooser window.
+
 #include "ui/folderlist.h"
 
 #include "ui/platformfolders.h"
@@ -52,7 +54,7 @@ QStringList chain(const QString& folder)
     return folders;
 }
 
-QString shownname(const QString& absolute)
+QString shownName(const QString& absolute)
 {
     const QDir dir(absolute);
     return dir.isRoot() ? QDir::toNativeSeparators(absolute) : dir.dirName();
@@ -105,7 +107,7 @@ void FolderList::fill()
     int depth = 0;
     QListWidgetItem* current = nullptr;
     for (const QString& folder : folders) {
-        current = new QListWidgetItem(openIcon, shownname(folder), this);
+        current = new QListWidgetItem(openIcon, shownName(folder), this);
         current->setData(pathRole, QDir::toNativeSeparators(folder));
         current->setData(depthRole, depth++);
     }

@@ -1,3 +1,5 @@
+// The start-up window: its controls, commands, resizing, closing and drops.
+
 #include "ui/main.h"
 
 #include "capture/header.h"
@@ -30,11 +32,11 @@ namespace ui {
 namespace {
 
 const QString caption = QStringLiteral("ZELMAR CSV to PDF (11x17 @ 1200 DPI)");
-constexpr int clientwidth = 5160;
-constexpr int clientheight = 4125;
+constexpr int clientWidth = 5160;
+constexpr int clientHeight = 4125;
 constexpr int tickmarks = 16;
 
-qint16 pixelstotwips(int pixels, int dpi)
+qint16 pixelsToTwips(int pixels, int dpi)
 {
     const double twips = std::round(static_cast<double>(pixels) * toolkit::twipsPerInch / dpi);
     if (twips > 32767 || twips < -32768)
@@ -44,7 +46,7 @@ qint16 pixelstotwips(int pixels, int dpi)
 }
 
 // The one local file a drag carries, or "" for anything else.
-QString droppedfile(const QMimeData* data)
+QString droppedFile(const QMimeData* data)
 {
     if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
         return QString();
@@ -67,8 +69,8 @@ main::main(QWidget* parent)
     setObjectName(QStringLiteral("main"));
     setWindowTitle(caption);
     setFont(toolkit::designfont(8.25));
-    resize(toolkit::twipstopixels(clientwidth, logicalDpiX()),
-           toolkit::twipstopixels(clientheight, logicalDpiY()));
+    resize(toolkit::twipstopixels(clientWidth, logicalDpiX()),
+           toolkit::twipstopixels(clientHeight, logicalDpiY()));
     buildcontrols();
 
     pdfprinter_->setTargetChooser([this] { return asksavetarget(); });
@@ -163,7 +165,7 @@ void main::buildcontrols()
     // centred on its design position.
     for (int i = 0; i < 2; ++i) {
         const int top = i == 0 ? 840 : 3420;
-        toolkit::placetwips(Line1[i], 0, top, clientwidth, 0);
+        toolkit::placetwips(Line1[i], 0, top, clientWidth, 0);
         Line1[i]->setGeometry(Line1[i]->x(), Line1[i]->y() - 1, Line1[i]->width(), 3);
     }
 
@@ -181,8 +183,8 @@ void main::Form_Load()
     basicutilities::setcontrolchars();
     // Before the first showing there is no frame yet: the outer size is the
     // client area's.
-    formwidth = pixelstotwips(frameGeometry().width(), logicalDpiX());
-    formheight = pixelstotwips(frameGeometry().height(), logicalDpiY());
+    formwidth = pixelsToTwips(frameGeometry().width(), logicalDpiX());
+    formheight = pixelsToTwips(frameGeometry().height(), logicalDpiY());
     for (int k = 0; k < 16; ++k)
         toolkit::setcheckvalue(channelselect[k], 0);
     filepath = defaultfilepath();
@@ -356,13 +358,13 @@ void main::closeEvent(QCloseEvent* event)
 
 void main::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!droppedfile(event->mimeData()).isEmpty())
+    if (!droppedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void main::dropEvent(QDropEvent* event)
 {
-    const QString path = droppedfile(event->mimeData());
+    const QString path = droppedFile(event->mimeData());
     if (path.isEmpty())
         return;
     event->acceptProposedAction();

@@ -1,5 +1,7 @@
 #pragma once
 
+// The start-up window of the desktop program.
+
 #include "printing/printers/pdfprinter.h"
 #include "printing/printers/printingservice.h"
 #include "ui/controlarray.h"
@@ -23,12 +25,14 @@ class Fault;
 namespace ui {
 
 // The start-up window: the settings a print uses and the four commands.
-class main : public QWidget {
+class main : public QWidget { // design name
     Q_OBJECT
 public:
     // Builds the window from its design and runs Form_Load.
     explicit main(QWidget* parent = nullptr);
 
+    // Design names from here to printtiming and stripper: the controls, the
+    // form's settings and its handlers keep the design's spelling.
     toolkit::ControlArray<QPushButton> cmmd{QStringLiteral("cmmd")};
     toolkit::ControlArray<toolkit::CheckBox> channelselect{QStringLiteral("channelselect")};
     toolkit::ControlArray<QLabel> Label1{QStringLiteral("Label1")};

@@ -1,3 +1,5 @@
+// The seam through which tests answer modal windows.
+
 #include "ui/modalseam.h"
 
 #include <QDialog>

@@ -1,10 +1,12 @@
+// Matching file names against the chooser's patterns.
+
 #include "ui/namepattern.h"
 
 #include <QStringList>
 
 namespace toolkit {
 namespace {
-QString toexpression(const QString& pattern)
+QString toExpression(const QString& pattern)
 {
     QString expression;
     for (const QChar c : pattern) {
@@ -29,9 +31,9 @@ NamePattern::NamePattern(const QString& patterns, Qt::CaseSensitivity cs)
         const QString part = raw.trimmed();
         if (part.isEmpty())
             continue;
-        QString expression = toexpression(part);
+        QString expression = toExpression(part);
         if (part.endsWith(QLatin1String(".*")))
-            expression = QStringLiteral("(?:%1|%2)").arg(expression, toexpression(part.chopped(2)));
+            expression = QStringLiteral("(?:%1|%2)").arg(expression, toExpression(part.chopped(2)));
         parts_.append(QRegularExpression(QRegularExpression::anchoredPattern(expression), options));
     }
 }

@@ -1,3 +1,5 @@
+// Drive and folder services on this platform.
+
 #include "ui/platformfolders.h"
 
 #include "ui/namepattern.h"
@@ -11,7 +13,7 @@ namespace {
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
-QString firstentry(const QString& folder, const QString& pattern)
+QString firstEntry(const QString& folder, const QString& pattern)
 {
     const QDir dir(folder);
     if (!dir.exists())
@@ -79,7 +81,7 @@ QString dirsearch(const QString& path)
         // Every folder but a root lists "." first, so an empty folder exists.
         if (!QDir(slashed).isRoot() && QFileInfo(slashed).isDir())
             return QStringLiteral(".");
-        return firstentry(slashed, QStringLiteral("*"));
+        return firstEntry(slashed, QStringLiteral("*"));
     }
 
     const qsizetype slash = slashed.lastIndexOf(QLatin1Char('/'));
@@ -88,7 +90,7 @@ QString dirsearch(const QString& path)
     if (toolkit::haswildcards(folder))
         return {};
     if (toolkit::haswildcards(last))
-        return firstentry(folder, last);
+        return firstEntry(folder, last);
     const QFileInfo info(slashed);
     return info.exists() || info.isSymLink() ? last : QString();
 }

@@ -1,3 +1,5 @@
+// Where a printed PDF is proposed to go, and asking the user.
+
 #include "ui/savetarget.h"
 
 #include "ui/modalseam.h"

@@ -1,3 +1,5 @@
+// The chooser window: its controls and their handlers.
+
 #include "ui/selectfile.h"
 
 #include "ui/modalseam.h"

@@ -13,11 +13,12 @@
 // The chooser window: drive, folder and file lists, the file-name box that
 // holds the pending answer, the pattern box and the buttons. `choosefile`
 // creates one for each call, shows it modally and reads it afterwards.
-class selectfile : public QDialog {
+class selectfile : public QDialog { // design name
     Q_OBJECT
 public:
     explicit selectfile(QWidget* parent = nullptr);
 
+    // Design names: the controls and their handlers keep the design's spelling.
     toolkit::FolderList* dirlist;
     toolkit::FileList* filelist;
     toolkit::DriveList* drivelist;

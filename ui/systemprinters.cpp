@@ -1,3 +1,5 @@
+// The system's printers as printers of the printing service.
+
 #include "ui/systemprinters.h"
 
 #include "printing/output/pagerenderer.h"

@@ -1,3 +1,5 @@
+// The multi-line text box that keeps cr lf line breaks.
+
 #include "ui/textbox.h"
 
 #include <QTextDocument>

@@ -1,3 +1,5 @@
+// Placing windows and controls laid out in twips.
+
 #include "ui/twips.h"
 
 #include <QFont>

@@ -1,3 +1,5 @@
+// Writing a file whole or not at all, safely against links and signals.
+
 #include "util/atomicfile.h"
 
 #include "util/fault.h"

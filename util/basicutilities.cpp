@@ -1,3 +1,5 @@
+// The shared text and path routines: control characters, fields, paths.
+
 #include "util/basicutilities.h"
 
 #include "util/fault.h"

@@ -18,7 +18,7 @@ extern QString cr;   // code 13
 extern QString lf;   // code 10
 extern QString crlf; // cr then lf
 
-void setcontrolchars();
+void setcontrolchars();  // design name
 
 // n == -1: trim mode; n == 0 or n < -1: count mode; n >= 1: field n.
 // Trim mode writes the left-trimmed text back into `text`; count and field
@@ -37,6 +37,7 @@ void setcontrolchars();
 // between two occurrences. A trailing occurrence (one ending at the end of
 // the text) opens no field in count mode. Trim mode strips whole
 // occurrences from both ends; an empty delimiter trims nothing.
+// Design name, both overloads.
 QString getfield(QString& text, qint32 n, QString& delimiter);
 QString getfield(const QString& text, qint32 n, const QString& delimiter);
 
@@ -60,6 +61,7 @@ qsizetype cutfields(QStringView row, QChar delimiter, std::span<FieldSpan> out);
 // last element's dots count: name and extension are the parts before the
 // first and between the first and second dot after the last backslash, and
 // a dot in a folder name stays part of the folder. Any length is taken.
+// Design name, both overloads.
 QString splitpath(QString& path, qint16 mode);
 QString splitpath(const QString& path, qint16 mode);
 

@@ -1,3 +1,5 @@
+// The fault type's messages, with the texts they quote made safe to show.
+
 #include "util/fault.h"
 
 #include <QStringList>

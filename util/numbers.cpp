@@ -1,3 +1,5 @@
+// Parsing and formatting numbers as the capture file and page text need.
+
 #include "util/numbers.h"
 
 #include <QLocale>

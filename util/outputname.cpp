@@ -1,3 +1,5 @@
+// Where each capture's document goes, and which outputs would clash.
+
 #include "util/outputname.h"
 
 #include <QDir>

@@ -1,3 +1,5 @@
+// Temporary files removed when a signal ends the run.
+
 #include "util/pendingfiles.h"
 
 #include <atomic>

@@ -1,3 +1,5 @@
+// Turning a header line into its words.
+
 #include "util/stripper.h"
 
 #include "util/basicutilities.h"

@@ -37,7 +37,7 @@ QFont pageFont(int points)
 
 int pagePixelSize(int points)
 {
-    return qMax(1, qRound(double(points) * sheetDpi / pointsPerInch));
+    return textPixels(points);
 }
 
 namespace {

@@ -6,6 +6,8 @@
 // A printer as a drawing target: device pixels, origin at the top-left of the
 // printable area, y downwards. Drawing begins the document implicitly;
 // EndDoc() finishes it and hands it on.
+// The calls keep the design's spelling (design names): ScaleMode, DrawWidth,
+// DrawStyle, ForeColor, Line, CurrentX, CurrentY, EndDoc, KillDoc.
 class PageSurface {
 public:
     virtual ~PageSurface() = default;

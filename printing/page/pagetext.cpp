@@ -1,9 +1,14 @@
+// The page's text: channel names, heading and the tick frequency line.
+
 #include "printing/page/pagetext.h"
 
 #include "printing/page/tracedrawing.h"
 
 #include "util/fault.h"
 #include "util/numbers.h"
+
+#include <algorithm>
+#include <cmath>
 
 QString unittext(int unitindex)
 {
@@ -38,14 +43,91 @@ QString tickfrequencyline(const QString& tickfrequency, const QString& resolutio
     return QStringLiteral("Tick frequency:") + tickfrequency + QStringLiteral(" samples") + suffix;
 }
 
-void writepagetext(PageSurface& page, const LevelTable& levels, const PageTextSettings& settings)
+double sampleperiod(const QString& resolution, int unitindex)
+{
+    static constexpr double seconds[] = {1e-9, 1e-6, 1e-3};
+    if (resolution.isEmpty() || unitindex < 0 || unitindex > 2)
+        return 0;
+    const double period = numbers::leadingNumber(resolution) * seconds[unitindex];
+    return std::isfinite(period) && period > 0 ? period : 0;
+}
+
+TimeUnit timeunit(double largest)
+{
+    if (largest >= 1)
+        return {1, QStringLiteral("s")};
+    if (largest >= 1e-3)
+        return {1e-3, QStringLiteral("ms")};
+    if (largest >= 1e-6)
+        return {1e-6, QStringLiteral("\u00b5s")};
+    return {};
+}
+
+QString timetext(double seconds, const TimeUnit& unit)
+{
+    QString number = QString::number(seconds / unit.seconds, 'f', 4);
+    while (number.endsWith(u'0'))
+        number.chop(1);
+    if (number.endsWith(u'.'))
+        number.chop(1);
+    if (number == QLatin1String("-0"))
+        number = QStringLiteral("0");
+    return number + u' ' + unit.name;
+}
+
+QString rangeline(const PageLayout& layout, double period)
+{
+    QString line = QStringLiteral("samples %1\u2013%2").arg(layout.first).arg(layout.last);
+    if (period > 0) {
+        const TimeUnit unit = timeunit((layout.rangelast + 1) * period);
+        QString start = timetext(layout.first * period, unit);
+        start.chop(unit.name.size() + 1);
+        line += QStringLiteral(" (%1\u2013%2)").arg(start, timetext((layout.last + 1) * period, unit));
+    }
+    if (layout.pages > 1)
+        line += QStringLiteral(", page %1 of %2").arg(layout.page + 1).arg(layout.pages);
+    return line;
+}
+
+std::vector<TimeLabel> timelabels(qint32 spacing, const PageLayout& layout, double period)
+{
+    std::vector<TimeLabel> labels;
+    if (spacing <= 0)
+        return labels;
+    const TimeUnit unit = timeunit((layout.rangelast + 1) * period);
+    const auto text = [&](qint64 sample) {
+        return period > 0 ? timetext(double(sample) * period, unit) : QString::number(sample);
+    };
+    // The widest label of the range, at about 0.65 em a character, and an em between labels.
+    const double em = textPixels(timeAxisPoints);
+    const qsizetype widest = std::max(text(layout.rangefirst).size(), text(layout.rangelast + 1).size());
+    const double room = (double(widest) * 0.65 + 1) * em;
+    const double pixelsPerTick = double(traceRight - traceLeft) / layout.perpage * spacing;
+    qint64 every = 1;   // 1, 2, 5, 10, 20, 50 …
+    for (qint64 decade = 1; every * pixelsPerTick < room;) {
+        if (every == decade)
+            every = 2 * decade;
+        else if (every == 2 * decade)
+            every = 5 * decade;
+        else
+            every = decade *= 10;
+    }
+    for (const int k : ticksamples(spacing, layout)) {
+        if ((k / spacing) % every == 0)
+            labels.push_back({k, text(k)});
+    }
+    return labels;
+}
+
+void writepagetext(PageSurface& page, const LevelTable& levels, const PageTextSettings& settings,
+                   const PageLayout& layout)
 {
     if (levels.lastslot >= channelCount)
         throw Fault(FaultKind::SubscriptOutOfRange,
                     QStringLiteral("slot %1 does not exist").arg(levels.lastslot));
     for (int i = 0; i <= levels.lastslot; ++i) {
         page.CurrentX(textLeft);
-        page.CurrentY(firstNameTop + slotPitch * i);
+        page.CurrentY(layout.nameTop(i));
         page.FontSize(textPoints);
         page.Print(pagename(levels.slotnames[static_cast<std::size_t>(i)]));
     }
@@ -61,5 +143,22 @@ void writepagetext(PageSurface& page, const LevelTable& levels, const PageTextSe
         page.CurrentY(tickLineTop);
         page.Print(tickfrequencyline(settings.tickfrequency, settings.resolution,
                                      settings.unitindex));
+    }
+
+    if (layout.whole())
+        return;
+    const double period = sampleperiod(settings.resolution, settings.unitindex);
+    page.CurrentX(textLeft);
+    page.CurrentY(rangeLineTop);
+    page.FontSize(rangeLinePoints);
+    page.Print(rangeline(layout, period));
+    if (layout.timeaxis && settings.tickmarks) {
+        page.FontSize(timeAxisPoints);
+        for (const TimeLabel& label : timelabels(tickspacing(settings.tickfrequency), layout, period)) {
+            // Just right of its tick, so that a label never reaches back over the one before.
+            page.CurrentX(layout.sampleX(label.sample) + timeLabelGap);
+            page.CurrentY(timeAxisTop);
+            page.Print(label.text);
+        }
     }
 }

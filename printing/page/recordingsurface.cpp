@@ -1,3 +1,5 @@
+// A page surface that records its calls, and the state they leave behind.
+
 #include "printing/page/recordingsurface.h"
 
 #include <algorithm>

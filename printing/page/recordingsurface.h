@@ -1,5 +1,7 @@
 #pragma once
 
+// Recording the calls made on a page surface, so that any writer can replay them.
+
 #include "printing/page/pagesurface.h"
 
 #include <QRgb>

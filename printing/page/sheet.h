@@ -8,6 +8,8 @@
 
 #include <QPageLayout>
 
+#include <algorithm>
+
 // The sheet: 11 x 17 inches with its long side horizontal.
 inline constexpr int sheetDpi = 1200;
 inline constexpr int sheetWidthInches = 17;
@@ -43,3 +45,9 @@ inline constexpr int headingTop = 625;
 inline constexpr int tickLineTop = 850;
 inline constexpr int firstNameTop = 1350;      // 200 above slot 0's base line
 inline constexpr int textPoints = 12;
+
+// The pixels of an em at `points` on the sheet, at least one.
+constexpr int textPixels(int points)
+{
+    return points <= 0 ? 1 : std::max(1, (points * sheetDpi * 2 + pointsPerInch) / (2 * pointsPerInch));
+}

@@ -1,3 +1,5 @@
+// Where tick marks, guide lines and traces go on the page, and drawing them.
+
 #include "printing/page/tracedrawing.h"
 
 #include "util/fault.h"
@@ -14,14 +16,26 @@ qint32 tickspacing(const QString& tickfrequency)
     return spacing;
 }
 
-std::vector<int> tickpositions(qint32 spacing)
+std::vector<int> ticksamples(qint32 spacing, const PageLayout& layout)
 {
     std::vector<int> out;
     if (spacing <= 0)
         return out;
-    // 64 bits, so that a huge spacing ends the loop instead of wrapping round.
-    for (qint64 k = 0; k <= sampleCount; k += spacing)
-        out.push_back(traceLeft + sampleWidth * static_cast<int>(k));
+    // Counted from sample 0 whatever the page shows, so a range has the
+    // whole capture's ticks; 64 bits, so a huge spacing ends the loop
+    // instead of wrapping round.
+    const qint64 start = (qint64(layout.first) + spacing - 1) / spacing * spacing;
+    for (qint64 k = start; k <= layout.last + 1; k += spacing)
+        out.push_back(static_cast<int>(k));
+    return out;
+}
+
+std::vector<int> tickpositions(qint32 spacing)
+{
+    const PageLayout whole;
+    std::vector<int> out = ticksamples(spacing, whole);
+    for (int& k : out)
+        k = whole.sampleX(k);
     return out;
 }
 
@@ -43,30 +57,53 @@ namespace {
     throw fault;
 }
 
-void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString& sourcefile)
+void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString& sourcefile,
+              const PageLayout& layout)
 {
     const auto& level = levels.levels[static_cast<std::size_t>(slot)];
-    for (int row = 0; row <= sampleCount; ++row) {
+    // The page's samples, the one before it when its edge is drawn here, and
+    // the sentinel row after the last sample.
+    const int from = layout.continues() ? layout.first - 1 : layout.first;
+    const int to = layout.last == sampleCount - 1 ? sampleCount : layout.last;
+    for (int row = from; row <= to; ++row) {
         if (level[static_cast<std::size_t>(row)] > highestDrawableLevel)
             throwLevelOverflow(levels, slot, row, sourcefile);
     }
 
-    const int base = baseLine(slot);
+    const int base = layout.baseLine(slot);
+    const int left = layout.sampleX(layout.first);
+    const int right = layout.sampleX(layout.last + 1);
     LineGroup guide{1, dottedStyle, guideGreen, {}};
-    const qint16 sum = levels.sums[static_cast<std::size_t>(slot)];
-    if (sum == sampleCount)
-        guide.lines.emplace_back(traceLeft, base, traceRight, base);
+    // A channel that never changes within the range: with the whole capture,
+    // exactly the level sums of 2048 and 0.
+    const int count = layout.rangelast - layout.rangefirst + 1;
+    int sum = levels.sums[static_cast<std::size_t>(slot)];
+    if (count != sampleCount) {
+        sum = 0;
+        for (int row = layout.rangefirst; row <= layout.rangelast; ++row)
+            sum += level[static_cast<std::size_t>(row)];
+    }
+    if (sum == count)
+        guide.lines.emplace_back(left, base, right, base);
     if (sum == 0)
-        guide.lines.emplace_back(traceLeft, base - levelHeight, traceRight, base - levelHeight);
+        guide.lines.emplace_back(left, base - levelHeight, right, base - levelHeight);
     plan.groups.push_back(std::move(guide));
 
     LineGroup trace{3, solidStyle, traceBlack, {}};
-    trace.lines.reserve(2 * sampleCount);
-    int x = traceLeft;
-    for (int k = 0; k < sampleCount; ++k) {
+    trace.lines.reserve(2 * std::size_t(layout.last - layout.first + 2));
+    int x = left;
+    if (layout.continues()) {
+        const int before = level[static_cast<std::size_t>(layout.first) - 1];
+        const int now = level[static_cast<std::size_t>(layout.first)];
+        if (before != now)
+            trace.lines.emplace_back(x, base - levelHeight * before, x, base - levelHeight * now);
+    }
+    for (int k = layout.first; k <= layout.last; ++k) {
         const int v = level[static_cast<std::size_t>(k)];
-        const int w = level[static_cast<std::size_t>(k) + 1];
-        const int nextx = traceLeft + sampleWidth * (k + 1);
+        // The sentinel row repeats the last sample; a page's last edge is
+        // drawn at the start of the next page.
+        const int w = k < layout.last || k == sampleCount - 1 ? level[static_cast<std::size_t>(k) + 1] : v;
+        const int nextx = layout.sampleX(k + 1);
         const int y = base - levelHeight * v;
         trace.lines.emplace_back(x, y, nextx, y);
         if (v != w)
@@ -79,7 +116,7 @@ void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString
 } // namespace
 
 TracePlan plantraces(const LevelTable& levels, bool tickmarks, const QString& tickfrequency,
-                     const QString& sourcefile)
+                     const QString& sourcefile, const PageLayout& layout)
 {
     if (levels.lastslot >= channelCount)
         throw Fault(FaultKind::SubscriptOutOfRange,
@@ -87,12 +124,14 @@ TracePlan plantraces(const LevelTable& levels, bool tickmarks, const QString& ti
     TracePlan plan;
     if (tickmarks) {
         LineGroup ticks{1, solidStyle, traceBlack, {}};
-        for (int x : tickpositions(tickspacing(tickfrequency)))
+        for (const int k : ticksamples(tickspacing(tickfrequency), layout)) {
+            const int x = layout.sampleX(k);
             ticks.lines.emplace_back(x, tickTop, x, tickBottom);
+        }
         plan.groups.push_back(std::move(ticks));
     }
     for (int slot = 0; slot <= levels.lastslot; ++slot)
-        planSlot(plan, levels, slot, sourcefile);
+        planSlot(plan, levels, slot, sourcefile, layout);
     return plan;
 }
 
@@ -108,7 +147,7 @@ void painttraces(PageSurface& page, const TracePlan& plan)
 }
 
 void drawtraces(PageSurface& page, const LevelTable& levels, bool tickmarks,
-                const QString& tickfrequency, const QString& sourcefile)
+                const QString& tickfrequency, const QString& sourcefile, const PageLayout& layout)
 {
-    painttraces(page, plantraces(levels, tickmarks, tickfrequency, sourcefile));
+    painttraces(page, plantraces(levels, tickmarks, tickfrequency, sourcefile, layout));
 }

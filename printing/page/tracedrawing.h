@@ -1,6 +1,9 @@
 #pragma once
 
+// The diagram part of the page: tick marks, guide lines and stepped traces.
+
 #include "capture/sampletable.h"
+#include "printing/page/pagelayout.h"
 #include "printing/page/pagesurface.h"
 #include "printing/page/sheet.h"
 
@@ -37,16 +40,23 @@ qint32 tickspacing(const QString& tickfrequency);
 // when T < 0, and none when T = 0 (that spacing would never reach the end).
 std::vector<int> tickpositions(qint32 spacing);
 
+// The samples k = 0, T, 2T, ... whose tick falls on `layout`'s page: from its
+// first sample to the right end after its last.
+std::vector<int> ticksamples(qint32 spacing, const PageLayout& layout);
+
 // Tick marks (when `tickmarks`), then for each filled slot its guide line
-// (a channel that never changes) and its stepped trace, one segment per
-// sample and an edge wherever the level changes. Throws Fault(Overflow) for
-// an undrawable tick spacing or level; `sourcefile` is named in the fault.
+// (a channel that never changes within the range) and its stepped trace, one
+// segment per sample of the page and an edge wherever the level changes.
+// Throws Fault(Overflow) for an undrawable tick spacing or level;
+// `sourcefile` is named in the fault.
 TracePlan plantraces(const LevelTable& levels, bool tickmarks, const QString& tickfrequency,
-                     const QString& sourcefile = QString());
+                     const QString& sourcefile = QString(), const PageLayout& layout = {});
 
 // Sets each group's attributes and draws its lines.
 void painttraces(PageSurface& page, const TracePlan& plan);
 
 // plantraces() then painttraces(): a fault leaves the page untouched.
+// Design name.
 void drawtraces(PageSurface& page, const LevelTable& levels, bool tickmarks,
-                const QString& tickfrequency, const QString& sourcefile = QString());
+                const QString& tickfrequency, const QString& sourcefile = QString(),
+                const PageLayout& layout = {});

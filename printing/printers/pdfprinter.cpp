@@ -1,4 +1,5 @@
 // The PDF printer: the recorded page written as a PDF file where the user says.
+
 #include "printing/printers/pdfprinter.h"
 
 #include "printing/output/pdf/pdfpages.h"

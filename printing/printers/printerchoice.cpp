@@ -1,3 +1,5 @@
+// Choosing the printer a print goes to.
+
 #include "printing/printers/printerchoice.h"
 
 PrinterRef selectprinter(PrintingService& service, PrinterRef& printerreference)
@@ -15,10 +17,14 @@ PrinterRef selectprinter(PrintingService& service, PrinterRef& printerreference)
 
     printerreference = service.current();
     printerreference->surface().ScaleMode(pageScaleMode);
-    PageSurface& page = service.current()->surface();
+    setuppage(service.current()->surface());
+    return printerreference;
+}
+
+void setuppage(PageSurface& page)
+{
     page.PrintResolution(pageResolution);
     page.PageSettingA(pageSettingAValue);
     page.PageSettingB(pageSettingBValue);
     page.PageSettingC(pageSettingCValue);
-    return printerreference;
 }

@@ -20,3 +20,6 @@ inline constexpr int pageSettingCValue = 1;
 // Otherwise sets `printerreference` to the current printer, sets up its page
 // (ScaleMode, resolution, page settings A, B, C, in that order) and returns it.
 PrinterRef selectprinter(PrintingService& service, PrinterRef& printerreference);
+
+// The page settings after ScaleMode: resolution, then settings A, B and C.
+void setuppage(PageSurface& page);

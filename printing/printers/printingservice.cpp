@@ -1,3 +1,5 @@
+// The installed printers and the current one.
+
 #include "printing/printers/printingservice.h"
 
 PrintingService::PrintingService(std::vector<PrinterRef> printers) : printers_(std::move(printers)) {}

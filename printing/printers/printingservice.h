@@ -1,5 +1,7 @@
 #pragma once
 
+// The printers a print can go to, and the current one.
+
 #include "printing/page/pagesurface.h"
 
 #include <QString>

@@ -147,6 +147,10 @@ void TestLineReader::decoding_data()
     QTest::newRow("surrogate is 1252") << QByteArray("\xED\xA0\x80") << QStringLiteral(u"\u00ED\u00A0\u20AC");
     QTest::newRow("above 10FFFF is 1252") << QByteArray("\xF4\x90\x80\x80")
                                           << QStringLiteral(u"\u00F4\u0090\u20AC\u20AC");
+    QTest::newRow("overlong 3 bytes is 1252") << QByteArray("\xE0\x9F\xBF")
+                                              << QStringLiteral(u"\u00E0\u0178\u00BF");
+    QTest::newRow("F5 lead is 1252") << QByteArray("\xF5\x80\x80\x80")
+                                     << QStringLiteral(u"\u00F5\u20AC\u20AC\u20AC");
     QTest::newRow("cut sequence is 1252") << QByteArray("x\xC3") << QStringLiteral(u"x\u00C3");
     QTest::newRow("stray continuation") << QByteArray("\xA9") << QStringLiteral(u"\u00A9");
     QTest::newRow("valid then invalid") << QByteArray("\xC3\xA9\xE9") << QStringLiteral(u"\u00C3\u00A9\u00E9");

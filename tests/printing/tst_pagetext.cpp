@@ -2,6 +2,8 @@
 
 #include "printinghelpers.h"
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QtTest>
 
 class PageTextTest : public QObject {
@@ -17,6 +19,8 @@ private slots:
     void layout_data();
     void layout();
     void callOrderPerText();
+    void timeLabels_data();
+    void timeLabels();
 };
 
 void PageTextTest::tickFrequencyLine_data()
@@ -153,5 +157,59 @@ void PageTextTest::callOrderPerText()
     QVERIFY(page.kinds() == expected);
 }
 
-QTEST_GUILESS_MAIN(PageTextTest)
+void PageTextTest::timeLabels_data()
+{
+    QTest::addColumn<QString>("resolution");
+    QTest::addColumn<int>("unitindex");
+    QTest::addColumn<int>("spacing");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QStringList>("labels");   // first, second, last
+    QTest::addColumn<int>("count");
+    // 80 pixels a tick: a label "204.8 µs" wide needs every 20th.
+    QTest::newRow("whole capture, 100 ns") << "100" << 0 << 10 << 0 << 2047
+                                           << QStringList{"0 µs", "20 µs", "200 µs"} << 11;
+    // 320 pixels a tick: every 5th, from the first multiple of 50.
+    QTest::newRow("samples 512-1023") << "100" << 0 << 10 << 512 << 1023
+                                      << QStringList{"55 µs", "60 µs", "100 µs"} << 10;
+    QTest::newRow("2.5 us in milliseconds") << "2.5" << 1 << 10 << 0 << 2047
+                                            << QStringList{"0 ms", "0.5 ms", "5 ms"} << 11;
+    QTest::newRow("ten samples of 1 ms, every tick") << "1" << 2 << 1 << 0 << 9
+                                                     << QStringList{"0 ms", "1 ms", "10 ms"} << 11;
+    QTest::newRow("seconds") << "500" << 2 << 100 << 0 << 2047
+                             << QStringList{"0 s", "50 s", "1000 s"} << 21;
+    QTest::newRow("no unit: sample numbers") << "100" << -1 << 100 << 0 << 2047
+                                             << QStringList{"0", "100", "2000"} << 21;
+}
+
+// Labels in one short unit, at ticks whose labels, as the page font sets
+// them, keep clear of each other.
+void PageTextTest::timeLabels()
+{
+    QFETCH(QString, resolution);
+    QFETCH(int, unitindex);
+    QFETCH(int, spacing);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(QStringList, labels);
+    QFETCH(int, count);
+    const PageLayout layout = pageLayouts({first, last, 1, true}).front();
+    const std::vector<TimeLabel> made =
+        timelabels(spacing, layout, sampleperiod(resolution, unitindex));
+    QCOMPARE(int(made.size()), count);
+    QCOMPARE(made[0].text, labels[0]);
+    QCOMPARE(made[1].text, labels[1]);
+    QCOMPARE(made.back().text, labels[2]);
+
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(150);   // 9 points at 1200 dpi
+    const QFontMetricsF metrics(font);
+    for (std::size_t i = 1; i < made.size(); ++i) {
+        const double end = layout.sampleX(made[i - 1].sample) + metrics.horizontalAdvance(made[i - 1].text);
+        QVERIFY2(end < layout.sampleX(made[i].sample),
+                 qPrintable(made[i - 1].text + QStringLiteral(" meets ") + made[i].text));
+    }
+}
+
+QTEST_MAIN(PageTextTest)
 #include "tst_pagetext.moc"

@@ -27,6 +27,8 @@ private slots:
     void lineAttributesInDrawingOrder();
     void levelOverflow_data();
     void levelOverflow();
+    void pagesOfARange_data();
+    void pagesOfARange();
 };
 
 namespace {
@@ -336,6 +338,101 @@ void TraceDrawingTest::levelOverflow()
         QVERIFY(f.message().contains(QStringLiteral("sample %1").arg(sample)));
     }
     QVERIFY2(page.isEmpty(), "a fault leaves the page untouched");
+}
+
+void TraceDrawingTest::pagesOfARange_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("page");          // the page looked at, from 0
+    QTest::addColumn<int>("pagefirst");
+    QTest::addColumn<int>("pagelast");
+    QTest::addColumn<int>("secondx");       // the boundary after the page's first sample
+    QTest::addColumn<int>("rightx");        // after its last sample
+    QTest::addColumn<QList<int>>("ticks");  // first and last tick x, and how many
+    // Worked out by hand: 16384 pixels of trace shared by the samples of a page.
+    QTest::newRow("samples 512-1023: 32 pixels each")
+        << 512 << 1023 << 1 << 0 << 512 << 1023 << 3032 << 19384 << QList<int>{3256, 19256, 51};
+    QTest::newRow("the whole over 4 pages, page 2")
+        << 0 << 2047 << 4 << 1 << 512 << 1023 << 3032 << 19384 << QList<int>{3256, 19256, 51};
+    QTest::newRow("samples 600-900: 54.43 pixels each")
+        << 600 << 900 << 1 << 0 << 600 << 900 << 3054 << 19384 << QList<int>{3000, 19330, 31};
+    QTest::newRow("the whole over 3 pages, the short last one")
+        << 0 << 2047 << 3 << 2 << 1366 << 2047 << 3024 << 19360 << QList<int>{3096, 19168, 68};
+    QTest::newRow("one sample")
+        << 2047 << 2047 << 1 << 0 << 2047 << 2047 << 19384 << 19384 << QList<int>{0, 0, 0};
+}
+
+// Slot 0 toggles at every sample, slot 1 is high only before sample 100, so
+// it never changes within a range after it; slot 2 is always high. Tick
+// marks every 10 samples, counted from sample 0.
+void TraceDrawingTest::pagesOfARange()
+{
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(int, pages);
+    QFETCH(int, page);
+    QFETCH(int, pagefirst);
+    QFETCH(int, pagelast);
+    QFETCH(int, secondx);
+    QFETCH(int, rightx);
+    QFETCH(QList<int>, ticks);
+    const auto toggling = [](int k) { return k % 2; };
+    const auto early = [](int k) { return k < 100 ? 1 : 0; };
+    const auto high = [](int) { return 1; };
+    const std::vector<PageLayout> layouts = pageLayouts({first, last, pages, false});
+    QCOMPARE(int(layouts.size()), pages);
+    const PageLayout& layout = layouts[std::size_t(page)];
+    QCOMPARE(layout.first, pagefirst);
+    QCOMPARE(layout.last, pagelast);
+
+    RecordingSurface surface;
+    drawtraces(surface, levelTable({toggling, early, high}), true, QStringLiteral("10"), QString(), layout);
+    const std::vector<DrawnLine> lines = surface.lines();
+    const std::vector<DrawnLine> tickLines = ticksOf(surface);
+    QCOMPARE(int(tickLines.size()), ticks[2]);
+    if (!tickLines.empty()) {
+        QCOMPARE(tickLines.front().x1, ticks[0]);
+        QCOMPARE(tickLines.back().x1, ticks[1]);
+    }
+
+    // Slot 0: a segment for every sample of the page, an edge between every
+    // two of them, and one at the start when a page before it ended on the
+    // other level.
+    std::vector<DrawnLine> horizontal, vertical;
+    for (const DrawnLine& line : withWidth(lines, 3)) {
+        if (line.y1 >= 1400 && line.y2 <= 1550 && line.y1 <= 1550)
+            (line.isVertical() ? vertical : horizontal).push_back(line);
+    }
+    QCOMPARE(int(horizontal.size()), pagelast - pagefirst + 1);
+    QCOMPARE(horizontal.front().x1, 3000);
+    QCOMPARE(horizontal.front().x2, secondx);
+    QCOMPARE(horizontal.back().x2, rightx);
+    QCOMPARE(horizontal.front().y1, 1550 - 150 * toggling(pagefirst));
+    const int startEdge = layout.page > 0 ? 1 : 0;
+    QCOMPARE(int(vertical.size()), pagelast - pagefirst + startEdge);
+    if (startEdge)
+        QCOMPARE(vertical.front().x1, 3000);
+
+    // Guide lines span the page: slot 1 is low all through any range after
+    // sample 100 (a guide at its high level), slot 2 high throughout.
+    const std::vector<DrawnLine> guides = withWidth(lines, 1);
+    QList<int> guideRows;
+    for (const DrawnLine& line : guides) {
+        if (line.style == 2) {
+            QCOMPARE(line.x1, 3000);
+            QCOMPARE(line.x2, rightx);
+            guideRows << line.y1;
+        }
+    }
+    QList<int> expectedGuides;
+    if (first == last)
+        expectedGuides << 1550;   // one sample never changes
+    if (first >= 100)
+        expectedGuides << 1750;
+    expectedGuides << 2250;
+    QCOMPARE(guideRows, expectedGuides);
 }
 
 QTEST_GUILESS_MAIN(TraceDrawingTest)

@@ -1,3 +1,5 @@
+// Capture files built for tests, byte by byte.
+
 #include "tests/support/capturefixture.h"
 
 #include <QDir>
