@@ -33,6 +33,8 @@ private slots:
     void replacesAnExistingFileWhole();
     void eachDocumentStartsAfresh();
     void subsetTagsNameOneProgramEach();
+    void crossReferenceFindsEveryObject_data();
+    void crossReferenceFindsEveryObject();
 
 private:
     QString printDiagram(const QString& name);
@@ -455,6 +457,48 @@ void PdfPrinterTest::subsetTagsNameOneProgramEach()
     // Each font names its subset with the tag.
     static const QRegularExpression untagged(QStringLiteral("/(BaseFont|FontName) /(?![A-Z]{6}\\+)"));
     QVERIFY(!untagged.match(QString::fromLatin1(pdf)).hasMatch());
+}
+
+void PdfPrinterTest::crossReferenceFindsEveryObject_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("one page") << QStringList{QStringLiteral("Latin")};
+    QTest::newRow("binder, engine text between")
+        << QStringList{QStringLiteral("Latin"), QStringLiteral("\u03A3\u03AE\u03BC\u03B1"),
+                       QStringLiteral("\u4E2D\u6587"), QStringLiteral("again")};
+}
+
+void PdfPrinterTest::crossReferenceFindsEveryObject()
+{
+    QFETCH(QStringList, texts);
+    PdfPages pages;
+    for (const QString& text : texts) {
+        RecordingSurface page;
+        drawText(page, text);
+        page.Line(0, 0, 1200, 1200);
+        pages.add(pdfPage(page.takePage()));
+    }
+    const QByteArray pdf = pages.finish();
+
+    const qsizetype start = pdf.lastIndexOf("startxref\n");
+    QVERIFY(start > 0);
+    const qsizetype xref = pdf.mid(start + 10).split('\n').value(0).toLongLong();
+    QVERIFY(pdf.mid(xref).startsWith("xref\n0 "));
+    const QList<QByteArray> lines = pdf.mid(xref).split('\n');
+    const int size = lines.value(1).split(' ').value(1).toInt();
+    QVERIFY(pdf.contains("/Size " + QByteArray::number(size) + ' '));
+    static const QRegularExpression heading(QStringLiteral("(?:^|\n)(\\d+) 0 obj\n"));
+    int written = 0;
+    for (auto it = heading.globalMatch(QString::fromLatin1(pdf.left(xref))); it.hasNext(); it.next())
+        ++written;
+    QCOMPARE(written, size - 1);
+    for (int number = 1; number < size; ++number) {
+        const QByteArray entry = lines.value(2 + number);
+        QVERIFY2(entry.size() == 19 && entry.endsWith(" 00000 n "), entry.constData());
+        const QByteArray expected = QByteArray::number(number) + " 0 obj\n";
+        QVERIFY2(pdf.mid(entry.left(10).toLongLong(), expected.size()) == expected,
+                 expected.constData());
+    }
 }
 
 QTEST_MAIN(PdfPrinterTest)

@@ -1,3 +1,4 @@
+// Pages drawn by Qt's PDF engine into a document in memory.
 #include "printing/output/pdf/pdfbook.h"
 
 #include "printing/output/pagerenderer.h"

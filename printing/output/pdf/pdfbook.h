@@ -1,3 +1,5 @@
+// A PDF drawn page by page by Qt's PDF engine, for text the page font
+// cannot draw alone.
 #pragma once
 
 #include "printing/page/recordingsurface.h"

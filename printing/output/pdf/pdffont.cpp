@@ -1,6 +1,9 @@
+// The page font read once and written as an embedded subset: its
+// glyphs, widths and Unicode map.
 #include "printing/output/pdf/pdffont.h"
 
 #include "printing/output/pagerenderer.h"
+#include "printing/output/pdf/pdfobjects.h"
 #include "printing/output/pdf/pdfstrokes.h"
 #include "printing/output/pdf/subsettags.h"
 
@@ -79,13 +82,6 @@ QByteArray pdfNumber(double value)
     appendPdfReal(out, value);
     out.chop(1);
     return out;
-}
-
-QByteArray streamObject(const QByteArray& data, const QByteArray& extra = {})
-{
-    const QByteArray packed = flateEncoded(data);
-    return "<< " + extra + "/Length " + QByteArray::number(packed.size())
-           + " /Filter /FlateDecode >>\nstream\n" + packed + "\nendstream";
 }
 
 } // namespace
@@ -315,12 +311,12 @@ QByteArray PdfFont::subset(const std::vector<std::uint16_t>& glyphs) const
     return font;
 }
 
-std::vector<QByteArray> PdfFont::objects(int first, const std::vector<std::uint16_t>& glyphs,
-                                         SubsetTags& tags) const
+void PdfFont::write(PdfObjects& out, int first, const std::vector<std::uint16_t>& glyphs,
+                    SubsetTags& tags) const
 {
     const QByteArray file = subset(glyphs);
     const QByteArray name = "/" + tags.tagFor(file) + "+" + name_;
-    const auto reference = [&](int offset) { return QByteArray::number(first + offset) + " 0 R"; };
+    const auto reference = [&](int offset) { return pdfReference(first + offset); };
     const auto design = [&](int value) { return pdfNumber(value * 1000.0 / unitsPerEm_); };
 
     QByteArray widths;
@@ -346,18 +342,19 @@ std::vector<QByteArray> PdfFont::objects(int first, const std::vector<std::uint1
     }
     unicode += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
 
-    return {
-        "<< /Type /Font /Subtype /Type0 /BaseFont " + name + " /Encoding /Identity-H /DescendantFonts ["
-            + reference(1) + "] /ToUnicode " + reference(4) + " >>",
-        "<< /Type /Font /Subtype /CIDFontType2 /BaseFont " + name
-            + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"
-              " /FontDescriptor "
-            + reference(2) + " /CIDToGIDMap /Identity /DW 0 /W [" + widths + "] >>",
-        "<< /Type /FontDescriptor /FontName " + name + " /Flags 4 /FontBBox [" + design(bbox_[0]) + ' '
-            + design(bbox_[1]) + ' ' + design(bbox_[2]) + ' ' + design(bbox_[3])
-            + "] /ItalicAngle 0 /Ascent " + design(ascender_) + " /Descent " + design(descender_)
-            + " /CapHeight " + design(ascender_) + " /StemV 80 /FontFile2 " + reference(3) + " >>",
-        streamObject(file, "/Length1 " + QByteArray::number(file.size()) + ' '),
-        streamObject(unicode),
-    };
+    out.write(first, "<< /Type /Font /Subtype /Type0 /BaseFont " + name
+                         + " /Encoding /Identity-H /DescendantFonts [" + reference(1) + "] /ToUnicode "
+                         + reference(4) + " >>");
+    out.write(first + 1, "<< /Type /Font /Subtype /CIDFontType2 /BaseFont " + name
+                             + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"
+                               " /FontDescriptor "
+                             + reference(2) + " /CIDToGIDMap /Identity /DW 0 /W [" + widths + "] >>");
+    out.write(first + 2, "<< /Type /FontDescriptor /FontName " + name + " /Flags 4 /FontBBox ["
+                             + design(bbox_[0]) + ' ' + design(bbox_[1]) + ' ' + design(bbox_[2]) + ' '
+                             + design(bbox_[3]) + "] /ItalicAngle 0 /Ascent " + design(ascender_)
+                             + " /Descent " + design(descender_) + " /CapHeight " + design(ascender_)
+                             + " /StemV 80 /FontFile2 " + reference(3) + " >>");
+    out.writeStream(first + 3, flateEncoded(file), PdfObjects::Data::deflated,
+                    "/Length1 " + QByteArray::number(file.size()));
+    out.writeStream(first + 4, flateEncoded(unicode), PdfObjects::Data::deflated);
 }

@@ -1,3 +1,4 @@
+// The page typeface as an embedded PDF font.
 #pragma once
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+class PdfObjects;
 class SubsetTags;
 
 // The page typeface as a PDF font, read once per process. The PDF engine
@@ -35,11 +37,11 @@ public:
     // Advance of `glyph` in thousandths of the em.
     double width(std::uint16_t glyph) const;
 
-    // The bodies of the five PDF objects of a Type 0 font holding `glyphs`
-    // (sorted, unique), to be numbered first .. first + 4; the Type 0 font is
+    // Writes the five objects of a Type 0 font holding `glyphs` (sorted,
+    // unique) at the reserved numbers first .. first + 4; the Type 0 font is
     // `first`. Its tag is the one `tags` gives its program.
-    std::vector<QByteArray> objects(int first, const std::vector<std::uint16_t>& glyphs,
-                                    SubsetTags& tags) const;
+    void write(PdfObjects& out, int first, const std::vector<std::uint16_t>& glyphs,
+               SubsetTags& tags) const;
 
     // A TrueType font with the outlines of `glyphs` (and the glyphs they are
     // built from) at their own glyph numbers; all others are empty.

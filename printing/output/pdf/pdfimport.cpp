@@ -1,3 +1,5 @@
+// Reads back one page the PDF engine wrote and carries its objects over
+// as a form another document can draw.
 #include "printing/output/pdf/pdfimport.h"
 
 #include "printing/output/pdf/subsettags.h"

@@ -1,3 +1,4 @@
+// One page of a PDF engine document, as a form for another document.
 #pragma once
 
 #include <QByteArray>

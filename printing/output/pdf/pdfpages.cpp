@@ -1,3 +1,5 @@
+// The converter's PDF: each page's content drawn on a worker thread, the
+// document assembled from them with one font subset.
 #include "printing/output/pdf/pdfpages.h"
 
 #include "printing/output/pagerenderer.h"
@@ -17,18 +19,6 @@
 
 namespace {
 
-// Objects written last at numbers kept from the start: the page tree, the
-// shared resources and the font (five objects) they name.
-enum : int {
-    pagesObject = 1,
-    resourcesObject,
-    fontObject,
-    firstFreeObject = fontObject + 5,
-};
-
-
-QByteArray reference(int object) { return QByteArray::number(object) + " 0 R"; }
-
 QByteArray creationDate()
 {
     const std::optional<QDateTime> fixed = sourceDateEpoch();
@@ -38,9 +28,9 @@ QByteArray creationDate()
 
 // Without a page font (none with TrueType outlines), the engine draws all
 // text and the resources name no font.
-QByteArray resources(const QByteArray& extra = {})
+QByteArray resources(int fontObject, const QByteArray& extra = {})
 {
-    const QByteArray font = PdfFont::page() ? " /Font << /F1 " + reference(fontObject) + " >>" : "";
+    const QByteArray font = PdfFont::page() ? " /Font << /F1 " + pdfReference(fontObject) + " >>" : "";
     return "<< /ColorSpace << /CSp /DeviceRGB >> /ExtGState << /GSa << /Type /ExtGState /SA true "
            "/ca 1 /CA 1 /AIS false >> >>"
            + font + extra + " >>";
@@ -89,11 +79,8 @@ PdfPage pdfPage(const RecordedPage& recorded)
             return true;
         // The text's top at the current point, upright in the page's
         // downward user space.
-        const QColor colour = QColor::fromRgb(state.forecolor);
         out.append("/CSp cs ");
-        appendPdfReal(out, colour.redF());
-        appendPdfReal(out, colour.greenF());
-        appendPdfReal(out, colour.blueF());
+        appendPdfColour(out, QColor::fromRgb(state.forecolor));
         out.append("scn\nBT\n/F1 ");
         appendPdfReal(out, pagePixelSize(state.fontsize));
         out.append("Tf 1 0 0 -1 ");
@@ -129,39 +116,39 @@ PdfPage pdfPage(const RecordedPage& recorded)
     return page;
 }
 
-PdfPages::PdfPages() : offsets_(std::size_t(firstFreeObject - 1), 0) {}
+PdfPages::PdfPages() { start(); }
 
-int PdfPages::object(const QByteArray& body)
+void PdfPages::start()
 {
-    offsets_.push_back(body_.size());
-    const int number = int(offsets_.size());
-    body_ += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
-    return number;
+    pagesObject_ = objects_.reserve();
+    resourcesObject_ = objects_.reserve();
+    fontObject_ = objects_.reserve();
+    for (int i = 1; i < 5; ++i)
+        objects_.reserve();
 }
 
 void PdfPages::add(PdfPage page)
 {
-    const int content = object("<< /Length " + QByteArray::number(page.content.size())
-                               + " /Filter /FlateDecode >>\nstream\n" + page.content + "\nendstream");
-    QByteArray resourcesEntry = reference(resourcesObject);
-    QByteArray contents = reference(content);
+    const int content = objects_.writeStream(page.content, PdfObjects::Data::deflated);
+    QByteArray resourcesEntry = pdfReference(resourcesObject_);
+    QByteArray contents = pdfReference(content);
     if (!page.engineText.isEmpty()) {
-        const int form = int(offsets_.size()) + 1;
+        const int form = objects_.nextNumber();
         const std::vector<QByteArray> objects = pageAsForm(page.engineText, form, tags_);
         if (objects.empty())
             throw Fault(FaultKind::CannotWriteFile,
                         QStringLiteral("the PDF engine's text could not be added to the page"));
         for (const QByteArray& body : objects)
-            object(body);
+            objects_.write(body);
         // A stream of its own, so the page's content stays as it is alone.
-        const int draw = object("<< /Length 10 >>\nstream\nq /X1 Do Q\nendstream");
-        resourcesEntry = resources(" /XObject << /X1 " + reference(form) + " >>");
-        contents = "[" + contents + ' ' + reference(draw) + "]";
+        const int draw = objects_.writeStream("q /X1 Do Q", PdfObjects::Data::plain);
+        resourcesEntry = resources(fontObject_, " /XObject << /X1 " + pdfReference(form) + " >>");
+        contents = "[" + contents + ' ' + pdfReference(draw) + "]";
     }
-    pages_.push_back(object("<< /Type /Page /Parent " + reference(pagesObject) + " /Contents " + contents
-                            + " /Resources " + resourcesEntry + " /MediaBox [0 0 "
-                            + QByteArray::number(sheetWidthPoints) + ' '
-                            + QByteArray::number(sheetHeightPoints) + "] >>"));
+    pages_.push_back(objects_.write("<< /Type /Page /Parent " + pdfReference(pagesObject_) + " /Contents "
+                                    + contents + " /Resources " + resourcesEntry + " /MediaBox [0 0 "
+                                    + QByteArray::number(sheetWidthPoints) + ' '
+                                    + QByteArray::number(sheetHeightPoints) + "] >>"));
 
     std::vector<std::uint16_t> merged;
     merged.reserve(glyphs_.size() + page.glyphs.size());
@@ -173,42 +160,27 @@ void PdfPages::add(PdfPage page)
 QByteArray PdfPages::finish()
 {
     const QByteArray date = creationDate();
-    const auto at = [&](int number, const QByteArray& body) {
-        offsets_[std::size_t(number - 1)] = body_.size();
-        body_ += QByteArray::number(number) + " 0 obj\n" + body + "\nendobj\n";
-    };
     QByteArray kids;
     for (const int page : pages_)
-        kids += reference(page) + ' ';
-    at(pagesObject, "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pageCount()) + " >>");
-    at(resourcesObject, resources());
-    const PdfFont* font = PdfFont::page();
-    const std::vector<QByteArray> fontObjects =
-        font ? font->objects(fontObject, glyphs_, tags_) : std::vector<QByteArray>(5, "null");
-    for (int i = 0; i < 5; ++i)
-        at(fontObject + i, fontObjects[std::size_t(i)]);
-    const int catalog = object("<< /Type /Catalog /Pages " + reference(pagesObject) + " >>");
-    const int info = object("<< /Creator (zelmar-pdf) /Producer (zelmar-pdf) /CreationDate ("
-                            + date + ") >>");
+        kids += pdfReference(page) + ' ';
+    objects_.write(pagesObject_,
+                   "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pageCount()) + " >>");
+    objects_.write(resourcesObject_, resources(fontObject_));
+    if (const PdfFont* font = PdfFont::page()) {
+        font->write(objects_, fontObject_, glyphs_, tags_);
+    } else {
+        for (int i = 0; i < 5; ++i)
+            objects_.write(fontObject_ + i, "null");
+    }
+    const int catalog = objects_.write("<< /Type /Catalog /Pages " + pdfReference(pagesObject_) + " >>");
+    const int info = objects_.write("<< /Creator (zelmar-pdf) /Producer (zelmar-pdf) /CreationDate ("
+                                    + date + ") >>");
+    QByteArray out = objects_.finish(catalog, info);
 
-    // The binary comment marks the file as binary for programs that copy it.
-    QByteArray out("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
-    const qint64 header = out.size();
-    out.reserve(header + body_.size() + qsizetype(offsets_.size()) * 20 + 256);
-    out += body_;
-    const qint64 xref = out.size();
-    const int objects = int(offsets_.size()) + 1;
-    out += "xref\n0 " + QByteArray::number(objects) + "\n0000000000 65535 f \n";
-    for (const qint64 offset : offsets_)
-        out += QByteArray::number(header + offset).rightJustified(10, '0') + " 00000 n \n";
-    out += "trailer\n<< /Size " + QByteArray::number(objects) + " /Root " + reference(catalog)
-           + " /Info " + reference(info) + " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-
-    body_.clear();
-    offsets_.assign(std::size_t(firstFreeObject - 1), 0);
     pages_.clear();
     glyphs_.clear();
     tags_ = SubsetTags();
+    start();
     return out;
 }
 

@@ -1,6 +1,8 @@
+// A PDF of recorded pages: the per-page step and the document assembler.
 #pragma once
 
 #include "printing/page/recordingsurface.h"
+#include "printing/output/pdf/pdfobjects.h"
 #include "printing/output/pdf/subsettags.h"
 
 #include <QByteArray>
@@ -43,10 +45,12 @@ public:
     QByteArray finish();
 
 private:
-    int object(const QByteArray& body);   // appends the next object; its number
+    void start();
 
-    QByteArray body_;                     // the objects written so far, after the header
-    std::vector<qint64> offsets_;         // by object number - 1, within body_
+    PdfObjects objects_;
+    // Written last, named from the start: the page tree, the shared
+    // resources and the font (five objects).
+    int pagesObject_ = 0, resourcesObject_ = 0, fontObject_ = 0;
     std::vector<int> pages_;              // their page objects
     std::vector<std::uint16_t> glyphs_;
     SubsetTags tags_;

@@ -1,3 +1,5 @@
+// A page's lines and text written straight as PDF operators, and the
+// compression of its content stream.
 #include "printing/output/pdf/pdfstrokes.h"
 
 #include "printing/output/pagerenderer.h"
@@ -16,43 +18,13 @@
 
 namespace {
 
-// Two digits at a time: a busy page writes over a hundred thousand numbers.
-char* writeInt(char* p, int value)
-{
-    static constexpr char pairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    unsigned magnitude = static_cast<unsigned>(value);
-    if (value < 0) {
-        *p++ = '-';
-        magnitude = 0u - magnitude;
-    }
-    char digits[10];
-    char* const end = digits + sizeof digits;
-    char* q = end;
-    while (magnitude >= 100) {
-        const unsigned pair = magnitude % 100;
-        magnitude /= 100;
-        q -= 2;
-        std::memcpy(q, pairs + 2 * pair, 2);
-    }
-    if (magnitude >= 10) {
-        q -= 2;
-        std::memcpy(q, pairs + 2 * magnitude, 2);
-    } else {
-        *--q = static_cast<char>('0' + magnitude);
-    }
-    std::memcpy(p, q, static_cast<std::size_t>(end - q));
-    return p + (end - q);
-}
-
-// "x y m" or "x y l" and a newline; `p` has room for 25 characters.
+// "x y m" or "x y l" and a newline; `p` has room for the longest, 26
+// characters (two of -2147483648).
 char* writePoint(char* p, QPoint point, char op)
 {
-    p = writeInt(p, point.x());
+    p = std::to_chars(p, p + 11, point.x()).ptr;
     *p++ = ' ';
-    p = writeInt(p, point.y());
+    p = std::to_chars(p, p + 11, point.y()).ptr;
     *p++ = ' ';
     *p++ = op;
     *p++ = '\n';
@@ -61,10 +33,7 @@ char* writePoint(char* p, QPoint point, char op)
 
 void appendPen(QByteArray& out, const QPen& pen)
 {
-    const QColor colour = pen.color();
-    appendPdfReal(out, colour.redF());
-    appendPdfReal(out, colour.greenF());
-    appendPdfReal(out, colour.blueF());
+    appendPdfColour(out, pen.color());
     out.append("SCN\n");
     const double width = pen.widthF();
     appendPdfReal(out, width);
@@ -104,7 +73,7 @@ public:
         // Points go straight into the array's storage: appending them one by
         // one cost more than the rest of the page's lines together.
         const qsizetype used = out_.size();
-        out_.resize(used + static_cast<qsizetype>(points.size() * 25 + starts.size() * 2));
+        out_.resize(used + static_cast<qsizetype>(points.size() * 26 + starts.size() * 2));
         char* const first = out_.data() + used;
         char* p = first;
         for (std::size_t s = 0; s < starts.size(); ++s) {
@@ -171,6 +140,13 @@ void appendPdfReal(QByteArray& out, double value)
     out.append(buffer, p - buffer);
 }
 
+void appendPdfColour(QByteArray& out, const QColor& colour)
+{
+    appendPdfReal(out, colour.redF());
+    appendPdfReal(out, colour.greenF());
+    appendPdfReal(out, colour.blueF());
+}
+
 void appendPdfHex16(QByteArray& out, quint16 value)
 {
     static constexpr char digits[] = "0123456789ABCDEF";
@@ -183,10 +159,13 @@ QByteArray flateEncoded(const QByteArray& content)
     // libdeflate rather than zlib: on a busy page's point list its level 1
     // takes a third of the instructions of zlib's level 4, and packs 8%
     // smaller (zlib's default level 6 took five times as many).
+    // One per thread, kept for every stream it packs: a compressor must not
+    // be shared between threads.
     struct Compressor {
         libdeflate_compressor* handle = libdeflate_alloc_compressor(1);
         ~Compressor() { libdeflate_free_compressor(handle); }
-    } compressor;
+    };
+    thread_local const Compressor compressor;
     if (!compressor.handle)
         throw std::bad_alloc();
     const auto size = static_cast<std::size_t>(content.size());

@@ -1,8 +1,11 @@
+// A page's content stream and the operands it is written with.
 #pragma once
 
 #include "printing/page/recordingsurface.h"
 
 #include <QByteArray>
+
+class QColor;
 
 #include <cstddef>
 #include <functional>
@@ -27,6 +30,8 @@ QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, d
 
 // `value` as the engine writes numbers, and a space.
 void appendPdfReal(QByteArray& out, double value);
+// The red, green and blue operands of `colour`, each with its space.
+void appendPdfColour(QByteArray& out, const QColor& colour);
 // `value` as four hexadecimal digits, as in a string of two-byte codes.
 void appendPdfHex16(QByteArray& out, quint16 value);
 

@@ -1,3 +1,5 @@
+// Subset tags derived from the font program, so equal documents stay
+// byte-identical.
 #include "printing/output/pdf/subsettags.h"
 
 #include <QCryptographicHash>

@@ -1,3 +1,4 @@
+// The six-letter tags of a document's font subsets.
 #pragma once
 
 #include <QByteArray>
