@@ -18,7 +18,7 @@ PrintRequest requestFor(const QString& capture, const ConverterOptions& options,
 {
     // A pipe gives its bytes once: they serve the header and the samples.
     std::optional<QByteArray> bytes = readOnceIfStream(capture);
-    const std::optional<CaptureHeader> header = readheader(capture, bytes);
+    const std::optional<CaptureHeader> header = readHeader(capture, bytes);
     PrintRequest request;
     if (!header) {
         error = QStringLiteral("%1: not a capture file (line 1 does not begin with \"%2\")")

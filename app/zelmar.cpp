@@ -96,7 +96,7 @@ int main(int argc, char* argv[])
     if (!files->isEmpty()) {
         // Once the window is up, so that a fault report has it to stand over.
         const QString file = files->first();
-        QTimer::singleShot(0, &window, [&window, file] { window.opencapture(file); });
+        QTimer::singleShot(0, &window, [&window, file] { window.openCapture(file); });
     }
     return QApplication::exec();
 }

@@ -20,5 +20,5 @@ struct CaptureHeader {
 // first field of line 1 is not exactly the key (not a capture file: the caller
 // stays silent). Throws Fault when the file cannot be opened or ends early.
 // `preloaded`: the file's bytes when they were read already (LineReader).
-std::optional<CaptureHeader> readheader(const QString& path,  // design name
+std::optional<CaptureHeader> readHeader(const QString& path,
                                         const std::optional<QByteArray>& preloaded = std::nullopt);

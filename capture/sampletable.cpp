@@ -34,7 +34,7 @@ SampleTable SampleTable::read(const QString& path, const std::optional<QByteArra
     for (int r = 0; r < sampleCount; ++r) {
         table.rows_.push_back(reader.readLine());
         // Exactly the fields getfield(row, c + 1, ",") cuts, in one pass.
-        basicutilities::cutfields(table.rows_.back(), QLatin1Char(','), table.spans_[r]);
+        basicutilities::cutFields(table.rows_.back(), QLatin1Char(','), table.spans_[r]);
     }
     table.spans_[sampleCount] = table.spans_[sampleCount - 1];
     return table;
@@ -52,7 +52,7 @@ QStringView SampleTable::cell(int row, int column) const
     return QStringView(text).sliced(span.start, span.length);
 }
 
-LevelTable selectchannels(const SampleTable& table, const ChannelBoxes& boxes)
+LevelTable selectChannels(const SampleTable& table, const ChannelBoxes& boxes)
 {
     LevelTable levels;
     for (int c = 0; c < channelCount; ++c) {

@@ -54,4 +54,4 @@ struct LevelTable {
 // Converts only the ticked columns. Throws Fault(TypeMismatch / Overflow)
 // naming the file, line, field and text that failed, or Fault(Overflow) when
 // a level sum leaves the signed 16-bit range.
-LevelTable selectchannels(const SampleTable& table, const ChannelBoxes& boxes);  // design name
+LevelTable selectChannels(const SampleTable& table, const ChannelBoxes& boxes);

@@ -106,17 +106,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto run = [&] {
         try {
-            const std::optional<CaptureHeader> header = readheader(file.path());
+            const std::optional<CaptureHeader> header = readHeader(file.path());
             // Past a wrong key the program stops; the rest still has to stand any file.
             QString heading;
             if (header) {
                 heading = header->heading;
                 boxes.captions = header->names;
             }
-            const LevelTable levels = selectchannels(SampleTable::read(file.path()), boxes);
+            const LevelTable levels = selectChannels(SampleTable::read(file.path()), boxes);
             page.clear();   // one surface for all runs: its call list keeps its room
             drawtraces(page, levels, tickmarks, tickfrequency, file.path());
-            writepagetext(page, levels, {heading, tickfrequency, resolution, unitindex, tickmarks});
+            writePageText(page, levels, {heading, tickfrequency, resolution, unitindex, tickmarks});
             FUZZ_CHECK(!page.isEmpty());
         } catch (const Fault&) {
         }

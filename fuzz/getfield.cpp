@@ -1,4 +1,4 @@
-// getfield in trim, count and field modes, and cutfields against it.
+// getfield in trim, count and field modes, and cutFields against it.
 
 #include "fuzz/fuzzinput.h"
 #include "fuzz/textinput.h"
@@ -95,7 +95,7 @@ void checkCut(const QString& text, QChar delimiter, const Reference& ref, std::u
 {
     std::array<basicutilities::FieldSpan, 40> spans;
     const std::size_t n = wanted % spans.size();
-    const qsizetype found = basicutilities::cutfields(text, delimiter, std::span(spans.data(), n));
+    const qsizetype found = basicutilities::cutFields(text, delimiter, std::span(spans.data(), n));
     FUZZ_CHECK(found == qMin<qsizetype>(qsizetype(n), ref.occurrences + 1));
     for (std::size_t i = 0; i < n; ++i) {
         const auto& s = spans[i];

@@ -41,11 +41,11 @@ PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
         boxes.captions[static_cast<std::size_t>(c)] = request.captions[static_cast<std::size_t>(c)];
     }
     const LevelTable levels =
-        selectchannels(SampleTable::read(request.filepath, request.filebytes), boxes);
+        selectChannels(SampleTable::read(request.filepath, request.filebytes), boxes);
 
     const std::vector<PageLayout> layouts = pageLayouts(request.options);
 
-    const PrinterRef printer = selectprinter(service, printerreference);
+    const PrinterRef printer = selectPrinter(service, printerreference);
     if (!printer)
         return PrintOutcome::NoPrinter;
 
@@ -54,10 +54,10 @@ PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
     for (std::size_t i = 0; i < layouts.size(); ++i) {
         // Every further page is set up as the first was.
         if (i > 0)
-            setuppage(page);
+            setupPage(page);
         DocumentGuard guard(page);
         drawtraces(page, levels, tickmarks, request.tickfrequency, request.filepath, layouts[i]);
-        writepagetext(page, levels,
+        writePageText(page, levels,
                       {request.heading, request.tickfrequency, request.resolution, request.unitindex,
                        tickmarks},
                       layouts[i]);

@@ -35,8 +35,8 @@ void alert::unload()
 alert::alert() : QDialog(nullptr)
 {
     setObjectName(QStringLiteral("alert"));
-    setFont(toolkit::designfont(8.25));
-    toolkit::fixeddialogframe(this, 3915, 2160);
+    setFont(toolkit::designFont(8.25));
+    toolkit::fixedDialogFrame(this, 3915, 2160);
     setWindowTitle(QStringLiteral(" "));
 
     const QString captions[] = {QStringLiteral("OK"), QStringLiteral("Cancel")};
@@ -44,8 +44,8 @@ alert::alert() : QDialog(nullptr)
         auto* button = Command1.add(index, new QPushButton(captions[index], this));
         button->setAutoDefault(false);
     }
-    toolkit::placetwips(Command1[0], 60, 1740, 975, 345);
-    toolkit::placetwips(Command1[1], 2880, 1740, 975, 345);
+    toolkit::placeTwips(Command1[0], 60, 1740, 975, 345);
+    toolkit::placeTwips(Command1[1], 2880, 1740, 975, 345);
     Command1.connect(&QPushButton::clicked, [this](int index) { Command1_Click(index); });
 
     // Holds the answer only: it lies under the OK button, out of sight and
@@ -55,20 +55,20 @@ alert::alert() : QDialog(nullptr)
     respond->setAutoExclusive(false);
     respond->setChecked(false);
     respond->setFocusPolicy(Qt::NoFocus);
-    toolkit::placetwips(respond, 360, 1800, 255, 195);
+    toolkit::placeTwips(respond, 360, 1800, 255, 195);
     respond->stackUnder(Command1[0]);
 
     message = new toolkit::TextBox(this);
     message->setObjectName(QStringLiteral("message"));
     message->setReadOnly(true);
     message->setCentred(true);
-    message->setFont(toolkit::designfont(8.25, true));
+    message->setFont(toolkit::designFont(8.25, true));
     QPalette face = message->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     message->setPalette(face);
-    toolkit::placetwips(message, 120, 60, 3675, 1575);
+    toolkit::placeTwips(message, 120, 60, 3675, 1575);
 
-    toolkit::settaborder({Command1[0], Command1[1], message});
+    toolkit::setTabOrder({Command1[0], Command1[1], message});
     Command1[0]->setFocus();
 }
 
@@ -81,7 +81,7 @@ void alert::Command1_Click(int index)
     hide();
 }
 
-void alert::showmodal() { exec(); }
+void alert::showModal() { exec(); }
 
 // The close box and Escape answer as Cancel does, so an earlier OK cannot
 // stand for a window the user dismissed.

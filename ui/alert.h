@@ -27,7 +27,7 @@ public:
     void Command1_Click(int index);
     // Shows the window modally; returns once a button (or the close box) has
     // hidden it.
-    void showmodal();
+    void showModal();
 
 public slots:
     void reject() override;

@@ -18,7 +18,7 @@ QString startFromName(QString& defaultname)
 {
     QString folder = basicutilities::splitpath(defaultname, 3);
     if (folder.isEmpty())
-        folder = platform::slashfolderpart(defaultname);
+        folder = platform::slashFolderPart(defaultname);
     return folder.isEmpty() ? platform::curdir() : folder;
 }
 
@@ -28,7 +28,7 @@ QString answerFor(const QString& text, const QString& folder)
     using basicutilities::lf;
     if (text.isEmpty())
         return {};
-    if (platform::isroot(folder))
+    if (platform::isRoot(folder))
         return folder + text;
     QString answer = folder + platform::separator() + text;
     // Names collected on separate lines become one line: each line break
@@ -49,7 +49,7 @@ QString choosefile(QString& defaultname, QString& pattern, QString& startfolder,
 
     QString start = startfolder.isEmpty() ? startFromName(defaultname) : startfolder;
     if (!folderexists(start))
-        start = platform::apppath();
+        start = platform::appPath();
     const QString mask = pattern.isEmpty() ? QStringLiteral("*.*") : pattern;
 
     platform::chdrive(start);
@@ -71,7 +71,7 @@ QString choosefile(QString& defaultname, QString& pattern, QString& startfolder,
 
     // The close box leaves nothing to read: the answer is "" and the
     // current folder stays where it is.
-    const bool gone = form->closedbyclosebox();
+    const bool gone = form->closedByCloseBox();
     const QString text = gone ? QString() : form->filename->text();
     const QString folder = gone ? platform::curdir() : form->dirlist->Path();
     const QString answer = answerFor(text, folder);
@@ -98,7 +98,7 @@ qint16 folderexists(const QString& path)
     if (path.isEmpty())
         return 0;
     try {
-        return platform::dirsearch(path).isEmpty() ? 0 : -1;
+        return platform::dirSearch(path).isEmpty() ? 0 : -1;
     } catch (...) {
         return 0;
     }

@@ -6,7 +6,7 @@
 
 namespace toolkit {
 
-int checkvalue(const QCheckBox* box)
+int checkValue(const QCheckBox* box)
 {
     switch (box->checkState()) {
     case Qt::Unchecked: return 0;
@@ -16,7 +16,7 @@ int checkvalue(const QCheckBox* box)
     return 0;
 }
 
-void setcheckvalue(QCheckBox* box, int value)
+void setCheckValue(QCheckBox* box, int value)
 {
     switch (value) {
     case 0:
@@ -40,13 +40,13 @@ void CheckBox::nextCheckState()
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
-void makedropdown(QComboBox* combo)
+void makeDropDown(QComboBox* combo)
 {
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
 }
 
-int comboindex(const QComboBox* combo)
+int comboIndex(const QComboBox* combo)
 {
     const QString text = combo->currentText();
     const int current = combo->currentIndex();
@@ -55,7 +55,7 @@ int comboindex(const QComboBox* combo)
     return combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
 }
 
-void setcomboindex(QComboBox* combo, int index)
+void setComboIndex(QComboBox* combo, int index)
 {
     if (index < -1 || index >= combo->count())
         return;

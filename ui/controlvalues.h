@@ -7,9 +7,9 @@
 namespace toolkit {
 
 // Check box value: 0 unticked, 1 ticked, 2 greyed.
-int checkvalue(const QCheckBox* box);
+int checkValue(const QCheckBox* box);
 // Values other than 0, 1 and 2 are ignored.
-void setcheckvalue(QCheckBox* box, int value);
+void setCheckValue(QCheckBox* box, int value);
 
 // A check box that a user click toggles between ticked and unticked; a
 // greyed box becomes ticked. (A plain tri-state QCheckBox would also cycle
@@ -25,10 +25,10 @@ protected:
 
 // Makes `combo` a drop-down combo: a fixed list of items, and the user may
 // type any text without adding it to the list.
-void makedropdown(QComboBox* combo);
+void makeDropDown(QComboBox* combo);
 // Index of the chosen item: -1 when the text in the box is not an item.
-int comboindex(const QComboBox* combo);
+int comboIndex(const QComboBox* combo);
 // -1 empties the box; indexes beyond the list are ignored.
-void setcomboindex(QComboBox* combo, int index);
+void setComboIndex(QComboBox* combo, int index);
 
 } // namespace toolkit

@@ -16,14 +16,14 @@ namespace {
 // The longest drive root that `path` lies under.
 int driveIndexFor(const QStringList& roots, const QString& path)
 {
-    const QString absolute = QDir::fromNativeSeparators(platform::openablefolder(path));
+    const QString absolute = QDir::fromNativeSeparators(platform::openableFolder(path));
     int best = -1;
     qsizetype bestLength = -1;
     for (int i = 0; i < roots.size(); ++i) {
         QString root = QDir::fromNativeSeparators(roots.at(i));
         if (!root.endsWith(QLatin1Char('/')))
             root += QLatin1Char('/');
-        const bool under = (absolute + QLatin1Char('/')).startsWith(root, platform::namecase());
+        const bool under = (absolute + QLatin1Char('/')).startsWith(root, platform::nameCase());
         if (under && root.size() > bestLength) {
             best = i;
             bestLength = root.size();

@@ -7,7 +7,7 @@
 
 #include <QMessageBox>
 
-void reporterror(QWidget* parent, const QString& command, const QString& text)
+void reportError(QWidget* parent, const QString& command, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("%1 failed").arg(command),
                     QStringLiteral("%1 stopped.\n\n%2").arg(command, text), QMessageBox::Ok,
@@ -17,7 +17,7 @@ void reporterror(QWidget* parent, const QString& command, const QString& text)
     box.exec();
 }
 
-void reportfault(QWidget* parent, const QString& command, const Fault& fault)
+void reportFault(QWidget* parent, const QString& command, const Fault& fault)
 {
-    reporterror(parent, command, fault.message());
+    reportError(parent, command, fault.message());
 }

@@ -11,7 +11,7 @@
 namespace toolkit {
 
 FileList::FileList(QWidget* parent)
-    : QListWidget(parent), path_(platform::openablefolder(platform::curdir())),
+    : QListWidget(parent), path_(platform::openableFolder(platform::curdir())),
       pattern_(QStringLiteral("*.*"))
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -20,7 +20,7 @@ FileList::FileList(QWidget* parent)
 
 void FileList::setPath(const QString& path)
 {
-    path_ = platform::openablefolder(path);
+    path_ = platform::openableFolder(path);
     fill();
 }
 

@@ -68,13 +68,13 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent)
     const int icon = fontMetrics().height();
     setIconSize(QSize(icon, icon));
     connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::open);
-    path_ = platform::openablefolder(platform::curdir());
+    path_ = platform::openableFolder(platform::curdir());
     fill();
 }
 
 void FolderList::setPath(const QString& path)
 {
-    const QString folder = platform::openablefolder(path);
+    const QString folder = platform::openableFolder(path);
     const bool changed = folder != path_;
     path_ = folder;
     fill();

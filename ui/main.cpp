@@ -68,14 +68,14 @@ main::main(QWidget* parent)
 {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(caption);
-    setFont(toolkit::designfont(8.25));
-    resize(toolkit::twipstopixels(clientWidth, logicalDpiX()),
-           toolkit::twipstopixels(clientHeight, logicalDpiY()));
-    buildcontrols();
+    setFont(toolkit::designFont(8.25));
+    resize(toolkit::twipsToPixels(clientWidth, logicalDpiX()),
+           toolkit::twipsToPixels(clientHeight, logicalDpiY()));
+    buildControls();
 
-    pdfprinter_->setTargetChooser([this] { return asksavetarget(); });
+    pdfprinter_->setTargetChooser([this] { return askSaveTarget(); });
     printerlist_ = [this] {
-        std::vector<PrinterRef> printers = systemprinters();
+        std::vector<PrinterRef> printers = systemPrinters();
         printers.push_back(pdfprinter_);
         return printers;
     };
@@ -84,13 +84,13 @@ main::main(QWidget* parent)
     Form_Load();
 }
 
-void main::refreshprinters()
+void main::refreshPrinters()
 {
     std::vector<PrinterRef> printers = printerlist_();
     PrinterRef current = service_.current();
     if (!current) {
         // The system's default printer is current until one is chosen.
-        current = defaultsystemprinter(printers);
+        current = defaultSystemPrinter(printers);
     } else {
         // The same printer may come back as a new object.
         const QString name = current->deviceName();
@@ -105,56 +105,56 @@ void main::refreshprinters()
     service_.setCurrent(current);
 }
 
-void main::buildcontrols()
+void main::buildControls()
 {
     auto* load = cmmd.add(0, new QPushButton(QStringLiteral("Load"), this));
     auto* print = cmmd.add(3, new QPushButton(QStringLiteral("Print"), this));
     auto* all = cmmd.add(4, new QPushButton(QStringLiteral("All"), this));
     auto* none = cmmd.add(5, new QPushButton(QStringLiteral("None"), this));
-    toolkit::placetwips(load, 60, 60, 1095, 315);
-    toolkit::placetwips(print, 60, 3540, 5055, 495);
-    toolkit::placetwips(all, 60, 960, 1575, 315);
-    toolkit::placetwips(none, 60, 1320, 1575, 315);
+    toolkit::placeTwips(load, 60, 60, 1095, 315);
+    toolkit::placeTwips(print, 60, 3540, 5055, 495);
+    toolkit::placeTwips(all, 60, 960, 1575, 315);
+    toolkit::placeTwips(none, 60, 1320, 1575, 315);
     cmmd.connect(&QPushButton::clicked, [this](int index) { cmmd_Click(index); });
 
     for (int k = 0; k < 16; ++k) {
         auto* box = channelselect.add(k, new toolkit::CheckBox(QStringLiteral("Channel %1").arg(k), this));
         const int left = k < 8 ? 1740 : 3480;
-        toolkit::placetwips(box, left, 960 + 300 * (k % 8), 1635, 255);
+        toolkit::placeTwips(box, left, 960 + 300 * (k % 8), 1635, 255);
     }
     auto* ticks = channelselect.add(tickmarks, new toolkit::CheckBox(QStringLiteral("Tick marks"), this));
-    toolkit::setcheckvalue(ticks, 1);
-    toolkit::placetwips(ticks, 60, 1680, 1155, 255);
+    toolkit::setCheckValue(ticks, 1);
+    toolkit::placeTwips(ticks, 60, 1680, 1155, 255);
 
     tickfrequency = textbox(this, QStringLiteral("tickfrequency"), QStringLiteral("10"));
     tickfrequency->setAlignment(Qt::AlignCenter);
-    toolkit::placetwips(tickfrequency, 60, 1980, 435, 285);
+    toolkit::placeTwips(tickfrequency, 60, 1980, 435, 285);
 
     const QString labels[] = {QStringLiteral("Samples"), QStringLiteral("Heading"),
                               QStringLiteral("Resolution"), QStringLiteral("Units")};
     for (int i = 0; i < 4; ++i)
         Label1.add(i, new QLabel(labels[i], this));
-    toolkit::placetwips(Label1[0], 540, 2040, 1095, 255);
-    toolkit::placetwips(Label1[1], 60, 480, 1095, 255);
-    toolkit::placetwips(Label1[2], 60, 2820, 795, 195);
-    toolkit::placetwips(Label1[3], 900, 2820, 795, 195);
+    toolkit::placeTwips(Label1[0], 540, 2040, 1095, 255);
+    toolkit::placeTwips(Label1[1], 60, 480, 1095, 255);
+    toolkit::placeTwips(Label1[2], 60, 2820, 795, 195);
+    toolkit::placeTwips(Label1[3], 900, 2820, 795, 195);
 
     Text1 = textbox(this, QStringLiteral("Text1"), QString());
     Text1->setReadOnly(true);
-    toolkit::placetwips(Text1, 1200, 60, 3915, 315);
+    toolkit::placeTwips(Text1, 1200, 60, 3915, 315);
 
     Heading = textbox(this, QStringLiteral("Heading"), QString());
-    toolkit::placetwips(Heading, 1200, 420, 3915, 315);
+    toolkit::placeTwips(Heading, 1200, 420, 3915, 315);
 
     resolution = textbox(this, QStringLiteral("resolution"), QStringLiteral("100"));
     resolution->setAlignment(Qt::AlignCenter);
-    toolkit::placetwips(resolution, 60, 3060, 795, 285);
+    toolkit::placeTwips(resolution, 60, 3060, 795, 285);
 
     units = new QComboBox(this);
     units->setObjectName(QStringLiteral("units"));
     units->addItems({QStringLiteral("nS"), QStringLiteral("uS"), QStringLiteral("mS")});
-    toolkit::makedropdown(units);
-    toolkit::placetwips(units, 900, 3060, 735, 315);
+    toolkit::makeDropDown(units);
+    toolkit::placeTwips(units, 900, 3060, 735, 315);
 
     for (int i = 0; i < 2; ++i) {
         auto* rule = Line1.add(i, new QFrame(this));
@@ -165,7 +165,7 @@ void main::buildcontrols()
     // centred on its design position.
     for (int i = 0; i < 2; ++i) {
         const int top = i == 0 ? 840 : 3420;
-        toolkit::placetwips(Line1[i], 0, top, clientWidth, 0);
+        toolkit::placeTwips(Line1[i], 0, top, clientWidth, 0);
         Line1[i]->setGeometry(Line1[i]->x(), Line1[i]->y() - 1, Line1[i]->width(), 3);
     }
 
@@ -173,7 +173,7 @@ void main::buildcontrols()
     for (int k = 0; k < 16; ++k)
         order << channelselect[k];
     order << all << none << ticks << tickfrequency << Text1 << Heading << resolution << units;
-    toolkit::settaborder(order);
+    toolkit::setTabOrder(order);
     for (QPushButton* button : {load, print, all, none})
         button->setAutoDefault(false);
 }
@@ -186,12 +186,12 @@ void main::Form_Load()
     formwidth = pixelsToTwips(frameGeometry().width(), logicalDpiX());
     formheight = pixelsToTwips(frameGeometry().height(), logicalDpiY());
     for (int k = 0; k < 16; ++k)
-        toolkit::setcheckvalue(channelselect[k], 0);
-    filepath = defaultfilepath();
-    toolkit::setcomboindex(units, 0);
+        toolkit::setCheckValue(channelselect[k], 0);
+    filepath = defaultFilePath();
+    toolkit::setComboIndex(units, 0);
 }
 
-QString main::defaultfilepath()
+QString main::defaultFilePath()
 {
 #ifdef Q_OS_WIN
     return QStringLiteral("c:\\temp\\zelmar.csv");
@@ -200,7 +200,7 @@ QString main::defaultfilepath()
 #endif
 }
 
-QString main::loadstartfolder()
+QString main::loadStartFolder()
 {
 #ifdef Q_OS_WIN
     return QStringLiteral("c:\\");
@@ -213,62 +213,62 @@ void main::cmmd_Click(int index)
 {
     switch (index) {
     case 0:
-        runcommand(QStringLiteral("Load"), [this] { loadheader(); });
+        runCommand(QStringLiteral("Load"), [this] { loadHeader(); });
         break;
     case 3:
         if (filepath > QString())
-            runcommand(QStringLiteral("Print"), [this] { printtiming(); });
+            runCommand(QStringLiteral("Print"), [this] { printtiming(); });
         break;
     case 4:
     case 5:
         for (int k = 0; k < 16; ++k)
-            toolkit::setcheckvalue(channelselect[k], index == 4 ? 1 : 0);
+            toolkit::setCheckValue(channelselect[k], index == 4 ? 1 : 0);
         break;
     default:
         break;
     }
 }
 
-void main::runcommand(const QString& name, const std::function<void()>& command)
+void main::runCommand(const QString& name, const std::function<void()>& command)
 {
     try {
         command();
     } catch (const Fault& fault) {
-        reportfault(this, name, fault);
+        reportFault(this, name, fault);
     } catch (const std::bad_alloc&) {
-        reporterror(this, name, QStringLiteral("Out of memory"));
+        reportError(this, name, QStringLiteral("Out of memory"));
     }
 }
 
-void main::loadheader()
+void main::loadHeader()
 {
-    const QString chosen = choosefile(QString(), QStringLiteral("*.csv"), loadstartfolder(),
+    const QString chosen = choosefile(QString(), QStringLiteral("*.csv"), loadStartFolder(),
                                       QStringLiteral("Select Zelmar CSV file"));
     if (chosen.isEmpty())
         return;
-    loadcapture(chosen);
+    loadCapture(chosen);
 }
 
-void main::opencapture(const QString& path)
+void main::openCapture(const QString& path)
 {
     // The chooser hands Load an absolute path; so does this.
     const QString absolute = QFileInfo(path).absoluteFilePath();
     bool iscapture = true;
-    runcommand(QStringLiteral("Load"),
-               [this, absolute, &iscapture] { iscapture = loadcapture(absolute); });
+    runCommand(QStringLiteral("Load"),
+               [this, absolute, &iscapture] { iscapture = loadCapture(absolute); });
     // Load passes over such a file in silence, as the user chose it among
     // files; one handed over by a file manager or a drop gets a word.
     if (!iscapture) {
-        reporterror(this, QStringLiteral("Load"),
+        reportError(this, QStringLiteral("Load"),
                     QStringLiteral("%1 is not a capture file: its first line does not begin with \"%2\".")
                         .arg(escapedText(absolute), captureKey));
     }
 }
 
-bool main::loadcapture(const QString& path)
+bool main::loadCapture(const QString& path)
 {
     // Nothing in the window changes until the header has been read whole.
-    const std::optional<CaptureHeader> header = readheader(path);
+    const std::optional<CaptureHeader> header = readHeader(path);
     if (!header)
         return false;
     Heading->setText(header->heading);
@@ -287,14 +287,14 @@ void main::printtiming()
     PrintRequest request;
     request.filepath = filepath;
     for (int k = 0; k <= tickmarks; ++k) {
-        request.values[k] = toolkit::checkvalue(channelselect[k]);
+        request.values[k] = toolkit::checkValue(channelselect[k]);
         request.captions[k] = channelselect[k]->text();
     }
     request.tickfrequency = tickfrequency->text();
     request.resolution = resolution->text();
     request.heading = Heading->text();
-    request.unitindex = toolkit::comboindex(units);
-    refreshprinters();
+    request.unitindex = toolkit::comboIndex(units);
+    refreshPrinters();
     ::printtiming(request, service_, printerreference);
 }
 
@@ -303,9 +303,9 @@ QString main::stripper(QString& datain)
     return ::stripper(datain);
 }
 
-QString main::asksavetarget()
+QString main::askSaveTarget()
 {
-    return asksavepdf(this, proposedpdfpath(filepath));
+    return askSavePdf(this, proposedPdfPath(filepath));
 }
 
 void main::Form_Resize()
@@ -317,8 +317,8 @@ void main::Form_Resize()
     }
     if (windowState() & Qt::WindowMinimized)
         return;
-    const int height = toolkit::twipstopixels(formheight, logicalDpiY());
-    const int width = toolkit::twipstopixels(formwidth, logicalDpiX());
+    const int height = toolkit::twipsToPixels(formheight, logicalDpiY());
+    const int width = toolkit::twipsToPixels(formwidth, logicalDpiX());
     if (size() == QSize(width, height))
         return;
     resizing_ = true;
@@ -370,7 +370,7 @@ void main::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // After the drop has finished: a fault report must not hold the drag
     // source waiting.
-    QMetaObject::invokeMethod(this, [this, path] { opencapture(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, path] { openCapture(path); }, Qt::QueuedConnection);
 }
 
 } // namespace ui

@@ -59,22 +59,22 @@ public:
     // Loads a capture named outside the chooser (the command line, a drop)
     // as Load loads the one chosen, faults reported under "Load"; unlike
     // Load, says so when the file is not a capture.
-    void opencapture(const QString& path);
+    void openCapture(const QString& path);
 
     // The defaults of this platform.
-    static QString defaultfilepath();
-    static QString loadstartfolder();
+    static QString defaultFilePath();
+    static QString loadStartFolder();
 
     // The printers Print chooses from, asked afresh at each print (not at
     // start-up), so a printer added while the program runs is found. By
     // default the system's printers, then the PDF printer; tests replace it.
     using PrinterList = std::function<std::vector<PrinterRef>()>;
-    void setprinterlist(PrinterList list) { printerlist_ = std::move(list); }
+    void setPrinterList(PrinterList list) { printerlist_ = std::move(list); }
     // The current printer stays current from one print to the next.
-    PrintingService& printingservice() { return service_; }
-    PdfPrinter& pdfprinter() { return *pdfprinter_; }
+    PrintingService& printingService() { return service_; }
+    PdfPrinter& pdfPrinter() { return *pdfprinter_; }
     // What ends the program when the window is closed; tests replace it.
-    void setendprogram(std::function<void()> end) { endprogram_ = std::move(end); }
+    void setEndProgram(std::function<void()> end) { endprogram_ = std::move(end); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -84,16 +84,16 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void buildcontrols();
-    void loadheader();
+    void buildControls();
+    void loadHeader();
     // False when the file is not a capture (the window is left as it was).
-    bool loadcapture(const QString& path);
+    bool loadCapture(const QString& path);
     // Runs a command; a fault stops it and is reported, and the window goes on.
-    void runcommand(const QString& name, const std::function<void()>& command);
-    QString asksavetarget();
+    void runCommand(const QString& name, const std::function<void()>& command);
+    QString askSaveTarget();
 
     std::shared_ptr<PdfPrinter> pdfprinter_;
-    void refreshprinters();
+    void refreshPrinters();
 
     PrinterList printerlist_;
     PrintingService service_;

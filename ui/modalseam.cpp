@@ -37,7 +37,7 @@ QString describe(QWidget* window)
 
 void push(Hook hook) { queue().push_back(std::move(hook)); }
 void clear() { queue().clear(); }
-void setunexpected(Unexpected report) { unexpected() = std::move(report); }
+void setUnexpected(Unexpected report) { unexpected() = std::move(report); }
 int pending() { return static_cast<int>(queue().size()); }
 
 void shown(QWidget* window)

@@ -23,7 +23,7 @@ int pending();
 // closed at once and the report gets its title and texts, so that a window
 // nobody expected fails the test, named, instead of waiting for an answer.
 using Unexpected = std::function<void(const QString& window)>;
-void setunexpected(Unexpected report);
+void setUnexpected(Unexpected report);
 
 // Called by modal windows right after they are shown.
 void shown(QWidget* window);

@@ -49,7 +49,7 @@ bool NamePattern::matches(const QString& name) const
     return false;
 }
 
-bool haswildcards(const QString& text)
+bool hasWildcards(const QString& text)
 {
     return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
 }

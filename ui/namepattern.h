@@ -23,6 +23,6 @@ private:
 };
 
 // True when the text holds "*" or "?".
-bool haswildcards(const QString& text);
+bool hasWildcards(const QString& text);
 
 } // namespace toolkit

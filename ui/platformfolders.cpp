@@ -18,7 +18,7 @@ QString firstEntry(const QString& folder, const QString& pattern)
     const QDir dir(folder);
     if (!dir.exists())
         return {};
-    const toolkit::NamePattern match(pattern, namecase());
+    const toolkit::NamePattern match(pattern, nameCase());
     const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System
                                             | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : names) {
@@ -31,7 +31,7 @@ QString firstEntry(const QString& folder, const QString& pattern)
 
 QChar separator() { return QDir::separator(); }
 
-Qt::CaseSensitivity namecase()
+Qt::CaseSensitivity nameCase()
 {
 #ifdef Q_OS_WIN
     return Qt::CaseInsensitive;
@@ -40,7 +40,7 @@ Qt::CaseSensitivity namecase()
 #endif
 }
 
-bool isroot(const QString& folder) { return folder.endsWith(separator()); }
+bool isRoot(const QString& folder) { return folder.endsWith(separator()); }
 
 void chdrive(const QString&) {}
 
@@ -48,9 +48,9 @@ bool chdir(const QString& folder) { return QDir::setCurrent(folder); }
 
 QString curdir() { return native(QDir::currentPath()); }
 
-QString apppath() { return native(QCoreApplication::applicationDirPath()); }
+QString appPath() { return native(QCoreApplication::applicationDirPath()); }
 
-QString slashfolderpart(const QString& path)
+QString slashFolderPart(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash < 0)
@@ -58,7 +58,7 @@ QString slashfolderpart(const QString& path)
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
-QString openablefolder(const QString& path)
+QString openableFolder(const QString& path)
 {
     QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(path)));
     for (;;) {
@@ -72,11 +72,11 @@ QString openablefolder(const QString& path)
     }
 }
 
-QString dirsearch(const QString& path)
+QString dirSearch(const QString& path)
 {
     const QString slashed = QDir::fromNativeSeparators(path);
     if (slashed.endsWith(QLatin1Char('/'))) {
-        if (toolkit::haswildcards(slashed))
+        if (toolkit::hasWildcards(slashed))
             return {};
         // Every folder but a root lists "." first, so an empty folder exists.
         if (!QDir(slashed).isRoot() && QFileInfo(slashed).isDir())
@@ -87,9 +87,9 @@ QString dirsearch(const QString& path)
     const qsizetype slash = slashed.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash < 0 ? QStringLiteral(".") : slashed.left(slash + 1);
     const QString last = slashed.mid(slash + 1);
-    if (toolkit::haswildcards(folder))
+    if (toolkit::hasWildcards(folder))
         return {};
-    if (toolkit::haswildcards(last))
+    if (toolkit::hasWildcards(last))
         return firstEntry(folder, last);
     const QFileInfo info(slashed);
     return info.exists() || info.isSymLink() ? last : QString();

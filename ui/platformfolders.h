@@ -11,31 +11,31 @@ namespace platform {
 
 QChar separator();
 // How the file system compares names.
-Qt::CaseSensitivity namecase();
+Qt::CaseSensitivity nameCase();
 // A root folder is the one folder written with a trailing separator.
-bool isroot(const QString& folder);
+bool isRoot(const QString& folder);
 
 void chdrive(const QString& path);
 // Makes `folder` the process's current folder; false when it cannot be.
 bool chdir(const QString& folder);
 QString curdir();
 // The folder that holds the program's executable.
-QString apppath();
+QString appPath();
 
 // The folder part of a path written with "/", for paths that splitpath
 // cannot split because it drops "/": "" when there is no "/", the root for
 // a name directly under it.
-QString slashfolderpart(const QString& path);
+QString slashFolderPart(const QString& path);
 
 // The absolute folder that a list control opens for `path`: the path itself
 // when it is a folder, otherwise its nearest existing parent (the folder of
 // a file, of a pattern, of a folder that has gone).
-QString openablefolder(const QString& path);
+QString openableFolder(const QString& path);
 
 // A directory search that includes folders: the name of the first entry that
 // `path` matches, "" when none does. A path ending in the separator stands
 // for the entries of that folder; "*" and "?" are allowed in the last
 // element only (elsewhere the search finds nothing).
-QString dirsearch(const QString& path);
+QString dirSearch(const QString& path);
 
 } // namespace platform

@@ -8,12 +8,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-QString proposedpdfpath(const QString& capturepath)
+QString proposedPdfPath(const QString& capturepath)
 {
     return outputNameFor(capturepath, QStringLiteral(".pdf"));
 }
 
-QString asksavepdf(QWidget* parent, const QString& proposal)
+QString askSavePdf(QWidget* parent, const QString& proposal)
 {
     // Qt's own dialog, so it looks and behaves the same on every desktop and
     // can be driven from tests.

@@ -42,8 +42,8 @@ selectfile::selectfile(QWidget* parent) : QDialog(parent)
         basicutilities::setcontrolchars();
 
     setObjectName(QStringLiteral("selectfile"));
-    setFont(toolkit::designfont(8.25));
-    toolkit::fixeddialogframe(this, 4410, 5625);
+    setFont(toolkit::designFont(8.25));
+    toolkit::fixedDialogFrame(this, 4410, 5625);
     setWindowTitle(QStringLiteral(" "));
 
     dirlist = control<toolkit::FolderList>(this, "dirlist");
@@ -58,19 +58,19 @@ selectfile::selectfile(QWidget* parent) : QDialog(parent)
     filemask = control<QLineEdit>(this, "filemask");
     filecount = control<QLineEdit>(this, "filecount");
 
-    toolkit::placetwips(dirlist, 2205, 270, 2190, 4365);
-    toolkit::placetwips(filelist, 45, 1170, 2115, 3990);
-    toolkit::placetwips(drivelist, 2205, 4860, 2145, 315);
-    toolkit::placetwips(filename, 45, 45, 2085, 780);
-    toolkit::placetwips(okbutton, 45, 5220, 2130, 330);
-    toolkit::placetwips(cancelbutton, 2250, 5220, 2130, 330);
-    toolkit::placetwips(Label1, 45, 900, 1095, 255);
-    toolkit::placetwips(Label2, 2205, 45, 1335, 255);
-    toolkit::placetwips(Label3, 2205, 4635, 630, 255);
-    toolkit::placetwips(filemask, 1170, 855, 975, 285);
-    toolkit::placetwips(filecount, 495, 855, 645, 285);
+    toolkit::placeTwips(dirlist, 2205, 270, 2190, 4365);
+    toolkit::placeTwips(filelist, 45, 1170, 2115, 3990);
+    toolkit::placeTwips(drivelist, 2205, 4860, 2145, 315);
+    toolkit::placeTwips(filename, 45, 45, 2085, 780);
+    toolkit::placeTwips(okbutton, 45, 5220, 2130, 330);
+    toolkit::placeTwips(cancelbutton, 2250, 5220, 2130, 330);
+    toolkit::placeTwips(Label1, 45, 900, 1095, 255);
+    toolkit::placeTwips(Label2, 2205, 45, 1335, 255);
+    toolkit::placeTwips(Label3, 2205, 4635, 630, 255);
+    toolkit::placeTwips(filemask, 1170, 855, 975, 285);
+    toolkit::placeTwips(filecount, 495, 855, 645, 285);
 
-    toolkit::settaborder({dirlist, filelist, drivelist, filename, okbutton, cancelbutton,
+    toolkit::setTabOrder({dirlist, filelist, drivelist, filename, okbutton, cancelbutton,
                           filemask, filecount});
     dirlist->setFocus();
 

@@ -33,7 +33,7 @@ public:
 
     // True when the close box (or Escape, which acts alike) ended the display
     // rather than a button; the window then counts as gone.
-    bool closedbyclosebox() const { return closedbyclosebox_; }
+    bool closedByCloseBox() const { return closedbyclosebox_; }
 
     void okbutton_Click();
     void cancelbutton_Click();

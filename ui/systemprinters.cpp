@@ -22,7 +22,7 @@ public:
     explicit SystemPrinter(const QPrinterInfo& info)
         : RecordingPrinter(info.printerName(), [info](const RecordedPage& page) {
               QPrinter printer(info, QPrinter::HighResolution);
-              return printonsheet(printer, info.printerName(), page);
+              return printOnSheet(printer, info.printerName(), page);
           })
     {
     }
@@ -30,7 +30,7 @@ public:
 
 } // namespace
 
-bool printonsheet(QPrinter& printer, const QString& name, const RecordedPage& page)
+bool printOnSheet(QPrinter& printer, const QString& name, const RecordedPage& page)
 {
     printer.setResolution(sheetDpi);
     // The page's origin is the printable area's corner, as on any printer;
@@ -55,7 +55,7 @@ bool printonsheet(QPrinter& printer, const QString& name, const RecordedPage& pa
     return painter.end();
 }
 
-std::vector<PrinterRef> systemprinters()
+std::vector<PrinterRef> systemPrinters()
 {
     std::vector<PrinterRef> printers;
     const QList<QPrinterInfo> infos = QPrinterInfo::availablePrinters();
@@ -64,7 +64,7 @@ std::vector<PrinterRef> systemprinters()
     return printers;
 }
 
-PrinterRef defaultsystemprinter(const std::vector<PrinterRef>& printers)
+PrinterRef defaultSystemPrinter(const std::vector<PrinterRef>& printers)
 {
     const QString name = QPrinterInfo::defaultPrinterName();
     if (name.isEmpty())

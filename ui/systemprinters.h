@@ -11,12 +11,12 @@ class QPrinter;
 
 // The system's installed printers, in Qt's enumeration order, as printers of
 // the printing service.
-std::vector<PrinterRef> systemprinters();
+std::vector<PrinterRef> systemPrinters();
 
 // The system's default printer among `printers`, or nullptr.
-PrinterRef defaultsystemprinter(const std::vector<PrinterRef>& printers);
+PrinterRef defaultSystemPrinter(const std::vector<PrinterRef>& printers);
 
 // Draws the recorded page on `printer`: an 11 x 17 inch landscape sheet,
 // origin at the printable area's corner, 1200 dpi units. A printer that does
 // not take that sheet throws Fault naming `name`. False if the driver failed.
-bool printonsheet(QPrinter& printer, const QString& name, const RecordedPage& page);
+bool printOnSheet(QPrinter& printer, const QString& name, const RecordedPage& page);

@@ -12,39 +12,39 @@ namespace {
 const char* const twipsProperty = "twips";
 } // namespace
 
-int twipstopixels(int twips, int dpi)
+int twipsToPixels(int twips, int dpi)
 {
     return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / twipsPerInch));
 }
 
-QRect twipsrect(const QRect& twips, int dpiX, int dpiY)
+QRect twipsRect(const QRect& twips, int dpiX, int dpiY)
 {
-    return QRect(twipstopixels(twips.left(), dpiX), twipstopixels(twips.top(), dpiY),
-                 twipstopixels(twips.width(), dpiX), twipstopixels(twips.height(), dpiY));
+    return QRect(twipsToPixels(twips.left(), dpiX), twipsToPixels(twips.top(), dpiY),
+                 twipsToPixels(twips.width(), dpiX), twipsToPixels(twips.height(), dpiY));
 }
 
-void placetwips(QWidget* control, int left, int top, int width, int height)
+void placeTwips(QWidget* control, int left, int top, int width, int height)
 {
     const QRect design(left, top, width, height);
     control->setProperty(twipsProperty, design);
-    control->setGeometry(twipsrect(design, control->logicalDpiX(), control->logicalDpiY()));
+    control->setGeometry(twipsRect(design, control->logicalDpiX(), control->logicalDpiY()));
 }
 
-QRect designtwips(const QWidget* control)
+QRect designTwips(const QWidget* control)
 {
     return control->property(twipsProperty).toRect();
 }
 
-void fixeddialogframe(QWidget* form, int clientWidthTwips, int clientHeightTwips)
+void fixedDialogFrame(QWidget* form, int clientWidthTwips, int clientHeightTwips)
 {
     form->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                          | Qt::MSWindowsFixedSizeDialogHint);
-    form->setFixedSize(twipstopixels(clientWidthTwips, form->logicalDpiX()),
-                       twipstopixels(clientHeightTwips, form->logicalDpiY()));
+    form->setFixedSize(twipsToPixels(clientWidthTwips, form->logicalDpiX()),
+                       twipsToPixels(clientHeightTwips, form->logicalDpiY()));
 }
 
-void settaborder(const QList<QWidget*>& order)
+void setTabOrder(const QList<QWidget*>& order)
 {
     QWidget* previous = nullptr;
     for (QWidget* control : order) {
@@ -54,7 +54,7 @@ void settaborder(const QList<QWidget*>& order)
     }
 }
 
-QFont designfont(qreal pointSize, bool bold)
+QFont designFont(qreal pointSize, bool bold)
 {
     // Where the design face is missing, a face of the same widths keeps the
     // captions inside their controls.

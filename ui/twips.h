@@ -12,23 +12,23 @@ namespace toolkit {
 inline constexpr int twipsPerInch = 1440;
 
 // Rounds to the nearest pixel; halves away from zero.
-int twipstopixels(int twips, int dpi);
-QRect twipsrect(const QRect& twips, int dpiX, int dpiY);
+int twipsToPixels(int twips, int dpi);
+QRect twipsRect(const QRect& twips, int dpiX, int dpiY);
 
 // Places `control` within its parent's client area. The design rectangle
 // stays readable on the control (property "twips").
-void placetwips(QWidget* control, int left, int top, int width, int height);
-QRect designtwips(const QWidget* control);
+void placeTwips(QWidget* control, int left, int top, int width, int height);
+QRect designTwips(const QWidget* control);
 
 // A fixed dialog frame: client area of the given size that the user cannot
 // resize, title bar with a close box, no minimise or maximise buttons.
-void fixeddialogframe(QWidget* form, int clientWidthTwips, int clientHeightTwips);
+void fixedDialogFrame(QWidget* form, int clientWidthTwips, int clientHeightTwips);
 
 // Keyboard focus order, first to last.
-void settaborder(const QList<QWidget*>& order);
+void setTabOrder(const QList<QWidget*>& order);
 
 // The design font of the forms, with a plain sans-serif face standing in
 // where "MS Sans Serif" is not installed.
-QFont designfont(qreal pointSize, bool bold = false);
+QFont designFont(qreal pointSize, bool bold = false);
 
 } // namespace toolkit

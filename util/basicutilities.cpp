@@ -152,7 +152,7 @@ QString getfield(const QString& text, qint32 n, const QString& delimiter)
     return getfield(t, n, d);
 }
 
-qsizetype cutfields(QStringView row, QChar delimiter, std::span<FieldSpan> out)
+qsizetype cutFields(QStringView row, QChar delimiter, std::span<FieldSpan> out)
 {
     Q_ASSERT(delimiter != QLatin1Char(' '));
     const qsizetype wanted = qsizetype(out.size());

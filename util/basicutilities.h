@@ -53,7 +53,7 @@ struct FieldSpan {
 // space (spaces would need collapsing first). Returns how many of the
 // entries hold a field the row actually has. Throws as getfield does when
 // field 8000 is asked for on a row with 8000 or more delimiters.
-qsizetype cutfields(QStringView row, QChar delimiter, std::span<FieldSpan> out);
+qsizetype cutFields(QStringView row, QChar delimiter, std::span<FieldSpan> out);
 
 // Mode 0 name.ext, 1 name, 2 ext, 3 folder, 4 folder\name.ext, 5 folder\name;
 // anything else "". Trims spaces around `path` in the caller's variable.

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-QString unittext(int unitindex)
+QString unitText(int unitindex)
 {
     switch (unitindex) {
     case 0: return QStringLiteral("ns");
@@ -20,7 +20,7 @@ QString unittext(int unitindex)
     }
 }
 
-QString pagename(const QString& name)
+QString pageName(const QString& name)
 {
     if (name.size() <= nameLength)
         return name;
@@ -30,11 +30,11 @@ QString pagename(const QString& name)
     return name.left(length);
 }
 
-QString tickfrequencyline(const QString& tickfrequency, const QString& resolution, int unitindex)
+QString tickFrequencyLine(const QString& tickfrequency, const QString& resolution, int unitindex)
 {
     QString suffix;
     if (!resolution.isEmpty()) {
-        const QString unit = unittext(unitindex);
+        const QString unit = unitText(unitindex);
         const double product =
             numbers::leadingNumber(resolution) * numbers::leadingNumber(tickfrequency);
         suffix = QStringLiteral(" @ ") + resolution + unit + QStringLiteral("/sample =")
@@ -43,7 +43,7 @@ QString tickfrequencyline(const QString& tickfrequency, const QString& resolutio
     return QStringLiteral("Tick frequency:") + tickfrequency + QStringLiteral(" samples") + suffix;
 }
 
-double sampleperiod(const QString& resolution, int unitindex)
+double samplePeriod(const QString& resolution, int unitindex)
 {
     static constexpr double seconds[] = {1e-9, 1e-6, 1e-3};
     if (resolution.isEmpty() || unitindex < 0 || unitindex > 2)
@@ -52,7 +52,7 @@ double sampleperiod(const QString& resolution, int unitindex)
     return std::isfinite(period) && period > 0 ? period : 0;
 }
 
-TimeUnit timeunit(double largest)
+TimeUnit timeUnit(double largest)
 {
     if (largest >= 1)
         return {1, QStringLiteral("s")};
@@ -63,7 +63,7 @@ TimeUnit timeunit(double largest)
     return {};
 }
 
-QString timetext(double seconds, const TimeUnit& unit)
+QString timeText(double seconds, const TimeUnit& unit)
 {
     QString number = QString::number(seconds / unit.seconds, 'f', 4);
     while (number.endsWith(u'0'))
@@ -75,28 +75,28 @@ QString timetext(double seconds, const TimeUnit& unit)
     return number + u' ' + unit.name;
 }
 
-QString rangeline(const PageLayout& layout, double period)
+QString rangeLine(const PageLayout& layout, double period)
 {
     QString line = QStringLiteral("samples %1\u2013%2").arg(layout.first).arg(layout.last);
     if (period > 0) {
-        const TimeUnit unit = timeunit((layout.rangelast + 1) * period);
-        QString start = timetext(layout.first * period, unit);
+        const TimeUnit unit = timeUnit((layout.rangelast + 1) * period);
+        QString start = timeText(layout.first * period, unit);
         start.chop(unit.name.size() + 1);
-        line += QStringLiteral(" (%1\u2013%2)").arg(start, timetext((layout.last + 1) * period, unit));
+        line += QStringLiteral(" (%1\u2013%2)").arg(start, timeText((layout.last + 1) * period, unit));
     }
     if (layout.pages > 1)
         line += QStringLiteral(", page %1 of %2").arg(layout.page + 1).arg(layout.pages);
     return line;
 }
 
-std::vector<TimeLabel> timelabels(qint32 spacing, const PageLayout& layout, double period)
+std::vector<TimeLabel> timeLabels(qint32 spacing, const PageLayout& layout, double period)
 {
     std::vector<TimeLabel> labels;
     if (spacing <= 0)
         return labels;
-    const TimeUnit unit = timeunit((layout.rangelast + 1) * period);
+    const TimeUnit unit = timeUnit((layout.rangelast + 1) * period);
     const auto text = [&](qint64 sample) {
-        return period > 0 ? timetext(double(sample) * period, unit) : QString::number(sample);
+        return period > 0 ? timeText(double(sample) * period, unit) : QString::number(sample);
     };
     // The widest label of the range, at about 0.65 em a character, and an em between labels.
     const double em = textPixels(timeAxisPoints);
@@ -112,14 +112,14 @@ std::vector<TimeLabel> timelabels(qint32 spacing, const PageLayout& layout, doub
         else
             every = decade *= 10;
     }
-    for (const int k : ticksamples(spacing, layout)) {
+    for (const int k : tickSamples(spacing, layout)) {
         if ((k / spacing) % every == 0)
             labels.push_back({k, text(k)});
     }
     return labels;
 }
 
-void writepagetext(PageSurface& page, const LevelTable& levels, const PageTextSettings& settings,
+void writePageText(PageSurface& page, const LevelTable& levels, const PageTextSettings& settings,
                    const PageLayout& layout)
 {
     if (levels.lastslot >= channelCount)
@@ -129,7 +129,7 @@ void writepagetext(PageSurface& page, const LevelTable& levels, const PageTextSe
         page.CurrentX(textLeft);
         page.CurrentY(layout.nameTop(i));
         page.FontSize(textPoints);
-        page.Print(pagename(levels.slotnames[static_cast<std::size_t>(i)]));
+        page.Print(pageName(levels.slotnames[static_cast<std::size_t>(i)]));
     }
 
     page.CurrentX(textLeft);
@@ -141,20 +141,20 @@ void writepagetext(PageSurface& page, const LevelTable& levels, const PageTextSe
         // The size set for the heading still holds.
         page.CurrentX(textLeft);
         page.CurrentY(tickLineTop);
-        page.Print(tickfrequencyline(settings.tickfrequency, settings.resolution,
+        page.Print(tickFrequencyLine(settings.tickfrequency, settings.resolution,
                                      settings.unitindex));
     }
 
     if (layout.whole())
         return;
-    const double period = sampleperiod(settings.resolution, settings.unitindex);
+    const double period = samplePeriod(settings.resolution, settings.unitindex);
     page.CurrentX(textLeft);
     page.CurrentY(rangeLineTop);
     page.FontSize(rangeLinePoints);
-    page.Print(rangeline(layout, period));
+    page.Print(rangeLine(layout, period));
     if (layout.timeaxis && settings.tickmarks) {
         page.FontSize(timeAxisPoints);
-        for (const TimeLabel& label : timelabels(tickspacing(settings.tickfrequency), layout, period)) {
+        for (const TimeLabel& label : timeLabels(tickSpacing(settings.tickfrequency), layout, period)) {
             // Just right of its tick, so that a label never reaches back over the one before.
             page.CurrentX(layout.sampleX(label.sample) + timeLabelGap);
             page.CurrentY(timeAxisTop);

@@ -5,7 +5,7 @@
 #include "util/fault.h"
 #include "util/numbers.h"
 
-qint32 tickspacing(const QString& tickfrequency)
+qint32 tickSpacing(const QString& tickfrequency)
 {
     qint32 spacing = 0;
     if (!numbers::toInt32(numbers::leadingNumber(tickfrequency), spacing))
@@ -16,7 +16,7 @@ qint32 tickspacing(const QString& tickfrequency)
     return spacing;
 }
 
-std::vector<int> ticksamples(qint32 spacing, const PageLayout& layout)
+std::vector<int> tickSamples(qint32 spacing, const PageLayout& layout)
 {
     std::vector<int> out;
     if (spacing <= 0)
@@ -30,10 +30,10 @@ std::vector<int> ticksamples(qint32 spacing, const PageLayout& layout)
     return out;
 }
 
-std::vector<int> tickpositions(qint32 spacing)
+std::vector<int> tickPositions(qint32 spacing)
 {
     const PageLayout whole;
-    std::vector<int> out = ticksamples(spacing, whole);
+    std::vector<int> out = tickSamples(spacing, whole);
     for (int& k : out)
         k = whole.sampleX(k);
     return out;
@@ -115,7 +115,7 @@ void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString
 
 } // namespace
 
-TracePlan plantraces(const LevelTable& levels, bool tickmarks, const QString& tickfrequency,
+TracePlan planTraces(const LevelTable& levels, bool tickmarks, const QString& tickfrequency,
                      const QString& sourcefile, const PageLayout& layout)
 {
     if (levels.lastslot >= channelCount)
@@ -124,7 +124,7 @@ TracePlan plantraces(const LevelTable& levels, bool tickmarks, const QString& ti
     TracePlan plan;
     if (tickmarks) {
         LineGroup ticks{1, solidStyle, traceBlack, {}};
-        for (const int k : ticksamples(tickspacing(tickfrequency), layout)) {
+        for (const int k : tickSamples(tickSpacing(tickfrequency), layout)) {
             const int x = layout.sampleX(k);
             ticks.lines.emplace_back(x, tickTop, x, tickBottom);
         }
@@ -135,7 +135,7 @@ TracePlan plantraces(const LevelTable& levels, bool tickmarks, const QString& ti
     return plan;
 }
 
-void painttraces(PageSurface& page, const TracePlan& plan)
+void paintTraces(PageSurface& page, const TracePlan& plan)
 {
     for (const LineGroup& group : plan.groups) {
         page.DrawWidth(group.width);
@@ -149,5 +149,5 @@ void painttraces(PageSurface& page, const TracePlan& plan)
 void drawtraces(PageSurface& page, const LevelTable& levels, bool tickmarks,
                 const QString& tickfrequency, const QString& sourcefile, const PageLayout& layout)
 {
-    painttraces(page, plantraces(levels, tickmarks, tickfrequency, sourcefile, layout));
+    paintTraces(page, planTraces(levels, tickmarks, tickfrequency, sourcefile, layout));
 }

@@ -2,7 +2,7 @@
 
 #include "printing/printers/printerchoice.h"
 
-PrinterRef selectprinter(PrintingService& service, PrinterRef& printerreference)
+PrinterRef selectPrinter(PrintingService& service, PrinterRef& printerreference)
 {
     for (const PrinterRef& printer : service.printers()) {
         if (printer && printer->deviceName().toLower() == wantedPrinterName) {
@@ -17,11 +17,11 @@ PrinterRef selectprinter(PrintingService& service, PrinterRef& printerreference)
 
     printerreference = service.current();
     printerreference->surface().ScaleMode(pageScaleMode);
-    setuppage(service.current()->surface());
+    setupPage(service.current()->surface());
     return printerreference;
 }
 
-void setuppage(PageSurface& page)
+void setupPage(PageSurface& page)
 {
     page.PrintResolution(pageResolution);
     page.PageSettingA(pageSettingAValue);

@@ -19,7 +19,7 @@ inline constexpr int pageSettingCValue = 1;
 // nullptr having touched nothing else: the print is given up silently.
 // Otherwise sets `printerreference` to the current printer, sets up its page
 // (ScaleMode, resolution, page settings A, B, C, in that order) and returns it.
-PrinterRef selectprinter(PrintingService& service, PrinterRef& printerreference);
+PrinterRef selectPrinter(PrintingService& service, PrinterRef& printerreference);
 
 // The page settings after ScaleMode: resolution, then settings A, B and C.
-void setuppage(PageSurface& page);
+void setupPage(PageSurface& page);

@@ -14,7 +14,7 @@ class BenchCapture : public QObject {
 private slots:
     void initTestCase();
     void readAndSelectAll();
-    void readHeader();
+    void headerRead();
 
 private:
     QTemporaryDir dir_;
@@ -33,17 +33,17 @@ void BenchCapture::readAndSelectAll()
     boxes.values.fill(1);
     qint16 last = 0;
     QBENCHMARK {
-        const LevelTable levels = selectchannels(SampleTable::read(path_), boxes);
+        const LevelTable levels = selectChannels(SampleTable::read(path_), boxes);
         last = levels.lastslot;
     }
     QCOMPARE(int(last), 15);
 }
 
-void BenchCapture::readHeader()
+void BenchCapture::headerRead()
 {
     bool loaded = false;
     QBENCHMARK {
-        loaded = readheader(path_).has_value();
+        loaded = readHeader(path_).has_value();
     }
     QVERIFY(loaded);
 }

@@ -50,14 +50,14 @@ void TestExamples::example()
     QVERIFY2(written.readAll() == capturefixture::captureText(recipe), "examples/ differ from makecapture's output");
     written.close();
 
-    const auto header = readheader(path);
+    const auto header = readHeader(path);
     QVERIFY(header);
     QVERIFY(header->heading.startsWith(QStringLiteral("ZelmarProgramVersion 2.31  / ")));
     QCOMPARE(QStringList(header->names.begin(), header->names.begin() + 6), firstNames);
 
     ChannelBoxes boxes;
     boxes.values.fill(1);
-    const LevelTable levels = selectchannels(SampleTable::read(path), boxes);
+    const LevelTable levels = selectChannels(SampleTable::read(path), boxes);
     for (int c = 0; c < 6; ++c)
         QCOMPARE(int(levels.sums[c]), firstSums[c]);
 }

@@ -78,7 +78,7 @@ void TestHeader::keyTest()
     recipe.header[0] = line1;
     const QString path = capturefixture::writeCapture(dir_, QStringLiteral("k.csv"), recipe);
 
-    const auto header = readheader(path);
+    const auto header = readHeader(path);
     QCOMPARE(header.has_value(), accepted);
     if (accepted)
         QVERIFY2(header->heading.startsWith(headingStart), qPrintable(header->heading));
@@ -111,7 +111,7 @@ void TestHeader::heading()
     CaptureRecipe recipe;
     for (int i = 0; i < 4; ++i)
         recipe.header[i] = lines[i];
-    const auto header = readheader(capturefixture::writeCapture(dir_, QStringLiteral("h.csv"), recipe));
+    const auto header = readHeader(capturefixture::writeCapture(dir_, QStringLiteral("h.csv"), recipe));
     QVERIFY(header);
     QCOMPARE(header->heading, heading);
 }
@@ -150,7 +150,7 @@ void TestHeader::names()
     QFETCH(QStringList, names);
     CaptureRecipe recipe;
     recipe.header[4] = line5;
-    const auto header = readheader(capturefixture::writeCapture(dir_, QStringLiteral("n.csv"), recipe));
+    const auto header = readHeader(capturefixture::writeCapture(dir_, QStringLiteral("n.csv"), recipe));
     QVERIFY(header);
     QCOMPARE(toList(header->names), names);
 }
@@ -170,7 +170,7 @@ void TestHeader::shortFile()
     recipe.rows = 0;
     const QString path = capturefixture::writeCapture(dir_, QStringLiteral("s.csv"), recipe);
     try {
-        readheader(path);
+        readHeader(path);
         QFAIL("no fault");
     } catch (const Fault& fault) {
         QCOMPARE(fault.kind(), FaultKind::InputPastEnd);
@@ -183,7 +183,7 @@ void TestHeader::missingFile()
 {
     const QString path = dir_.filePath(QStringLiteral("gone.csv"));
     try {
-        readheader(path);
+        readHeader(path);
         QFAIL("no fault");
     } catch (const Fault& fault) {
         QCOMPARE(fault.kind(), FaultKind::CannotOpenFile);
@@ -217,7 +217,7 @@ void TestHeader::fileClosed()
     const int before = capturefixture::openFileCount();
     int got = -1;
     try {
-        got = readheader(path) ? 0 : 1;
+        got = readHeader(path) ? 0 : 1;
     } catch (const Fault&) {
         got = 2;
     }

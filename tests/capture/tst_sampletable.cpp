@@ -152,7 +152,7 @@ void TestSampleTable::sentinelRow()
     QCOMPARE(table.cell(2048, 3), QStringLiteral(" 3 "));
 
     recipe.rowText.clear();
-    const LevelTable levels = selectchannels(SampleTable::read(write(recipe)), boxes(allChannels()));
+    const LevelTable levels = selectChannels(SampleTable::read(write(recipe)), boxes(allChannels()));
     for (int s = 0; s < channelCount; ++s)
         QCOMPARE(levels.levels[s][2048], levels.levels[s][2047]);
 }
@@ -174,8 +174,8 @@ void TestSampleTable::extraLinesIgnored()
     for (int r = 0; r <= sampleCount; ++r)
         for (int c = 0; c < channelCount; ++c)
             QCOMPARE(b.cell(r, c), a.cell(r, c));
-    const LevelTable la = selectchannels(a, boxes(allChannels()));
-    const LevelTable lb = selectchannels(b, boxes(allChannels()));
+    const LevelTable la = selectChannels(a, boxes(allChannels()));
+    const LevelTable lb = selectChannels(b, boxes(allChannels()));
     QCOMPARE(lb.levels, la.levels);
     QCOMPARE(lb.sums, la.sums);
 }
@@ -184,10 +184,10 @@ void TestSampleTable::terminatorsGiveSameTable()
 {
     CaptureRecipe recipe;
     recipe.level = pattern;
-    const LevelTable crlf = selectchannels(SampleTable::read(write(recipe)), boxes(allChannels()));
+    const LevelTable crlf = selectChannels(SampleTable::read(write(recipe)), boxes(allChannels()));
     for (auto terminator : {capturefixture::Terminator::Lf, capturefixture::Terminator::Cr}) {
         recipe.terminator = terminator;
-        const LevelTable other = selectchannels(SampleTable::read(write(recipe)), boxes(allChannels()));
+        const LevelTable other = selectChannels(SampleTable::read(write(recipe)), boxes(allChannels()));
         QCOMPARE(other.levels, crlf.levels);
     }
     for (int r = 0; r <= sampleCount; ++r)
@@ -201,7 +201,7 @@ void TestSampleTable::extraFieldsIgnored()
     recipe.fieldsPerRow = 20;   // fields 17 … 20 hold "x"
     const SampleTable table = SampleTable::read(write(recipe));
     QCOMPARE(table.cell(0, 15), QString::number(pattern(0, 15)));
-    const LevelTable levels = selectchannels(table, boxes(allChannels()));
+    const LevelTable levels = selectChannels(table, boxes(allChannels()));
     for (int r = 0; r < sampleCount; ++r)
         QCOMPARE(int(levels.levels[15][r]), pattern(r, 15));
 }
@@ -253,7 +253,7 @@ void TestSampleTable::slotOrder()
     for (int c = 0; c < channelCount; ++c)
         b.values[c] = values[c];
 
-    const LevelTable levels = selectchannels(SampleTable::read(write(recipe)), b);
+    const LevelTable levels = selectChannels(SampleTable::read(write(recipe)), b);
     QCOMPARE(int(levels.lastslot), channels.size() - 1);
     for (int s = 0; s < channels.size(); ++s) {
         const int c = channels[s];
@@ -311,7 +311,7 @@ void TestSampleTable::badField()
     const QString path = write(recipe);
     const SampleTable table = SampleTable::read(path);
     try {
-        selectchannels(table, boxes({0, channel}));
+        selectChannels(table, boxes({0, channel}));
         QFAIL("no fault");
     } catch (const Fault& fault) {
         QCOMPARE(fault.kind(), kind);
@@ -348,7 +348,7 @@ void TestSampleTable::badFieldUnticked()
     recipe.rowText[6] = "1,1";
     ChannelBoxes b = boxes({0, 1});
     b.values[5] = value;
-    const LevelTable levels = selectchannels(SampleTable::read(write(recipe)), b);
+    const LevelTable levels = selectChannels(SampleTable::read(write(recipe)), b);
     QCOMPARE(int(levels.lastslot), 1);
     QCOMPARE(int(levels.levels[0][6]), 1);
     QCOMPARE(int(levels.levels[1][6]), 1);
@@ -375,7 +375,7 @@ void TestSampleTable::conversion()
     QFETCH(int, level);
     CaptureRecipe recipe;
     recipe.fields[{10, 4}] = text;
-    const LevelTable levels = selectchannels(SampleTable::read(write(recipe)), boxes({4}));
+    const LevelTable levels = selectChannels(SampleTable::read(write(recipe)), boxes({4}));
     QCOMPARE(int(levels.levels[0][10]), level);
     QCOMPARE(int(levels.sums[0]), level);
 }
@@ -415,7 +415,7 @@ void TestSampleTable::sums()
     const QString path = write(recipe);
     const SampleTable table = SampleTable::read(path);
     try {
-        const LevelTable levels = selectchannels(table, boxes({0, 2}));
+        const LevelTable levels = selectChannels(table, boxes({0, 2}));
         QCOMPARE(int(levels.sums[1]), sum);
         QCOMPARE(int(levels.sums[0]), 0);
     } catch (const Fault& fault) {

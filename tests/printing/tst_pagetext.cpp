@@ -19,8 +19,8 @@ private slots:
     void layout_data();
     void layout();
     void callOrderPerText();
-    void timeLabels_data();
-    void timeLabels();
+    void timeAxisLabels_data();
+    void timeAxisLabels();
 };
 
 void PageTextTest::tickFrequencyLine_data()
@@ -59,7 +59,7 @@ void PageTextTest::tickFrequencyLine()
     QFETCH(QString, resolution);
     QFETCH(int, unit);
     QFETCH(QString, line);
-    QCOMPARE(tickfrequencyline(tickfrequency, resolution, unit), line);
+    QCOMPARE(::tickFrequencyLine(tickfrequency, resolution, unit), line);
 }
 
 void PageTextTest::unitText_data()
@@ -77,7 +77,7 @@ void PageTextTest::unitText()
 {
     QFETCH(int, index);
     QFETCH(QString, text);
-    QCOMPARE(unittext(index), text);
+    QCOMPARE(::unitText(index), text);
 }
 
 void PageTextTest::pageName_data()
@@ -100,7 +100,7 @@ void PageTextTest::pageName()
 {
     QFETCH(QString, name);
     QFETCH(QString, printed);
-    QCOMPARE(pagename(name), printed);
+    QCOMPARE(::pageName(name), printed);
 }
 
 void PageTextTest::layout_data()
@@ -126,7 +126,7 @@ void PageTextTest::layout()
         table.slotnames[std::size_t(i)] = QStringLiteral("Channel name %1").arg(i);
 
     RecordingSurface page;
-    writepagetext(page, table, {heading, QStringLiteral("10"), QStringLiteral("100"), 0, tickmarks});
+    writePageText(page, table, {heading, QStringLiteral("10"), QStringLiteral("100"), 0, tickmarks});
 
     std::vector<PrintedText> expected;
     const QRgb black = qRgb(0, 0, 0);
@@ -148,7 +148,7 @@ void PageTextTest::layout()
 void PageTextTest::callOrderPerText()
 {
     RecordingSurface page;
-    writepagetext(page, levelTable({constantLevel(0)}),
+    writePageText(page, levelTable({constantLevel(0)}),
                   {QStringLiteral("H"), QStringLiteral("10"), QString(), 0, true});
     using K = SurfaceCallKind;
     const std::vector<K> expected{K::CurrentX, K::CurrentY, K::FontSize, K::Print,   // name
@@ -157,7 +157,7 @@ void PageTextTest::callOrderPerText()
     QVERIFY(page.kinds() == expected);
 }
 
-void PageTextTest::timeLabels_data()
+void PageTextTest::timeAxisLabels_data()
 {
     QTest::addColumn<QString>("resolution");
     QTest::addColumn<int>("unitindex");
@@ -184,7 +184,7 @@ void PageTextTest::timeLabels_data()
 
 // Labels in one short unit, at ticks whose labels, as the page font sets
 // them, keep clear of each other.
-void PageTextTest::timeLabels()
+void PageTextTest::timeAxisLabels()
 {
     QFETCH(QString, resolution);
     QFETCH(int, unitindex);
@@ -195,7 +195,7 @@ void PageTextTest::timeLabels()
     QFETCH(int, count);
     const PageLayout layout = pageLayouts({first, last, 1, true}).front();
     const std::vector<TimeLabel> made =
-        timelabels(spacing, layout, sampleperiod(resolution, unitindex));
+        timeLabels(spacing, layout, samplePeriod(resolution, unitindex));
     QCOMPARE(int(made.size()), count);
     QCOMPARE(made[0].text, labels[0]);
     QCOMPARE(made[1].text, labels[1]);

@@ -100,7 +100,7 @@ QString PdfPrinterTest::printDiagram(const QString& name)
     const QString path = dir_.filePath(name);
     PrintingService service = makePrintingService({}, [path] { return path; });
     PrinterRef reference;
-    const PrinterRef printer = selectprinter(service, reference);
+    const PrinterRef printer = selectPrinter(service, reference);
     if (!printer)
         return {};
     LevelTable table = levelTable({[](int k) { return k >= 10 ? 1 : 0; }, constantLevel(1),
@@ -108,7 +108,7 @@ QString PdfPrinterTest::printDiagram(const QString& name)
     for (std::size_t i = 0; i < names.size(); ++i)
         table.slotnames[i] = names[i];
     drawtraces(printer->surface(), table, true, QStringLiteral("10"));
-    writepagetext(printer->surface(), table,
+    writePageText(printer->surface(), table,
                   {QStringLiteral("Heading text"), QStringLiteral("10"), QStringLiteral("100"), 0, true});
     return printer->surface().EndDoc() ? path : QString();
 }
@@ -138,7 +138,7 @@ void PdfPrinterTest::textPositions_data()
     QTest::newRow("heading") << "Heading" << 625;
     QTest::newRow("tick line") << "Tick" << 850;
     for (int i = 0; i < 4; ++i)
-        QTest::addRow("name %d", i) << pagename(names[std::size_t(i)]) << 1350 + 350 * i;
+        QTest::addRow("name %d", i) << pageName(names[std::size_t(i)]) << 1350 + 350 * i;
 }
 
 void PdfPrinterTest::textPositions()

@@ -54,7 +54,7 @@ void PrinterChoiceTest::choice()
     const auto previousPrint = fakePrinter(QStringLiteral("from the last print"));
     PrinterRef printerreference = previousPrint;
 
-    const PrinterRef result = selectprinter(service, printerreference);
+    const PrinterRef result = selectPrinter(service, printerreference);
 
     if (chosen == -1) {
         QVERIFY(!result);

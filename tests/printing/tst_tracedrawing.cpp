@@ -73,7 +73,7 @@ void TraceDrawingTest::tickSpacing()
 {
     QFETCH(QString, text);
     QFETCH(int, spacing);
-    QCOMPARE(tickspacing(text), spacing);
+    QCOMPARE(::tickSpacing(text), spacing);
 }
 
 void TraceDrawingTest::tickMarks_data()

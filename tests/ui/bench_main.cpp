@@ -21,11 +21,11 @@ private slots:
         const QString pdf = dir.filePath(QStringLiteral("full.pdf"));
 
         ui::main window;
-        window.setendprogram([] {});
+        window.setEndProgram([] {});
         window.filepath = capture;
         window.cmmd[4]->click();
         window.tickfrequency->setText(QStringLiteral("1"));
-        window.pdfprinter().setTargetChooser([pdf] { return pdf; });
+        window.pdfPrinter().setTargetChooser([pdf] { return pdf; });
 
         QBENCHMARK {
             QFile::remove(pdf);

@@ -108,7 +108,7 @@ int main(int argc, char** argv)
         ok = grab(window, out + QStringLiteral("/alert.png")) && ok;
         dialog.Command1[1]->click();
     });
-    dialog.showmodal();
+    dialog.showModal();
     alert::unload();
     return ok ? 0 : 1;
 }

@@ -17,7 +17,7 @@ void answer(int index)
         else
             dialog->Command1[index]->click();
     });
-    alert::form().showmodal();
+    alert::form().showModal();
     QCOMPARE(modalseam::pending(), 0);
 }
 } // namespace
@@ -47,8 +47,8 @@ void TestAlert::design()
 {
     alert& dialog = alert::form();
     QCOMPARE(dialog.windowTitle(), QStringLiteral(" "));
-    QCOMPARE(dialog.size(), QSize(toolkit::twipstopixels(3915, dialog.logicalDpiX()),
-                                  toolkit::twipstopixels(2160, dialog.logicalDpiY())));
+    QCOMPARE(dialog.size(), QSize(toolkit::twipsToPixels(3915, dialog.logicalDpiX()),
+                                  toolkit::twipsToPixels(2160, dialog.logicalDpiY())));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QVERIFY(!(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(dialog.Command1.indexes(), (QList<int>{0, 1}));
@@ -117,7 +117,7 @@ void TestAlert::textSurvivesHiding()
         seen = qobject_cast<alert*>(window)->message->text();
         qobject_cast<alert*>(window)->Command1[0]->click();
     });
-    alert::form().showmodal();
+    alert::form().showModal();
     QCOMPARE(seen, text);
 }
 

@@ -42,7 +42,7 @@ public:
 
 // Everything a command may change, to compare before and after.
 struct WindowState {
-    QString filepath, heading, text1, tickfrequency, resolution, unittext;
+    QString filepath, heading, text1, tickfrequency, resolution, unitText;
     QStringList captions;
     QList<int> values;
     int unitindex;
@@ -52,10 +52,10 @@ struct WindowState {
 WindowState stateof(ui::main& w)
 {
     WindowState s{w.filepath, w.Heading->text(), w.Text1->text(), w.tickfrequency->text(),
-                  w.resolution->text(), w.units->currentText(), {}, {}, toolkit::comboindex(w.units)};
+                  w.resolution->text(), w.units->currentText(), {}, {}, toolkit::comboIndex(w.units)};
     for (int k = 0; k <= 16; ++k) {
         s.captions << w.channelselect[k]->text();
-        s.values << toolkit::checkvalue(w.channelselect[k]);
+        s.values << toolkit::checkValue(w.channelselect[k]);
     }
     return s;
 }
@@ -130,9 +130,9 @@ private slots:
     {
         QVERIFY(dir.isValid());
         window = std::make_unique<ui::main>();
-        window->setendprogram([] {});
+        window->setEndProgram([] {});
         printer = std::make_shared<PagePrinter>();
-        window->setprinterlist([this] { return std::vector<PrinterRef>{printer}; });
+        window->setPrinterList([this] { return std::vector<PrinterRef>{printer}; });
     }
 
     void cleanup()
@@ -147,14 +147,14 @@ private slots:
         ui::main& w = *window;
         QCOMPARE(w.windowTitle(), QStringLiteral("ZELMAR CSV to PDF (11x17 @ 1200 DPI)"));
         for (int k = 0; k < 16; ++k) {
-            QCOMPARE(toolkit::checkvalue(w.channelselect[k]), 0);
+            QCOMPARE(toolkit::checkValue(w.channelselect[k]), 0);
             QCOMPARE(w.channelselect[k]->text(), QStringLiteral("Channel %1").arg(k));
         }
         QCOMPARE(w.channelselect[16]->text(), QStringLiteral("Tick marks"));
-        QCOMPARE(toolkit::checkvalue(w.channelselect[16]), 1);
+        QCOMPARE(toolkit::checkValue(w.channelselect[16]), 1);
         QCOMPARE(w.tickfrequency->text(), QStringLiteral("10"));
         QCOMPARE(w.resolution->text(), QStringLiteral("100"));
-        QCOMPARE(toolkit::comboindex(w.units), 0);
+        QCOMPARE(toolkit::comboIndex(w.units), 0);
         QCOMPARE(w.units->currentText(), QStringLiteral("nS"));
         QCOMPARE(w.units->count(), 3);
         QVERIFY(w.Heading->text().isEmpty());
@@ -204,8 +204,8 @@ private slots:
         else
             widget = w.findChild<QWidget*>(control);
         QVERIFY(widget);
-        QCOMPARE(toolkit::designtwips(widget), twips);
-        QCOMPARE(widget->geometry(), toolkit::twipsrect(twips, w.logicalDpiX(), w.logicalDpiY()));
+        QCOMPARE(toolkit::designTwips(widget), twips);
+        QCOMPARE(widget->geometry(), toolkit::twipsRect(twips, w.logicalDpiX(), w.logicalDpiY()));
     }
 
     void tabOrderFollowsTheDesign()
@@ -248,12 +248,12 @@ private slots:
         QFETCH(int, tickmarks);
         QFETCH(int, expected);
         ui::main& w = *window;
-        toolkit::setcheckvalue(w.channelselect[16], tickmarks);
-        toolkit::setcheckvalue(w.channelselect[3], 1 - expected);
+        toolkit::setCheckValue(w.channelselect[16], tickmarks);
+        toolkit::setCheckValue(w.channelselect[3], 1 - expected);
         w.cmmd[command]->click();
         for (int k = 0; k < 16; ++k)
-            QCOMPARE(toolkit::checkvalue(w.channelselect[k]), expected);
-        QCOMPARE(toolkit::checkvalue(w.channelselect[16]), tickmarks);
+            QCOMPARE(toolkit::checkValue(w.channelselect[k]), expected);
+        QCOMPARE(toolkit::checkValue(w.channelselect[16]), tickmarks);
     }
 
     void otherCommandIndexesDoNothing()
@@ -287,7 +287,7 @@ private slots:
     void closingEndsTheProgram()
     {
         int ended = 0;
-        window->setendprogram([&ended] { ++ended; });
+        window->setEndProgram([&ended] { ++ended; });
         window->show();
         QVERIFY(window->close());
         QCOMPARE(ended, 1);
@@ -299,8 +299,8 @@ private slots:
         recipe.header = {"ZelmarProgramVersion,2.31", "first", "", "third,\"quoted\"",
                        "\"CLK\",\"DATA\",,\"A_VERY_LONG_CHANNEL_NAME\""};
         const QString path = capturefixture::writeCapture(dir, QStringLiteral("mixed case.csv"), recipe);
-        toolkit::setcheckvalue(window->channelselect[2], 1);
-        toolkit::setcheckvalue(window->channelselect[16], 0);
+        toolkit::setCheckValue(window->channelselect[2], 1);
+        toolkit::setCheckValue(window->channelselect[16], 0);
 
         load(path);
 
@@ -314,8 +314,8 @@ private slots:
         QCOMPARE(w.filepath, path);
         QCOMPARE(w.Text1->text(), path.toUpper());
         // Loading never touches the ticks.
-        QCOMPARE(toolkit::checkvalue(w.channelselect[2]), 1);
-        QCOMPARE(toolkit::checkvalue(w.channelselect[16]), 0);
+        QCOMPARE(toolkit::checkValue(w.channelselect[2]), 1);
+        QCOMPARE(toolkit::checkValue(w.channelselect[16]), 0);
     }
 
     void loadTakesTheFirstSixteenOfTwentyNames()
@@ -394,10 +394,10 @@ private slots:
         CaptureRecipe recipe;
         recipe.header[4] = "ONE,TWO,THREE,FOUR,A_NAME_LONGER_THAN_TWELVE";
         load(capturefixture::writeCapture(dir, QStringLiteral("b.csv"), recipe));
-        toolkit::setcheckvalue(w.channelselect[1], 1);
-        toolkit::setcheckvalue(w.channelselect[4], 1);
+        toolkit::setCheckValue(w.channelselect[1], 1);
+        toolkit::setCheckValue(w.channelselect[4], 1);
         w.resolution->setText(QStringLiteral("2.5"));
-        toolkit::setcomboindex(w.units, 1);
+        toolkit::setComboIndex(w.units, 1);
         w.cmmd[3]->click();
 
         QStringList texts;
@@ -418,15 +418,15 @@ private slots:
             QString deviceName() const override { return QStringLiteral("Office laser"); }
         };
         auto office = std::make_shared<Named>();
-        w.setprinterlist([office] { return std::vector<PrinterRef>{office}; });
-        w.printingservice().setCurrent(office);
+        w.setPrinterList([office] { return std::vector<PrinterRef>{office}; });
+        w.printingService().setCurrent(office);
         w.cmmd[3]->click();
         QVERIFY(office->page.isEmpty());
-        QCOMPARE(w.printingservice().current(), PrinterRef(office));
+        QCOMPARE(w.printingService().current(), PrinterRef(office));
         QVERIFY(!w.printerreference);
 
         // The list is asked afresh at each print: a printer added meanwhile is found.
-        w.setprinterlist([office, this] { return std::vector<PrinterRef>{office, printer}; });
+        w.setPrinterList([office, this] { return std::vector<PrinterRef>{office, printer}; });
         w.cmmd[3]->click();
         QVERIFY(!printer->page.isEmpty());
         QCOMPARE(w.printerreference, PrinterRef(printer));
@@ -478,13 +478,13 @@ private slots:
         const QString path = missing ? dir.filePath(QStringLiteral("missing.csv"))
                                      : capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), recipe);
         const QString pdf = target.isEmpty() ? dir.filePath(QStringLiteral("never.pdf")) : target;
-        w.pdfprinter().setTargetChooser([pdf] { return pdf; });
-        w.setprinterlist([&w] {
-            return std::vector<PrinterRef>{PrinterRef(&w.pdfprinter(), [](Printer*) {})};
+        w.pdfPrinter().setTargetChooser([pdf] { return pdf; });
+        w.setPrinterList([&w] {
+            return std::vector<PrinterRef>{PrinterRef(&w.pdfPrinter(), [](Printer*) {})};
         });
         if (command == 3)
             w.filepath = path;
-        toolkit::setcheckvalue(w.channelselect[2], 1);
+        toolkit::setCheckValue(w.channelselect[2], 1);
         w.Heading->setText(QStringLiteral("before"));
         const WindowState before = stateof(w);
         const int handles = capturefixture::openFileCount();
@@ -502,7 +502,7 @@ private slots:
         QCOMPARE(stateof(w), before);
         QCOMPARE(capturefixture::openFileCount(), handles);
         QVERIFY(target.isEmpty() ? !QFile::exists(pdf) : !QFileInfo(pdf).isFile());
-        QVERIFY(w.pdfprinter().recording().isEmpty());
+        QVERIFY(w.pdfPrinter().recording().isEmpty());
     }
 
     void aDroppedFileLoadsAsLoadDoes_data()
@@ -536,7 +536,7 @@ private slots:
         const QString path = capturefixture::writeCapture(dir, QStringLiteral("dropped.csv"), recipe);
 
         ui::main loaded;
-        loaded.setendprogram([] {});
+        loaded.setEndProgram([] {});
         loaded.Heading->setText(QStringLiteral("kept"));
         answerchooser(typedfor(path));
         auto loadreport = report.isEmpty() ? std::make_shared<QString>() : catchreport();
@@ -620,7 +620,7 @@ private slots:
         auto report = catchreport();
         QElapsedTimer clock;
         clock.start();
-        w.opencapture(path);
+        w.openCapture(path);
         returned = true;
         writer.join();
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
@@ -642,8 +642,8 @@ private slots:
         QVERIFY(QDir().mkpath(tmp));
         qputenv("TMPDIR", tmp.toLocal8Bit());
         window = std::make_unique<ui::main>();
-        window->setendprogram([] {});
-        window->setprinterlist([this] { return std::vector<PrinterRef>{printer}; });
+        window->setEndProgram([] {});
+        window->setPrinterList([this] { return std::vector<PrinterRef>{printer}; });
         qputenv("TMPDIR", oldtmp);
         ui::main& w = *window;
         const QString fallback = tmp + QStringLiteral("/zelmar.csv");
@@ -671,11 +671,11 @@ private slots:
     {
         // A window as the program makes it, with its own printers and Save dialog.
         window = std::make_unique<ui::main>();
-        window->setendprogram([] {});
+        window->setEndProgram([] {});
         const QString path = capturefixture::writeCapture(dir, QStringLiteral("run7.csv"), {});
         const QString pdf = dir.filePath(QStringLiteral("run7.pdf"));
         window->filepath = path;
-        QCOMPARE(proposedpdfpath(path), pdf);
+        QCOMPARE(proposedPdfPath(path), pdf);
 
         QString proposed;
         modalseam::push([&proposed](QWidget* shown) {

@@ -39,7 +39,7 @@ void TestPrintOnSheet::drawsFromThePrintableCorner()
     page.CurrentX(1200);   // one inch in
     page.CurrentY(1200);
     page.Print(QStringLiteral("corner"));
-    QVERIFY(printonsheet(printer, QStringLiteral("stand-in"), {page.calls()}));
+    QVERIFY(printOnSheet(printer, QStringLiteral("stand-in"), {page.calls()}));
 
     QVERIFY(poppler::info(pdf).contains("1224 x 792 pts"));
     const QList<poppler::Word> words = poppler::words(pdf);

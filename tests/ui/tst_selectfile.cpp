@@ -45,8 +45,8 @@ void TestSelectFile::design()
 {
     selectfile form;
     QCOMPARE(form.windowTitle(), QStringLiteral(" "));
-    QCOMPARE(form.size(), QSize(toolkit::twipstopixels(4410, form.logicalDpiX()),
-                                toolkit::twipstopixels(5625, form.logicalDpiY())));
+    QCOMPARE(form.size(), QSize(toolkit::twipsToPixels(4410, form.logicalDpiX()),
+                                toolkit::twipsToPixels(5625, form.logicalDpiY())));
     QCOMPARE(form.minimumSize(), form.maximumSize());
     const Qt::WindowFlags flags = form.windowFlags();
     QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
@@ -126,17 +126,17 @@ void TestSelectFile::escapeActsAsCloseBox()
     selectfile form;
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    QVERIFY(!form.closedbyclosebox());
+    QVERIFY(!form.closedByCloseBox());
     QTest::keyClick(form.dirlist, Qt::Key_Escape);
     QVERIFY(!form.isVisible());
-    QVERIFY(form.closedbyclosebox());
+    QVERIFY(form.closedByCloseBox());
 
     selectfile other;
     other.show();
     QVERIFY(QTest::qWaitForWindowExposed(&other));
     other.okbutton->click();
     QVERIFY(!other.isVisible());
-    QVERIFY(!other.closedbyclosebox());
+    QVERIFY(!other.closedByCloseBox());
 }
 
 void TestSelectFile::openingAFolderClearsNameNotCount()

@@ -76,7 +76,7 @@ void TestToolkit::twipsToPixels()
     QFETCH(int, twips);
     QFETCH(int, dpi);
     QFETCH(int, pixels);
-    QCOMPARE(toolkit::twipstopixels(twips, dpi), pixels);
+    QCOMPARE(toolkit::twipsToPixels(twips, dpi), pixels);
 }
 
 void TestToolkit::controlArrayCallsOneHandlerWithIndex()
@@ -117,22 +117,22 @@ void TestToolkit::checkValues()
 {
     QCheckBox box;
     for (int value : {1, 2, 0, 2, 1}) {
-        toolkit::setcheckvalue(&box, value);
-        QCOMPARE(toolkit::checkvalue(&box), value);
+        toolkit::setCheckValue(&box, value);
+        QCOMPARE(toolkit::checkValue(&box), value);
     }
-    toolkit::setcheckvalue(&box, 1);
-    toolkit::setcheckvalue(&box, 7);
-    QCOMPARE(toolkit::checkvalue(&box), 1);
+    toolkit::setCheckValue(&box, 1);
+    toolkit::setCheckValue(&box, 7);
+    QCOMPARE(toolkit::checkValue(&box), 1);
 }
 
 void TestToolkit::userClickNeverGreys()
 {
     toolkit::CheckBox box;
-    toolkit::setcheckvalue(&box, 2);
+    toolkit::setCheckValue(&box, 2);
     QList<int> seen;
     for (int i = 0; i < 4; ++i) {
         box.click();
-        seen << toolkit::checkvalue(&box);
+        seen << toolkit::checkValue(&box);
     }
     QCOMPARE(seen, (QList<int>{1, 0, 1, 0}));
 }
@@ -140,21 +140,21 @@ void TestToolkit::userClickNeverGreys()
 void TestToolkit::comboIndexFollowsTypedText()
 {
     QComboBox units;
-    toolkit::makedropdown(&units);
+    toolkit::makeDropDown(&units);
     units.addItems({QStringLiteral("nS"), QStringLiteral("uS"), QStringLiteral("mS")});
-    toolkit::setcomboindex(&units, 0);
-    QCOMPARE(toolkit::comboindex(&units), 0);
+    toolkit::setComboIndex(&units, 0);
+    QCOMPARE(toolkit::comboIndex(&units), 0);
 
     units.lineEdit()->setText(QStringLiteral("ps"));
-    QCOMPARE(toolkit::comboindex(&units), -1);
+    QCOMPARE(toolkit::comboIndex(&units), -1);
     QCOMPARE(units.count(), 3);
     units.lineEdit()->setText(QStringLiteral("US"));
-    QCOMPARE(toolkit::comboindex(&units), -1); // exact comparison
+    QCOMPARE(toolkit::comboIndex(&units), -1); // exact comparison
     units.lineEdit()->setText(QStringLiteral("mS"));
-    QCOMPARE(toolkit::comboindex(&units), 2);
+    QCOMPARE(toolkit::comboIndex(&units), 2);
 
-    toolkit::setcomboindex(&units, -1);
-    QCOMPARE(toolkit::comboindex(&units), -1);
+    toolkit::setComboIndex(&units, -1);
+    QCOMPARE(toolkit::comboIndex(&units), -1);
     QCOMPARE(units.currentText(), QString());
 }
 

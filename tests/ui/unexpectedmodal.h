@@ -8,7 +8,7 @@
 // and is closed, instead of holding the test until its time-out.
 inline void failOnUnexpectedModal()
 {
-    modalseam::setunexpected([](const QString& window) {
+    modalseam::setUnexpected([](const QString& window) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected modal window %1").arg(window)), __FILE__,
                      __LINE__);
     });

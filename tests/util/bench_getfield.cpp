@@ -54,7 +54,7 @@ void BenchGetfield::cutfields2048Rows()
     QBENCHMARK {
         total = 0;
         for (const QString& row : rows_) {
-            basicutilities::cutfields(row, u',', spans);
+            basicutilities::cutFields(row, u',', spans);
             total += spans[15].length;
         }
     }

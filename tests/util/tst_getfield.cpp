@@ -7,7 +7,7 @@
 #include <vector>
 
 using basicutilities::FieldSpan;
-using basicutilities::cutfields;
+using basicutilities::cutFields;
 using basicutilities::getfield;
 
 namespace {
@@ -213,7 +213,7 @@ void TestGetfield::cutfieldsAgrees()
     QFETCH(int, present);
 
     std::vector<FieldSpan> spans(wanted, FieldSpan{-7, -7});
-    QCOMPARE(cutfields(row, delimiter, spans), qsizetype(present));
+    QCOMPARE(cutFields(row, delimiter, spans), qsizetype(present));
     for (int i = 0; i < wanted; ++i) {
         QVERIFY(spans[i].start >= 0 && spans[i].length >= 0);
         QVERIFY(spans[i].start + spans[i].length <= row.size());
@@ -225,14 +225,14 @@ void TestGetfield::cutfieldsBound()
 {
     std::vector<FieldSpan> spans(8000);
     const QString ok = repeated("", ",", 7999);
-    QCOMPARE(faultOf([&] { cutfields(ok, u',', spans); }), std::nullopt);
+    QCOMPARE(faultOf([&] { cutFields(ok, u',', spans); }), std::nullopt);
     QCOMPARE(ok.mid(spans[7999].start, spans[7999].length), QStringLiteral("x"));
 
     const QString over = repeated("", ",", 8000);
-    QCOMPARE(faultOf([&] { cutfields(over, u',', spans); }),
+    QCOMPARE(faultOf([&] { cutFields(over, u',', spans); }),
              std::optional<FaultKind>(FaultKind::SubscriptOutOfRange));
     std::vector<FieldSpan> fewer(7999);
-    QCOMPARE(faultOf([&] { cutfields(over, u',', fewer); }), std::nullopt);
+    QCOMPARE(faultOf([&] { cutFields(over, u',', fewer); }), std::nullopt);
     QCOMPARE(over.mid(fewer[7998].start, fewer[7998].length), QStringLiteral("x"));
 }
 
