@@ -59,8 +59,7 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
         book.emplace();
     int failed = 0;
     runInOrder(
-        int(jobs.size()), options.jobs,
-        [&](int i) { convertOne(jobs[std::size_t(i)], options); },
+        int(jobs.size()), options.jobs, [&](int i) { convertOne(jobs[std::size_t(i)], options); },
         [&](int i) {
             CaptureJob& job = jobs[std::size_t(i)];
             finishWriting(job);
@@ -102,9 +101,7 @@ int converterMain(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     const ParsedArguments parsed = parseArguments(arguments);
     switch (parsed.action) {
-    case ParsedArguments::Action::Help:
-        out << helpText();
-        return exitSuccess;
+    case ParsedArguments::Action::Help: out << helpText(); return exitSuccess;
     case ParsedArguments::Action::Version:
         out << converterName << ' ' << converterVersion << '\n';
         return exitSuccess;
@@ -112,8 +109,7 @@ int converterMain(const QStringList& arguments, QTextStream& out, QTextStream& e
         err << converterName << ": " << parsed.error << '\n'
             << "Try '" << converterName << " --help' for more information.\n";
         return exitUsage;
-    case ParsedArguments::Action::Run:
-        break;
+    case ParsedArguments::Action::Run: break;
     }
     // Checked before any work, so that a bad value leaves nothing written.
     try {

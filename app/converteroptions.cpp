@@ -22,34 +22,34 @@ std::optional<int> channelNumber(QStringView text)
     return value;
 }
 
-const QCommandLineOption outputOption(
-    {QStringLiteral("o"), QStringLiteral("output")},
-    QStringLiteral("Write the one capture's document to <file>; - for standard output "
-                   "(default: beside each capture, its extension replaced)."),
-    QStringLiteral("file"));
-const QCommandLineOption outputDirOption(
-    QStringLiteral("output-dir"),
-    QStringLiteral("Write each capture's document into <dir>, created if needed."),
-    QStringLiteral("dir"));
+const QCommandLineOption
+    outputOption({QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("Write the one capture's document to <file>; - for standard output "
+                                "(default: beside each capture, its extension replaced)."),
+                 QStringLiteral("file"));
+const QCommandLineOption
+    outputDirOption(QStringLiteral("output-dir"),
+                    QStringLiteral("Write each capture's document into <dir>, created if needed."),
+                    QStringLiteral("dir"));
 const QCommandLineOption combineOption(
     QStringLiteral("combine"),
     QStringLiteral("Write one PDF with a page per capture, in the order given, to <file>; "
                    "- for standard output. Nothing is written if any capture fails."),
     QStringLiteral("file"));
-const QCommandLineOption formatOption(
-    QStringLiteral("format"),
-    QStringLiteral("pdf, svg or png (default: from the extension of -o, else pdf)."),
-    QStringLiteral("format"));
-const QCommandLineOption dpiOption(
-    QStringLiteral("dpi"),
-    QStringLiteral("Pixels per inch of a PNG, %1 to %2 (default 150).")
-        .arg(lowestPngDpi)
-        .arg(highestPngDpi),
-    QStringLiteral("dpi"));
-const QCommandLineOption jobsOption(
-    QStringLiteral("jobs"),
-    QStringLiteral("Captures converted at once (default: the number of cores)."),
-    QStringLiteral("n"));
+const QCommandLineOption
+    formatOption(QStringLiteral("format"),
+                 QStringLiteral("pdf, svg or png (default: from the extension of -o, else pdf)."),
+                 QStringLiteral("format"));
+const QCommandLineOption
+    dpiOption(QStringLiteral("dpi"),
+              QStringLiteral("Pixels per inch of a PNG, %1 to %2 (default 150).")
+                  .arg(lowestPngDpi)
+                  .arg(highestPngDpi),
+              QStringLiteral("dpi"));
+const QCommandLineOption
+    jobsOption(QStringLiteral("jobs"),
+               QStringLiteral("Captures converted at once (default: the number of cores)."),
+               QStringLiteral("n"));
 const QCommandLineOption channelsOption(
     QStringLiteral("channels"),
     QStringLiteral("Channels to print: numbers and ranges such as 0-3,7, or all, or none "
@@ -70,10 +70,10 @@ const QCommandLineOption unitOption(QStringLiteral("unit"),
                                     QStringLiteral("Unit of the sample period: ns, us, ms or "
                                                    "none (default ns)."),
                                     QStringLiteral("unit"));
-const QCommandLineOption headingOption(
-    QStringLiteral("heading"),
-    QStringLiteral("Page heading (default: the heading of the capture's header)."),
-    QStringLiteral("text"));
+const QCommandLineOption
+    headingOption(QStringLiteral("heading"),
+                  QStringLiteral("Page heading (default: the heading of the capture's header)."),
+                  QStringLiteral("text"));
 
 void addOptions(QCommandLineParser& parser)
 {
@@ -145,10 +145,14 @@ std::optional<std::array<bool, 16>> parseChannelList(const QString& list)
 
 std::optional<int> parseUnit(const QString& unit)
 {
-    if (unit == QLatin1String("ns")) return 0;
-    if (unit == QLatin1String("us")) return 1;
-    if (unit == QLatin1String("ms")) return 2;
-    if (unit == QLatin1String("none")) return -1;
+    if (unit == QLatin1String("ns"))
+        return 0;
+    if (unit == QLatin1String("us"))
+        return 1;
+    if (unit == QLatin1String("ms"))
+        return 2;
+    if (unit == QLatin1String("none"))
+        return -1;
     return std::nullopt;
 }
 
@@ -196,7 +200,8 @@ ParsedArguments parseArguments(const QStringList& arguments)
          {&outputOption, &outputDirOption, &combineOption, &formatOption, &dpiOption, &jobsOption,
           &channelsOption, &tickMarksOption, &resolutionOption, &unitOption, &headingOption}) {
         if (parser.values(*single).size() > 1)
-            return usageError(QStringLiteral("--%1 given more than once").arg(single->names().last()));
+            return usageError(
+                QStringLiteral("--%1 given more than once").arg(single->names().last()));
     }
 
     const int destinations = int(parser.isSet(outputOption)) + int(parser.isSet(outputDirOption))
@@ -237,15 +242,15 @@ ParsedArguments parseArguments(const QStringList& arguments)
     else if (parser.isSet(formatOption))
         return usageError(QStringLiteral("bad format \"%1\": use pdf, svg or png").arg(format));
     else
-        return usageError(QStringLiteral("\"%1\": the extension .%2 names no format; use .pdf, .svg "
-                                         "or .png, or give --format")
-                              .arg(named, QFileInfo(named).suffix()));
+        return usageError(
+            QStringLiteral("\"%1\": the extension .%2 names no format; use .pdf, .svg "
+                           "or .png, or give --format")
+                .arg(named, QFileInfo(named).suffix()));
     if (!options.combine.isEmpty() && options.format != OutputFormat::Pdf)
-        return usageError(QStringLiteral("--combine makes a PDF; use --output-dir for %1 files")
-                              .arg(format));
+        return usageError(
+            QStringLiteral("--combine makes a PDF; use --output-dir for %1 files").arg(format));
 
-    const auto number = [&](const QCommandLineOption& option, int lowest, int highest,
-                            int& value) {
+    const auto number = [&](const QCommandLineOption& option, int lowest, int highest, int& value) {
         if (!parser.isSet(option))
             return true;
         bool ok = false;
@@ -281,10 +286,11 @@ ParsedArguments parseArguments(const QStringList& arguments)
         options.tickmarks = false;
     if (parser.isSet(tickMarksOption)) {
         if (!isTickSpacing(parser.value(tickMarksOption)))
-            return usageError(QStringLiteral("bad --tick-marks \"%1\": use a whole number of samples "
-                                             "from 0 to %2 (0 draws none)")
-                                  .arg(parser.value(tickMarksOption))
-                                  .arg(std::numeric_limits<qint32>::max()));
+            return usageError(
+                QStringLiteral("bad --tick-marks \"%1\": use a whole number of samples "
+                               "from 0 to %2 (0 draws none)")
+                    .arg(parser.value(tickMarksOption))
+                    .arg(std::numeric_limits<qint32>::max()));
         options.tickfrequency = parser.value(tickMarksOption);
     }
 

@@ -14,18 +14,18 @@ inline const QString converterVersion = QStringLiteral(ZELMAR_VERSION);
 // What one run of the converter prints, and where.
 struct ConverterOptions {
     QStringList captures;
-    QString output;                       // -o: one capture's file; "-" standard output
-    QString outputDir;                    // each capture's file in this folder
-    QString combine;                      // one PDF, a page per capture; "-" standard output
+    QString output;    // -o: one capture's file; "-" standard output
+    QString outputDir; // each capture's file in this folder
+    QString combine;   // one PDF, a page per capture; "-" standard output
     OutputFormat format = OutputFormat::Pdf;
-    int dpi = 150;                        // PNG only
-    int jobs = 1;                         // captures converted at once
-    std::array<bool, 16> channels{};     // all ticked unless --channels says otherwise
+    int dpi = 150;                   // PNG only
+    int jobs = 1;                    // captures converted at once
+    std::array<bool, 16> channels{}; // all ticked unless --channels says otherwise
     bool tickmarks = true;
     QString tickfrequency = QStringLiteral("10");
     QString resolution = QStringLiteral("100");
-    int unitindex = 0;                    // ns
-    std::optional<QString> heading;       // none: the heading from the capture's header
+    int unitindex = 0;              // ns
+    std::optional<QString> heading; // none: the heading from the capture's header
 
     ConverterOptions() { channels.fill(true); }
 };
@@ -34,7 +34,7 @@ struct ParsedArguments {
     enum class Action { Run, Help, Version, UsageError };
     Action action = Action::UsageError;
     ConverterOptions options;
-    QString error;                        // for UsageError: one line
+    QString error; // for UsageError: one line
 };
 
 // "0-3,7", "all" or "none"; nullopt for anything else (a channel outside

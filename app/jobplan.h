@@ -13,11 +13,11 @@
 // One capture's part in a run: where its document goes and how it went.
 struct CaptureJob {
     QString capture;
-    QString target;                       // empty: a page of the combined PDF
-    QString error;                        // the one line reporting its failure
-    std::optional<PrintRequest> request;  // the capture's header, once read
-    std::optional<PdfPage> page;          // a page of the combined PDF
-    std::future<void> written;            // the document being written to the target
+    QString target;                      // empty: a page of the combined PDF
+    QString error;                       // the one line reporting its failure
+    std::optional<PrintRequest> request; // the capture's header, once read
+    std::optional<PdfPage> page;         // a page of the combined PDF
+    std::future<void> written;           // the document being written to the target
 };
 
 // Every target of a run, settled before anything is written, so that a
@@ -25,8 +25,8 @@ struct CaptureJob {
 // whose target may not be written starts with that as its error.
 struct JobPlan {
     std::vector<CaptureJob> jobs;
-    QString refusal;                      // one line: why the run cannot start
-    bool usageError = false;              // the refusal is a fault of the arguments
+    QString refusal;         // one line: why the run cannot start
+    bool usageError = false; // the refusal is a fault of the arguments
 };
 
 JobPlan planJobs(const ConverterOptions& options);

@@ -26,8 +26,8 @@ void runInOrder(int count, int jobs, const std::function<void(int)>& work,
     std::condition_variable changed;
     std::vector<char> finished(std::size_t(count), 0);
     std::vector<std::exception_ptr> failures(static_cast<std::size_t>(count));
-    int next = 0;         // the next index a worker takes
-    int handed = 0;       // indexes below this went to done()
+    int next = 0;   // the next index a worker takes
+    int handed = 0; // indexes below this went to done()
     bool stopping = false;
 
     const auto worker = [&] {
@@ -35,9 +35,8 @@ void runInOrder(int count, int jobs, const std::function<void(int)>& work,
             int index;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [&] {
-                    return stopping || next >= count || next < handed + window;
-                });
+                changed.wait(lock,
+                             [&] { return stopping || next >= count || next < handed + window; });
                 if (stopping || next >= count)
                     return;
                 index = next++;

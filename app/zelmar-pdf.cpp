@@ -36,10 +36,22 @@ void quietNotes(QtMsgType type, const QMessageLogContext& context, const QString
 // first, as it always was, so that it reads its options before ours.
 bool namesAGuiOption(int argc, char* argv[])
 {
-    static const char* const options[] = {
-        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-        "qwindowtitle", "qwindowicon", "reverse", "session", "testability", "style",
-        "display", "geometry", "title", "icon", "name"};
+    static const char* const options[] = {"platform",
+                                          "platformpluginpath",
+                                          "platformtheme",
+                                          "plugin",
+                                          "qwindowgeometry",
+                                          "qwindowtitle",
+                                          "qwindowicon",
+                                          "reverse",
+                                          "session",
+                                          "testability",
+                                          "style",
+                                          "display",
+                                          "geometry",
+                                          "title",
+                                          "icon",
+                                          "name"};
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];
         if (name[0] != '-')

@@ -41,15 +41,27 @@ std::optional<QStringList> earlyarguments(int argc, char* argv[])
     if (!parser.parse(QCoreApplication::arguments())) {
         // Qt's own options reach this parser unremoved: "-platform" as the
         // letters p, l, a …, "--platform" by its name.
-        static const QStringList qtoptions{
-            QStringLiteral("platform"), QStringLiteral("platformpluginpath"),
-            QStringLiteral("platformtheme"), QStringLiteral("plugin"), QStringLiteral("display"),
-            QStringLiteral("geometry"), QStringLiteral("qwindowgeometry"),
-            QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"), QStringLiteral("title"),
-            QStringLiteral("name"), QStringLiteral("session"), QStringLiteral("style"),
-            QStringLiteral("stylesheet"), QStringLiteral("reverse"), QStringLiteral("widgetcount"),
-            QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync"),
-            QStringLiteral("visual"), QStringLiteral("qmljsdebugger")};
+        static const QStringList qtoptions{QStringLiteral("platform"),
+                                           QStringLiteral("platformpluginpath"),
+                                           QStringLiteral("platformtheme"),
+                                           QStringLiteral("plugin"),
+                                           QStringLiteral("display"),
+                                           QStringLiteral("geometry"),
+                                           QStringLiteral("qwindowgeometry"),
+                                           QStringLiteral("qwindowicon"),
+                                           QStringLiteral("qwindowtitle"),
+                                           QStringLiteral("title"),
+                                           QStringLiteral("name"),
+                                           QStringLiteral("session"),
+                                           QStringLiteral("style"),
+                                           QStringLiteral("stylesheet"),
+                                           QStringLiteral("reverse"),
+                                           QStringLiteral("widgetcount"),
+                                           QStringLiteral("nograb"),
+                                           QStringLiteral("dograb"),
+                                           QStringLiteral("sync"),
+                                           QStringLiteral("visual"),
+                                           QStringLiteral("qmljsdebugger")};
         const QStringList unknown = parser.unknownOptionNames();
         const auto isqtown = [](const QString& name) {
             return name.size() == 1 || qtoptions.contains(name.section(QLatin1Char('='), 0, 0));

@@ -6,7 +6,8 @@
 #include "util/basicutilities.h"
 #include "util/stripper.h"
 
-std::optional<CaptureHeader> readHeader(const QString& path, const std::optional<QByteArray>& preloaded)
+std::optional<CaptureHeader> readHeader(const QString& path,
+                                        const std::optional<QByteArray>& preloaded)
 {
     LineReader reader(path, preloaded);
     const QString comma = QStringLiteral(",");

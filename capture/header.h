@@ -12,8 +12,8 @@ inline constexpr int channelCount = 16;
 inline const QString captureKey = QStringLiteral("ZelmarProgramVersion");
 
 struct CaptureHeader {
-    QString heading;                          // N1 / N2 / N3 / N4 with the last two characters cut
-    std::array<QString, channelCount> names;  // words 1 … 16 of line 5 ("" where missing)
+    QString heading;                         // N1 / N2 / N3 / N4 with the last two characters cut
+    std::array<QString, channelCount> names; // words 1 … 16 of line 5 ("" where missing)
 };
 
 // Reads lines 1 to 5 of the capture file at `path`. Returns nullopt when the

@@ -18,10 +18,9 @@ namespace {
 
 // Windows-1252 at 0x80 … 0x9F; the five unassigned bytes keep their C1 code.
 constexpr std::array<char16_t, 32> cp1252High{
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 } // namespace
@@ -64,7 +63,8 @@ LineReader::LineReader(const QString& path, const std::optional<QByteArray>& pre
     // Opened without waiting, so that a pipe is refused rather than waited on
     // (the file can change between a look at its type and the open).
     const QByteArray name = QFile::encodeName(path);
-    const int fd = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         throw Fault(FaultKind::CannotOpenFile,
                     name.isEmpty() ? QStringLiteral("no file name given") : qt_error_string(errno))
@@ -82,7 +82,8 @@ LineReader::LineReader(const QString& path, const std::optional<QByteArray>& pre
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // QFile's own buffer would only copy the chunks a second time.
     if (refusal.isEmpty()
-        && !file_.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle))
+        && !file_.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                       QFileDevice::AutoCloseHandle))
         refusal = file_.errorString();
     if (!refusal.isEmpty()) {
         ::close(fd);
@@ -107,14 +108,16 @@ std::optional<QByteArray> readOnceIfStream(const QString& path)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Fault(FaultKind::CannotOpenFile, file.errorString()).inFile(path);
     QByteArray bytes;
-    qsizetype run = 0;   // bytes since the last line end
+    qsizetype run = 0; // bytes since the last line end
     while (bytes.size() < LineReader::maxReadBytes && run <= LineReader::maxLineBytes) {
         const qsizetype start = bytes.size();
-        const qint64 want = std::min<qint64>(LineReader::chunkSize, LineReader::maxReadBytes - start);
+        const qint64 want =
+            std::min<qint64>(LineReader::chunkSize, LineReader::maxReadBytes - start);
         bytes.resize(start + want);
         const qint64 got = file.read(bytes.data() + start, want);
         if (got < 0) {
-            throw Fault(FaultKind::CannotOpenFile, QStringLiteral("read failed: ") + file.errorString())
+            throw Fault(FaultKind::CannotOpenFile,
+                        QStringLiteral("read failed: ") + file.errorString())
                 .inFile(path);
         }
         bytes.resize(start + got);
@@ -145,7 +148,8 @@ bool LineReader::fill()
     buffer_.resize(chunkSize);
     const qint64 got = device_->read(buffer_.data(), chunkSize);
     if (got < 0) {
-        throw Fault(FaultKind::CannotOpenFile, QStringLiteral("read failed: ") + device_->errorString())
+        throw Fault(FaultKind::CannotOpenFile,
+                    QStringLiteral("read failed: ") + device_->errorString())
             .inFile(path_)
             .atLine(line_ + 1);
     }
@@ -172,14 +176,15 @@ void LineReader::tooLong() const
 
 QString LineReader::readLine()
 {
-    QByteArray carried;   // the start of the line, from earlier chunks
+    QByteArray carried; // the start of the line, from earlier chunks
     for (;;) {
         if (pos_ >= buffer_.size() && !fill()) {
             if (!carried.isEmpty()) {
                 ++line_;
                 return decodeCaptureBytes(carried);
             }
-            throw Fault(FaultKind::InputPastEnd, QStringLiteral("the file ends before line %1").arg(line_ + 1))
+            throw Fault(FaultKind::InputPastEnd,
+                        QStringLiteral("the file ends before line %1").arg(line_ + 1))
                 .inFile(path_)
                 .atLine(line_ + 1);
         }

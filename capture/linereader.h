@@ -50,9 +50,9 @@ private:
     QIODevice* device_ = nullptr;
     QByteArray buffer_;
     qsizetype pos_ = 0;
-    qint64 read_ = 0;        // bytes taken from the file so far
+    qint64 read_ = 0; // bytes taken from the file so far
     bool eof_ = false;
-    bool afterCr_ = false;   // the last line ended in CR: an LF next belongs to it
+    bool afterCr_ = false; // the last line ended in CR: an LF next belongs to it
     int line_ = 0;
 };
 
@@ -66,4 +66,3 @@ std::optional<QByteArray> readOnceIfStream(const QString& path);
 // Decoding rule of the capture file, exposed for tests.
 QString decodeCaptureBytes(const QByteArray& bytes);
 QString decodeCaptureBytes(const char* data, qsizetype size);
-

@@ -87,7 +87,8 @@ LevelTable selectChannels(const SampleTable& table, const ChannelBoxes& boxes)
             sum += levels.levels[s][r];
             if (sum > 32767) {
                 throw Fault(FaultKind::Overflow,
-                            QStringLiteral("the level sum of channel %1 passes 32767").arg(levels.channels[s]))
+                            QStringLiteral("the level sum of channel %1 passes 32767")
+                                .arg(levels.channels[s]))
                     .inFile(table.path())
                     .atLine(firstSampleLine + r)
                     .onChannel(levels.channels[s]);

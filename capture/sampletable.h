@@ -13,7 +13,7 @@
 #include <vector>
 
 inline constexpr int sampleCount = 2048;
-inline constexpr int firstSampleLine = 6;   // sample row r is line 6 + r
+inline constexpr int firstSampleLine = 6; // sample row r is line 6 + r
 
 // Sample rows 0 … 2047 of a capture file plus the sentinel row 2048 (a copy
 // of row 2047). Cells are kept as text, exactly as the field cut them.
@@ -32,13 +32,13 @@ private:
 
     using Span = basicutilities::FieldSpan;
     QString path_;
-    std::vector<QString> rows_;                               // 2048 lines
-    std::vector<std::array<Span, channelCount>> spans_;       // 2049 rows
+    std::vector<QString> rows_;                         // 2048 lines
+    std::vector<std::array<Span, channelCount>> spans_; // 2049 rows
 };
 
 // What the window hands over: the sixteen channel check boxes.
 struct ChannelBoxes {
-    std::array<int, channelCount> values{};      // 0 unticked, 1 ticked, 2 greyed
+    std::array<int, channelCount> values{}; // 0 unticked, 1 ticked, 2 greyed
     std::array<QString, channelCount> captions;
 };
 
@@ -46,7 +46,7 @@ struct ChannelBoxes {
 struct LevelTable {
     qint16 lastslot = -1;
     std::array<QString, channelCount> slotnames;
-    std::array<int, channelCount> channels{};    // channel number held by each slot
+    std::array<int, channelCount> channels{}; // channel number held by each slot
     std::array<std::array<quint8, sampleCount + 1>, channelCount> levels{};
     std::array<qint16, channelCount> sums{};
 };

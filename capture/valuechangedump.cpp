@@ -10,7 +10,7 @@
 DumpTimescale dumpTimescale(const QString& resolution, int unitindex)
 {
     DumpTimescale scale{QStringLiteral("1 ns"), 1, false};
-    static constexpr double femtosecondsPer[] = {1e6, 1e9, 1e12};   // ns, us, ms
+    static constexpr double femtosecondsPer[] = {1e6, 1e9, 1e12}; // ns, us, ms
     if (unitindex < 0 || unitindex > 2 || resolution.isEmpty())
         return scale;
     const double femtoseconds = numbers::leadingNumber(resolution) * femtosecondsPer[unitindex];
@@ -25,7 +25,9 @@ DumpTimescale dumpTimescale(const QString& resolution, int unitindex)
     }
     static const char* const units[] = {"fs", "ps", "ns", "us", "ms", "s"};
     static constexpr int magnitudes[] = {1, 10, 100};
-    scale.timescale = QStringLiteral("%1 %2").arg(magnitudes[exponent % 3]).arg(QLatin1String(units[exponent / 3]));
+    scale.timescale = QStringLiteral("%1 %2")
+                          .arg(magnitudes[exponent % 3])
+                          .arg(QLatin1String(units[exponent / 3]));
     scale.step = period;
     scale.known = true;
     return scale;

@@ -11,10 +11,10 @@
 #include <cstdint>
 
 struct DumpSettings {
-    QString heading;                    // written as the dump's comment
-    QString resolution;                 // the sample period as typed, e.g. "2.5"
-    int unitindex = 0;                  // 0 ns, 1 us, 2 ms, anything else none
-    int firstsample = 0;                // the range written, 0-based and inclusive
+    QString heading;     // written as the dump's comment
+    QString resolution;  // the sample period as typed, e.g. "2.5"
+    int unitindex = 0;   // 0 ns, 1 us, 2 ms, anything else none
+    int firstsample = 0; // the range written, 0-based and inclusive
     int lastsample = sampleCount - 1;
 };
 

@@ -27,10 +27,10 @@ constexpr uid_t otherUser = 12345;
 constexpr uid_t sharedFolderOwner = 12346;
 
 struct Entry {
-    char type = 0;          // 'd', 'f', 'l'
+    char type = 0; // 'd', 'f', 'l'
     mode_t mode = 0;
     uid_t owner = 0;
-    std::string bytes;      // a file's bytes, a link's target
+    std::string bytes; // a file's bytes, a link's target
 };
 using Tree = std::map<std::string, Entry>;
 
@@ -195,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::size_t choice = (extra >> 3) % (made.size() + 2);
             std::string target = choice < made.size() ? base + made[choice]
                                                       : base + "/missing" + std::to_string(choice);
-            if (kind & 8) {   // relative: to the base, from the link's folder
+            if (kind & 8) { // relative: to the base, from the link's folder
                 std::string up;
                 for (char c : folders[parent % folders.size()])
                     up += c == '/' ? "../" : "";

@@ -41,7 +41,8 @@ QByteArray grown(const std::uint8_t* data, std::size_t size)
     out.reserve(qMin(maxGrown + bytes.size() + 1, bytes.size() * (fileLines / lines.size() + 1)));
     for (int i = 0; i < fileLines && out.size() < maxGrown; ++i) {
         const qsizetype samples = lines.size() - (firstSampleLine - 1);
-        const qsizetype from = i < lines.size() ? i : firstSampleLine - 1 + (i - lines.size()) % samples;
+        const qsizetype from =
+            i < lines.size() ? i : firstSampleLine - 1 + (i - lines.size()) % samples;
         out += lines[from];
         out += '\n';
     }
@@ -114,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 boxes.captions = header->names;
             }
             const LevelTable levels = selectChannels(SampleTable::read(file.path()), boxes);
-            page.clear();   // one surface for all runs: its call list keeps its room
+            page.clear(); // one surface for all runs: its call list keeps its room
             drawtraces(page, levels, tickmarks, tickfrequency, file.path());
             writePageText(page, levels, {heading, tickfrequency, resolution, unitindex, tickmarks});
             FUZZ_CHECK(!page.isEmpty());

@@ -15,16 +15,17 @@ qint32 fieldNumber(FuzzInput& in)
 {
     const std::uint8_t pick = in.byte();
     if (pick < 200)
-        return pick % 24 - 3;       // around the modes' borders
+        return pick % 24 - 3; // around the modes' borders
     if (pick < 240)
-        return 7990 + pick % 20;    // around the field limit
+        return 7990 + pick % 20; // around the field limit
     return in.int32();
 }
 
 QString delimiterOf(FuzzInput& in)
 {
     switch (in.byte() % 6) {
-    case 0: case 1: return QStringLiteral(",");
+    case 0:
+    case 1: return QStringLiteral(",");
     case 2: return QStringLiteral(" ");
     case 3: return QString();
     default: return in.shortText();
@@ -87,7 +88,8 @@ void checkTrim(const QString& original, const QString& delimiter, const QString&
     }
     FUZZ_CHECK(!written.startsWith(delimiter));
     FUZZ_CHECK(!result.endsWith(delimiter));
-    FUZZ_CHECK(QString(original.first(original.size() - written.size())).remove(delimiter).isEmpty());
+    FUZZ_CHECK(
+        QString(original.first(original.size() - written.size())).remove(delimiter).isEmpty());
     FUZZ_CHECK(QString(written.sliced(result.size())).remove(delimiter).isEmpty());
 }
 

@@ -1,9 +1,9 @@
 // Number reading and formatting: agreement with the C library's strtod, and
 // formatGeneral read back by leadingNumber.
 
+#include "util/numbers.h"
 #include "fuzz/fuzzinput.h"
 #include "fuzz/textinput.h"
-#include "util/numbers.h"
 
 #include <QByteArray>
 #include <QLocale>
@@ -35,12 +35,15 @@ void checkRoundTrip(double x)
 {
     const QString text = numbers::formatGeneral(x);
     if (!std::isfinite(x)) {
-        FUZZ_CHECK(text == (std::isnan(x) ? QStringLiteral("nan") : x < 0 ? QStringLiteral("-inf") : QStringLiteral("inf")));
+        FUZZ_CHECK(text
+                   == (std::isnan(x) ? QStringLiteral("nan")
+                       : x < 0       ? QStringLiteral("-inf")
+                                     : QStringLiteral("inf")));
         return;
     }
     FUZZ_CHECK(!text.isEmpty() && text.size() <= 22);
     const double y = numbers::leadingNumber(text);
-    if (std::isinf(y)) {   // 15 digits of the largest doubles round past the range
+    if (std::isinf(y)) { // 15 digits of the largest doubles round past the range
         FUZZ_CHECK(std::fabs(x) > 1.79769313486231e308);
         return;
     }
@@ -55,7 +58,7 @@ void checkRounding(double x)
         FUZZ_CHECK(std::isnan(x) ? std::isnan(r) : r == x);
         return;
     }
-    FUZZ_CHECK(r == std::nearbyint(x));   // the default rounding mode is to nearest, ties to even
+    FUZZ_CHECK(r == std::nearbyint(x)); // the default rounding mode is to nearest, ties to even
     FUZZ_CHECK(!(r == 0.0 && std::signbit(r)));
     qint32 i = 0;
     const bool fits = r >= -2147483648.0 && r <= 2147483647.0;
@@ -68,7 +71,10 @@ void checkRounding(double x)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool init = [] { QLocale::setDefault(QLocale::c()); return true; }();
+    static const bool init = [] {
+        QLocale::setDefault(QLocale::c());
+        return true;
+    }();
     Q_UNUSED(init);
 
     FuzzInput in(data, size);
@@ -90,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double ref = std::strtod(prefix.constData(), nullptr);
     if (std::fabs(ref) >= DBL_MIN || std::isinf(ref))
         FUZZ_CHECK(lead == ref);
-    else   // below the normal range: zero is an acceptable reading
+    else // below the normal range: zero is an acceptable reading
         FUZZ_CHECK(lead == ref || lead == 0.0);
 
     const numbers::ByteResult byte = numbers::toUnsignedByte(text);

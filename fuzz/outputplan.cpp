@@ -38,8 +38,9 @@ char workName[64];
 QString workFolder()
 {
     if (workName[0] == 0) {
-        std::strcpy(workName, QDir(QStringLiteral("/dev/shm")).exists() ? "/dev/shm/zelmar-plan-XXXXXX"
-                                                                        : "/tmp/zelmar-plan-XXXXXX");
+        std::strcpy(workName, QDir(QStringLiteral("/dev/shm")).exists()
+                                  ? "/dev/shm/zelmar-plan-XXXXXX"
+                                  : "/tmp/zelmar-plan-XXXXXX");
         if (!::mkdtemp(workName))
             fuzzFailed("cannot make a work folder", __FILE__, __LINE__);
         std::atexit([] { QDir(QFile::decodeName(workName)).removeRecursively(); });
@@ -49,9 +50,9 @@ QString workFolder()
 
 struct Entry {
     enum Kind { File, Link, Folder } kind;
-    QByteArray bytes;     // a file's
-    mode_t mode = 0;      // a file's
-    QByteArray link;      // a link's target
+    QByteArray bytes; // a file's
+    mode_t mode = 0;  // a file's
+    QByteArray link;  // a link's target
 };
 
 // Every entry below `root`, links not followed, by relative path.
@@ -101,7 +102,7 @@ QByteArray contents(const QString& path)
 }
 
 const char* const folderNames[] = {"d0", "d1", "d2", "d3/sub"};
-const char* const fileNames[] = {"x.csv", "x.txt", "x",     "x.pdf", "x.svg", "y.csv",
+const char* const fileNames[] = {"x.csv", "x.txt", "x",         "x.pdf",      "x.svg", "y.csv",
                                  ".csv",  "x.png", "x.tar.csv", "timing.pdf", "y.pdf", "x.csv.pdf"};
 
 class Tree {
@@ -161,7 +162,9 @@ public:
             const std::uint8_t kind = in_.byte();
             const QString path = root_ + u'/' + place(true);
             switch (kind % 6) {
-            case 0: case 1: case 2: {
+            case 0:
+            case 1:
+            case 2: {
                 // Captures and earlier outputs alike: a few bytes, a mode.
                 QFile file(path);
                 if (file.open(QIODevice::WriteOnly)) {
@@ -173,15 +176,13 @@ public:
                 break;
             }
             case 3:
-                QFile::link(root_ + u'/' + place(true), path);   // may dangle
+                QFile::link(root_ + u'/' + place(true), path); // may dangle
                 break;
             case 4:
                 ::link(QFile::encodeName(root_ + u'/' + place(true)).constData(),
                        QFile::encodeName(path).constData());
                 break;
-            case 5:
-                QDir().mkdir(path);
-                break;
+            case 5: QDir().mkdir(path); break;
             }
         }
     }
@@ -251,13 +252,14 @@ void runOnce(FuzzInput& in, const QString& root)
     }
 
     const std::map<QString, Entry> before = snapshot(root);
-    QHash<QString, QByteArray> captureBytes;    // by real path
+    QHash<QString, QByteArray> captureBytes; // by real path
     for (const QString& capture : captures)
         if (QFileInfo(capture).isFile())
             captureBytes.insert(QFileInfo(capture).canonicalFilePath(), contents(capture));
 
     const OutputPlan plan = planOutputs(captures, output, outputDir, combine, extension);
-    FUZZ_CHECK(plan.targets.size() == captures.size() && plan.overCapture.size() == captures.size());
+    FUZZ_CHECK(plan.targets.size() == captures.size()
+               && plan.overCapture.size() == captures.size());
 
     // Standard output is never planned here; the binder is written whole.
     std::vector<Job> jobs;
@@ -268,7 +270,8 @@ void runOnce(FuzzInput& in, const QString& root)
     } else {
         for (qsizetype i = 0; i < captures.size(); ++i)
             if (plan.overCapture[i].isEmpty() || refused)
-                jobs.push_back({plan.targets[i], QByteArrayLiteral("new ") + QByteArray::number(i) + '\n'});
+                jobs.push_back(
+                    {plan.targets[i], QByteArrayLiteral("new ") + QByteArray::number(i) + '\n'});
     }
     if (!outputDir.isEmpty())
         QDir().mkpath(outputDir);
@@ -292,7 +295,7 @@ void runOnce(FuzzInput& in, const QString& root)
     FUZZ_CHECK(::umask(mask) == mask);
 
     // Each written target is a file of its own holding its own bytes.
-    QHash<QString, const Job*> writtenAt;    // real path -> job
+    QHash<QString, const Job*> writtenAt; // real path -> job
     for (const Job& job : jobs) {
         if (!job.written)
             continue;

@@ -11,8 +11,12 @@ bool hasDropped(const QString& s)
 {
     for (QChar c : s) {
         switch (c.unicode()) {
-        case '/': case '*': case '?': case '<': case '>': case '|':
-            return true;
+        case '/':
+        case '*':
+        case '?':
+        case '<':
+        case '>':
+        case '|': return true;
         }
     }
     return false;
@@ -38,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzInput in(data, size);
     const std::uint8_t flags = in.byte();
     const auto mode = static_cast<qint16>(in.int32());
-    const QString path0 = in.text(flags & 1);   // no limit to reach: no repeats
+    const QString path0 = in.text(flags & 1); // no limit to reach: no repeats
 
     QString path = path0;
     const QString any = basicutilities::splitpath(path, mode);

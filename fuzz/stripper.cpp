@@ -1,9 +1,9 @@
 // stripper: words of a header line, each followed by one space.
 
+#include "util/stripper.h"
 #include "fuzz/fuzzinput.h"
 #include "fuzz/textinput.h"
 #include "util/fault.h"
-#include "util/stripper.h"
 
 #include <QStringView>
 

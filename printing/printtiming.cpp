@@ -4,8 +4,8 @@
 
 #include "capture/sampletable.h"
 #include "printing/page/pagetext.h"
-#include "printing/printers/printerchoice.h"
 #include "printing/page/tracedrawing.h"
+#include "printing/printers/printerchoice.h"
 
 namespace {
 
@@ -58,8 +58,8 @@ PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
         DocumentGuard guard(page);
         drawtraces(page, levels, tickmarks, request.tickfrequency, request.filepath, layouts[i]);
         writePageText(page, levels,
-                      {request.heading, request.tickfrequency, request.resolution, request.unitindex,
-                       tickmarks},
+                      {request.heading, request.tickfrequency, request.resolution,
+                       request.unitindex, tickmarks},
                       layouts[i]);
         const bool ended = page.EndDoc();
         guard.release();

@@ -17,21 +17,21 @@ struct PrintRequest {
     // The capture's bytes when it can be read only once (a pipe); else Print
     // reads the file at `filepath`.
     std::optional<QByteArray> filebytes;
-    std::array<int, 17> values{};        // channelselect 0 … 16 (16: "Tick marks")
+    std::array<int, 17> values{}; // channelselect 0 … 16 (16: "Tick marks")
     std::array<QString, 17> captions;
     QString tickfrequency;
     QString resolution;
     QString heading;
-    int unitindex = 0;                   // chosen entry of `units`, -1 none
+    int unitindex = 0; // chosen entry of `units`, -1 none
     // Beyond the window's page: a range of samples over several pages, a
     // time axis. By default the one page the window prints.
     PageOptions options;
 };
 
 enum class PrintOutcome {
-    Printed,     // the document was ended and handed on
-    NoPrinter,   // no printer named "adobe pdf": given up silently
-    Cancelled,   // the driver gave the job up (e.g. Save cancelled)
+    Printed,   // the document was ended and handed on
+    NoPrinter, // no printer named "adobe pdf": given up silently
+    Cancelled, // the driver gave the job up (e.g. Save cancelled)
 };
 
 // Sample table -> printer choice and page set-up -> drawing -> text -> end of

@@ -8,7 +8,7 @@ set -eu
 
 PACKAGES="cmake make g++ qt6-base-dev libgl-dev fonts-dejavu-core fonts-liberation2 \
 poppler-utils qpdf xvfb xauth xdotool x11-utils qt6-svg-dev libpng-dev \
-librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev lintian ccache libxml2-utils"
+librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev lintian ccache libxml2-utils clang-format"
 # The PDF's line stream is packed with libdeflate: three times zlib's speed.
 PACKAGES="$PACKAGES libdeflate-dev pkg-config"
 

@@ -27,10 +27,7 @@ alert& alert::form()
     return *instance();
 }
 
-void alert::unload()
-{
-    delete instance().data();
-}
+void alert::unload() { delete instance().data(); }
 
 alert::alert() : QDialog(nullptr)
 {

@@ -83,8 +83,8 @@ QString choosefile(QString& defaultname, QString& pattern, QString& startfolder,
     return answer;
 }
 
-QString choosefile(const QString& defaultname, const QString& pattern,
-                   const QString& startfolder, const QString& title)
+QString choosefile(const QString& defaultname, const QString& pattern, const QString& startfolder,
+                   const QString& title)
 {
     QString name = defaultname;
     QString mask = pattern;

@@ -19,19 +19,14 @@ int checkValue(const QCheckBox* box)
 void setCheckValue(QCheckBox* box, int value)
 {
     switch (value) {
-    case 0:
-        box->setCheckState(Qt::Unchecked);
-        break;
-    case 1:
-        box->setCheckState(Qt::Checked);
-        break;
+    case 0: box->setCheckState(Qt::Unchecked); break;
+    case 1: box->setCheckState(Qt::Checked); break;
     case 2:
         // Greying needs the third state; it stays allowed afterwards.
         box->setTristate(true);
         box->setCheckState(Qt::PartiallyChecked);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -113,8 +113,8 @@ void FolderList::fill()
     }
 
     const QDir dir(QDir::fromNativeSeparators(path_));
-    const QStringList subfolders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                 QDir::Name | QDir::IgnoreCase);
+    const QStringList subfolders =
+        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : subfolders) {
         auto* item = new QListWidgetItem(closedIcon, name, this);
         item->setData(pathRole, QDir::toNativeSeparators(dir.absoluteFilePath(name)));

@@ -48,7 +48,8 @@ qint16 pixelsToTwips(int pixels, int dpi)
 // The one local file a drag carries, or "" for anything else.
 QString droppedFile(const QMimeData* data)
 {
-    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+    if (!data || !data->hasUrls() || data->urls().size() != 1
+        || !data->urls().first().isLocalFile())
         return QString();
     return data->urls().first().toLocalFile();
 }
@@ -118,11 +119,13 @@ void main::buildControls()
     cmmd.connect(&QPushButton::clicked, [this](int index) { cmmd_Click(index); });
 
     for (int k = 0; k < 16; ++k) {
-        auto* box = channelselect.add(k, new toolkit::CheckBox(QStringLiteral("Channel %1").arg(k), this));
+        auto* box =
+            channelselect.add(k, new toolkit::CheckBox(QStringLiteral("Channel %1").arg(k), this));
         const int left = k < 8 ? 1740 : 3480;
         toolkit::placeTwips(box, left, 960 + 300 * (k % 8), 1635, 255);
     }
-    auto* ticks = channelselect.add(tickmarks, new toolkit::CheckBox(QStringLiteral("Tick marks"), this));
+    auto* ticks =
+        channelselect.add(tickmarks, new toolkit::CheckBox(QStringLiteral("Tick marks"), this));
     toolkit::setCheckValue(ticks, 1);
     toolkit::placeTwips(ticks, 60, 1680, 1155, 255);
 
@@ -212,9 +215,7 @@ QString main::loadStartFolder()
 void main::cmmd_Click(int index)
 {
     switch (index) {
-    case 0:
-        runCommand(QStringLiteral("Load"), [this] { loadHeader(); });
-        break;
+    case 0: runCommand(QStringLiteral("Load"), [this] { loadHeader(); }); break;
     case 3:
         if (filepath > QString())
             runCommand(QStringLiteral("Print"), [this] { printtiming(); });
@@ -224,8 +225,7 @@ void main::cmmd_Click(int index)
         for (int k = 0; k < 16; ++k)
             toolkit::setCheckValue(channelselect[k], index == 4 ? 1 : 0);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -259,9 +259,10 @@ void main::openCapture(const QString& path)
     // Load passes over such a file in silence, as the user chose it among
     // files; one handed over by a file manager or a drop gets a word.
     if (!iscapture) {
-        reportError(this, QStringLiteral("Load"),
-                    QStringLiteral("%1 is not a capture file: its first line does not begin with \"%2\".")
-                        .arg(escapedText(absolute), captureKey));
+        reportError(
+            this, QStringLiteral("Load"),
+            QStringLiteral("%1 is not a capture file: its first line does not begin with \"%2\".")
+                .arg(escapedText(absolute), captureKey));
     }
 }
 
@@ -298,15 +299,9 @@ void main::printtiming()
     ::printtiming(request, service_, printerreference);
 }
 
-QString main::stripper(QString& datain)
-{
-    return ::stripper(datain);
-}
+QString main::stripper(QString& datain) { return ::stripper(datain); }
 
-QString main::askSaveTarget()
-{
-    return askSavePdf(this, proposedPdfPath(filepath));
-}
+QString main::askSaveTarget() { return askSavePdf(this, proposedPdfPath(filepath)); }
 
 void main::Form_Resize()
 {
@@ -370,7 +365,8 @@ void main::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // After the drop has finished: a fault report must not hold the drag
     // source waiting.
-    QMetaObject::invokeMethod(this, [this, path] { openCapture(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { openCapture(path); }, Qt::QueuedConnection);
 }
 
 } // namespace ui

@@ -44,7 +44,7 @@ public:
     QComboBox* units;
 
     PrinterRef printerreference;
-    qint16 formwidth = 0;   // outer size recorded at start-up, in twips
+    qint16 formwidth = 0; // outer size recorded at start-up, in twips
     qint16 formheight = 0;
     QString filepath;
 

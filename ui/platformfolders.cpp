@@ -19,8 +19,8 @@ QString firstEntry(const QString& folder, const QString& pattern)
     if (!dir.exists())
         return {};
     const toolkit::NamePattern match(pattern, nameCase());
-    const QStringList names = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                            | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList names = dir.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : names) {
         if (match.matches(name))
             return name;
@@ -60,7 +60,8 @@ QString slashFolderPart(const QString& path)
 
 QString openableFolder(const QString& path)
 {
-    QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(path)));
+    QString folder =
+        QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(path)));
     for (;;) {
         const QFileInfo info(folder);
         if (info.isDir())

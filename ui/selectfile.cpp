@@ -70,8 +70,8 @@ selectfile::selectfile(QWidget* parent) : QDialog(parent)
     toolkit::placeTwips(filemask, 1170, 855, 975, 285);
     toolkit::placeTwips(filecount, 495, 855, 645, 285);
 
-    toolkit::setTabOrder({dirlist, filelist, drivelist, filename, okbutton, cancelbutton,
-                          filemask, filecount});
+    toolkit::setTabOrder(
+        {dirlist, filelist, drivelist, filename, okbutton, cancelbutton, filemask, filecount});
     dirlist->setFocus();
 
     connect(okbutton, &QPushButton::clicked, this, &selectfile::okbutton_Click);

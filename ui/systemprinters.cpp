@@ -40,9 +40,9 @@ bool printOnSheet(QPrinter& printer, const QString& name, const RecordedPage& pa
     if (!printer.setPageSize(sheet) || !printer.setPageOrientation(QPageLayout::Landscape)
         || !printer.pageLayout().pageSize().isEquivalentTo(sheet)) {
         // Another sheet would silently print a page of another size.
-        throw Fault(FaultKind::CannotOpenFile,
-                    QStringLiteral("the printer \"%1\" does not take an 11 x 17 inch sheet")
-                        .arg(name));
+        throw Fault(
+            FaultKind::CannotOpenFile,
+            QStringLiteral("the printer \"%1\" does not take an 11 x 17 inch sheet").arg(name));
     }
     QPainter painter;
     if (!painter.begin(&printer))

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "printing/printers/printingservice.h"
 #include "printing/page/recordingsurface.h"
+#include "printing/printers/printingservice.h"
 
 #include <QString>
 

@@ -30,10 +30,7 @@ void placeTwips(QWidget* control, int left, int top, int width, int height)
     control->setGeometry(twipsRect(design, control->logicalDpiX(), control->logicalDpiY()));
 }
 
-QRect designTwips(const QWidget* control)
-{
-    return control->property(twipsProperty).toRect();
-}
+QRect designTwips(const QWidget* control) { return control->property(twipsProperty).toRect(); }
 
 void fixedDialogFrame(QWidget* form, int clientWidthTwips, int clientHeightTwips)
 {

@@ -26,10 +26,7 @@ constexpr int linkHops = 40;
 
 std::atomic<bool> unnamedAllowed{true};
 
-QString reason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
+QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 [[noreturn]] void fail(FaultKind kind, const QString& path, int error)
 {
@@ -57,10 +54,7 @@ int writeAll(int fd, const char* data, qsizetype size)
     return 0;
 }
 
-int closeChecked(int fd)
-{
-    return ::close(fd) == 0 || errno == EINTR ? 0 : errno;
-}
+int closeChecked(int fd) { return ::close(fd) == 0 || errno == EINTR ? 0 : errno; }
 
 // The descriptor a path such as /dev/stdout or /proc/self/fd/3 names, or -1.
 // Going through the path would reach the file behind the descriptor and
@@ -86,8 +80,8 @@ int descriptorNamed(const QString& path)
         const QString number = clean.mid(prefix.size());
         bool ok = false;
         const int fd = number.toInt(&ok);
-        const bool digits = std::all_of(number.cbegin(), number.cend(),
-                                        [](QChar c) { return c.isDigit(); });
+        const bool digits =
+            std::all_of(number.cbegin(), number.cend(), [](QChar c) { return c.isDigit(); });
         return ok && digits && fd >= 0 ? fd : -1;
     }
     return -1;
@@ -171,7 +165,7 @@ QByteArray temporaryName(const QByteArray& name)
 {
     qsizetype keep = qMin(name.size(), nameMax - 8);
     while (keep > 0 && keep < name.size() && (uchar(name[keep]) & 0xC0) == 0x80)
-        --keep;   // not inside a UTF-8 sequence
+        --keep; // not inside a UTF-8 sequence
     static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray temporary = '.' + name.left(keep) + '.';
     for (int i = 0; i < 6; ++i)
@@ -236,8 +230,11 @@ private:
                     break;
                 const int closed = file.close();
                 const int renamed = closed != 0 ? closed
-                    : ::renameat(folder_.fd(), temporary.constData(), folder_.fd(),
-                                 name_.constData()) == 0 ? 0 : errno;
+                                    : ::renameat(folder_.fd(), temporary.constData(), folder_.fd(),
+                                                 name_.constData())
+                                            == 0
+                                        ? 0
+                                        : errno;
                 if (renamed != 0)
                     ::unlinkat(folder_.fd(), temporary.constData(), 0);
                 check(renamed);
@@ -279,8 +276,10 @@ private:
             try {
                 fill(file.fd, bytes);
                 result = file.close();
-                if (result == 0 && ::renameat(folder_.fd(), temporary.constData(), folder_.fd(),
-                                              name_.constData()) != 0)
+                if (result == 0
+                    && ::renameat(folder_.fd(), temporary.constData(), folder_.fd(),
+                                  name_.constData())
+                           != 0)
                     result = errno;
             } catch (...) {
                 ::unlinkat(folder_.fd(), temporary.constData(), 0);
@@ -361,8 +360,8 @@ private:
 bool writeIntoExisting(const QString& path, const Folder& folder, const QByteArray& name,
                        QByteArrayView bytes)
 {
-    const int fd = ::openat(folder.fd(), name.constData(),
-                            O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        ::openat(folder.fd(), name.constData(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         fail(FaultKind::CannotOpenFile, path, errno);
     struct stat opened {};
@@ -385,10 +384,7 @@ void writeToDescriptor(int fd, QByteArrayView bytes, const QString& name)
         fail(FaultKind::CannotWriteFile, name, error);
 }
 
-void useNamedTemporaryFiles(bool named)
-{
-    unnamedAllowed.store(!named);
-}
+void useNamedTemporaryFiles(bool named) { unnamedAllowed.store(!named); }
 
 void writeFileAtomically(const QString& path, QByteArrayView bytes)
 {
@@ -435,8 +431,8 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes)
                     .inFile(path);
             }
             QByteArray target(PATH_MAX, '\0');
-            const ssize_t size = ::readlinkat(folder.fd(), name.constData(), target.data(),
-                                              size_t(target.size()));
+            const ssize_t size =
+                ::readlinkat(folder.fd(), name.constData(), target.data(), size_t(target.size()));
             if (size < 0 || size >= target.size())
                 fail(FaultKind::CannotOpenFile, path, size < 0 ? errno : ENAMETOOLONG);
             target.truncate(size);
@@ -464,7 +460,7 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes)
         if (!S_ISREG(found.st_mode)) {
             if (writeIntoExisting(path, folder, name, bytes))
                 return;
-            continue;   // replaced by a regular file meanwhile: look again
+            continue; // replaced by a regular file meanwhile: look again
         }
         exists = true;
         mode = found.st_mode & 07777;

@@ -125,8 +125,8 @@ QString getfield(QString& text, qint32 n, QString& delimiter)
         return trimmed(text, delimiter);
 
     // Spaces are cut after collapsing; an empty delimiter means a space.
-    const bool collapse = delimiter.isEmpty()
-        || (delimiter.size() == 1 && delimiter.front() == QLatin1Char(' '));
+    const bool collapse =
+        delimiter.isEmpty() || (delimiter.size() == 1 && delimiter.front() == QLatin1Char(' '));
     QString collapsed;
     if (collapse) {
         if (delimiter.isEmpty())
@@ -198,10 +198,13 @@ QString splitpath(QString& path, qint16 mode)
     cleaned.reserve(path.size());
     for (QChar c : std::as_const(path)) {
         switch (c.unicode()) {
-        case '/': case '*': case '?': case '<': case '>': case '|':
-            break;
-        default:
-            cleaned.append(c);
+        case '/':
+        case '*':
+        case '?':
+        case '<':
+        case '>':
+        case '|': break;
+        default: cleaned.append(c);
         }
     }
 
@@ -215,7 +218,8 @@ QString splitpath(QString& path, qint16 mode)
     if (dot >= 0) {
         const qsizetype second = lastElement.indexOf(QLatin1Char('.'), dot + 1);
         name = lastElement.first(dot);
-        ext = second < 0 ? lastElement.sliced(dot + 1) : lastElement.sliced(dot + 1, second - dot - 1);
+        ext = second < 0 ? lastElement.sliced(dot + 1)
+                         : lastElement.sliced(dot + 1, second - dot - 1);
         dotText = QStringLiteral(".");
     }
 

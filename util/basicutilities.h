@@ -18,7 +18,7 @@ extern QString cr;   // code 13
 extern QString lf;   // code 10
 extern QString crlf; // cr then lf
 
-void setcontrolchars();  // design name
+void setcontrolchars(); // design name
 
 // n == -1: trim mode; n == 0 or n < -1: count mode; n >= 1: field n.
 // Trim mode writes the left-trimmed text back into `text`; count and field

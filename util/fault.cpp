@@ -87,11 +87,37 @@ QString Fault::kindName(FaultKind kind)
     return QStringLiteral("Fault");
 }
 
-Fault& Fault::inFile(const QString& path) { file_ = path; refresh(); return *this; }
-Fault& Fault::atLine(int line) { line_ = line; refresh(); return *this; }
-Fault& Fault::atField(int field) { field_ = field; refresh(); return *this; }
-Fault& Fault::onChannel(int channel) { channel_ = channel; refresh(); return *this; }
-Fault& Fault::withText(const QString& text) { text_ = text; hasText_ = true; refresh(); return *this; }
+Fault& Fault::inFile(const QString& path)
+{
+    file_ = path;
+    refresh();
+    return *this;
+}
+Fault& Fault::atLine(int line)
+{
+    line_ = line;
+    refresh();
+    return *this;
+}
+Fault& Fault::atField(int field)
+{
+    field_ = field;
+    refresh();
+    return *this;
+}
+Fault& Fault::onChannel(int channel)
+{
+    channel_ = channel;
+    refresh();
+    return *this;
+}
+Fault& Fault::withText(const QString& text)
+{
+    text_ = text;
+    hasText_ = true;
+    refresh();
+    return *this;
+}
 
 QString Fault::message() const
 {

@@ -209,7 +209,8 @@ QString formatGeneral(double value)
 
     // 15 significant digits, rounded once: d.dddddddddddddde±x
     char buf[40];
-    const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
+    const auto end =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
     const char* p = buf;
     QString out;
     if (*p == '-') {

@@ -80,12 +80,11 @@ QString sameFileKey(const QString& path)
     return keyOf(QFile::encodeName(path));
 }
 
-OutputPlan planOutputs(const QStringList& captures, const QString& output,
-                       const QString& outputDir, const QString& combine,
-                       const QString& extension)
+OutputPlan planOutputs(const QStringList& captures, const QString& output, const QString& outputDir,
+                       const QString& combine, const QString& extension)
 {
     OutputPlan plan;
-    QHash<QString, QString> captureAt;    // key -> capture
+    QHash<QString, QString> captureAt; // key -> capture
     for (const QString& capture : captures)
         captureAt.insert(sameFileKey(capture), capture);
     // Writing a document over a capture would lose the capture.
@@ -109,17 +108,18 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output,
             plan.binderOverCapture = overCapture(combine, QString());
         return plan;
     }
-    QHash<QString, QString> targetOf;     // key -> capture written there
+    QHash<QString, QString> targetOf; // key -> capture written there
     for (const QString& capture : captures) {
-        const QString target = !output.isEmpty() ? output
-                                                 : outputNameFor(capture, extension, outputDir);
+        const QString target =
+            !output.isEmpty() ? output : outputNameFor(capture, extension, outputDir);
         // Beside a pipe or a device (/dev/stdin, <(...)) is no place for a document.
         if (output.isEmpty() && outputDir.isEmpty() && plan.collision.isEmpty()) {
             const QFileInfo source(capture);
             if (source.exists() && !source.isFile())
-                plan.collision = QStringLiteral("%1 is not a regular file: name the output with -o, "
-                                                "--output-dir or --combine")
-                                     .arg(capture);
+                plan.collision =
+                    QStringLiteral("%1 is not a regular file: name the output with -o, "
+                                   "--output-dir or --combine")
+                        .arg(capture);
         }
         plan.targets << target;
         plan.overCapture << overCapture(target, capture);

@@ -17,14 +17,13 @@ QString sameFileKey(const QString& path);
 // Where each capture of a run goes, and what stops a run or a capture
 // before anything is written. "-" is standard output.
 struct OutputPlan {
-    QStringList targets;          // one per capture; empty ones with a binder
-    QStringList overCapture;      // one per capture: why its target may not be written
-    QString binderOverCapture;    // why the binder may not be written
+    QStringList targets;       // one per capture; empty ones with a binder
+    QStringList overCapture;   // one per capture: why its target may not be written
+    QString binderOverCapture; // why the binder may not be written
     // The first usage error: "X and Y would both be written to T", or a pipe
     // or device given as a capture with no output named.
     QString collision;
 };
 
-OutputPlan planOutputs(const QStringList& captures, const QString& output,
-                       const QString& outputDir, const QString& combine,
-                       const QString& extension);
+OutputPlan planOutputs(const QStringList& captures, const QString& output, const QString& outputDir,
+                       const QString& combine, const QString& extension);

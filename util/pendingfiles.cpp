@@ -26,7 +26,7 @@ struct Slot {
 
 Slot slots[slotCount];
 std::atomic<bool> ending{false};
-std::atomic<int> creating{0};     // creations between PendingFile() and settle()
+std::atomic<int> creating{0}; // creations between PendingFile() and settle()
 
 constexpr int cleanedSignals[] = {SIGINT, SIGTERM, SIGHUP};
 

@@ -38,5 +38,5 @@ private:
     int slot_ = -1;
     bool entered_ = false;
     bool settling_ = false;
-    sigset_t heldSignals_{};   // the thread's signal mask before
+    sigset_t heldSignals_{}; // the thread's signal mask before
 };

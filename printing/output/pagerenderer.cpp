@@ -35,10 +35,7 @@ QFont pageFont(int points)
     return font;
 }
 
-int pagePixelSize(int points)
-{
-    return textPixels(points);
-}
+int pagePixelSize(int points) { return textPixels(points); }
 
 namespace {
 
@@ -95,8 +92,7 @@ bool walkPage(const std::vector<SurfaceCall>& calls,
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
         state.apply(call);
     }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "printing/output/strokebatch.h"
 #include "printing/page/recordingsurface.h"
 #include "printing/page/sheet.h"
-#include "printing/output/strokebatch.h"
 
 #include <QFont>
 #include <QPen>

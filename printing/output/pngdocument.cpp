@@ -58,7 +58,8 @@ private:
 // The calls that can touch rows `top` ... `bottom` (device pixels at 1200
 // dpi): solid lines wholly above or below are left out, so each band draws
 // only its share of the sheet. Dotted lines stay whole, their dots in step.
-std::vector<SurfaceCall> callsForBand(const std::vector<SurfaceCall>& calls, double top, double bottom)
+std::vector<SurfaceCall> callsForBand(const std::vector<SurfaceCall>& calls, double top,
+                                      double bottom)
 {
     std::vector<SurfaceCall> band;
     band.reserve(calls.size());
@@ -148,8 +149,10 @@ std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi)
 QByteArray pngDocument(const RecordedPage& recorded, int dpi)
 {
     if (dpi < lowestPngDpi || dpi > highestPngDpi)
-        throw Fault(FaultKind::CannotWriteFile,
-                    QStringLiteral("%1 dpi is outside %2 ... %3").arg(dpi).arg(lowestPngDpi).arg(highestPngDpi));
+        throw Fault(FaultKind::CannotWriteFile, QStringLiteral("%1 dpi is outside %2 ... %3")
+                                                    .arg(dpi)
+                                                    .arg(lowestPngDpi)
+                                                    .arg(highestPngDpi));
     const std::vector<SurfaceCall> page = onOutputPixels(recorded.calls, dpi);
     const int width = sheetWidthInches * dpi;
     const int height = sheetHeightInches * dpi;

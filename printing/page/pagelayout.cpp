@@ -10,7 +10,8 @@ bool PageOptions::whole() const
 
 bool PageLayout::whole() const
 {
-    return first == 0 && last == sampleCount - 1 && perpage == sampleCount && pages == 1 && !timeaxis;
+    return first == 0 && last == sampleCount - 1 && perpage == sampleCount && pages == 1
+           && !timeaxis;
 }
 
 int PageLayout::sampleX(int k) const

@@ -13,10 +13,10 @@
 #include <vector>
 
 struct PageOptions {
-    int firstsample = 0;                 // the range, 0-based and inclusive
+    int firstsample = 0; // the range, 0-based and inclusive
     int lastsample = sampleCount - 1;
-    int pages = 1;                       // consecutive pages of equal sample count
-    bool timeaxis = false;               // time labels under the tick marks
+    int pages = 1;         // consecutive pages of equal sample count
+    bool timeaxis = false; // time labels under the tick marks
 
     // The page the desktop prints: the whole capture, one page, no axis.
     bool whole() const;
@@ -26,18 +26,18 @@ struct PageOptions {
 inline constexpr int timeAxisTop = tickBottom + 25;
 inline constexpr int timeAxisPoints = 9;
 inline constexpr int timeAxisShift = 200;
-inline constexpr int timeLabelGap = 20;      // from its tick to a label
+inline constexpr int timeLabelGap = 20; // from its tick to a label
 // The line naming a page's samples, between the tick-frequency line and the ticks.
 inline constexpr int rangeLineTop = 1060;
 inline constexpr int rangeLinePoints = 9;
 
 struct PageLayout {
-    int first = 0;                       // samples on this page
+    int first = 0; // samples on this page
     int last = sampleCount - 1;
-    int perpage = sampleCount;           // samples that fill the trace width
-    int rangefirst = 0;                  // the whole range the pages split
+    int perpage = sampleCount; // samples that fill the trace width
+    int rangefirst = 0;        // the whole range the pages split
     int rangelast = sampleCount - 1;
-    int page = 0;                        // 0-based
+    int page = 0; // 0-based
     int pages = 1;
     bool timeaxis = false;
 

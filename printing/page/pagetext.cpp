@@ -82,7 +82,8 @@ QString rangeLine(const PageLayout& layout, double period)
         const TimeUnit unit = timeUnit((layout.rangelast + 1) * period);
         QString start = timeText(layout.first * period, unit);
         start.chop(unit.name.size() + 1);
-        line += QStringLiteral(" (%1\u2013%2)").arg(start, timeText((layout.last + 1) * period, unit));
+        line +=
+            QStringLiteral(" (%1\u2013%2)").arg(start, timeText((layout.last + 1) * period, unit));
     }
     if (layout.pages > 1)
         line += QStringLiteral(", page %1 of %2").arg(layout.page + 1).arg(layout.pages);
@@ -100,10 +101,11 @@ std::vector<TimeLabel> timeLabels(qint32 spacing, const PageLayout& layout, doub
     };
     // The widest label of the range, at about 0.65 em a character, and an em between labels.
     const double em = textPixels(timeAxisPoints);
-    const qsizetype widest = std::max(text(layout.rangefirst).size(), text(layout.rangelast + 1).size());
+    const qsizetype widest =
+        std::max(text(layout.rangefirst).size(), text(layout.rangelast + 1).size());
     const double room = (double(widest) * 0.65 + 1) * em;
     const double pixelsPerTick = double(traceRight - traceLeft) / layout.perpage * spacing;
-    qint64 every = 1;   // 1, 2, 5, 10, 20, 50 …
+    qint64 every = 1; // 1, 2, 5, 10, 20, 50 …
     for (qint64 decade = 1; every * pixelsPerTick < room;) {
         if (every == decade)
             every = 2 * decade;
@@ -141,8 +143,8 @@ void writePageText(PageSurface& page, const LevelTable& levels, const PageTextSe
         // The size set for the heading still holds.
         page.CurrentX(textLeft);
         page.CurrentY(tickLineTop);
-        page.Print(tickFrequencyLine(settings.tickfrequency, settings.resolution,
-                                     settings.unitindex));
+        page.Print(
+            tickFrequencyLine(settings.tickfrequency, settings.resolution, settings.unitindex));
     }
 
     if (layout.whole())
@@ -154,7 +156,8 @@ void writePageText(PageSurface& page, const LevelTable& levels, const PageTextSe
     page.Print(rangeLine(layout, period));
     if (layout.timeaxis && settings.tickmarks) {
         page.FontSize(timeAxisPoints);
-        for (const TimeLabel& label : timeLabels(tickSpacing(settings.tickfrequency), layout, period)) {
+        for (const TimeLabel& label :
+             timeLabels(tickSpacing(settings.tickfrequency), layout, period)) {
             // Just right of its tick, so that a label never reaches back over the one before.
             page.CurrentX(layout.sampleX(label.sample) + timeLabelGap);
             page.CurrentY(timeAxisTop);

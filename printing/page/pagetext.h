@@ -11,14 +11,14 @@
 
 #include <vector>
 
-inline constexpr int nameLength = 12;          // characters of a name that fit left of the trace
+inline constexpr int nameLength = 12; // characters of a name that fit left of the trace
 
 // What the window's controls hold for the page text.
 struct PageTextSettings {
     QString heading;
     QString tickfrequency;
     QString resolution;
-    int unitindex = 0;        // 0 ns, 1 us, 2 ms, anything else no unit
+    int unitindex = 0; // 0 ns, 1 us, 2 ms, anything else no unit
     bool tickmarks = false;
 };
 
@@ -52,7 +52,7 @@ QString timeText(double seconds, const TimeUnit& unit);
 QString rangeLine(const PageLayout& layout, double period);
 
 struct TimeLabel {
-    int sample;       // under this sample's tick
+    int sample; // under this sample's tick
     QString text;
 };
 // Labels under every m-th tick (m = 1, 2, 5, 10, 20, 50 …, counted from

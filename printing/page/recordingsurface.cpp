@@ -22,8 +22,7 @@ void SurfaceState::apply(const SurfaceCall& call)
     case SurfaceCallKind::Line:
     case SurfaceCallKind::Print:
     case SurfaceCallKind::EndDoc:
-    case SurfaceCallKind::KillDoc:
-        break;
+    case SurfaceCallKind::KillDoc: break;
     }
 }
 
@@ -45,10 +44,22 @@ void RecordingSurface::recordValue(SurfaceCallKind kind, int value)
 }
 
 void RecordingSurface::ScaleMode(int mode) { recordValue(SurfaceCallKind::ScaleMode, mode); }
-void RecordingSurface::PrintResolution(int dpi) { recordValue(SurfaceCallKind::PrintResolution, dpi); }
-void RecordingSurface::PageSettingA(int value) { recordValue(SurfaceCallKind::PageSettingA, value); }
-void RecordingSurface::PageSettingB(int value) { recordValue(SurfaceCallKind::PageSettingB, value); }
-void RecordingSurface::PageSettingC(int value) { recordValue(SurfaceCallKind::PageSettingC, value); }
+void RecordingSurface::PrintResolution(int dpi)
+{
+    recordValue(SurfaceCallKind::PrintResolution, dpi);
+}
+void RecordingSurface::PageSettingA(int value)
+{
+    recordValue(SurfaceCallKind::PageSettingA, value);
+}
+void RecordingSurface::PageSettingB(int value)
+{
+    recordValue(SurfaceCallKind::PageSettingB, value);
+}
+void RecordingSurface::PageSettingC(int value)
+{
+    recordValue(SurfaceCallKind::PageSettingC, value);
+}
 void RecordingSurface::DrawWidth(int pixels) { recordValue(SurfaceCallKind::DrawWidth, pixels); }
 void RecordingSurface::DrawStyle(int style) { recordValue(SurfaceCallKind::DrawStyle, style); }
 void RecordingSurface::CurrentX(int x) { recordValue(SurfaceCallKind::CurrentX, x); }
@@ -103,8 +114,9 @@ std::vector<SurfaceCallKind> RecordingSurface::kinds() const
 
 std::size_t RecordingSurface::count(SurfaceCallKind kind) const
 {
-    return static_cast<std::size_t>(std::count_if(
-        calls_.begin(), calls_.end(), [kind](const SurfaceCall& call) { return call.kind == kind; }));
+    return static_cast<std::size_t>(
+        std::count_if(calls_.begin(), calls_.end(),
+                      [kind](const SurfaceCall& call) { return call.kind == kind; }));
 }
 
 std::vector<DrawnLine> RecordingSurface::lines() const { return drawnLines(calls_); }
@@ -138,7 +150,8 @@ std::vector<PrintedText> printedTexts(const std::vector<SurfaceCall>& calls)
     for (const SurfaceCall& call : calls) {
         state.apply(call);
         if (call.kind == SurfaceCallKind::Print)
-            out.push_back({state.currentx, state.currenty, state.fontsize, state.forecolor, call.text});
+            out.push_back(
+                {state.currentx, state.currenty, state.fontsize, state.forecolor, call.text});
     }
     return out;
 }

@@ -32,9 +32,9 @@ enum class SurfaceCallKind {
 
 struct SurfaceCall {
     SurfaceCallKind kind = SurfaceCallKind::Line;
-    std::array<int, 4> args{};   // Line: x1, y1, x2, y2; single-value calls: args[0]
-    QRgb colour = 0;             // ForeColor
-    QString text;                // Print
+    std::array<int, 4> args{}; // Line: x1, y1, x2, y2; single-value calls: args[0]
+    QRgb colour = 0;           // ForeColor
+    QString text;              // Print
 };
 
 // The drawing state a sequence of calls leaves behind. A fresh surface draws

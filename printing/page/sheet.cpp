@@ -6,5 +6,6 @@
 
 QPageLayout sheetLayout()
 {
-    return QPageLayout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0));
+    return QPageLayout(QPageSize(QPageSize::Tabloid), QPageLayout::Landscape,
+                       QMarginsF(0, 0, 0, 0));
 }

@@ -14,11 +14,11 @@
 inline constexpr int sheetDpi = 1200;
 inline constexpr int sheetWidthInches = 17;
 inline constexpr int sheetHeightInches = 11;
-inline constexpr int sheetWidthPixels = sheetWidthInches * sheetDpi;     // 20400
-inline constexpr int sheetHeightPixels = sheetHeightInches * sheetDpi;   // 13200
+inline constexpr int sheetWidthPixels = sheetWidthInches * sheetDpi;   // 20400
+inline constexpr int sheetHeightPixels = sheetHeightInches * sheetDpi; // 13200
 inline constexpr int pointsPerInch = 72;
-inline constexpr int sheetWidthPoints = sheetWidthInches * pointsPerInch;    // 1224
-inline constexpr int sheetHeightPoints = sheetHeightInches * pointsPerInch;  // 792
+inline constexpr int sheetWidthPoints = sheetWidthInches * pointsPerInch;   // 1224
+inline constexpr int sheetHeightPoints = sheetHeightInches * pointsPerInch; // 792
 inline constexpr double pointsPerPixel = double(pointsPerInch) / sheetDpi;
 
 // The sheet as printers and Qt's PDF engine name it: Tabloid, landscape, no margins.
@@ -27,27 +27,28 @@ QPageLayout sheetLayout();
 // The traces and tick marks.
 inline constexpr int traceLeft = 3000;
 inline constexpr int sampleWidth = 8;
-inline constexpr int traceRight = traceLeft + sampleWidth * sampleCount;   // 19384
+inline constexpr int traceRight = traceLeft + sampleWidth * sampleCount; // 19384
 inline constexpr int levelHeight = 150;
 inline constexpr int slotPitch = 350;
-inline constexpr int firstBaseLine = 1550;                                  // slot 0, level 0
+inline constexpr int firstBaseLine = 1550; // slot 0, level 0
 inline constexpr int tickTop = 1250;
 inline constexpr int tickBottom = 1300;
 
 constexpr int baseLine(int slot) { return firstBaseLine + slotPitch * slot; }
 
 // Trace coordinates are 16-bit: 150 x level must stay below 32768.
-inline constexpr int highestDrawableLevel = 32767 / levelHeight;            // 218
+inline constexpr int highestDrawableLevel = 32767 / levelHeight; // 218
 
 // The text, all of it at 12 points from one left edge.
 inline constexpr int textLeft = 1200;
 inline constexpr int headingTop = 625;
 inline constexpr int tickLineTop = 850;
-inline constexpr int firstNameTop = 1350;      // 200 above slot 0's base line
+inline constexpr int firstNameTop = 1350; // 200 above slot 0's base line
 inline constexpr int textPoints = 12;
 
 // The pixels of an em at `points` on the sheet, at least one.
 constexpr int textPixels(int points)
 {
-    return points <= 0 ? 1 : std::max(1, (points * sheetDpi * 2 + pointsPerInch) / (2 * pointsPerInch));
+    return points <= 0 ? 1
+                       : std::max(1, (points * sheetDpi * 2 + pointsPerInch) / (2 * pointsPerInch));
 }

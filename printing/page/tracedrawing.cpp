@@ -45,12 +45,13 @@ namespace {
                                      const QString& sourcefile)
 {
     const int channel = levels.channels[static_cast<std::size_t>(slot)];
-    const int sample = qMin(row, sampleCount - 1);   // the sentinel repeats the last sample
-    Fault fault(FaultKind::Overflow,
-                QStringLiteral("level %1 at sample %2 is too high to draw (slot %3)")
-                    .arg(levels.levels[static_cast<std::size_t>(slot)][static_cast<std::size_t>(row)])
-                    .arg(sample)
-                    .arg(slot));
+    const int sample = qMin(row, sampleCount - 1); // the sentinel repeats the last sample
+    Fault fault(
+        FaultKind::Overflow,
+        QStringLiteral("level %1 at sample %2 is too high to draw (slot %3)")
+            .arg(levels.levels[static_cast<std::size_t>(slot)][static_cast<std::size_t>(row)])
+            .arg(sample)
+            .arg(slot));
     if (!sourcefile.isEmpty())
         fault.inFile(sourcefile);
     fault.atLine(firstSampleLine + sample).atField(channel + 1).onChannel(channel);
@@ -102,7 +103,8 @@ void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString
         const int v = level[static_cast<std::size_t>(k)];
         // The sentinel row repeats the last sample; a page's last edge is
         // drawn at the start of the next page.
-        const int w = k < layout.last || k == sampleCount - 1 ? level[static_cast<std::size_t>(k) + 1] : v;
+        const int w =
+            k < layout.last || k == sampleCount - 1 ? level[static_cast<std::size_t>(k) + 1] : v;
         const int nextx = layout.sampleX(k + 1);
         const int y = base - levelHeight * v;
         trace.lines.emplace_back(x, y, nextx, y);

@@ -16,8 +16,8 @@
 
 inline constexpr int solidStyle = 0;
 inline constexpr int dottedStyle = 2;
-inline constexpr QRgb traceBlack = 0xff000000;    // RGB (0, 0, 0)
-inline constexpr QRgb guideGreen = 0xff008000;    // RGB (0, 128, 0)
+inline constexpr QRgb traceBlack = 0xff000000; // RGB (0, 0, 0)
+inline constexpr QRgb guideGreen = 0xff008000; // RGB (0, 128, 0)
 
 // Lines that share one width, style and colour, in drawing order.
 struct LineGroup {

@@ -8,7 +8,7 @@
 // The one printer a print goes to, matched on its lower-cased device name.
 inline const QString wantedPrinterName = QStringLiteral("adobe pdf");
 
-inline constexpr int pageScaleMode = 3;        // device pixels
+inline constexpr int pageScaleMode = 3; // device pixels
 inline constexpr int pageResolution = sheetDpi;
 inline constexpr int pageSettingAValue = 4;
 inline constexpr int pageSettingBValue = 2;

@@ -2,7 +2,9 @@
 
 #include "printing/printers/printingservice.h"
 
-PrintingService::PrintingService(std::vector<PrinterRef> printers) : printers_(std::move(printers)) {}
+PrintingService::PrintingService(std::vector<PrinterRef> printers) : printers_(std::move(printers))
+{
+}
 
 void PrintingService::addPrinter(PrinterRef printer) { printers_.push_back(std::move(printer)); }
 

@@ -64,8 +64,9 @@ private:
         QString out;
         QString err;
     };
-    Result convert(const QStringList& arguments, const QProcessEnvironment& environment =
-                                                     QProcessEnvironment::systemEnvironment());
+    Result
+    convert(const QStringList& arguments,
+            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
     QTemporaryDir dir_;
     QString good_;
@@ -160,7 +161,7 @@ ConverterTest::Result ConverterTest::convert(const QStringList& arguments,
 void ConverterTest::channelList_data()
 {
     QTest::addColumn<QString>("list");
-    QTest::addColumn<int>("channels");   // bit c for channel c; -1 refused
+    QTest::addColumn<int>("channels"); // bit c for channel c; -1 refused
     QTest::newRow("numbers and a range") << "0-3,7" << 0x008f;
     QTest::newRow("all") << "all" << 0xffff;
     QTest::newRow("none") << "none" << 0;
@@ -206,33 +207,43 @@ void ConverterTest::arguments_data()
     QTest::addColumn<QString>("tickfrequency");
     QTest::addColumn<QString>("resolution");
     QTest::addColumn<int>("unit");
-    QTest::addColumn<QString>("heading");   // "(header)": from the capture
+    QTest::addColumn<QString>("heading"); // "(header)": from the capture
 
     const QString fromHeader = QStringLiteral("(header)");
     const auto run = int(Action::Run);
     const auto usage = int(Action::UsageError);
     QTest::newRow("defaults") << QStringList{"a.csv", "-o", "a.pdf"} << run << 0xffff << true
-                              << "10" << "100" << 0 << fromHeader;
-    QTest::newRow("everything")
-        << QStringList{"a.csv", "--output", "a.pdf", "--channels", "0-3,7", "--tick-marks", "025",
-                       "--resolution", "", "--unit", "ms", "--heading", "Bench"}
-        << run << 0x008f << true << "025" << "" << 2 << "Bench";
-    QTest::newRow("tick spacing 0") << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "0"} << run
-                                    << 0xffff << true << "0" << "100" << 0 << fromHeader;
+                              << "10"
+                              << "100" << 0 << fromHeader;
+    QTest::newRow("everything") << QStringList{"a.csv", "--output",     "a.pdf", "--channels",
+                                               "0-3,7", "--tick-marks", "025",   "--resolution",
+                                               "",      "--unit",       "ms",    "--heading",
+                                               "Bench"}
+                                << run << 0x008f << true << "025"
+                                << "" << 2 << "Bench";
+    QTest::newRow("tick spacing 0")
+        << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "0"} << run << 0xffff << true << "0"
+        << "100" << 0 << fromHeader;
     QTest::newRow("largest tick spacing")
-        << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "2147483647"} << run << 0xffff << true
-        << "2147483647" << "100" << 0 << fromHeader;
-    QTest::newRow("no tick marks") << QStringList{"a.csv", "-o", "a.pdf", "--no-tick-marks"} << run
-                                   << 0xffff << false << "10" << "100" << 0 << fromHeader;
+        << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "2147483647"} << run << 0xffff
+        << true << "2147483647"
+        << "100" << 0 << fromHeader;
+    QTest::newRow("no tick marks")
+        << QStringList{"a.csv", "-o", "a.pdf", "--no-tick-marks"} << run << 0xffff << false << "10"
+        << "100" << 0 << fromHeader;
     QTest::newRow("unit none") << QStringList{"a.csv", "-o", "a.pdf", "--unit", "none"} << run
-                               << 0xffff << true << "10" << "100" << -1 << fromHeader;
-    QTest::newRow("empty heading") << QStringList{"a.csv", "-o", "a.pdf", "--heading", ""} << run
-                                   << 0xffff << true << "10" << "100" << 0 << "";
+                               << 0xffff << true << "10"
+                               << "100" << -1 << fromHeader;
+    QTest::newRow("empty heading")
+        << QStringList{"a.csv", "-o", "a.pdf", "--heading", ""} << run << 0xffff << true << "10"
+        << "100" << 0 << "";
     QTest::newRow("no channels") << QStringList{"a.csv", "-o", "a.pdf", "--channels", "none"} << run
-                                 << 0 << true << "10" << "100" << 0 << fromHeader;
+                                 << 0 << true << "10"
+                                 << "100" << 0 << fromHeader;
 
     const auto refused = [&](const char* name, const QStringList& args) {
-        QTest::newRow(name) << args << usage << 0 << false << "" << "" << 0 << "";
+        QTest::newRow(name) << args << usage << 0 << false << ""
+                            << "" << 0 << "";
     };
     refused("no arguments", {});
     refused("empty output", {"a.csv", "-o", ""});
@@ -240,18 +251,20 @@ void ConverterTest::arguments_data()
     refused("two captures", {"a.csv", "b.csv", "-o", "a.pdf"});
     refused("bad channel list", {"a.csv", "-o", "a.pdf", "--channels", "0-16"});
     refused("bad unit", {"a.csv", "-o", "a.pdf", "--unit", "nS"});
-    refused("tick marks both ways", {"a.csv", "-o", "a.pdf", "--tick-marks", "5", "--no-tick-marks"});
+    refused("tick marks both ways",
+            {"a.csv", "-o", "a.pdf", "--tick-marks", "5", "--no-tick-marks"});
     refused("unknown option", {"a.csv", "-o", "a.pdf", "--colour"});
     refused("option without value", {"a.csv", "-o", "a.pdf", "--channels"});
     refused("output twice", {"a.csv", "-o", "a.pdf", "-o", "b.pdf"});
-    for (const char* spacing : {"abc", "2.5", "1e3", "-5", "+5", " 5", "", "2147483648", "99999999999"})
+    for (const char* spacing :
+         {"abc", "2.5", "1e3", "-5", "+5", " 5", "", "2147483648", "99999999999"})
         refused(qPrintable(QStringLiteral("tick spacing \"%1\"").arg(QLatin1String(spacing))),
                 {"a.csv", "-o", "a.pdf", "--tick-marks", spacing});
 
-    QTest::newRow("help") << QStringList{"--help"} << int(Action::Help) << 0 << false << "" << ""
-                          << 0 << "";
-    QTest::newRow("version") << QStringList{"--version"} << int(Action::Version) << 0 << false
-                             << "" << "" << 0 << "";
+    QTest::newRow("help") << QStringList{"--help"} << int(Action::Help) << 0 << false << ""
+                          << "" << 0 << "";
+    QTest::newRow("version") << QStringList{"--version"} << int(Action::Version) << 0 << false << ""
+                             << "" << 0 << "";
 }
 
 void ConverterTest::arguments()
@@ -291,9 +304,9 @@ void ConverterTest::runs_data()
 {
     QTest::addColumn<QString>("capture");
     QTest::addColumn<QStringList>("extra");
-    QTest::addColumn<bool>("existing");     // OUT exists beforehand
+    QTest::addColumn<bool>("existing"); // OUT exists beforehand
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QStringList>("mentions");   // in the one line on stderr
+    QTest::addColumn<QStringList>("mentions"); // in the one line on stderr
 
     CaptureRecipe badSample = moving();
     badSample.fields[{9, 3}] = "x";
@@ -329,8 +342,8 @@ void ConverterTest::runs_data()
         row("short file") << shortFile << QStringList{} << existing << 1
                           << QStringList{shortFile, "line 2053"};
         row("missing capture") << missing << QStringList{} << existing << 1 << QStringList{missing};
-        row("tick spacing too large") << good_ << QStringList{"--tick-marks", "1e12"} << existing
-                                      << 2 << QStringList{"1e12"};
+        row("tick spacing too large")
+            << good_ << QStringList{"--tick-marks", "1e12"} << existing << 2 << QStringList{"1e12"};
         row("tick spacing not a number") << good_ << QStringList{"--tick-marks", "abc"} << existing
                                          << 2 << QStringList{"--tick-marks", "abc"};
         row("bad channel list") << good_ << QStringList{"--channels", "9-2"} << existing << 2
@@ -408,13 +421,15 @@ void ConverterTest::clashingTargetsAreRefused_data()
     // Paths inside a fresh folder holding a/x.csv, a/x.txt, b/x.csv, a/sub,
     // link -> a and down -> a/sub.
     QTest::addColumn<QStringList>("captures");
-    QTest::addColumn<QString>("outputDir");  // none: beside each capture
-    QTest::addColumn<QString>("target");     // named in the message
+    QTest::addColumn<QString>("outputDir"); // none: beside each capture
+    QTest::addColumn<QString>("target");    // named in the message
     QTest::newRow("same name in two folders") << QStringList{"a/x.csv", "b/x.csv"} << "out"
                                               << "out/x.pdf";
-    QTest::newRow("same capture twice") << QStringList{"a/x.csv", "a/x.csv"} << "" << "a/x.pdf";
+    QTest::newRow("same capture twice") << QStringList{"a/x.csv", "a/x.csv"} << ""
+                                        << "a/x.pdf";
     QTest::newRow("same capture twice, spelt two ways")
-        << QStringList{"b/x.csv", "a/../b/x.csv"} << "" << "a/../b/x.pdf";
+        << QStringList{"b/x.csv", "a/../b/x.csv"} << ""
+        << "a/../b/x.pdf";
     QTest::newRow("one folder through a link") << QStringList{"a/x.csv", "link/x.txt"} << ""
                                                << "link/x.pdf";
     QTest::newRow("back out of a link") << QStringList{"a/x.csv", "down/../x.txt"} << ""
@@ -431,7 +446,8 @@ void ConverterTest::clashingTargetsAreRefused()
     const QDir root(here.path());
     QVERIFY(root.mkpath(QStringLiteral("a/sub")) && root.mkdir(QStringLiteral("b")));
     QVERIFY(QFile::link(here.filePath(QStringLiteral("a")), here.filePath(QStringLiteral("link"))));
-    QVERIFY(QFile::link(here.filePath(QStringLiteral("a/sub")), here.filePath(QStringLiteral("down"))));
+    QVERIFY(
+        QFile::link(here.filePath(QStringLiteral("a/sub")), here.filePath(QStringLiteral("down"))));
     for (const char* name : {"a/x.csv", "a/x.txt", "b/x.csv"})
         QVERIFY(!writeCapture(here, QString::fromLatin1(name), moving()).isEmpty());
     QStringList arguments;
@@ -453,7 +469,7 @@ void ConverterTest::clashingTargetsAreRefused()
             left.next();
             ++entries;
         }
-        QCOMPARE(entries, 8);   // nothing written, no folder made
+        QCOMPARE(entries, 8); // nothing written, no folder made
     }
 }
 
@@ -471,8 +487,8 @@ void ConverterTest::fullDeviceIsAFailure()
 void ConverterTest::interruptedBatch_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::addColumn<int>("written");     // documents in place before the signal
-    QTest::addColumn<bool>("replacing");  // every output exists beforehand
+    QTest::addColumn<int>("written");    // documents in place before the signal
+    QTest::addColumn<bool>("replacing"); // every output exists beforehand
 
     QTest::newRow("SIGINT at the first document") << SIGINT << 1 << false;
     QTest::newRow("SIGTERM after 20") << SIGTERM << 20 << false;
@@ -540,25 +556,29 @@ void ConverterTest::helpAndVersion_data()
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QStringList>("shows");   // on standard output, or error when the exit is not 0
+    QTest::addColumn<QStringList>("shows"); // on standard output, or error when the exit is not 0
     const QString pdf = QStringLiteral(ZELMAR_PDF);
     const QString desktop = QStringLiteral(ZELMAR_DESKTOP);
     QTest::newRow("--help") << pdf << QStringList{"--help"} << 0
-                            << QStringList{"zelmar-pdf", "-o", "--channels", "--tick-marks",
-                                           "--no-tick-marks", "--resolution", "--unit", "--heading"};
+                            << QStringList{"zelmar-pdf",      "-o",
+                                           "--channels",      "--tick-marks",
+                                           "--no-tick-marks", "--resolution",
+                                           "--unit",          "--heading"};
     QTest::newRow("-h") << pdf << QStringList{"-h"} << 0 << QStringList{"--channels"};
-    QTest::newRow("--help-all") << pdf << QStringList{"--help-all"} << 0 << QStringList{"--channels"};
-    QTest::newRow("--version") << pdf << QStringList{"--version"} << 0 << QStringList{"zelmar-pdf 1.0.0"};
+    QTest::newRow("--help-all") << pdf << QStringList{"--help-all"} << 0
+                                << QStringList{"--channels"};
+    QTest::newRow("--version") << pdf << QStringList{"--version"} << 0
+                               << QStringList{"zelmar-pdf 1.0.0"};
     // The desktop program answers these before it needs a display.
-    QTest::newRow("desktop --help") << desktop << QStringList{"--help"} << 0
-                                    << QStringList{"zelmar", "--version", "capture"};
+    QTest::newRow("desktop --help")
+        << desktop << QStringList{"--help"} << 0 << QStringList{"zelmar", "--version", "capture"};
     QTest::newRow("desktop -h") << desktop << QStringList{"-h"} << 0 << QStringList{"capture"};
-    QTest::newRow("desktop --version") << desktop << QStringList{"--version"} << 0
-                                       << QStringList{"zelmar 1.0.0"};
-    QTest::newRow("desktop, two captures") << desktop << QStringList{"a.csv", "b.csv"} << 2
-                                           << QStringList{"more than one capture"};
-    QTest::newRow("desktop, unknown option") << desktop << QStringList{"--landscape"} << 1
-                                             << QStringList{"landscape"};
+    QTest::newRow("desktop --version")
+        << desktop << QStringList{"--version"} << 0 << QStringList{"zelmar 1.0.0"};
+    QTest::newRow("desktop, two captures")
+        << desktop << QStringList{"a.csv", "b.csv"} << 2 << QStringList{"more than one capture"};
+    QTest::newRow("desktop, unknown option")
+        << desktop << QStringList{"--landscape"} << 1 << QStringList{"landscape"};
 }
 
 void ConverterTest::helpAndVersion()
@@ -601,25 +621,27 @@ void ConverterTest::runsWithoutAPlatformSet()
 void ConverterTest::answersBeforeAnyPlatform_data()
 {
     QTest::addColumn<QString>("platform");
-    QTest::addColumn<QStringList>("arguments");   // CAPTURE: a good capture; FOLDER: a new folder
-    QTest::addColumn<int>("exitCode");            // -1: ended by the missing platform
-    QTest::addColumn<QString>("shows");           // on standard output, or error when the exit is not 0
+    QTest::addColumn<QStringList>("arguments"); // CAPTURE: a good capture; FOLDER: a new folder
+    QTest::addColumn<int>("exitCode");          // -1: ended by the missing platform
+    QTest::addColumn<QString>("shows"); // on standard output, or error when the exit is not 0
 
     const QString none = QStringLiteral("doesnotexist");
     QTest::newRow("--version") << none << QStringList{"--version"} << 0 << "zelmar-pdf 1.0.0\n";
     QTest::newRow("--help") << none << QStringList{"--help"} << 0 << "--no-tick-marks";
     QTest::newRow("no capture") << none << QStringList{} << 2 << "no capture file given";
-    QTest::newRow("unknown option") << none << QStringList{"--landscape", "a.csv"} << 2 << "Unknown option";
+    QTest::newRow("unknown option")
+        << none << QStringList{"--landscape", "a.csv"} << 2 << "Unknown option";
     QTest::newRow("bad value") << none << QStringList{"a.csv", "--dpi", "5"} << 2 << "bad --dpi";
     QTest::newRow("the one capture unreadable")
         << none << QStringList{"no-such.csv"} << 1
         << "Cannot open file: No such file or directory (file no-such.csv)";
     QTest::newRow("the application's own option still taken")
         << none << QStringList{"-platform", "offscreen", "--version"} << 0 << "zelmar-pdf 1.0.0\n";
-    QTest::newRow("a page needs the platform") << none << QStringList{"CAPTURE", "-o", "-"} << -1 << "";
+    QTest::newRow("a page needs the platform")
+        << none << QStringList{"CAPTURE", "-o", "-"} << -1 << "";
     QTest::newRow("the first capture unreadable, the next drawn")
-        << QStringLiteral("offscreen") << QStringList{"no-such.csv", "CAPTURE", "--output-dir", "FOLDER"}
-        << 1 << "no-such.csv";
+        << QStringLiteral("offscreen")
+        << QStringList{"no-such.csv", "CAPTURE", "--output-dir", "FOLDER"} << 1 << "no-such.csv";
 }
 
 void ConverterTest::answersBeforeAnyPlatform()
@@ -637,14 +659,15 @@ void ConverterTest::answersBeforeAnyPlatform()
     QVERIFY2(result.exitCode == exitCode, qPrintable(result.err));
     if (exitCode == 0)
         QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
-    QVERIFY2((exitCode == 0 ? result.out : result.err).contains(shows), qPrintable(result.out + result.err));
+    QVERIFY2((exitCode == 0 ? result.out : result.err).contains(shows),
+             qPrintable(result.out + result.err));
 }
 
 void ConverterTest::readsAPipeOnce_data()
 {
-    QTest::addColumn<bool>("fifo");      // else standard input
+    QTest::addColumn<bool>("fifo"); // else standard input
     QTest::addColumn<int>("rows");
-    QTest::addColumn<bool>("named");     // -o given; a pipe has no folder to write beside
+    QTest::addColumn<bool>("named"); // -o given; a pipe has no folder to write beside
     QTest::newRow("standard input") << false << 2048 << true;
     QTest::newRow("named pipe") << true << 2048 << true;
     QTest::newRow("standard input, short") << false << 2047 << true;
@@ -678,10 +701,12 @@ void ConverterTest::readsAPipeOnce()
     if (fifo) {
         QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
         writer.start(QStringLiteral("/bin/sh"),
-                     {QStringLiteral("-c"), QStringLiteral("exec cat \"$0\" > \"$1\""), capture, pipe});
+                     {QStringLiteral("-c"), QStringLiteral("exec cat \"$0\" > \"$1\""), capture,
+                      pipe});
         converter.start(QStringLiteral(ZELMAR_PDF), QStringList{pipe} + output);
     } else {
-        converter.start(QStringLiteral(ZELMAR_PDF), QStringList{QStringLiteral("/dev/stdin")} + output);
+        converter.start(QStringLiteral(ZELMAR_PDF),
+                        QStringList{QStringLiteral("/dev/stdin")} + output);
         converter.write(contents(capture));
         converter.closeWriteChannel();
     }
@@ -714,11 +739,11 @@ void ConverterTest::pageFollowsTheOptions_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<QStringList>("absent");
-    QTest::newRow("defaults")
-        << QStringList{}
-        << QStringList{"ZelmarProgramVersion 2.31", "Tick frequency:10 samples @ 100ns/sample =1000ns",
-                       "CH0", "CH15"}
-        << QStringList{};
+    QTest::newRow("defaults") << QStringList{}
+                              << QStringList{"ZelmarProgramVersion 2.31",
+                                             "Tick frequency:10 samples @ 100ns/sample =1000ns",
+                                             "CH0", "CH15"}
+                              << QStringList{};
     QTest::newRow("two channels, own heading, no tick marks")
         << QStringList{"--channels", "2,5", "--heading", "Bench run", "--no-tick-marks"}
         << QStringList{"Bench run", "CH2", "CH5"}
@@ -765,37 +790,59 @@ void ConverterTest::batchArguments_data()
     QTest::addColumn<QString>("combine");
     QTest::addColumn<int>("format");
     QTest::addColumn<int>("dpi");
-    QTest::addColumn<int>("jobs");     // 0: the default, one per core
+    QTest::addColumn<int>("jobs"); // 0: the default, one per core
 
-    const int pdf = int(OutputFormat::Pdf), svg = int(OutputFormat::Svg), png = int(OutputFormat::Png);
+    const int pdf = int(OutputFormat::Pdf), svg = int(OutputFormat::Svg),
+              png = int(OutputFormat::Png);
     const auto row = [](const char* name, const QStringList& args) -> QTestData& {
         return QTest::newRow(name) << args;
     };
-    row("one capture, beside it", {"a.csv"}) << true << 1 << "" << "" << "" << pdf << 150 << 0;
-    row("many, beside them", {"a.csv", "b.csv", "c.csv"}) << true << 3 << "" << "" << "" << pdf
-                                                          << 150 << 0;
-    row("standard output", {"a.csv", "-o", "-"}) << true << 1 << "-" << "" << "" << pdf << 150 << 0;
-    row("svg from -o", {"a.csv", "-o", "a.SVG"}) << true << 1 << "a.SVG" << "" << "" << svg << 150
-                                                 << 0;
-    row("png from -o", {"a.csv", "-o", "a.png"}) << true << 1 << "a.png" << "" << "" << png << 150
-                                                 << 0;
-    row("no extension: pdf", {"a.csv", "-o", "out/a"}) << true << 1 << "out/a" << "" << "" << pdf
-                                                       << 150 << 0;
+    row("one capture, beside it", {"a.csv"}) << true << 1 << ""
+                                             << ""
+                                             << "" << pdf << 150 << 0;
+    row("many, beside them", {"a.csv", "b.csv", "c.csv"}) << true << 3 << ""
+                                                          << ""
+                                                          << "" << pdf << 150 << 0;
+    row("standard output", {"a.csv", "-o", "-"}) << true << 1 << "-"
+                                                 << ""
+                                                 << "" << pdf << 150 << 0;
+    row("svg from -o", {"a.csv", "-o", "a.SVG"}) << true << 1 << "a.SVG"
+                                                 << ""
+                                                 << "" << svg << 150 << 0;
+    row("png from -o", {"a.csv", "-o", "a.png"}) << true << 1 << "a.png"
+                                                 << ""
+                                                 << "" << png << 150 << 0;
+    row("no extension: pdf", {"a.csv", "-o", "out/a"}) << true << 1 << "out/a"
+                                                       << ""
+                                                       << "" << pdf << 150 << 0;
     row("other extension with --format", {"a.csv", "-o", "a.jpg", "--format", "png"})
-        << true << 1 << "a.jpg" << "" << "" << png << 150 << 0;
+        << true << 1 << "a.jpg"
+        << ""
+        << "" << png << 150 << 0;
     row("--format wins", {"a.csv", "-o", "a.pdf", "--format", "png", "--dpi", "1200"})
-        << true << 1 << "a.pdf" << "" << "" << png << 1200 << 0;
+        << true << 1 << "a.pdf"
+        << ""
+        << "" << png << 1200 << 0;
     row("folder, svg", {"a.csv", "b.csv", "--output-dir", "d", "--format", "svg"})
-        << true << 2 << "" << "d" << "" << svg << 150 << 0;
+        << true << 2 << ""
+        << "d"
+        << "" << svg << 150 << 0;
     row("combine", {"a.csv", "b.csv", "--combine", "all.pdf", "--jobs", "3"})
-        << true << 2 << "" << "" << "all.pdf" << pdf << 150 << 3;
+        << true << 2 << ""
+        << ""
+        << "all.pdf" << pdf << 150 << 3;
     row("combine to standard output", {"a.csv", "--combine", "-", "--jobs", "1"})
-        << true << 1 << "" << "" << "-" << pdf << 150 << 1;
-    row("lowest dpi", {"a.csv", "--format", "png", "--dpi", "10"}) << true << 1 << "" << "" << ""
-                                                                  << png << 10 << 0;
+        << true << 1 << ""
+        << ""
+        << "-" << pdf << 150 << 1;
+    row("lowest dpi", {"a.csv", "--format", "png", "--dpi", "10"}) << true << 1 << ""
+                                                                   << ""
+                                                                   << "" << png << 10 << 0;
 
     const auto refused = [&](const char* name, const QStringList& args) {
-        row(name, args) << false << 0 << "" << "" << "" << 0 << 0 << 0;
+        row(name, args) << false << 0 << ""
+                        << ""
+                        << "" << 0 << 0 << 0;
     };
     refused("-o and --output-dir", {"a.csv", "-o", "a.pdf", "--output-dir", "d"});
     refused("--combine and --output-dir", {"a.csv", "--combine", "all.pdf", "--output-dir", "d"});
@@ -849,7 +896,7 @@ void ConverterTest::failuresStayLocal_data()
 {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("jobs");
-    QTest::addColumn<int>("bad");     // captures that cannot be printed, one to three
+    QTest::addColumn<int>("bad"); // captures that cannot be printed, one to three
     for (const char* mode : {"beside", "folder", "combine"})
         for (const char* jobs : {"1", "2"})
             for (const int bad : {1, 3})
@@ -876,7 +923,8 @@ void ConverterTest::failuresStayLocal()
         writeCapture(here, QStringLiteral("three.csv"), serialExample()),
     };
     const QStringList good{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
-    QStringList failing{QStringLiteral("letter"), QStringLiteral("nokey"), QStringLiteral("missing")};
+    QStringList failing{QStringLiteral("letter"), QStringLiteral("nokey"),
+                        QStringLiteral("missing")};
     for (const QString& spared : failing.mid(bad))
         captures.removeAll(here.filePath(spared + QStringLiteral(".csv")));
     failing = failing.mid(0, bad);
@@ -890,7 +938,8 @@ void ConverterTest::failuresStayLocal()
         destination = {QStringLiteral("--combine"), here.filePath(QStringLiteral("all.pdf"))};
     }
     const qsizetype before = QDir(here.path()).entryList(QDir::Files | QDir::Hidden).size();
-    const Result result = convert(captures + destination + QStringList{QStringLiteral("--jobs"), jobs});
+    const Result result =
+        convert(captures + destination + QStringList{QStringLiteral("--jobs"), jobs});
     QCOMPARE(result.exitCode, 1);
 
     // One line per failed capture, in the order given, naming where.
@@ -898,7 +947,8 @@ void ConverterTest::failuresStayLocal()
     QCOMPARE(lines.size(), mode == QLatin1String("combine") ? bad + 1 : bad);
     for (int i = 0; i < failing.size(); ++i)
         QVERIFY2(lines[i].contains(failing[i] + QStringLiteral(".csv")), qPrintable(result.err));
-    QVERIFY2(lines[0].contains(QStringLiteral("line 15")) && lines[0].contains(QStringLiteral("field 4")),
+    QVERIFY2(lines[0].contains(QStringLiteral("line 15"))
+                 && lines[0].contains(QStringLiteral("field 4")),
              qPrintable(lines[0]));
 
     if (mode == QLatin1String("combine")) {
@@ -942,7 +992,8 @@ void ConverterTest::progressCountsFailures()
     // The line is redrawn after carriage returns: the last drawing stays.
     const QString last = text.split(u'\r').last().trimmed();
     const QString total = QString::number(options.captures.size());
-    QVERIFY2(last.startsWith(total + u'/' + total + QStringLiteral(" captures, ")), qPrintable(last));
+    QVERIFY2(last.startsWith(total + u'/' + total + QStringLiteral(" captures, ")),
+             qPrintable(last));
     QVERIFY2(last.contains(QStringLiteral("failed")) == (bad > 0), qPrintable(last));
     if (bad > 0)
         QVERIFY2(last.contains(QStringLiteral(", %1 failed, ").arg(bad)), qPrintable(last));
@@ -961,9 +1012,11 @@ void ConverterTest::combinedPagesAreTheSinglePages()
     QVERIFY(file.open(QIODevice::ReadOnly));
     // Two fonts besides the page font: the engine's subsets then differ by run
     // unless their order and names depend on the text alone.
-    const QByteArray text = file.readAll().replace("\"Q2\"", "\"\xce\xa3\xce\xae\xce\xbc\xce\xb1 \xe4\xb8\xad\xe6\x96\x87\"");
+    const QByteArray text = file.readAll().replace(
+        "\"Q2\"", "\"\xce\xa3\xce\xae\xce\xbc\xce\xb1 \xe4\xb8\xad\xe6\x96\x87\"");
     file.close();
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            && file.write(text) == text.size());
     file.close();
     const QStringList captures{writeCapture(here, QStringLiteral("serial.csv"), serialExample()),
                                good_,
@@ -974,12 +1027,18 @@ void ConverterTest::combinedPagesAreTheSinglePages()
     // With the date fixed, as reproducible builds fix it, the bytes are the same.
     QProcessEnvironment fixedDate = QProcessEnvironment::systemEnvironment();
     fixedDate.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("1700000000"));
-    QCOMPARE(convert(captures + QStringList{"--combine", all, "--jobs", "2"}, fixedDate).exitCode, 0);
-    QCOMPARE(convert(captures + QStringList{"--combine", allOneJob, "--jobs", "1"}, fixedDate).exitCode, 0);
+    QCOMPARE(convert(captures + QStringList{"--combine", all, "--jobs", "2"}, fixedDate).exitCode,
+             0);
+    QCOMPARE(
+        convert(captures + QStringList{"--combine", allOneJob, "--jobs", "1"}, fixedDate).exitCode,
+        0);
     QVERIFY(contents(all) == contents(allOneJob));
     for (int run = 0; run < 3; ++run) {
-        QCOMPARE(convert(captures + QStringList{"--combine", allOneJob, "--jobs", "2"}, fixedDate).exitCode, 0);
-        QVERIFY2(contents(all) == contents(allOneJob), qPrintable(QStringLiteral("run %1").arg(run)));
+        QCOMPARE(convert(captures + QStringList{"--combine", allOneJob, "--jobs", "2"}, fixedDate)
+                     .exitCode,
+                 0);
+        QVERIFY2(contents(all) == contents(allOneJob),
+                 qPrintable(QStringLiteral("run %1").arg(run)));
     }
 
     // The binder to standard output is the same document.
@@ -998,12 +1057,13 @@ void ConverterTest::combinedPagesAreTheSinglePages()
     QVERIFY2(check.waitForFinished(60000) && check.exitCode() == 0,
              "qpdf --check found faults (make test installs qpdf)");
     QVERIFY(poppler::text(all).contains(QStringLiteral("\u03A3\u03AE\u03BC\u03B1")));
-    poppler::run(QStringLiteral("pdfseparate"), {all, here.filePath(QStringLiteral("page-%d.pdf"))});
+    poppler::run(QStringLiteral("pdfseparate"),
+                 {all, here.filePath(QStringLiteral("page-%d.pdf"))});
     for (int i = 0; i < captures.size(); ++i) {
         const QString single = here.filePath(QStringLiteral("single-%1.pdf").arg(i + 1));
         QCOMPARE(convert({captures[i], QStringLiteral("-o"), single}).exitCode, 0);
-        const QImage page = popplerImage(here.filePath(QStringLiteral("page-%1.pdf").arg(i + 1)), 50,
-                                         here.filePath(QStringLiteral("page")));
+        const QImage page = popplerImage(here.filePath(QStringLiteral("page-%1.pdf").arg(i + 1)),
+                                         50, here.filePath(QStringLiteral("page")));
         const QImage alone = popplerImage(single, 50, here.filePath(QStringLiteral("alone")));
         QVERIFY(!page.isNull());
         QVERIFY2(page == alone, qPrintable(QStringLiteral("page %1").arg(i + 1)));
@@ -1012,8 +1072,10 @@ void ConverterTest::combinedPagesAreTheSinglePages()
 
 void ConverterTest::svgReadsBack()
 {
-    if (!poppler::available() || QStandardPaths::findExecutable(QStringLiteral("rsvg-convert")).isEmpty())
-        QFAIL("poppler-utils and librsvg2-bin are needed to read the SVG back: make test installs them");
+    if (!poppler::available()
+        || QStandardPaths::findExecutable(QStringLiteral("rsvg-convert")).isEmpty())
+        QFAIL("poppler-utils and librsvg2-bin are needed to read the SVG back: make test installs "
+              "them");
     QTemporaryDir here;
     const QString capture = writeCapture(here, QStringLiteral("serial.csv"), serialExample());
     const QString svg = here.filePath(QStringLiteral("page.svg"));
@@ -1048,16 +1110,17 @@ void ConverterTest::svgReadsBack()
                                              QStringLiteral("viewBox=\"2900 1200 2600 1200\""))
                                     .toUtf8()));
     const QString rendered = here.filePath(QStringLiteral("svg.png"));
-    poppler::run(QStringLiteral("rsvg-convert"),
-                 {QStringLiteral("-b"), QStringLiteral("white"), cropped, QStringLiteral("-o"), rendered});
+    poppler::run(QStringLiteral("rsvg-convert"), {QStringLiteral("-b"), QStringLiteral("white"),
+                                                  cropped, QStringLiteral("-o"), rendered});
     poppler::run(QStringLiteral("pdftoppm"),
-                 {QStringLiteral("-r"), QStringLiteral("1200"), QStringLiteral("-x"), QStringLiteral("2900"),
-                  QStringLiteral("-y"), QStringLiteral("1200"), QStringLiteral("-W"), QStringLiteral("2600"),
-                  QStringLiteral("-H"), QStringLiteral("1200"), QStringLiteral("-png"),
-                  QStringLiteral("-singlefile"), pdf, here.filePath(QStringLiteral("pdf"))});
+                 {QStringLiteral("-r"), QStringLiteral("1200"), QStringLiteral("-x"),
+                  QStringLiteral("2900"), QStringLiteral("-y"), QStringLiteral("1200"),
+                  QStringLiteral("-W"), QStringLiteral("2600"), QStringLiteral("-H"),
+                  QStringLiteral("1200"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                  pdf, here.filePath(QStringLiteral("pdf"))});
     const QImage fromSvg = QImage(rendered).convertToFormat(QImage::Format_Grayscale8);
-    const QImage fromPdf = QImage(here.filePath(QStringLiteral("pdf.png")))
-                               .convertToFormat(QImage::Format_Grayscale8);
+    const QImage fromPdf =
+        QImage(here.filePath(QStringLiteral("pdf.png"))).convertToFormat(QImage::Format_Grayscale8);
     QCOMPARE(fromSvg.size(), QSize(2600, 1200));
     const double agreed = agreement(fromSvg, fromPdf);
     QVERIFY2(agreed > 0.97, qPrintable(QString::number(agreed)));
@@ -1086,10 +1149,11 @@ void ConverterTest::pngMatchesThePdf()
     const QString pdf = here.filePath(QStringLiteral("good.pdf"));
     QCOMPARE(convert(QStringList{good_, QStringLiteral("-o"), pdf} + options).exitCode, 0);
     const QString folder = here.filePath(QStringLiteral("png"));
-    const Result result = convert(QStringList{good_, QStringLiteral("--format"), QStringLiteral("png"),
-                                              QStringLiteral("--dpi"), QString::number(dpi),
-                                              QStringLiteral("--output-dir"), folder}
-                                  + options);
+    const Result result =
+        convert(QStringList{good_, QStringLiteral("--format"), QStringLiteral("png"),
+                            QStringLiteral("--dpi"), QString::number(dpi),
+                            QStringLiteral("--output-dir"), folder}
+                + options);
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     const QImage png = QImage(QDir(folder).filePath(QStringLiteral("good.png")))
                            .convertToFormat(QImage::Format_Grayscale8);
@@ -1103,9 +1167,10 @@ void ConverterTest::sourceDateEpoch_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("date");   // as pdfinfo shows it; empty: today's
+    QTest::addColumn<QString>("date"); // as pdfinfo shows it; empty: today's
     QTest::newRow("set") << "1700000000" << 0 << "Tue Nov 14 22:13:20 2023 UTC";
-    QTest::newRow("the last second of 9999") << "253402300799" << 0 << "Fri Dec 31 23:59:59 9999 UTC";
+    QTest::newRow("the last second of 9999")
+        << "253402300799" << 0 << "Fri Dec 31 23:59:59 9999 UTC";
     QTest::newRow("empty, as unset") << "" << 0 << "";
     QTest::newRow("not a number") << "abc" << 2 << "";
     QTest::newRow("negative") << "-5" << 2 << "";
@@ -1127,7 +1192,8 @@ void ConverterTest::sourceDateEpoch()
     const Result result = convert({good_, QStringLiteral("-o"), out}, environment);
     QVERIFY2(result.exitCode == exitCode, qPrintable(result.err));
     if (exitCode != 0) {
-        QVERIFY2(result.err.count(u'\n') == 1 && result.err.contains(QStringLiteral("SOURCE_DATE_EPOCH")),
+        QVERIFY2(result.err.count(u'\n') == 1
+                     && result.err.contains(QStringLiteral("SOURCE_DATE_EPOCH")),
                  qPrintable(result.err));
         QVERIFY(QDir(here.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
         return;
@@ -1142,12 +1208,12 @@ void ConverterTest::sourceDateEpoch()
 
 void ConverterTest::soundWithoutThePageFont_data()
 {
-    QTest::addColumn<QString>("fonts");     // the only font folder fontconfig sees
-    QTest::addColumn<QString>("shown");     // text the page must show; empty: none
+    QTest::addColumn<QString>("fonts"); // the only font folder fontconfig sees
+    QTest::addColumn<QString>("shown"); // text the page must show; empty: none
     QTest::newRow("no fonts at all") << QString() << QString();
     // Outlines as CFF, not TrueType: the engine draws the text.
-    QTest::newRow("OpenType fonts with CFF outlines")
-        << "/usr/share/fonts/opentype/urw-base35" << "Tick frequency:10 samples";
+    QTest::newRow("OpenType fonts with CFF outlines") << "/usr/share/fonts/opentype/urw-base35"
+                                                      << "Tick frequency:10 samples";
 }
 
 // The page font cannot be embedded; the document names no font it lacks.
@@ -1167,7 +1233,8 @@ void ConverterTest::soundWithoutThePageFont()
                            .arg(folder, here.filePath(QStringLiteral("cache")))
                            .toUtf8()));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("FONTCONFIG_FILE"), here.filePath(QStringLiteral("fonts.conf")));
+    environment.insert(QStringLiteral("FONTCONFIG_FILE"),
+                       here.filePath(QStringLiteral("fonts.conf")));
     const QString out = here.filePath(QStringLiteral("page.pdf"));
     const Result result = convert({good_, QStringLiteral("-o"), out}, environment);
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));

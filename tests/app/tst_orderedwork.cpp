@@ -44,8 +44,7 @@ void TestOrderedWork::handsOnInOrderWithinTheWindow()
             ++runs[std::size_t(i)];
             const int ahead = i - handedCount.load();
             int seen = furthestAhead.load();
-            while (ahead > seen && !furthestAhead.compare_exchange_weak(seen, ahead)) {
-            }
+            while (ahead > seen && !furthestAhead.compare_exchange_weak(seen, ahead)) {}
             std::this_thread::sleep_for(std::chrono::microseconds((i % 7 == 0) ? 300 : 10));
         },
         [&](int i) {

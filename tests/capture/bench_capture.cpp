@@ -23,7 +23,8 @@ private:
 
 void BenchCapture::initTestCase()
 {
-    path_ = capturefixture::writeCapture(dir_, QStringLiteral("bench.csv"), capturefixture::serialExample());
+    path_ = capturefixture::writeCapture(dir_, QStringLiteral("bench.csv"),
+                                         capturefixture::serialExample());
     QVERIFY(!path_.isEmpty());
 }
 
@@ -32,7 +33,8 @@ void BenchCapture::readAndSelectAll()
     ChannelBoxes boxes;
     boxes.values.fill(1);
     qint16 last = 0;
-    QBENCHMARK {
+    QBENCHMARK
+    {
         const LevelTable levels = selectChannels(SampleTable::read(path_), boxes);
         last = levels.lastslot;
     }
@@ -42,9 +44,7 @@ void BenchCapture::readAndSelectAll()
 void BenchCapture::headerRead()
 {
     bool loaded = false;
-    QBENCHMARK {
-        loaded = readHeader(path_).has_value();
-    }
+    QBENCHMARK { loaded = readHeader(path_).has_value(); }
     QVERIFY(loaded);
 }
 

@@ -23,7 +23,7 @@ void TestExamples::example_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<CaptureRecipe>("recipe");
     QTest::addColumn<QStringList>("firstNames");
-    QTest::addColumn<QList<int>>("firstSums");   // level sums of channels 0 … 5
+    QTest::addColumn<QList<int>>("firstSums"); // level sums of channels 0 … 5
 
     QTest::newRow("counter") << "counter.csv" << capturefixture::counterExample()
                              << QStringList{"Q0", "Q1", "Q2", "Q3", "CH4", "CH5"}
@@ -47,7 +47,8 @@ void TestExamples::example()
 
     QFile written(path);
     QVERIFY2(written.open(QIODevice::ReadOnly), qPrintable(path));
-    QVERIFY2(written.readAll() == capturefixture::captureText(recipe), "examples/ differ from makecapture's output");
+    QVERIFY2(written.readAll() == capturefixture::captureText(recipe),
+             "examples/ differ from makecapture's output");
     written.close();
 
     const auto header = readHeader(path);

@@ -58,11 +58,16 @@ void TestHeader::keyTest_data()
                                    << QStringLiteral("ZelmarProgramVersion  / ");
     QTest::newRow("quoted version") << QByteArray("ZelmarProgramVersion,\"2.31\",x") << true
                                     << QStringLiteral("ZelmarProgramVersion 2.31 x  / ");
-    QTest::newRow("leading blank") << QByteArray(" ZelmarProgramVersion,2.31") << false << QString();
-    QTest::newRow("blank before comma") << QByteArray("ZelmarProgramVersion ,2.31") << false << QString();
-    QTest::newRow("space for comma") << QByteArray("ZelmarProgramVersion 2.31") << false << QString();
-    QTest::newRow("tab for comma") << QByteArray("ZelmarProgramVersion\t2.31") << false << QString();
-    QTest::newRow("quoted key") << QByteArray("\"ZelmarProgramVersion\",2.31") << false << QString();
+    QTest::newRow("leading blank")
+        << QByteArray(" ZelmarProgramVersion,2.31") << false << QString();
+    QTest::newRow("blank before comma")
+        << QByteArray("ZelmarProgramVersion ,2.31") << false << QString();
+    QTest::newRow("space for comma")
+        << QByteArray("ZelmarProgramVersion 2.31") << false << QString();
+    QTest::newRow("tab for comma")
+        << QByteArray("ZelmarProgramVersion\t2.31") << false << QString();
+    QTest::newRow("quoted key") << QByteArray("\"ZelmarProgramVersion\",2.31") << false
+                                << QString();
     QTest::newRow("lower case") << QByteArray("zelmarprogramversion,2.31") << false << QString();
     QTest::newRow("one letter off") << QByteArray("ZelmarProgramVersio,2.31") << false << QString();
     QTest::newRow("empty line") << QByteArray() << false << QString();
@@ -89,19 +94,26 @@ void TestHeader::heading_data()
     QTest::addColumn<QList<QByteArray>>("lines");
     QTest::addColumn<QString>("heading");
 
-    QTest::newRow("default") << capturefixture::defaultHeader().mid(0, 4)
-                             << QStringLiteral("ZelmarProgramVersion 2.31  / Captured 2024-03-18 14:22:07  / "
-                                               "Sample rate 1 MHz 2048 samples  / Comment: bench board rev B  ");
+    QTest::newRow("default")
+        << capturefixture::defaultHeader().mid(0, 4)
+        << QStringLiteral("ZelmarProgramVersion 2.31  / Captured 2024-03-18 14:22:07  / "
+                          "Sample rate 1 MHz 2048 samples  / Comment: bench board rev B  ");
     QTest::newRow("empty lines") << QList<QByteArray>{"ZelmarProgramVersion", "", "", ""}
                                  << QStringLiteral("ZelmarProgramVersion  /  /  /  ");
-    QTest::newRow("blank-only line") << QList<QByteArray>{"ZelmarProgramVersion", "   ", "a", " , \" "}
-                                     << QStringLiteral("ZelmarProgramVersion  /  / a  /  ");
-    QTest::newRow("runs collapse") << QList<QByteArray>{"ZelmarProgramVersion,,2", "  a   b  ", "\"x\",\"y\"", "z"}
-                                   << QStringLiteral("ZelmarProgramVersion 2  / a b  / x y  / z  ");
+    QTest::newRow("blank-only line")
+        << QList<QByteArray>{"ZelmarProgramVersion", "   ", "a", " , \" "}
+        << QStringLiteral("ZelmarProgramVersion  /  / a  /  ");
+    QTest::newRow("runs collapse")
+        << QList<QByteArray>{"ZelmarProgramVersion,,2", "  a   b  ", "\"x\",\"y\"", "z"}
+        << QStringLiteral("ZelmarProgramVersion 2  / a b  / x y  / z  ");
     QTest::newRow("tab stays") << QList<QByteArray>{"ZelmarProgramVersion", "a\tb", "c", "d"}
                                << QStringLiteral("ZelmarProgramVersion  / a\tb  / c  / d  ");
-    QTest::newRow("1252 text") << QList<QByteArray>{"ZelmarProgramVersion", "25\xB0" "C", "\x93hi\x94", "\x80 5"}
-                               << QStringLiteral(u"ZelmarProgramVersion  / 25\u00B0C  / \u201Chi\u201D  / \u20AC 5  ");
+    QTest::newRow("1252 text")
+        << QList<QByteArray>{"ZelmarProgramVersion",
+                             "25\xB0"
+                             "C",
+                             "\x93hi\x94", "\x80 5"}
+        << QStringLiteral(u"ZelmarProgramVersion  / 25\u00B0C  / \u201Chi\u201D  / \u20AC 5  ");
 }
 
 void TestHeader::heading()
@@ -111,7 +123,8 @@ void TestHeader::heading()
     CaptureRecipe recipe;
     for (int i = 0; i < 4; ++i)
         recipe.header[i] = lines[i];
-    const auto header = readHeader(capturefixture::writeCapture(dir_, QStringLiteral("h.csv"), recipe));
+    const auto header =
+        readHeader(capturefixture::writeCapture(dir_, QStringLiteral("h.csv"), recipe));
     QVERIFY(header);
     QCOMPARE(header->heading, heading);
 }
@@ -125,15 +138,15 @@ void TestHeader::names_data()
     for (int c = 0; c < channelCount; ++c)
         plain << QStringLiteral("CH%1").arg(c);
     QTest::newRow("default") << capturefixture::defaultHeader()[4] << plain;
-    QTest::newRow("three quoted, empty field") << QByteArray("\"A\",\"B\",,\"C\"")
-                                               << padded({"A", "B", "C"});
+    QTest::newRow("three quoted, empty field")
+        << QByteArray("\"A\",\"B\",,\"C\"") << padded({"A", "B", "C"});
     QTest::newRow("quoted name with space")
         << QByteArray("\"CLK\",\"DATA 0\",RST,,  EN") << padded({"CLK", "DATA", "0", "RST", "EN"});
     QTest::newRow("blanks separate") << QByteArray("  a b   c ") << padded({"a", "b", "c"});
     QTest::newRow("empty line") << QByteArray() << padded({});
     QTest::newRow("tab is no separator") << QByteArray("a\tb,c") << padded({"a\tb", "c"});
-    QTest::newRow("long name whole") << QByteArray("A_VERY_LONG_CHANNEL_NAME,b")
-                                     << padded({"A_VERY_LONG_CHANNEL_NAME", "b"});
+    QTest::newRow("long name whole")
+        << QByteArray("A_VERY_LONG_CHANNEL_NAME,b") << padded({"A_VERY_LONG_CHANNEL_NAME", "b"});
     QByteArrayList twenty;
     QStringList sixteen;
     for (int w = 0; w < 20; ++w) {
@@ -150,7 +163,8 @@ void TestHeader::names()
     QFETCH(QStringList, names);
     CaptureRecipe recipe;
     recipe.header[4] = line5;
-    const auto header = readHeader(capturefixture::writeCapture(dir_, QStringLiteral("n.csv"), recipe));
+    const auto header =
+        readHeader(capturefixture::writeCapture(dir_, QStringLiteral("n.csv"), recipe));
     QVERIFY(header);
     QCOMPARE(toList(header->names), names);
 }
@@ -195,12 +209,13 @@ void TestHeader::fileClosed_data()
 {
     QTest::addColumn<QList<QByteArray>>("header");
     QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("outcome");   // 0 loaded, 1 rejected, 2 fault
+    QTest::addColumn<int>("outcome"); // 0 loaded, 1 rejected, 2 fault
 
     QTest::newRow("loaded") << capturefixture::defaultHeader() << 2048 << 0;
     QTest::newRow("header only, no rows") << capturefixture::defaultHeader() << 0 << 0;
     QTest::newRow("2052 lines") << capturefixture::defaultHeader() << 2047 << 0;
-    QTest::newRow("rejected") << QList<QByteArray>{"zelmarprogramversion,2.31", "a", "b", "c", "d"} << 2048 << 1;
+    QTest::newRow("rejected") << QList<QByteArray>{"zelmarprogramversion,2.31", "a", "b", "c", "d"}
+                              << 2048 << 1;
     QTest::newRow("ends early") << QList<QByteArray>{"ZelmarProgramVersion", "a", "b"} << 0 << 2;
 }
 

@@ -22,7 +22,9 @@ QStringList readAll(const QString& path, Fault* pastEnd)
         try {
             lines << reader.readLine();
             if (reader.lineNumber() != lines.size())
-                return {QStringLiteral("line number %1 after %2 lines").arg(reader.lineNumber()).arg(lines.size())};
+                return {QStringLiteral("line number %1 after %2 lines")
+                            .arg(reader.lineNumber())
+                            .arg(lines.size())};
         } catch (const Fault& fault) {
             *pastEnd = fault;
             return lines;
@@ -70,7 +72,8 @@ void TestLineReader::terminators_data()
     QTest::newRow("cr cr lf") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"};
     QTest::newRow("blank lines") << QByteArray("a\n\n\nb\n") << QStringList{"a", "", "", "b"};
     QTest::newRow("blanks kept") << QByteArray("  a , b \t\r\n") << QStringList{"  a , b \t"};
-    QTest::newRow("nul kept") << QByteArray("a\0b\n", 4) << QStringList{QString::fromLatin1("a\0b", 3)};
+    QTest::newRow("nul kept") << QByteArray("a\0b\n", 4)
+                              << QStringList{QString::fromLatin1("a\0b", 3)};
 }
 
 void TestLineReader::terminators()
@@ -94,7 +97,7 @@ void TestLineReader::chunkBoundary_data()
     QTest::addColumn<QStringList>("lines");
 
     const qsizetype chunk = LineReader::chunkSize;
-    const QByteArray fill(chunk - 1, 'a');   // the terminator's first byte ends the chunk
+    const QByteArray fill(chunk - 1, 'a'); // the terminator's first byte ends the chunk
     const QString a = QString(fill);
 
     QTest::newRow("cr | lf") << fill + "\r\nb\r\n" << QStringList{a, "b"};
@@ -102,9 +105,10 @@ void TestLineReader::chunkBoundary_data()
     QTest::newRow("cr | cr") << fill + "\r\rb" << QStringList{a, "", "b"};
     QTest::newRow("cr | end of file") << fill + "\r" << QStringList{a};
     QTest::newRow("lf | lf") << fill + "\n\n" << QStringList{a, ""};
-    QTest::newRow("line ends chunk") << QByteArray(chunk, 'a') + "\r\n" << QStringList{QString(QByteArray(chunk, 'a'))};
-    QTest::newRow("three chunks long")
-        << QByteArray(3 * chunk + 7, 'b') + "\nc" << QStringList{QString(QByteArray(3 * chunk + 7, 'b')), "c"};
+    QTest::newRow("line ends chunk") << QByteArray(chunk, 'a') + "\r\n"
+                                     << QStringList{QString(QByteArray(chunk, 'a'))};
+    QTest::newRow("three chunks long") << QByteArray(3 * chunk + 7, 'b') + "\nc"
+                                       << QStringList{QString(QByteArray(3 * chunk + 7, 'b')), "c"};
     // A two-byte UTF-8 character split by the chunk edge still decodes as UTF-8.
     QTest::newRow("utf-8 split") << fill + "\xC3\xA9\n"
                                  << QStringList{a + QString::fromUtf8("\xC3\xA9")};
@@ -134,26 +138,32 @@ void TestLineReader::decoding_data()
     QTest::newRow("ascii") << QByteArray("CLK,DATA") << QStringLiteral("CLK,DATA");
     QTest::newRow("utf-8 e acute") << QByteArray("caf\xC3\xA9") << QStringLiteral(u"caf\u00E9");
     QTest::newRow("utf-8 euro") << QByteArray("\xE2\x82\xAC") << QStringLiteral(u"\u20AC");
-    QTest::newRow("utf-8 4 bytes") << QByteArray("\xF0\x9F\x98\x80") << QString::fromUcs4(U"\U0001F600", 1);
+    QTest::newRow("utf-8 4 bytes")
+        << QByteArray("\xF0\x9F\x98\x80") << QString::fromUcs4(U"\U0001F600", 1);
     QTest::newRow("1252 e acute") << QByteArray("caf\xE9") << QStringLiteral(u"caf\u00E9");
     QTest::newRow("1252 euro") << QByteArray("\x80") << QStringLiteral(u"\u20AC");
     QTest::newRow("1252 quotes") << QByteArray("\x93x\x94") << QStringLiteral(u"\u201Cx\u201D");
-    QTest::newRow("1252 dashes") << QByteArray("\x96\x97\x85") << QStringLiteral(u"\u2013\u2014\u2026");
+    QTest::newRow("1252 dashes") << QByteArray("\x96\x97\x85")
+                                 << QStringLiteral(u"\u2013\u2014\u2026");
     QTest::newRow("1252 9F") << QByteArray("\x9F") << QStringLiteral(u"\u0178");
-    QTest::newRow("1252 unassigned") << QByteArray("\x81\x8D\x8F\x90\x9D")
-                                     << QStringLiteral(u"\u0081\u008D\u008F\u0090\u009D");
-    QTest::newRow("1252 degree") << QByteArray("25\xB0" "C") << QStringLiteral(u"25\u00B0C");
+    QTest::newRow("1252 unassigned")
+        << QByteArray("\x81\x8D\x8F\x90\x9D") << QStringLiteral(u"\u0081\u008D\u008F\u0090\u009D");
+    QTest::newRow("1252 degree") << QByteArray("25\xB0"
+                                               "C")
+                                 << QStringLiteral(u"25\u00B0C");
     QTest::newRow("overlong is 1252") << QByteArray("\xC0\xAF") << QStringLiteral(u"\u00C0\u00AF");
-    QTest::newRow("surrogate is 1252") << QByteArray("\xED\xA0\x80") << QStringLiteral(u"\u00ED\u00A0\u20AC");
-    QTest::newRow("above 10FFFF is 1252") << QByteArray("\xF4\x90\x80\x80")
-                                          << QStringLiteral(u"\u00F4\u0090\u20AC\u20AC");
-    QTest::newRow("overlong 3 bytes is 1252") << QByteArray("\xE0\x9F\xBF")
-                                              << QStringLiteral(u"\u00E0\u0178\u00BF");
-    QTest::newRow("F5 lead is 1252") << QByteArray("\xF5\x80\x80\x80")
-                                     << QStringLiteral(u"\u00F5\u20AC\u20AC\u20AC");
+    QTest::newRow("surrogate is 1252")
+        << QByteArray("\xED\xA0\x80") << QStringLiteral(u"\u00ED\u00A0\u20AC");
+    QTest::newRow("above 10FFFF is 1252")
+        << QByteArray("\xF4\x90\x80\x80") << QStringLiteral(u"\u00F4\u0090\u20AC\u20AC");
+    QTest::newRow("overlong 3 bytes is 1252")
+        << QByteArray("\xE0\x9F\xBF") << QStringLiteral(u"\u00E0\u0178\u00BF");
+    QTest::newRow("F5 lead is 1252")
+        << QByteArray("\xF5\x80\x80\x80") << QStringLiteral(u"\u00F5\u20AC\u20AC\u20AC");
     QTest::newRow("cut sequence is 1252") << QByteArray("x\xC3") << QStringLiteral(u"x\u00C3");
     QTest::newRow("stray continuation") << QByteArray("\xA9") << QStringLiteral(u"\u00A9");
-    QTest::newRow("valid then invalid") << QByteArray("\xC3\xA9\xE9") << QStringLiteral(u"\u00C3\u00A9\u00E9");
+    QTest::newRow("valid then invalid")
+        << QByteArray("\xC3\xA9\xE9") << QStringLiteral(u"\u00C3\u00A9\u00E9");
 }
 
 void TestLineReader::decoding()
@@ -170,7 +180,8 @@ void TestLineReader::decoding()
 
 void TestLineReader::decodingIsPerLine()
 {
-    const QString path = writeBytes(dir_, QStringLiteral("mixed.csv"), "caf\xC3\xA9\r\ncaf\xE9\r\n\xC3\xA9\r\n");
+    const QString path =
+        writeBytes(dir_, QStringLiteral("mixed.csv"), "caf\xC3\xA9\r\ncaf\xE9\r\n\xC3\xA9\r\n");
     LineReader reader(path);
     QCOMPARE(reader.readLine(), QStringLiteral(u"caf\u00E9"));
     QCOMPARE(reader.readLine(), QStringLiteral(u"caf\u00E9"));
@@ -228,13 +239,15 @@ void TestLineReader::closedOnEveryWayOut()
 void TestLineReader::boundedInput_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("pipe");        // through a named pipe, read once
-    QTest::addColumn<int>("lines");        // to read
-    QTest::addColumn<int>("faultLine");    // 0: all read
+    QTest::addColumn<bool>("pipe");     // through a named pipe, read once
+    QTest::addColumn<int>("lines");     // to read
+    QTest::addColumn<int>("faultLine"); // 0: all read
 
     const QByteArray longest(LineReader::maxLineBytes, 'a');
-    const QString longestFile = writeBytes(dir_, QStringLiteral("longest.csv"), "x\n" + longest + "\r\ny");
-    const QString longerFile = writeBytes(dir_, QStringLiteral("longer.csv"), "x\n" + longest + "a\ny");
+    const QString longestFile =
+        writeBytes(dir_, QStringLiteral("longest.csv"), "x\n" + longest + "\r\ny");
+    const QString longerFile =
+        writeBytes(dir_, QStringLiteral("longer.csv"), "x\n" + longest + "a\ny");
     QByteArray lines;
     while (lines.size() <= LineReader::maxReadBytes)
         lines += QByteArray(LineReader::maxLineBytes / 2, 'b') + '\n';
@@ -261,7 +274,8 @@ void TestLineReader::boundedInput()
         QFile::remove(fifo);
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         writer.start(QStringLiteral("/bin/sh"),
-                     {QStringLiteral("-c"), QStringLiteral("exec cat \"$0\" > \"$1\""), path, fifo});
+                     {QStringLiteral("-c"), QStringLiteral("exec cat \"$0\" > \"$1\""), path,
+                      fifo});
         path = fifo;
         bytes = readOnceIfStream(path);
         QVERIFY(bytes);

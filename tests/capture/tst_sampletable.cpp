@@ -30,10 +30,7 @@ Channels allChannels()
 }
 
 // A different pattern on every channel, so a slot holding the wrong column shows.
-int pattern(int row, int channel)
-{
-    return (row / (channel + 1) + channel) % 3 == 0 ? 1 : 0;
-}
+int pattern(int row, int channel) { return (row / (channel + 1) + channel) % 3 == 0 ? 1 : 0; }
 
 } // namespace
 
@@ -63,7 +60,10 @@ private slots:
     void fileClosed();
 
 private:
-    QString write(const CaptureRecipe& recipe) { return capturefixture::writeCapture(dir_, QStringLiteral("s.csv"), recipe); }
+    QString write(const CaptureRecipe& recipe)
+    {
+        return capturefixture::writeCapture(dir_, QStringLiteral("s.csv"), recipe);
+    }
     QTemporaryDir dir_;
 };
 
@@ -72,7 +72,7 @@ void TestSampleTable::pastEnd_data()
     QTest::addColumn<int>("headerLines");
     QTest::addColumn<int>("rows");
     QTest::addColumn<bool>("finalTerminator");
-    QTest::addColumn<int>("faultLine");   // 0: reads fine
+    QTest::addColumn<int>("faultLine"); // 0: reads fine
 
     QTest::newRow("2053 lines") << 5 << 2048 << true << 0;
     QTest::newRow("2053, last unterminated") << 5 << 2048 << false << 0;
@@ -117,7 +117,8 @@ void TestSampleTable::cellsAgreeWithGetfield_data()
     QTest::newRow("no comma") << QByteArray("1") << QString();
     QTest::newRow("trailing comma") << QByteArray("1,0,") << QString();
     QTest::newRow("quotes kept") << QByteArray("\"1\",'0',1") << QString();
-    QTest::newRow("more than 16") << QByteArray("0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18") << QString();
+    QTest::newRow("more than 16") << QByteArray("0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18")
+                                  << QString();
     QTest::newRow("1252 bytes") << QByteArray("\xE9,\x80,1") << QStringLiteral(u"\u00E9,\u20AC,1");
 }
 
@@ -136,7 +137,9 @@ void TestSampleTable::cellsAgreeWithGetfield()
             const QString expected = basicutilities::getfield(decoded, c + 1, QStringLiteral(","));
             QVERIFY2(table.cell(r, c) == expected,
                      qPrintable(QStringLiteral("row %1 column %2: \"%3\", not \"%4\"")
-                                    .arg(r).arg(c).arg(table.cell(r, c).toString(), expected)));
+                                    .arg(r)
+                                    .arg(c)
+                                    .arg(table.cell(r, c).toString(), expected)));
         }
     }
 }
@@ -152,7 +155,8 @@ void TestSampleTable::sentinelRow()
     QCOMPARE(table.cell(2048, 3), QStringLiteral(" 3 "));
 
     recipe.rowText.clear();
-    const LevelTable levels = selectChannels(SampleTable::read(write(recipe)), boxes(allChannels()));
+    const LevelTable levels =
+        selectChannels(SampleTable::read(write(recipe)), boxes(allChannels()));
     for (int s = 0; s < channelCount; ++s)
         QCOMPARE(levels.levels[s][2048], levels.levels[s][2047]);
 }
@@ -187,7 +191,8 @@ void TestSampleTable::terminatorsGiveSameTable()
     const LevelTable crlf = selectChannels(SampleTable::read(write(recipe)), boxes(allChannels()));
     for (auto terminator : {capturefixture::Terminator::Lf, capturefixture::Terminator::Cr}) {
         recipe.terminator = terminator;
-        const LevelTable other = selectChannels(SampleTable::read(write(recipe)), boxes(allChannels()));
+        const LevelTable other =
+            selectChannels(SampleTable::read(write(recipe)), boxes(allChannels()));
         QCOMPARE(other.levels, crlf.levels);
     }
     for (int r = 0; r <= sampleCount; ++r)
@@ -198,7 +203,7 @@ void TestSampleTable::extraFieldsIgnored()
 {
     CaptureRecipe recipe;
     recipe.level = pattern;
-    recipe.fieldsPerRow = 20;   // fields 17 … 20 hold "x"
+    recipe.fieldsPerRow = 20; // fields 17 … 20 hold "x"
     const SampleTable table = SampleTable::read(write(recipe));
     QCOMPARE(table.cell(0, 15), QString::number(pattern(0, 15)));
     const LevelTable levels = selectChannels(table, boxes(allChannels()));
@@ -221,8 +226,8 @@ void TestSampleTable::cellOutOfRange()
 
 void TestSampleTable::slotOrder_data()
 {
-    QTest::addColumn<QList<int>>("values");   // check-box values of channels 0 … 15
-    QTest::addColumn<Channels>("channels");   // expected channel per slot
+    QTest::addColumn<QList<int>>("values"); // check-box values of channels 0 … 15
+    QTest::addColumn<Channels>("channels"); // expected channel per slot
 
     QList<int> none(channelCount, 0);
     QList<int> threeSeven = none;
@@ -275,24 +280,29 @@ void TestSampleTable::badField_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<int>("channel");
-    QTest::addColumn<QByteArray>("text");      // put at (row, channel); empty row text: see rowText
+    QTest::addColumn<QByteArray>("text"); // put at (row, channel); empty row text: see rowText
     QTest::addColumn<QByteArray>("rowText");
     QTest::addColumn<FaultKind>("kind");
     QTest::addColumn<QString>("failed");
 
-    QTest::newRow("letter") << 3 << 3 << QByteArray("x") << QByteArray() << FaultKind::TypeMismatch << "x";
-    QTest::newRow("256") << 0 << 0 << QByteArray("256") << QByteArray() << FaultKind::Overflow << "256";
-    QTest::newRow("-1") << 100 << 15 << QByteArray("-1") << QByteArray() << FaultKind::Overflow << "-1";
-    QTest::newRow("255.5 rounds to 256") << 7 << 2 << QByteArray("255.5") << QByteArray() << FaultKind::Overflow
-                                         << "255.5";
-    QTest::newRow("empty field") << 2047 << 8 << QByteArray("") << QByteArray() << FaultKind::TypeMismatch << "";
-    QTest::newRow("blank field") << 12 << 1 << QByteArray("  ") << QByteArray() << FaultKind::TypeMismatch << "  ";
-    QTest::newRow("number and letter") << 5 << 4 << QByteArray("1a") << QByteArray() << FaultKind::TypeMismatch
-                                       << "1a";
-    QTest::newRow("quoted number") << 9 << 6 << QByteArray("\"1\"") << QByteArray() << FaultKind::TypeMismatch
-                                   << "\"1\"";
-    QTest::newRow("too few fields") << 40 << 3 << QByteArray() << QByteArray("0,1,0") << FaultKind::TypeMismatch
-                                    << "";
+    QTest::newRow("letter") << 3 << 3 << QByteArray("x") << QByteArray() << FaultKind::TypeMismatch
+                            << "x";
+    QTest::newRow("256") << 0 << 0 << QByteArray("256") << QByteArray() << FaultKind::Overflow
+                         << "256";
+    QTest::newRow("-1") << 100 << 15 << QByteArray("-1") << QByteArray() << FaultKind::Overflow
+                        << "-1";
+    QTest::newRow("255.5 rounds to 256")
+        << 7 << 2 << QByteArray("255.5") << QByteArray() << FaultKind::Overflow << "255.5";
+    QTest::newRow("empty field") << 2047 << 8 << QByteArray("") << QByteArray()
+                                 << FaultKind::TypeMismatch << "";
+    QTest::newRow("blank field") << 12 << 1 << QByteArray("  ") << QByteArray()
+                                 << FaultKind::TypeMismatch << "  ";
+    QTest::newRow("number and letter")
+        << 5 << 4 << QByteArray("1a") << QByteArray() << FaultKind::TypeMismatch << "1a";
+    QTest::newRow("quoted number")
+        << 9 << 6 << QByteArray("\"1\"") << QByteArray() << FaultKind::TypeMismatch << "\"1\"";
+    QTest::newRow("too few fields")
+        << 40 << 3 << QByteArray() << QByteArray("0,1,0") << FaultKind::TypeMismatch << "";
 }
 
 void TestSampleTable::badField()
@@ -322,17 +332,20 @@ void TestSampleTable::badField()
         QVERIFY(fault.hasText());
         QCOMPARE(fault.text(), failed);
         const QString place = QStringLiteral(" (file %1, line %2, field %3, channel %4)")
-                                  .arg(path).arg(6 + row).arg(channel + 1).arg(channel);
+                                  .arg(path)
+                                  .arg(6 + row)
+                                  .arg(channel + 1)
+                                  .arg(channel);
         const QString detail = kind == FaultKind::Overflow ? QStringLiteral(" is outside 0 … 255")
                                                            : QStringLiteral(" is not a number");
-        QCOMPARE(fault.message(), Fault::kindName(kind) + QStringLiteral(": \"") + failed + QLatin1Char('"')
-                                      + detail + place);
+        QCOMPARE(fault.message(), Fault::kindName(kind) + QStringLiteral(": \"") + failed
+                                      + QLatin1Char('"') + detail + place);
     }
 }
 
 void TestSampleTable::badFieldUnticked_data()
 {
-    QTest::addColumn<int>("value");   // of the check box of the damaged channel
+    QTest::addColumn<int>("value"); // of the check box of the damaged channel
     QTest::newRow("unticked") << 0;
     QTest::newRow("greyed") << 2;
 }
@@ -382,10 +395,10 @@ void TestSampleTable::conversion()
 
 void TestSampleTable::sums_data()
 {
-    QTest::addColumn<int>("constant");    // level of every row but those below
-    QTest::addColumn<int>("highRows");    // rows 0 … highRows-1 hold 255
-    QTest::addColumn<int>("oneRows");     // the next oneRows rows hold 1
-    QTest::addColumn<int>("sum");         // -1: overflow
+    QTest::addColumn<int>("constant"); // level of every row but those below
+    QTest::addColumn<int>("highRows"); // rows 0 … highRows-1 hold 255
+    QTest::addColumn<int>("oneRows");  // the next oneRows rows hold 1
+    QTest::addColumn<int>("sum");      // -1: overflow
 
     QTest::newRow("all high") << 1 << 0 << 0 << 2048;
     QTest::newRow("all low") << 0 << 0 << 0 << 0;

@@ -9,8 +9,8 @@
 // was written: the wires by code, and each wire's value at every time.
 struct ReadDump {
     QString timescale;
-    std::map<QByteArray, QByteArray> names;                    // code -> reference
-    std::map<QByteArray, std::map<qint64, char>> changes;      // code -> time -> value
+    std::map<QByteArray, QByteArray> names;               // code -> reference
+    std::map<QByteArray, std::map<qint64, char>> changes; // code -> time -> value
     qint64 end = -1;
 
     char valueAt(const QByteArray& code, qint64 time) const
@@ -90,8 +90,8 @@ void TestValueChangeDump::readsBackAsTheLevels_data()
     QTest::addColumn<int>("last");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("references");
-    QTest::newRow("whole capture") << 0 << 2047 << QStringList{"CLK", "DATA", "RST"}
-                                   << QStringList{"CLK", "DATA", "RST"};
+    QTest::newRow("whole capture")
+        << 0 << 2047 << QStringList{"CLK", "DATA", "RST"} << QStringList{"CLK", "DATA", "RST"};
     QTest::newRow("a range") << 600 << 900 << QStringList{"a b", "a,b", "9v", ""}
                              << QStringList{"a_b", "a_b_2", "_9v", "channel3"};
     QTest::newRow("one sample") << 2047 << 2047 << QStringList{"Ωmega", "x$end"}
@@ -114,7 +114,9 @@ void TestValueChangeDump::readsBackAsTheLevels()
         // Slot 0 toggles every sample, the others at random, slot 1 stays put.
         for (int r = 0; r <= sampleCount; ++r)
             levels.levels[std::size_t(slot)][std::size_t(r)] =
-                quint8(slot == 0 ? r % 2 : slot == 1 ? 1 : random.bounded(2));
+                quint8(slot == 0   ? r % 2
+                       : slot == 1 ? 1
+                                   : random.bounded(2));
     }
     const QByteArray dump =
         valueChangeDump(levels, {QStringLiteral("Run 7"), QStringLiteral("2.5"), 1, first, last});

@@ -45,7 +45,7 @@ inline QString text(const QString& pdf)
 
 struct Word {
     QString text;
-    double xMin, yMin, xMax, yMax;   // points, y down
+    double xMin, yMin, xMax, yMax; // points, y down
 };
 
 inline QList<Word> words(const QString& pdf)
@@ -65,11 +65,11 @@ inline QList<Word> words(const QString& pdf)
 
 // One stroked path of the page, in device pixels at 1200 dpi (72 pt = 1200).
 struct Stroke {
-    double width;                      // device pixels
-    QString colour;                    // as cairo writes it, e.g. rgb(0%,50.195312%,0%)
+    double width;   // device pixels
+    QString colour; // as cairo writes it, e.g. rgb(0%,50.195312%,0%)
     bool dashed;
-    QString style;                     // cairo's whole style: caps, joins, dashes
-    QList<QList<QPointF>> subpaths;    // each an M followed by its L points
+    QString style;                  // cairo's whole style: caps, joins, dashes
+    QList<QList<QPointF>> subpaths; // each an M followed by its L points
 };
 
 inline constexpr double pixelsPerPoint = 1200.0 / 72.0;
@@ -93,19 +93,21 @@ inline QList<Stroke> strokes(const QString& pdf, const QString& svgPath)
     for (auto it = pathTag.globalMatch(svg); it.hasNext();) {
         const QString attributes = it.next().captured(1);
         const QString css = style.match(attributes).captured(1);
-        if (!css.contains(QLatin1String("fill:none")) || !css.contains(QLatin1String("stroke-width")))
+        if (!css.contains(QLatin1String("fill:none"))
+            || !css.contains(QLatin1String("stroke-width")))
             continue;
         double m[6] = {1, 0, 0, 1, 0, 0};
         if (const auto mm = matrix.match(attributes); mm.hasMatch())
             for (int i = 0; i < 6; ++i)
                 m[i] = mm.captured(i + 1).toDouble();
         Stroke stroke;
-        stroke.width = width.match(css).captured(1).toDouble() * std::sqrt(std::abs(m[0] * m[3] - m[1] * m[2]))
-                       * pixelsPerPoint;
+        stroke.width = width.match(css).captured(1).toDouble()
+                       * std::sqrt(std::abs(m[0] * m[3] - m[1] * m[2])) * pixelsPerPoint;
         stroke.colour = colour.match(css).captured(1);
         stroke.dashed = css.contains(QLatin1String("stroke-dasharray"));
         stroke.style = css;
-        const QStringList tokens = data.match(attributes).captured(1).split(u' ', Qt::SkipEmptyParts);
+        const QStringList tokens =
+            data.match(attributes).captured(1).split(u' ', Qt::SkipEmptyParts);
         for (qsizetype i = 0; i < tokens.size();) {
             const QString op = tokens[i];
             if ((op != QLatin1String("M") && op != QLatin1String("L")) || i + 2 >= tokens.size()) {

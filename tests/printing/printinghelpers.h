@@ -4,8 +4,8 @@
 // built from level functions.
 
 #include "capture/sampletable.h"
-#include "printing/printers/printingservice.h"
 #include "printing/page/recordingsurface.h"
+#include "printing/printers/printingservice.h"
 
 #include <functional>
 #include <memory>

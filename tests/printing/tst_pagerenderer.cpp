@@ -39,10 +39,7 @@ Window render(const std::vector<SurfaceCall>& calls, QRect area)
     return window;
 }
 
-double ink(const QImage& image, int x, int y)
-{
-    return 1.0 - qGray(image.pixel(x, y)) / 255.0;
-}
+double ink(const QImage& image, int x, int y) { return 1.0 - qGray(image.pixel(x, y)) / 255.0; }
 
 std::vector<SurfaceCall> record(const std::function<void(RecordingSurface&)>& draw)
 {
@@ -87,7 +84,8 @@ void PageRendererTest::lineWidthAndStyle()
         // Dots: along the line the ink comes and goes.
         int gaps = 0;
         for (int x = 3010; x < 3190; ++x)
-            if (ink(w.image, x - w.left, 1550 - w.top) < 0.1 && ink(w.image, x - w.left, 1549 - w.top) < 0.1)
+            if (ink(w.image, x - w.left, 1550 - w.top) < 0.1
+                && ink(w.image, x - w.left, 1549 - w.top) < 0.1)
                 ++gaps;
         QVERIFY2(gaps > 60, qPrintable(QString::number(gaps)));
     }
@@ -110,7 +108,7 @@ void PageRendererTest::textCellTopLeftAtCurrentPosition()
     QVERIFY(!box.isEmpty());
 
     const QFontMetricsF metrics(pageFont(12));
-    QCOMPARE(pageFont(12).pixelSize(), 200);   // 12 points at 1200 dpi
+    QCOMPARE(pageFont(12).pixelSize(), 200); // 12 points at 1200 dpi
     const double baseline = 1350 + metrics.ascent();
     const double capTop = baseline - metrics.capHeight();
     QVERIFY2(qAbs(box.bottom() + 1 - baseline) <= 2, qPrintable(QString::number(box.bottom())));
@@ -154,7 +152,8 @@ void PageRendererTest::nothingOutsideTheDrawing()
             const int px = x + w.left, py = y + w.top;
             const bool inside = px >= 2998 && px <= 3026 && py >= 1398 && py <= 1552;
             if (!inside)
-                QVERIFY2(ink(w.image, x, y) == 0, qPrintable(QStringLiteral("%1,%2").arg(px).arg(py)));
+                QVERIFY2(ink(w.image, x, y) == 0,
+                         qPrintable(QStringLiteral("%1,%2").arg(px).arg(py)));
         }
 }
 
@@ -163,13 +162,18 @@ void PageRendererTest::svgIsWellFormed_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
     QTest::newRow("form feed") << QStringLiteral("a\fb") << QStringLiteral("a\u240Cb");
-    QTest::newRow("U+0001 and NUL") << QString::fromUtf16(u"\u0001x\u0000", 3) << QStringLiteral("\u2401x\u2400");
+    QTest::newRow("U+0001 and NUL")
+        << QString::fromUtf16(u"\u0001x\u0000", 3) << QStringLiteral("\u2401x\u2400");
     QTest::newRow("escape") << QStringLiteral("\x1b[31m") << QStringLiteral("\u241B[31m");
-    QTest::newRow("lone surrogates") << QString::fromUtf16(u"\xD800" u"a" u"\xDC00", 3)
+    QTest::newRow("lone surrogates") << QString::fromUtf16(u"\xD800"
+                                                           u"a"
+                                                           u"\xDC00",
+                                                           3)
                                      << QStringLiteral("\uFFFDa\uFFFD");
-    QTest::newRow("U+FFFE, U+FFFF") << QStringLiteral("\uFFFE\uFFFF") << QStringLiteral("\uFFFD\uFFFD");
-    QTest::newRow("markup and a pair kept") << QStringLiteral("<a&b> \U0001F600\u00E9")
-                                            << QStringLiteral("<a&b> \U0001F600\u00E9");
+    QTest::newRow("U+FFFE, U+FFFF")
+        << QStringLiteral("\uFFFE\uFFFF") << QStringLiteral("\uFFFD\uFFFD");
+    QTest::newRow("markup and a pair kept")
+        << QStringLiteral("<a&b> \U0001F600\u00E9") << QStringLiteral("<a&b> \U0001F600\u00E9");
 }
 
 // The SVG stays XML whatever a name or heading holds.
@@ -195,7 +199,8 @@ void PageRendererTest::svgIsWellFormed()
     QXmlStreamReader reader(svg);
     QStringList texts;
     while (!reader.atEnd())
-        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == QLatin1String("text"))
+        if (reader.readNext() == QXmlStreamReader::StartElement
+            && reader.name() == QLatin1String("text"))
             texts << reader.readElementText(QXmlStreamReader::IncludeChildElements);
     QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
     // A run the page font lacks goes in an element of its own.

@@ -29,28 +29,38 @@ void PageTextTest::tickFrequencyLine_data()
     QTest::addColumn<QString>("resolution");
     QTest::addColumn<int>("unit");
     QTest::addColumn<QString>("line");
-    QTest::newRow("window defaults") << "10" << "100" << 0
-                                     << "Tick frequency:10 samples @ 100ns/sample =1000ns";
-    QTest::newRow("fraction, us") << "10" << "2.5" << 1
-                                  << "Tick frequency:10 samples @ 2.5us/sample =25us";
-    QTest::newRow("ms") << "4" << "3" << 2 << "Tick frequency:4 samples @ 3ms/sample =12ms";
-    QTest::newRow("empty resolution") << "10" << "" << 0 << "Tick frequency:10 samples";
+    QTest::newRow("window defaults")
+        << "10"
+        << "100" << 0 << "Tick frequency:10 samples @ 100ns/sample =1000ns";
+    QTest::newRow("fraction, us") << "10"
+                                  << "2.5" << 1 << "Tick frequency:10 samples @ 2.5us/sample =25us";
+    QTest::newRow("ms") << "4"
+                        << "3" << 2 << "Tick frequency:4 samples @ 3ms/sample =12ms";
+    QTest::newRow("empty resolution") << "10"
+                                      << "" << 0 << "Tick frequency:10 samples";
     QTest::newRow("blank resolution is not empty")
-        << "10" << " " << 0 << "Tick frequency:10 samples @  ns/sample =0ns";
+        << "10"
+        << " " << 0 << "Tick frequency:10 samples @  ns/sample =0ns";
     QTest::newRow("resolution printed as typed")
-        << "10" << "100ns" << 0 << "Tick frequency:10 samples @ 100nsns/sample =1000ns";
-    QTest::newRow("no unit chosen") << "10" << "100" << -1
-                                    << "Tick frequency:10 samples @ 100/sample =1000";
-    QTest::newRow("unit past the list") << "10" << "100" << 3
-                                        << "Tick frequency:10 samples @ 100/sample =1000";
+        << "10"
+        << "100ns" << 0 << "Tick frequency:10 samples @ 100nsns/sample =1000ns";
+    QTest::newRow("no unit chosen")
+        << "10"
+        << "100" << -1 << "Tick frequency:10 samples @ 100/sample =1000";
+    QTest::newRow("unit past the list")
+        << "10"
+        << "100" << 3 << "Tick frequency:10 samples @ 100/sample =1000";
     QTest::newRow("spacing without number")
-        << "abc" << "100" << 0 << "Tick frequency:abc samples @ 100ns/sample =0ns";
+        << "abc"
+        << "100" << 0 << "Tick frequency:abc samples @ 100ns/sample =0ns";
     QTest::newRow("spacing as typed, product unrounded")
-        << "2.5" << "2" << 0 << "Tick frequency:2.5 samples @ 2ns/sample =5ns";
-    QTest::newRow("no binary noise") << "3" << "0.1" << 0
-                                     << "Tick frequency:3 samples @ 0.1ns/sample =0.3ns";
-    QTest::newRow("empty spacing") << "" << "100" << 0
-                                   << "Tick frequency: samples @ 100ns/sample =0ns";
+        << "2.5"
+        << "2" << 0 << "Tick frequency:2.5 samples @ 2ns/sample =5ns";
+    QTest::newRow("no binary noise")
+        << "3"
+        << "0.1" << 0 << "Tick frequency:3 samples @ 0.1ns/sample =0.3ns";
+    QTest::newRow("empty spacing") << ""
+                                   << "100" << 0 << "Tick frequency: samples @ 100ns/sample =0ns";
 }
 
 void PageTextTest::tickFrequencyLine()
@@ -84,16 +94,21 @@ void PageTextTest::pageName_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("printed");
-    const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E");   // two code units
-    QTest::newRow("20 characters") << "ABCDEFGHIJKLMNOPQRST" << "ABCDEFGHIJKL";
-    QTest::newRow("5 characters") << "CLOCK" << "CLOCK";
-    QTest::newRow("exactly 12") << "ABCDEFGHIJKL" << "ABCDEFGHIJKL";
-    QTest::newRow("13") << "ABCDEFGHIJKLM" << "ABCDEFGHIJKL";
-    QTest::newRow("empty") << "" << "";
+    const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E"); // two code units
+    QTest::newRow("20 characters") << "ABCDEFGHIJKLMNOPQRST"
+                                   << "ABCDEFGHIJKL";
+    QTest::newRow("5 characters") << "CLOCK"
+                                  << "CLOCK";
+    QTest::newRow("exactly 12") << "ABCDEFGHIJKL"
+                                << "ABCDEFGHIJKL";
+    QTest::newRow("13") << "ABCDEFGHIJKLM"
+                        << "ABCDEFGHIJKL";
+    QTest::newRow("empty") << ""
+                           << "";
     QTest::newRow("pair inside the cut") << "ABCDEFGHIJ" + clef + "XYZ"
                                          << "ABCDEFGHIJ" + clef;
-    QTest::newRow("pair across the cut is dropped")
-        << "ABCDEFGHIJK" + clef + "XY" << "ABCDEFGHIJK";
+    QTest::newRow("pair across the cut is dropped") << "ABCDEFGHIJK" + clef + "XY"
+                                                    << "ABCDEFGHIJK";
 }
 
 void PageTextTest::pageName()
@@ -121,17 +136,20 @@ void PageTextTest::layout()
     QFETCH(bool, tickmarks);
     QFETCH(QString, heading);
 
-    LevelTable table = levelTable(std::vector<SlotLevels>(std::size_t(slotcount), constantLevel(0)));
+    LevelTable table =
+        levelTable(std::vector<SlotLevels>(std::size_t(slotcount), constantLevel(0)));
     for (int i = 0; i < slotcount; ++i)
         table.slotnames[std::size_t(i)] = QStringLiteral("Channel name %1").arg(i);
 
     RecordingSurface page;
-    writePageText(page, table, {heading, QStringLiteral("10"), QStringLiteral("100"), 0, tickmarks});
+    writePageText(page, table,
+                  {heading, QStringLiteral("10"), QStringLiteral("100"), 0, tickmarks});
 
     std::vector<PrintedText> expected;
     const QRgb black = qRgb(0, 0, 0);
     for (int i = 0; i < slotcount; ++i)
-        expected.push_back({1200, 1350 + 350 * i, 12, black, QStringLiteral("Channel name %1").arg(i).left(12)});
+        expected.push_back(
+            {1200, 1350 + 350 * i, 12, black, QStringLiteral("Channel name %1").arg(i).left(12)});
     expected.push_back({1200, 625, 12, black, heading});
     if (tickmarks)
         expected.push_back({1200, 850, 12, black,
@@ -151,9 +169,9 @@ void PageTextTest::callOrderPerText()
     writePageText(page, levelTable({constantLevel(0)}),
                   {QStringLiteral("H"), QStringLiteral("10"), QString(), 0, true});
     using K = SurfaceCallKind;
-    const std::vector<K> expected{K::CurrentX, K::CurrentY, K::FontSize, K::Print,   // name
-                                  K::CurrentX, K::CurrentY, K::FontSize, K::Print,   // heading
-                                  K::CurrentX, K::CurrentY, K::Print};               // tick line
+    const std::vector<K> expected{K::CurrentX, K::CurrentY, K::FontSize, K::Print, // name
+                                  K::CurrentX, K::CurrentY, K::FontSize, K::Print, // heading
+                                  K::CurrentX, K::CurrentY, K::Print};             // tick line
     QVERIFY(page.kinds() == expected);
 }
 
@@ -164,22 +182,22 @@ void PageTextTest::timeAxisLabels_data()
     QTest::addColumn<int>("spacing");
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("last");
-    QTest::addColumn<QStringList>("labels");   // first, second, last
+    QTest::addColumn<QStringList>("labels"); // first, second, last
     QTest::addColumn<int>("count");
     // 80 pixels a tick: a label "204.8 µs" wide needs every 20th.
-    QTest::newRow("whole capture, 100 ns") << "100" << 0 << 10 << 0 << 2047
-                                           << QStringList{"0 µs", "20 µs", "200 µs"} << 11;
+    QTest::newRow("whole capture, 100 ns")
+        << "100" << 0 << 10 << 0 << 2047 << QStringList{"0 µs", "20 µs", "200 µs"} << 11;
     // 320 pixels a tick: every 5th, from the first multiple of 50.
-    QTest::newRow("samples 512-1023") << "100" << 0 << 10 << 512 << 1023
-                                      << QStringList{"55 µs", "60 µs", "100 µs"} << 10;
-    QTest::newRow("2.5 us in milliseconds") << "2.5" << 1 << 10 << 0 << 2047
-                                            << QStringList{"0 ms", "0.5 ms", "5 ms"} << 11;
-    QTest::newRow("ten samples of 1 ms, every tick") << "1" << 2 << 1 << 0 << 9
-                                                     << QStringList{"0 ms", "1 ms", "10 ms"} << 11;
+    QTest::newRow("samples 512-1023")
+        << "100" << 0 << 10 << 512 << 1023 << QStringList{"55 µs", "60 µs", "100 µs"} << 10;
+    QTest::newRow("2.5 us in milliseconds")
+        << "2.5" << 1 << 10 << 0 << 2047 << QStringList{"0 ms", "0.5 ms", "5 ms"} << 11;
+    QTest::newRow("ten samples of 1 ms, every tick")
+        << "1" << 2 << 1 << 0 << 9 << QStringList{"0 ms", "1 ms", "10 ms"} << 11;
     QTest::newRow("seconds") << "500" << 2 << 100 << 0 << 2047
                              << QStringList{"0 s", "50 s", "1000 s"} << 21;
-    QTest::newRow("no unit: sample numbers") << "100" << -1 << 100 << 0 << 2047
-                                             << QStringList{"0", "100", "2000"} << 21;
+    QTest::newRow("no unit: sample numbers")
+        << "100" << -1 << 100 << 0 << 2047 << QStringList{"0", "100", "2000"} << 21;
 }
 
 // Labels in one short unit, at ticks whose labels, as the page font sets
@@ -202,10 +220,11 @@ void PageTextTest::timeAxisLabels()
     QCOMPARE(made.back().text, labels[2]);
 
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(150);   // 9 points at 1200 dpi
+    font.setPixelSize(150); // 9 points at 1200 dpi
     const QFontMetricsF metrics(font);
     for (std::size_t i = 1; i < made.size(); ++i) {
-        const double end = layout.sampleX(made[i - 1].sample) + metrics.horizontalAdvance(made[i - 1].text);
+        const double end =
+            layout.sampleX(made[i - 1].sample) + metrics.horizontalAdvance(made[i - 1].text);
         QVERIFY2(end < layout.sampleX(made[i].sample),
                  qPrintable(made[i - 1].text + QStringLiteral(" meets ") + made[i].text));
     }

@@ -50,7 +50,8 @@ void PdfFontTest::coverage_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("covered");
     QTest::newRow("empty") << QString() << true;
-    QTest::newRow("ASCII") << QStringLiteral("Tick frequency:10 samples @ 100ns/sample =1000ns") << true;
+    QTest::newRow("ASCII") << QStringLiteral("Tick frequency:10 samples @ 100ns/sample =1000ns")
+                           << true;
     QTest::newRow("Latin-1 and Latin Extended-A") << QStringLiteral("Größe ÆØÅ µs ¼ Łódź") << true;
     QTest::newRow("Greek") << QStringLiteral("\u03A3\u03B7\u03BC\u03B1") << false;
     QTest::newRow("CJK") << QStringLiteral("\u4E2D\u6587") << false;

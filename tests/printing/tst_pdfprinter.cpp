@@ -1,11 +1,11 @@
 #include "printing/printers/pdfprinter.h"
 
 #include "popplertools.h"
-#include "printing/page/pagetext.h"
 #include "printing/output/pdf/pdfbook.h"
 #include "printing/output/pdf/pdfpages.h"
-#include "printing/printers/printerchoice.h"
+#include "printing/page/pagetext.h"
 #include "printing/page/tracedrawing.h"
+#include "printing/printers/printerchoice.h"
 #include "printinghelpers.h"
 #include "util/fault.h"
 
@@ -65,7 +65,8 @@ std::map<QByteArray, std::set<QByteArray>> programsByTag(const QByteArray& pdf)
     for (auto it = object.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         const qsizetype end = pdf.indexOf("\nendobj\n", match.capturedEnd(0));
-        objects[match.captured(1).toInt()] = pdf.mid(match.capturedEnd(0), end - match.capturedEnd(0));
+        objects[match.captured(1).toInt()] =
+            pdf.mid(match.capturedEnd(0), end - match.capturedEnd(0));
     }
     std::map<QByteArray, std::set<QByteArray>> programs;
     static const QRegularExpression descriptor(
@@ -77,7 +78,8 @@ std::map<QByteArray, std::set<QByteArray>> programsByTag(const QByteArray& pdf)
             continue;
         const QByteArray& file = objects[match.captured(2).toInt()];
         const qsizetype data = file.indexOf("stream\n") + 7;
-        programs[match.captured(1).toLatin1()].insert(file.mid(data, file.lastIndexOf("\nendstream") - data));
+        programs[match.captured(1).toLatin1()].insert(
+            file.mid(data, file.lastIndexOf("\nendstream") - data));
     }
     return programs;
 }
@@ -87,7 +89,8 @@ std::map<QByteArray, std::set<QByteArray>> programsByTag(const QByteArray& pdf)
 void PdfPrinterTest::initTestCase()
 {
     if (!poppler::available())
-        QFAIL("poppler-utils (pdfinfo, pdftotext, pdftocairo) are needed to read the PDF back: make test installs them");
+        QFAIL("poppler-utils (pdfinfo, pdftotext, pdftocairo) are needed to read the PDF back: "
+              "make test installs them");
     QVERIFY(dir_.isValid());
     diagram_ = printDiagram(QStringLiteral("diagram.pdf"));
     QVERIFY(QFile::exists(diagram_));
@@ -109,7 +112,8 @@ QString PdfPrinterTest::printDiagram(const QString& name)
         table.slotnames[i] = names[i];
     drawtraces(printer->surface(), table, true, QStringLiteral("10"));
     writePageText(printer->surface(), table,
-                  {QStringLiteral("Heading text"), QStringLiteral("10"), QStringLiteral("100"), 0, true});
+                  {QStringLiteral("Heading text"), QStringLiteral("10"), QStringLiteral("100"), 0,
+                   true});
     return printer->surface().EndDoc() ? path : QString();
 }
 
@@ -134,7 +138,7 @@ void PdfPrinterTest::sheet()
 void PdfPrinterTest::textPositions_data()
 {
     QTest::addColumn<QString>("word");
-    QTest::addColumn<int>("top");   // device pixels
+    QTest::addColumn<int>("top"); // device pixels
     QTest::newRow("heading") << "Heading" << 625;
     QTest::newRow("tick line") << "Tick" << 850;
     for (int i = 0; i < 4; ++i)
@@ -169,7 +173,8 @@ void PdfPrinterTest::strokes()
     for (const poppler::Stroke& stroke : strokes) {
         if (stroke.dashed) {
             QVERIFY(near(stroke.width, 1.0));
-            QVERIFY2(stroke.colour.startsWith(QLatin1String("rgb(0%,50.")), qPrintable(stroke.colour));
+            QVERIFY2(stroke.colour.startsWith(QLatin1String("rgb(0%,50.")),
+                     qPrintable(stroke.colour));
             for (const auto& sub : stroke.subpaths)
                 guides << QLineF(sub.first(), sub.last());
         } else if (near(stroke.width, 1.0)) {
@@ -193,7 +198,8 @@ void PdfPrinterTest::strokes()
 
     // Slot 1 always high: guide at its base line; slot 3 always low: at its high level.
     QCOMPARE(guides.size(), 2);
-    QVERIFY(near(guides[0].y1(), 1900) && near(guides[0].x1(), 3000) && near(guides[0].x2(), 19384));
+    QVERIFY(near(guides[0].y1(), 1900) && near(guides[0].x1(), 3000)
+            && near(guides[0].x2(), 19384));
     QVERIFY(near(guides[1].y1(), 2600 - 150));
 
     // Slot 0: low to x = 3080, an edge up, high to the end.
@@ -210,7 +216,8 @@ void PdfPrinterTest::strokes()
     QVERIFY(has(19384, 1400));
     // Slot 2 toggles every sample: an edge at every boundary.
     for (int k = 1; k < 2048; k += 97)
-        QVERIFY2(has(3000 + 8 * k, 2250) && has(3000 + 8 * k, 2100), qPrintable(QString::number(k)));
+        QVERIFY2(has(3000 + 8 * k, 2250) && has(3000 + 8 * k, 2100),
+                 qPrintable(QString::number(k)));
     for (const QPointF& p : points)
         QVERIFY(p.x() > 2999.9 && p.x() < 19384.1 && p.y() > 1399.9 && p.y() < 2600.1);
 }
@@ -295,8 +302,10 @@ void PdfPrinterTest::directPageMatchesTheEngine()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(book.finish()) > 0);
     file.close();
 
-    const QList<poppler::Stroke> direct = poppler::strokes(directPdf, directPdf + QStringLiteral(".svg"));
-    const QList<poppler::Stroke> engine = poppler::strokes(enginePdf, enginePdf + QStringLiteral(".svg"));
+    const QList<poppler::Stroke> direct =
+        poppler::strokes(directPdf, directPdf + QStringLiteral(".svg"));
+    const QList<poppler::Stroke> engine =
+        poppler::strokes(enginePdf, enginePdf + QStringLiteral(".svg"));
     QVERIFY(!engine.isEmpty());
     QCOMPARE(direct.size(), engine.size());
     for (qsizetype i = 0; i < engine.size(); ++i) {
@@ -333,7 +342,10 @@ void PdfPrinterTest::chooserAskedOnlyAtTheEnd()
 {
     int asked = 0;
     const QString path = dir_.filePath(QStringLiteral("asked.pdf"));
-    PdfPrinter printer([&] { ++asked; return path; });
+    PdfPrinter printer([&] {
+        ++asked;
+        return path;
+    });
     drawText(printer.surface(), QStringLiteral("x"));
     printer.surface().Line(0, 0, 100, 0);
     QCOMPARE(asked, 0);
@@ -352,7 +364,7 @@ void PdfPrinterTest::cancelWritesNothing()
     QVERIFY(printer.recording().isEmpty());
     QVERIFY(QDir(empty.path()).isEmpty());
 
-    PdfPrinter unset;   // no chooser at all: nowhere to save
+    PdfPrinter unset; // no chooser at all: nowhere to save
     drawText(unset.surface(), QStringLiteral("x"));
     QVERIFY(!unset.surface().EndDoc());
 }
@@ -435,8 +447,10 @@ void PdfPrinterTest::eachDocumentStartsAfresh()
 void PdfPrinterTest::subsetTagsNameOneProgramEach()
 {
     PdfPages pages;
-    const QStringList texts{QStringLiteral("\u03A3\u03AE\u03BC\u03B1"), QStringLiteral("\u0386\u03BB\u03C6\u03B1"),
-                            QStringLiteral("\u03A3\u03AE\u03BC\u03B1"), QStringLiteral("\u4E2D\u6587 \u0398")};
+    const QStringList texts{QStringLiteral("\u03A3\u03AE\u03BC\u03B1"),
+                            QStringLiteral("\u0386\u03BB\u03C6\u03B1"),
+                            QStringLiteral("\u03A3\u03AE\u03BC\u03B1"),
+                            QStringLiteral("\u4E2D\u6587 \u0398")};
     for (const QString& text : texts) {
         RecordingSurface page;
         drawText(page, text);
@@ -455,7 +469,8 @@ void PdfPrinterTest::subsetTagsNameOneProgramEach()
     QVERIFY2(programs.size() >= 4, QByteArray::number(qulonglong(programs.size())).constData());
     QCOMPARE(all.size(), programs.size());
     // Each font names its subset with the tag.
-    static const QRegularExpression untagged(QStringLiteral("/(BaseFont|FontName) /(?![A-Z]{6}\\+)"));
+    static const QRegularExpression untagged(
+        QStringLiteral("/(BaseFont|FontName) /(?![A-Z]{6}\\+)"));
     QVERIFY(!untagged.match(QString::fromLatin1(pdf)).hasMatch());
 }
 
@@ -489,7 +504,8 @@ void PdfPrinterTest::crossReferenceFindsEveryObject()
     QVERIFY(pdf.contains("/Size " + QByteArray::number(size) + ' '));
     static const QRegularExpression heading(QStringLiteral("(?:^|\n)(\\d+) 0 obj\n"));
     int written = 0;
-    for (auto it = heading.globalMatch(QString::fromLatin1(pdf.left(xref))); it.hasNext(); it.next())
+    for (auto it = heading.globalMatch(QString::fromLatin1(pdf.left(xref))); it.hasNext();
+         it.next())
         ++written;
     QCOMPARE(written, size - 1);
     for (int number = 1; number < size; ++number) {

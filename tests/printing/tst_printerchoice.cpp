@@ -15,8 +15,8 @@ private slots:
 void PrinterChoiceTest::choice_data()
 {
     QTest::addColumn<QStringList>("names");
-    QTest::addColumn<int>("currentBefore");   // index in names; -1 none; -2 an outside printer
-    QTest::addColumn<int>("chosen");          // index; -1 given up; -2 the outside printer
+    QTest::addColumn<int>("currentBefore"); // index in names; -1 none; -2 an outside printer
+    QTest::addColumn<int>("chosen");        // index; -1 given up; -2 the outside printer
 
     QTest::newRow("capital initials") << QStringList{"Adobe PDF"} << -1 << 0;
     QTest::newRow("all capitals") << QStringList{"ADOBE PDF"} << -1 << 0;
@@ -28,8 +28,7 @@ void PrinterChoiceTest::choice_data()
         << QStringList{"Laser", "Adobe PDF", "adobe pdf"} << 2 << 1;
     QTest::newRow("none: current stays") << QStringList{"Laser", "Ink"} << 1 << -1;
     QTest::newRow("no printers, no current") << QStringList{} << -1 << -1;
-    QTest::newRow("current already bears the name")
-        << QStringList{"Laser"} << -2 << -2;
+    QTest::newRow("current already bears the name") << QStringList{"Laser"} << -2 << -2;
 }
 
 void PrinterChoiceTest::choice()
@@ -64,7 +63,8 @@ void PrinterChoiceTest::choice()
             QVERIFY(fake->page.isEmpty());
         return;
     }
-    const std::shared_ptr<FakePrinter> expected = chosen == -2 ? outside : fakes[std::size_t(chosen)];
+    const std::shared_ptr<FakePrinter> expected =
+        chosen == -2 ? outside : fakes[std::size_t(chosen)];
     QCOMPARE(result, PrinterRef(expected));
     QCOMPARE(service.current(), PrinterRef(expected));
     QCOMPARE(printerreference, PrinterRef(expected));

@@ -74,7 +74,7 @@ void PrintTimingTest::stagesInOrder()
     QCOMPARE(kinds.back(), K::EndDoc);
     QCOMPARE(printer->page.count(K::EndDoc), std::size_t(1));
     QCOMPARE(printer->page.count(K::KillDoc), std::size_t(0));
-    QCOMPARE(printer->page.texts().size(), std::size_t(18));   // 16 names, heading, tick line
+    QCOMPARE(printer->page.texts().size(), std::size_t(18)); // 16 names, heading, tick line
     QCOMPARE(reference, PrinterRef(printer));
 }
 
@@ -82,7 +82,7 @@ void PrintTimingTest::tickedChannelsOnly()
 {
     QTemporaryDir dir;
     CaptureRecipe recipe = moving();
-    recipe.fields[{9, 4}] = "x";   // an unticked channel may hold anything
+    recipe.fields[{9, 4}] = "x"; // an unticked channel may hold anything
     const QString path = writeCapture(dir, QStringLiteral("a.csv"), recipe);
     const auto printer = fakePrinter(QStringLiteral("adobe pdf"));
     PrintingService service({printer});
@@ -92,8 +92,8 @@ void PrintTimingTest::tickedChannelsOnly()
     r.values.fill(0);
     r.values[3] = 1;
     r.values[7] = 1;
-    r.values[8] = 2;     // greyed counts as not ticked
-    r.values[16] = 2;    // so does a greyed "Tick marks"
+    r.values[8] = 2;  // greyed counts as not ticked
+    r.values[16] = 2; // so does a greyed "Tick marks"
     QCOMPARE(printtiming(r, service, reference), PrintOutcome::Printed);
 
     const std::vector<PrintedText> texts = printer->page.texts();
@@ -104,7 +104,7 @@ void PrintTimingTest::tickedChannelsOnly()
     QCOMPARE(texts[1].y, 1700);
     QCOMPARE(texts[2].text, QStringLiteral("Heading"));
     for (const DrawnLine& line : printer->page.lines())
-        QVERIFY(line.y1 != 1250);   // no tick marks
+        QVERIFY(line.y1 != 1250); // no tick marks
 }
 
 void PrintTimingTest::readFaultComesBeforePrinterChoice_data()
@@ -166,7 +166,10 @@ void PrintTimingTest::drawingFaultWritesNothing()
     const QString out = dir.filePath(QStringLiteral("out.pdf"));
 
     bool asked = false;
-    PrintingService service = makePrintingService({}, [&] { asked = true; return out; });
+    PrintingService service = makePrintingService({}, [&] {
+        asked = true;
+        return out;
+    });
     PrinterRef reference;
     PrintRequest r = request(path);
     r.tickfrequency = tickfrequency;
@@ -195,7 +198,7 @@ void PrintTimingTest::drawingFaultDropsTheDocument()
     using K = SurfaceCallKind;
     QCOMPARE(printer->page.kinds().back(), K::KillDoc);
     QCOMPARE(printer->page.count(K::EndDoc), std::size_t(0));
-    QCOMPARE(printer->page.count(K::Line), std::size_t(0));   // nothing reached the page
+    QCOMPARE(printer->page.count(K::Line), std::size_t(0)); // nothing reached the page
 
     // The PDF printer starts the next print afresh.
     const QString out = dir.filePath(QStringLiteral("out.pdf"));

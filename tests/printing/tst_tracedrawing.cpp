@@ -162,7 +162,7 @@ void TraceDrawingTest::guideLines_data()
 {
     QTest::addColumn<int>("slot");
     QTest::addColumn<int>("level");
-    QTest::addColumn<int>("guideY");     // 0: no guide
+    QTest::addColumn<int>("guideY"); // 0: no guide
     const int base0 = 1550;
     const int base3 = 1550 + 3 * 350;
     QTest::newRow("slot 0 always high: guide at the base line") << 0 << 1 << base0;
@@ -178,9 +178,10 @@ void TraceDrawingTest::guideLines()
     QFETCH(int, level);
     QFETCH(int, guideY);
 
-    const SlotLevels levels = level < 0 ? SlotLevels([](int k) { return k % 2; })
-                                        : constantLevel(level);
-    std::vector<SlotLevels> slotlist(std::size_t(slot), SlotLevels([](int k) { return (k / 3) % 2; }));
+    const SlotLevels levels =
+        level < 0 ? SlotLevels([](int k) { return k % 2; }) : constantLevel(level);
+    std::vector<SlotLevels> slotlist(std::size_t(slot),
+                                     SlotLevels([](int k) { return (k / 3) % 2; }));
     slotlist.push_back(levels);
 
     RecordingSurface page;
@@ -201,8 +202,7 @@ void TraceDrawingTest::traceEdges_data()
 {
     QTest::addColumn<int>("pattern");
     QTest::addColumn<QList<QLine>>("edges");
-    QTest::newRow("0 for ten samples, then 1")
-        << 0 << QList<QLine>{QLine(3080, 1550, 3080, 1400)};
+    QTest::newRow("0 for ten samples, then 1") << 0 << QList<QLine>{QLine(3080, 1550, 3080, 1400)};
     QTest::newRow("a single 1 at the last sample")
         << 1 << QList<QLine>{QLine(19376, 1550, 19376, 1400)};
     QTest::newRow("a single 1 at the first sample")
@@ -314,8 +314,8 @@ void TraceDrawingTest::levelOverflow()
     QFETCH(bool, fault);
 
     // Slot 1 holds channel 6; slot 0 is fine and would be drawn first.
-    const LevelTable table = levelTable(
-        {constantLevel(1), [=](int k) { return k == sample ? level : 0; }}, {2, 6});
+    const LevelTable table =
+        levelTable({constantLevel(1), [=](int k) { return k == sample ? level : 0; }}, {2, 6});
     RecordingSurface page;
     if (!fault) {
         drawtraces(page, table, true, QStringLiteral("10"), QStringLiteral("a.csv"));
@@ -345,12 +345,12 @@ void TraceDrawingTest::pagesOfARange_data()
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("last");
     QTest::addColumn<int>("pages");
-    QTest::addColumn<int>("page");          // the page looked at, from 0
+    QTest::addColumn<int>("page"); // the page looked at, from 0
     QTest::addColumn<int>("pagefirst");
     QTest::addColumn<int>("pagelast");
-    QTest::addColumn<int>("secondx");       // the boundary after the page's first sample
-    QTest::addColumn<int>("rightx");        // after its last sample
-    QTest::addColumn<QList<int>>("ticks");  // first and last tick x, and how many
+    QTest::addColumn<int>("secondx");      // the boundary after the page's first sample
+    QTest::addColumn<int>("rightx");       // after its last sample
+    QTest::addColumn<QList<int>>("ticks"); // first and last tick x, and how many
     // Worked out by hand: 16384 pixels of trace shared by the samples of a page.
     QTest::newRow("samples 512-1023: 32 pixels each")
         << 512 << 1023 << 1 << 0 << 512 << 1023 << 3032 << 19384 << QList<int>{3256, 19256, 51};
@@ -360,8 +360,8 @@ void TraceDrawingTest::pagesOfARange_data()
         << 600 << 900 << 1 << 0 << 600 << 900 << 3054 << 19384 << QList<int>{3000, 19330, 31};
     QTest::newRow("the whole over 3 pages, the short last one")
         << 0 << 2047 << 3 << 2 << 1366 << 2047 << 3024 << 19360 << QList<int>{3096, 19168, 68};
-    QTest::newRow("one sample")
-        << 2047 << 2047 << 1 << 0 << 2047 << 2047 << 19384 << 19384 << QList<int>{0, 0, 0};
+    QTest::newRow("one sample") << 2047 << 2047 << 1 << 0 << 2047 << 2047 << 19384 << 19384
+                                << QList<int>{0, 0, 0};
 }
 
 // Slot 0 toggles at every sample, slot 1 is high only before sample 100, so
@@ -388,7 +388,8 @@ void TraceDrawingTest::pagesOfARange()
     QCOMPARE(layout.last, pagelast);
 
     RecordingSurface surface;
-    drawtraces(surface, levelTable({toggling, early, high}), true, QStringLiteral("10"), QString(), layout);
+    drawtraces(surface, levelTable({toggling, early, high}), true, QStringLiteral("10"), QString(),
+               layout);
     const std::vector<DrawnLine> lines = surface.lines();
     const std::vector<DrawnLine> tickLines = ticksOf(surface);
     QCOMPARE(int(tickLines.size()), ticks[2]);
@@ -428,7 +429,7 @@ void TraceDrawingTest::pagesOfARange()
     }
     QList<int> expectedGuides;
     if (first == last)
-        expectedGuides << 1550;   // one sample never changes
+        expectedGuides << 1550; // one sample never changes
     if (first >= 100)
         expectedGuides << 1750;
     expectedGuides << 2250;

@@ -10,10 +10,7 @@ namespace capturefixture {
 
 namespace {
 
-QByteArray nameLine(const QList<QByteArray>& names)
-{
-    return names.join(',');
-}
+QByteArray nameLine(const QList<QByteArray>& names) { return names.join(','); }
 
 QList<QByteArray> plainNames(int from)
 {
@@ -75,7 +72,7 @@ QList<QByteArray> captureLines(const CaptureRecipe& recipe)
 QByteArray joinLines(const QList<QByteArray>& lines, Terminator terminator, bool finalTerminator)
 {
     const QByteArray end = terminator == Terminator::CrLf ? QByteArray("\r\n")
-                         : terminator == Terminator::Lf   ? QByteArray("\n")
+                           : terminator == Terminator::Lf ? QByteArray("\n")
                                                           : QByteArray("\r");
     QByteArray text = lines.join(end);
     if (finalTerminator && !lines.isEmpty())
@@ -124,8 +121,9 @@ CaptureRecipe counterExample()
     CaptureRecipe recipe;
     QList<QByteArray> names{"\"Q0\"", "\"Q1\"", "\"Q2\"", "\"Q3\""};
     names << plainNames(4);
-    recipe.header = header("Captured 2024-03-18 09:41:55", "Sample rate 2 MHz, 2048 samples, 16 channels",
-                         "Comment: \"4-bit counter\", clocked every 16 samples, Q0 = LSB", names);
+    recipe.header =
+        header("Captured 2024-03-18 09:41:55", "Sample rate 2 MHz, 2048 samples, 16 channels",
+               "Comment: \"4-bit counter\", clocked every 16 samples, Q0 = LSB", names);
     recipe.level = [](int row, int channel) {
         const int count = (row / 16) % 16;
         return channel < 4 ? (count >> channel) & 1 : 0;
@@ -140,7 +138,7 @@ CaptureRecipe serialExample()
     constexpr int selectAt = 200;
     constexpr int half = 16;
     constexpr int firstBit = selectAt + half;
-    constexpr int bits = 32;                       // command byte + three answer bytes
+    constexpr int bits = 32; // command byte + three answer bytes
     constexpr int releaseAt = firstBit + bits * 2 * half + half;
     static const quint8 out[4] = {0x9F, 0x00, 0x00, 0x00};
     static const quint8 in[4] = {0x00, 0xEF, 0x40, 0x18};
@@ -149,7 +147,7 @@ CaptureRecipe serialExample()
     QList<QByteArray> names{"\"CS#\"", "\"SCLK\"", "MOSI", "MISO", "\"WP#\"", "HOLD#"};
     names << plainNames(6);
     recipe.header = header("Captured 2024-03-19 16:05:12", "Sample rate 4 MHz, 2048 samples",
-                         "Comment: \"read ID\" (9F), answer EF 40 18, SPI mode 0", names);
+                           "Comment: \"read ID\" (9F), answer EF 40 18, SPI mode 0", names);
     recipe.level = [](int row, int channel) {
         const bool selected = row >= selectAt && row < releaseAt;
         const int bit = (row - firstBit) / (2 * half);
@@ -174,8 +172,9 @@ CaptureRecipe steadyExample()
     CaptureRecipe recipe;
     QList<QByteArray> names{"\"PWR_OK\"", "\"RESET\"", "PWM", "\"HEARTBEAT\""};
     names << plainNames(4);
-    recipe.header = header("Captured 2024-03-20 11:17:40", "Sample rate 100 kHz, 2048 samples",
-                         "Comment: \"idle board\", power good, reset released, PWM at 25%", names);
+    recipe.header =
+        header("Captured 2024-03-20 11:17:40", "Sample rate 100 kHz, 2048 samples",
+               "Comment: \"idle board\", power good, reset released, PWM at 25%", names);
     recipe.level = [](int row, int channel) {
         switch (channel) {
         case 0: return 1;

@@ -39,13 +39,13 @@ struct CaptureRecipe {
     // Written first, one line each, as given. Fewer than five lines makes a
     // short header (set rows = 0 as well for a file that ends there).
     QList<QByteArray> header = defaultHeader();
-    LevelFunction level;               // empty: every level is 0
-    int rows = sampleRows;             // sample lines written: fewer leaves the file short
-    int fieldsPerRow = channelCount;   // fields beyond 16 hold "x"
-    std::map<std::pair<int, int>, QByteArray> fields;  // (row, channel) -> text instead of the level
-    std::map<int, QByteArray> rowText;                 // row -> whole line instead of the levels
+    LevelFunction level;             // empty: every level is 0
+    int rows = sampleRows;           // sample lines written: fewer leaves the file short
+    int fieldsPerRow = channelCount; // fields beyond 16 hold "x"
+    std::map<std::pair<int, int>, QByteArray> fields; // (row, channel) -> text instead of the level
+    std::map<int, QByteArray> rowText;                // row -> whole line instead of the levels
     Terminator terminator = Terminator::CrLf;
-    bool finalTerminator = true;       // false: the last line has no terminator
+    bool finalTerminator = true; // false: the last line has no terminator
 };
 
 // The level `recipe` writes at (row, channel), ignoring `fields` and `rowText`.
@@ -77,8 +77,8 @@ QString writeCapture(const QTemporaryDir& dir, const QString& name, const Captur
 int openFileCount();
 
 // Realistic captures (also the files in examples/).
-CaptureRecipe counterExample();   // 4-bit counter on channels 0-3, the rest quiet
-CaptureRecipe serialExample();    // one SPI-style transaction: select, clock, data out, data in
-CaptureRecipe steadyExample();    // one channel always high, one always low, a few moving
+CaptureRecipe counterExample(); // 4-bit counter on channels 0-3, the rest quiet
+CaptureRecipe serialExample();  // one SPI-style transaction: select, clock, data out, data in
+CaptureRecipe steadyExample();  // one channel always high, one always low, a few moving
 
 } // namespace capturefixture

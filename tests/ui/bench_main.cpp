@@ -17,7 +17,8 @@ private slots:
         QTemporaryDir dir;
         capturefixture::CaptureRecipe recipe = capturefixture::serialExample();
         recipe.level = [](int row, int channel) { return (row >> (channel % 6)) & 1; };
-        const QString capture = capturefixture::writeCapture(dir, QStringLiteral("full.csv"), recipe);
+        const QString capture =
+            capturefixture::writeCapture(dir, QStringLiteral("full.csv"), recipe);
         const QString pdf = dir.filePath(QStringLiteral("full.pdf"));
 
         ui::main window;
@@ -27,7 +28,8 @@ private slots:
         window.tickfrequency->setText(QStringLiteral("1"));
         window.pdfPrinter().setTargetChooser([pdf] { return pdf; });
 
-        QBENCHMARK {
+        QBENCHMARK
+        {
             QFile::remove(pdf);
             window.cmmd[3]->click();
         }

@@ -3,7 +3,6 @@
 // Needs a real X server, best with a window manager for the title bars:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" sh -c 'twm & sleep 2; uiscreenshots docs'
 
-
 #include "ui/alert.h"
 #include "ui/choosefile.h"
 #include "ui/modalseam.h"
@@ -14,8 +13,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QImageWriter>
 #include <QImage>
+#include <QImageWriter>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -52,12 +51,14 @@ bool grab(QWidget* window, const QString& path)
     window->raise();
     window->activateWindow();
     settle(1000);
-    const QImage screen = window->screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage screen =
+        window->screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
     const QImage picture = screen.copy(shownarea(screen, window->geometry()));
     QImageWriter writer(path);
     const bool saved = writer.write(picture);
     if (saved)
-        std::fprintf(stderr, "wrote %s (%dx%d)\n", qPrintable(path), picture.width(), picture.height());
+        std::fprintf(stderr, "wrote %s (%dx%d)\n", qPrintable(path), picture.width(),
+                     picture.height());
     else
         std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
     return saved;
@@ -67,8 +68,8 @@ void makesamples(const QString& folder)
 {
     QDir(folder).mkpath(QStringLiteral("archive"));
     QDir(folder).mkpath(QStringLiteral("bench"));
-    for (const char* name : {"bus_idle.csv", "reset_seq.csv", "spi_burst.csv", "uart_rx.csv",
-                             "notes.txt"}) {
+    for (const char* name :
+         {"bus_idle.csv", "reset_seq.csv", "spi_burst.csv", "uart_rx.csv", "notes.txt"}) {
         QFile file(folder + QLatin1Char('/') + QString::fromLatin1(name));
         if (file.open(QIODevice::WriteOnly))
             file.write("sample\r\n");
@@ -80,8 +81,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     // Absolute: the chooser changes the current folder.
-    const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."))
-                            .absolutePath();
+    const QString out =
+        QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")).absolutePath();
     basicutilities::setcontrolchars();
 
     QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/runs-XXXXXX"));

@@ -50,7 +50,8 @@ void TestAlert::design()
     QCOMPARE(dialog.size(), QSize(toolkit::twipsToPixels(3915, dialog.logicalDpiX()),
                                   toolkit::twipsToPixels(2160, dialog.logicalDpiY())));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-    QVERIFY(!(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(
+        !(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(dialog.Command1.indexes(), (QList<int>{0, 1}));
     QCOMPARE(dialog.Command1[0]->text(), QStringLiteral("OK"));
     QCOMPARE(dialog.Command1[1]->text(), QStringLiteral("Cancel"));

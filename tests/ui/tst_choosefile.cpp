@@ -102,17 +102,39 @@ void TestChooseFile::startFolder_data()
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("opens");
-    QTest::newRow("current folder") << "" << "" << "<t>/data/sub";
-    QTest::newRow("name without a folder") << "" << "run.csv" << "<t>/data/sub";
-    QTest::newRow("folder of the default name") << "" << "<t>/data/run.csv" << "<t>/data";
-    QTest::newRow("given folder") << "<t>/data" << "<t>/data/sub/run.csv" << "<t>/data";
-    QTest::newRow("given relative folder") << ".." << "" << "<t>/data";
-    QTest::newRow("missing folder") << "<t>/nope" << "" << "<app>";
-    QTest::newRow("default name in a missing folder") << "" << "<t>/nope/run.csv" << "<app>";
-    QTest::newRow("a file counts as existing") << "<t>/data/a.csv" << "" << "<t>/data";
-    QTest::newRow("folder with a trailing slash") << "<t>/data/" << "" << "<t>/data";
-    QTest::newRow("empty folder with a trailing slash") << "<t>/data/empty/" << "" << "<t>/data/empty";
-    QTest::newRow("backslash name") << "" << "c:\\temp\\zelmar.csv" << "<app>";
+    QTest::newRow("current folder") << ""
+                                    << ""
+                                    << "<t>/data/sub";
+    QTest::newRow("name without a folder") << ""
+                                           << "run.csv"
+                                           << "<t>/data/sub";
+    QTest::newRow("folder of the default name") << ""
+                                                << "<t>/data/run.csv"
+                                                << "<t>/data";
+    QTest::newRow("given folder") << "<t>/data"
+                                  << "<t>/data/sub/run.csv"
+                                  << "<t>/data";
+    QTest::newRow("given relative folder") << ".."
+                                           << ""
+                                           << "<t>/data";
+    QTest::newRow("missing folder") << "<t>/nope"
+                                    << ""
+                                    << "<app>";
+    QTest::newRow("default name in a missing folder") << ""
+                                                      << "<t>/nope/run.csv"
+                                                      << "<app>";
+    QTest::newRow("a file counts as existing") << "<t>/data/a.csv"
+                                               << ""
+                                               << "<t>/data";
+    QTest::newRow("folder with a trailing slash") << "<t>/data/"
+                                                  << ""
+                                                  << "<t>/data";
+    QTest::newRow("empty folder with a trailing slash") << "<t>/data/empty/"
+                                                        << ""
+                                                        << "<t>/data/empty";
+    QTest::newRow("backslash name") << ""
+                                    << "c:\\temp\\zelmar.csv"
+                                    << "<app>";
 }
 
 void TestChooseFile::startFolder()
@@ -155,7 +177,8 @@ void TestChooseFile::driveListOpensOnTheStartDrive()
 
 void TestChooseFile::defaultNameLosesItsSpaces()
 {
-    QString name = QStringLiteral("  ") + tree_.path(QStringLiteral("data/a.csv")) + QStringLiteral(" ");
+    QString name =
+        QStringLiteral("  ") + tree_.path(QStringLiteral("data/a.csv")) + QStringLiteral(" ");
     QString pattern;
     QString start;
     Opened opened;
@@ -179,12 +202,15 @@ void TestChooseFile::pattern_data()
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QStringList>("files");
     QTest::newRow("empty lists everything")
-        << "" << "*.*" << QStringList{"a.csv", "B.CSV", "c.csv", "notes.txt", "README"};
-    QTest::newRow("one pattern, any case")
-        << "*.csv" << "*.csv" << QStringList{"a.csv", "B.CSV", "c.csv"};
+        << ""
+        << "*.*" << QStringList{"a.csv", "B.CSV", "c.csv", "notes.txt", "README"};
+    QTest::newRow("one pattern, any case") << "*.csv"
+                                           << "*.csv" << QStringList{"a.csv", "B.CSV", "c.csv"};
     QTest::newRow("two patterns, any case")
-        << "*.CSV;*.txt" << "*.CSV;*.txt" << QStringList{"a.csv", "B.CSV", "c.csv", "notes.txt"};
-    QTest::newRow("no match") << "*.pdf" << "*.pdf" << QStringList{};
+        << "*.CSV;*.txt"
+        << "*.CSV;*.txt" << QStringList{"a.csv", "B.CSV", "c.csv", "notes.txt"};
+    QTest::newRow("no match") << "*.pdf"
+                              << "*.pdf" << QStringList{};
 }
 
 void TestChooseFile::pattern()
@@ -203,31 +229,85 @@ void TestChooseFile::pattern()
 void TestChooseFile::answer_data()
 {
     // "<t>" stands for the tree's root, "<cr>" and "<lf>" for the line breaks.
-    QTest::addColumn<QString>("browse");   // folder opened in the window, "" to stay
-    QTest::addColumn<QString>("select");   // files to select, joined by "|", then a double-click
-    QTest::addColumn<QString>("type");     // text typed over the file-name box, "-" to leave it
-    QTest::addColumn<QString>("button");   // "ok", "cancel" or "close"
+    QTest::addColumn<QString>("browse"); // folder opened in the window, "" to stay
+    QTest::addColumn<QString>("select"); // files to select, joined by "|", then a double-click
+    QTest::addColumn<QString>("type");   // text typed over the file-name box, "-" to leave it
+    QTest::addColumn<QString>("button"); // "ok", "cancel" or "close"
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("folderAfter");
 
-    QTest::newRow("OK with an empty box") << "" << "" << "" << "ok" << "" << "<t>/data";
-    QTest::newRow("OK with one name") << "" << "" << "run.csv" << "ok" << "<t>/data/run.csv" << "<t>/data";
-    QTest::newRow("OK after browsing") << "<t>/data/sub" << "" << "x.csv" << "ok"
-                                       << "<t>/data/sub/x.csv" << "<t>/data/sub";
-    QTest::newRow("double-click one") << "" << "c.csv" << "-" << "ok" << "<t>/data/c.csv" << "<t>/data";
-    QTest::newRow("several names, one line") << "" << "a.csv|c.csv|README" << "-" << "ok"
-                                             << "<t>/data/a.csv ,c.csv ,README" << "<t>/data";
-    QTest::newRow("typed lines join too") << "" << "" << "a<cr><lf>b<cr><lf>" << "ok"
-                                          << "<t>/data/a ,b ," << "<t>/data";
-    QTest::newRow("Cancel clears a name") << "" << "" << "run.csv" << "cancel" << "" << "<t>/data";
-    QTest::newRow("Cancel takes the folder shown") << "<t>/data/empty" << "" << "x.csv" << "cancel"
-                                                   << "" << "<t>/data/empty";
-    QTest::newRow("close box keeps the folder") << "<t>/data/empty" << "" << "x.csv" << "close"
-                                                << "" << "<t>/data/sub";
-    QTest::newRow("close box, no browsing") << "" << "a.csv" << "-" << "close" << "" << "<t>/data/sub";
-    QTest::newRow("root, one name") << "/" << "" << "run.csv" << "ok" << "/run.csv" << "/";
-    QTest::newRow("root, line breaks stay") << "/" << "" << "a<cr><lf>b" << "ok"
-                                            << "/a<cr><lf>b" << "/";
+    QTest::newRow("OK with an empty box") << ""
+                                          << ""
+                                          << ""
+                                          << "ok"
+                                          << ""
+                                          << "<t>/data";
+    QTest::newRow("OK with one name") << ""
+                                      << ""
+                                      << "run.csv"
+                                      << "ok"
+                                      << "<t>/data/run.csv"
+                                      << "<t>/data";
+    QTest::newRow("OK after browsing") << "<t>/data/sub"
+                                       << ""
+                                       << "x.csv"
+                                       << "ok"
+                                       << "<t>/data/sub/x.csv"
+                                       << "<t>/data/sub";
+    QTest::newRow("double-click one") << ""
+                                      << "c.csv"
+                                      << "-"
+                                      << "ok"
+                                      << "<t>/data/c.csv"
+                                      << "<t>/data";
+    QTest::newRow("several names, one line") << ""
+                                             << "a.csv|c.csv|README"
+                                             << "-"
+                                             << "ok"
+                                             << "<t>/data/a.csv ,c.csv ,README"
+                                             << "<t>/data";
+    QTest::newRow("typed lines join too") << ""
+                                          << ""
+                                          << "a<cr><lf>b<cr><lf>"
+                                          << "ok"
+                                          << "<t>/data/a ,b ,"
+                                          << "<t>/data";
+    QTest::newRow("Cancel clears a name") << ""
+                                          << ""
+                                          << "run.csv"
+                                          << "cancel"
+                                          << ""
+                                          << "<t>/data";
+    QTest::newRow("Cancel takes the folder shown") << "<t>/data/empty"
+                                                   << ""
+                                                   << "x.csv"
+                                                   << "cancel"
+                                                   << ""
+                                                   << "<t>/data/empty";
+    QTest::newRow("close box keeps the folder") << "<t>/data/empty"
+                                                << ""
+                                                << "x.csv"
+                                                << "close"
+                                                << ""
+                                                << "<t>/data/sub";
+    QTest::newRow("close box, no browsing") << ""
+                                            << "a.csv"
+                                            << "-"
+                                            << "close"
+                                            << ""
+                                            << "<t>/data/sub";
+    QTest::newRow("root, one name") << "/"
+                                    << ""
+                                    << "run.csv"
+                                    << "ok"
+                                    << "/run.csv"
+                                    << "/";
+    QTest::newRow("root, line breaks stay") << "/"
+                                            << ""
+                                            << "a<cr><lf>b"
+                                            << "ok"
+                                            << "/a<cr><lf>b"
+                                            << "/";
 }
 
 void TestChooseFile::answer()

@@ -13,8 +13,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,8 +51,15 @@ struct WindowState {
 
 WindowState stateof(ui::main& w)
 {
-    WindowState s{w.filepath, w.Heading->text(), w.Text1->text(), w.tickfrequency->text(),
-                  w.resolution->text(), w.units->currentText(), {}, {}, toolkit::comboIndex(w.units)};
+    WindowState s{w.filepath,
+                  w.Heading->text(),
+                  w.Text1->text(),
+                  w.tickfrequency->text(),
+                  w.resolution->text(),
+                  w.units->currentText(),
+                  {},
+                  {},
+                  toolkit::comboIndex(w.units)};
     for (int k = 0; k <= 16; ++k) {
         s.captions << w.channelselect[k]->text();
         s.values << toolkit::checkValue(w.channelselect[k]);
@@ -279,8 +286,8 @@ private slots:
         QTRY_COMPARE(w.size(), design);
 
         w.showMinimized();
-        w.resize(10, 10);   // ignored while minimised ...
-        w.showNormal();     // ... and undone on the way back
+        w.resize(10, 10); // ignored while minimised ...
+        w.showNormal();   // ... and undone on the way back
         QTRY_COMPARE(w.size(), design);
     }
 
@@ -297,15 +304,17 @@ private slots:
     {
         CaptureRecipe recipe;
         recipe.header = {"ZelmarProgramVersion,2.31", "first", "", "third,\"quoted\"",
-                       "\"CLK\",\"DATA\",,\"A_VERY_LONG_CHANNEL_NAME\""};
-        const QString path = capturefixture::writeCapture(dir, QStringLiteral("mixed case.csv"), recipe);
+                         "\"CLK\",\"DATA\",,\"A_VERY_LONG_CHANNEL_NAME\""};
+        const QString path =
+            capturefixture::writeCapture(dir, QStringLiteral("mixed case.csv"), recipe);
         toolkit::setCheckValue(window->channelselect[2], 1);
         toolkit::setCheckValue(window->channelselect[16], 0);
 
         load(path);
 
         ui::main& w = *window;
-        QCOMPARE(w.Heading->text(), QStringLiteral("ZelmarProgramVersion 2.31  / first  /  / third quoted  "));
+        QCOMPARE(w.Heading->text(),
+                 QStringLiteral("ZelmarProgramVersion 2.31  / first  /  / third quoted  "));
         QCOMPARE(w.channelselect[0]->text(), QStringLiteral("CLK"));
         QCOMPARE(w.channelselect[1]->text(), QStringLiteral("DATA"));
         QCOMPARE(w.channelselect[2]->text(), QStringLiteral("A_VERY_LONG_CHANNEL_NAME"));
@@ -353,7 +362,8 @@ private slots:
 
         CaptureRecipe recipe;
         recipe.header[0] = line1;
-        const QString path = capturefixture::writeCapture(dir, QStringLiteral("reject.csv"), recipe);
+        const QString path =
+            capturefixture::writeCapture(dir, QStringLiteral("reject.csv"), recipe);
         answerchooser(cancel ? QString() : typedfor(path));
         w.cmmd[0]->click();
         QCOMPARE(modalseam::pending(), 0);
@@ -403,10 +413,11 @@ private slots:
         QStringList texts;
         for (const PrintedText& t : printedtexts())
             texts << QStringLiteral("%1,%2:%3").arg(t.x).arg(t.y).arg(t.text);
-        QCOMPARE(texts, (QStringList{QStringLiteral("1200,1350:TWO"),
-                                     QStringLiteral("1200,1700:A_NAME_LONGE"),
-                                     QStringLiteral("1200,625:") + w.Heading->text(),
-                                     QStringLiteral("1200,850:Tick frequency:10 samples @ 2.5us/sample =25us")}));
+        QCOMPARE(texts,
+                 (QStringList{
+                     QStringLiteral("1200,1350:TWO"), QStringLiteral("1200,1700:A_NAME_LONGE"),
+                     QStringLiteral("1200,625:") + w.Heading->text(),
+                     QStringLiteral("1200,850:Tick frequency:10 samples @ 2.5us/sample =25us")}));
         QCOMPARE(w.printerreference, PrinterRef(printer));
     }
 
@@ -436,24 +447,28 @@ private slots:
     {
         QTest::addColumn<int>("command");
         QTest::addColumn<int>("rows");
-        QTest::addColumn<QByteArray>("field");      // put into row 3, channel 2 when not empty
+        QTest::addColumn<QByteArray>("field"); // put into row 3, channel 2 when not empty
         QTest::addColumn<bool>("missing");
         QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QString>("target");        // where the PDF goes; "" for a fresh file
-        QTest::newRow("print: 2052 lines") << 3 << 2047 << QByteArray() << false
-                                           << QStringList{"Input past end of file", "line 2053"} << QString();
+        QTest::addColumn<QString>("target"); // where the PDF goes; "" for a fresh file
+        QTest::newRow("print: 2052 lines")
+            << 3 << 2047 << QByteArray() << false
+            << QStringList{"Input past end of file", "line 2053"} << QString();
         QTest::newRow("print: letter in a ticked column")
             << 3 << 2048 << QByteArray("x") << false
             << QStringList{"Type mismatch", "\"x\"", "line 9", "field 3"} << QString();
-        QTest::newRow("print: 256") << 3 << 2048 << QByteArray("256") << false
-                                    << QStringList{"Overflow", "\"256\"", "line 9", "field 3"} << QString();
-        QTest::newRow("print: missing file") << 3 << 2048 << QByteArray() << true
-                                             << QStringList{"Cannot open file", "missing.csv"} << QString();
-        QTest::newRow("print: full disk") << 3 << 2048 << QByteArray() << false
-                                          << QStringList{"Cannot write file", "No space left"}
-                                          << QStringLiteral("/dev/full");
-        QTest::newRow("load: header ends early") << 0 << -1 << QByteArray() << false
-                                                 << QStringList{"Input past end of file", "line 4"} << QString();
+        QTest::newRow("print: 256")
+            << 3 << 2048 << QByteArray("256") << false
+            << QStringList{"Overflow", "\"256\"", "line 9", "field 3"} << QString();
+        QTest::newRow("print: missing file")
+            << 3 << 2048 << QByteArray() << true << QStringList{"Cannot open file", "missing.csv"}
+            << QString();
+        QTest::newRow("print: full disk")
+            << 3 << 2048 << QByteArray() << false
+            << QStringList{"Cannot write file", "No space left"} << QStringLiteral("/dev/full");
+        QTest::newRow("load: header ends early")
+            << 0 << -1 << QByteArray() << false << QStringList{"Input past end of file", "line 4"}
+            << QString();
     }
 
     void faultsAreReportedAndTheWindowGoesOn()
@@ -475,13 +490,13 @@ private slots:
         }
         if (!field.isEmpty())
             recipe.fields[{3, 2}] = field;
-        const QString path = missing ? dir.filePath(QStringLiteral("missing.csv"))
-                                     : capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), recipe);
+        const QString path =
+            missing ? dir.filePath(QStringLiteral("missing.csv"))
+                    : capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), recipe);
         const QString pdf = target.isEmpty() ? dir.filePath(QStringLiteral("never.pdf")) : target;
         w.pdfPrinter().setTargetChooser([pdf] { return pdf; });
-        w.setPrinterList([&w] {
-            return std::vector<PrinterRef>{PrinterRef(&w.pdfPrinter(), [](Printer*) {})};
-        });
+        w.setPrinterList(
+            [&w] { return std::vector<PrinterRef>{PrinterRef(&w.pdfPrinter(), [](Printer*) {})}; });
         if (command == 3)
             w.filepath = path;
         toolkit::setCheckValue(w.channelselect[2], 1);
@@ -510,8 +525,9 @@ private slots:
         QTest::addColumn<QByteArray>("line1");
         QTest::addColumn<int>("headerlines");
         QTest::addColumn<QString>("report");
-        QTest::addColumn<QString>("droponly");   // what a drop reports and Load does not
-        QTest::newRow("capture") << QByteArray("ZelmarProgramVersion,2.31") << 5 << QString() << QString();
+        QTest::addColumn<QString>("droponly"); // what a drop reports and Load does not
+        QTest::newRow("capture") << QByteArray("ZelmarProgramVersion,2.31") << 5 << QString()
+                                 << QString();
         QTest::newRow("header ends early") << QByteArray("ZelmarProgramVersion,2.31") << 3
                                            << QStringLiteral("Input past end of file") << QString();
         QTest::newRow("not a capture") << QByteArray("time,level") << 5 << QString()
@@ -533,7 +549,8 @@ private slots:
             recipe.header = recipe.header.mid(0, headerlines);
             recipe.rows = 0;
         }
-        const QString path = capturefixture::writeCapture(dir, QStringLiteral("dropped.csv"), recipe);
+        const QString path =
+            capturefixture::writeCapture(dir, QStringLiteral("dropped.csv"), recipe);
 
         ui::main loaded;
         loaded.setEndProgram([] {});
@@ -548,11 +565,12 @@ private slots:
         const int handles = capturefixture::openFileCount();
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
         QApplication::sendEvent(&w, &enter);
         QVERIFY(enter.isAccepted());
-        auto dropreport = report.isEmpty() && droponly.isEmpty() ? std::make_shared<QString>()
-                                                                 : catchreport();
+        auto dropreport =
+            report.isEmpty() && droponly.isEmpty() ? std::make_shared<QString>() : catchreport();
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&w, &drop);
         QVERIFY(drop.isAccepted());
@@ -563,7 +581,8 @@ private slots:
         if (droponly.isEmpty()) {
             QCOMPARE(*dropreport, *loadreport);
         } else {
-            QVERIFY2(dropreport->contains(droponly) && dropreport->contains(path), qPrintable(*dropreport));
+            QVERIFY2(dropreport->contains(droponly) && dropreport->contains(path),
+                     qPrintable(*dropreport));
             QVERIFY2(loadreport->isEmpty(), qPrintable(*loadreport));
         }
         QCOMPARE(stateof(w), stateof(loaded));
@@ -573,7 +592,8 @@ private slots:
         // Two files, or none, are not taken.
         QMimeData two;
         two.setUrls({QUrl::fromLocalFile(path), QUrl::fromLocalFile(path)});
-        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &two, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &two, Qt::LeftButton,
+                                Qt::NoModifier);
         QApplication::sendEvent(&w, &refused);
         QVERIFY(!refused.isAccepted());
     }
@@ -582,8 +602,10 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("not a capture") << "csv" << QStringList{"is not a capture file", "ZelmarProgramVersion"};
-        QTest::newRow("pipe without a writer") << "fifo" << QStringList{"Cannot open file", "is a pipe"};
+        QTest::newRow("not a capture")
+            << "csv" << QStringList{"is not a capture file", "ZelmarProgramVersion"};
+        QTest::newRow("pipe without a writer")
+            << "fifo" << QStringList{"Cannot open file", "is a pipe"};
         QTest::newRow("missing file") << "missing" << QStringList{"Cannot open file"};
     }
 
@@ -601,7 +623,8 @@ private slots:
         } else if (kind == QLatin1String("csv")) {
             CaptureRecipe recipe;
             recipe.header[0] = "time,level";
-            QVERIFY(!capturefixture::writeCapture(dir, QFileInfo(path).fileName(), recipe).isEmpty());
+            QVERIFY(
+                !capturefixture::writeCapture(dir, QFileInfo(path).fileName(), recipe).isEmpty());
         }
         w.Heading->setText(QStringLiteral("kept"));
         const WindowState before = stateof(w);
@@ -657,7 +680,8 @@ private slots:
         QVERIFY2(report->contains(fallback), qPrintable(*report));
         QVERIFY(printer->page.isEmpty());
 
-        QVERIFY(!capturefixture::writeCapture(dir, QStringLiteral("systemtmp/zelmar.csv"), {}).isEmpty());
+        QVERIFY(!capturefixture::writeCapture(dir, QStringLiteral("systemtmp/zelmar.csv"), {})
+                     .isEmpty());
         w.cmmd[3]->click();
         QCOMPARE(modalseam::pending(), 0);
         const std::vector<PrintedText> texts = printedtexts();

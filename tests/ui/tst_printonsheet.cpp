@@ -17,7 +17,7 @@ private slots:
 
 void TestPrintOnSheet::drawsFromThePrintableCorner_data()
 {
-    QTest::addColumn<double>("margin");   // points, all four sides
+    QTest::addColumn<double>("margin"); // points, all four sides
     QTest::newRow("no margins") << 0.0;
     QTest::newRow("half an inch") << 36.0;
 }
@@ -36,7 +36,7 @@ void TestPrintOnSheet::drawsFromThePrintableCorner()
 
     RecordingSurface page;
     page.FontSize(12);
-    page.CurrentX(1200);   // one inch in
+    page.CurrentX(1200); // one inch in
     page.CurrentY(1200);
     page.Print(QStringLiteral("corner"));
     QVERIFY(printOnSheet(printer, QStringLiteral("stand-in"), {page.calls()}));
@@ -44,7 +44,8 @@ void TestPrintOnSheet::drawsFromThePrintableCorner()
     QVERIFY(poppler::info(pdf).contains("1224 x 792 pts"));
     const QList<poppler::Word> words = poppler::words(pdf);
     QCOMPARE(words.size(), 1);
-    QVERIFY2(qAbs(words.first().xMin - (72 + margin)) < 2, qPrintable(QString::number(words.first().xMin)));
+    QVERIFY2(qAbs(words.first().xMin - (72 + margin)) < 2,
+             qPrintable(QString::number(words.first().xMin)));
 }
 
 QTEST_MAIN(TestPrintOnSheet)

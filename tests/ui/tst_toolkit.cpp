@@ -65,9 +65,9 @@ void TestToolkit::twipsToPixels_data()
     QTest::newRow("one inch at 96") << 1440 << 96 << 96;
     QTest::newRow("one inch at 144") << 1440 << 144 << 144;
     QTest::newRow("15 twips a pixel at 96") << 4410 << 96 << 294;
-    QTest::newRow("rounds half up") << 45 << 96 << 3;       // 2.999..., 3
-    QTest::newRow("rounds down") << 255 << 96 << 17;        // 17.0
-    QTest::newRow("rounds 2.5 up") << 30 << 120 << 3;       // 2.5
+    QTest::newRow("rounds half up") << 45 << 96 << 3; // 2.999..., 3
+    QTest::newRow("rounds down") << 255 << 96 << 17;  // 17.0
+    QTest::newRow("rounds 2.5 up") << 30 << 120 << 3; // 2.5
     QTest::newRow("zero") << 0 << 96 << 0;
 }
 
@@ -163,22 +163,38 @@ void TestToolkit::namePattern_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("matches");
-    QTest::newRow("star dot star, no extension") << "*.*" << "README" << true;
-    QTest::newRow("star dot star") << "*.*" << "a.csv" << true;
-    QTest::newRow("case ignored") << "*.csv" << "B.CSV" << true;
-    QTest::newRow("other extension") << "*.csv" << "notes.txt" << false;
-    QTest::newRow("extension is a suffix") << "*.csv" << "a.csv.bak" << false;
-    QTest::newRow("second of two") << "*.CSV;*.txt" << "notes.txt" << true;
-    QTest::newRow("first of two") << "*.CSV;*.txt" << "a.csv" << true;
-    QTest::newRow("neither of two") << "*.CSV;*.txt" << "README" << false;
-    QTest::newRow("spaces around parts") << "*.csv ; *.txt" << "notes.txt" << true;
-    QTest::newRow("question mark one char") << "?.csv" << "a.csv" << true;
-    QTest::newRow("question mark not two") << "?.csv" << "ab.csv" << false;
-    QTest::newRow("dot is literal") << "a.csv" << "aXcsv" << false;
-    QTest::newRow("brackets are literal") << "[a].csv" << "[a].csv" << true;
-    QTest::newRow("brackets no class") << "[a].csv" << "a.csv" << false;
-    QTest::newRow("empty matches all") << "" << "README" << true;
-    QTest::newRow("partly typed") << "*.c" << "a.csv" << false;
+    QTest::newRow("star dot star, no extension") << "*.*"
+                                                 << "README" << true;
+    QTest::newRow("star dot star") << "*.*"
+                                   << "a.csv" << true;
+    QTest::newRow("case ignored") << "*.csv"
+                                  << "B.CSV" << true;
+    QTest::newRow("other extension") << "*.csv"
+                                     << "notes.txt" << false;
+    QTest::newRow("extension is a suffix") << "*.csv"
+                                           << "a.csv.bak" << false;
+    QTest::newRow("second of two") << "*.CSV;*.txt"
+                                   << "notes.txt" << true;
+    QTest::newRow("first of two") << "*.CSV;*.txt"
+                                  << "a.csv" << true;
+    QTest::newRow("neither of two") << "*.CSV;*.txt"
+                                    << "README" << false;
+    QTest::newRow("spaces around parts") << "*.csv ; *.txt"
+                                         << "notes.txt" << true;
+    QTest::newRow("question mark one char") << "?.csv"
+                                            << "a.csv" << true;
+    QTest::newRow("question mark not two") << "?.csv"
+                                           << "ab.csv" << false;
+    QTest::newRow("dot is literal") << "a.csv"
+                                    << "aXcsv" << false;
+    QTest::newRow("brackets are literal") << "[a].csv"
+                                          << "[a].csv" << true;
+    QTest::newRow("brackets no class") << "[a].csv"
+                                       << "a.csv" << false;
+    QTest::newRow("empty matches all") << ""
+                                       << "README" << true;
+    QTest::newRow("partly typed") << "*.c"
+                                  << "a.csv" << false;
 }
 
 void TestToolkit::namePattern()
@@ -229,10 +245,12 @@ void TestToolkit::folderListShowsChainAndSubfolders()
     QStringList shown;
     for (int i = 0; i < list.count(); ++i)
         shown << list.item(i)->text();
-    const QStringList chain = tree.path(QStringLiteral("data")).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    const QStringList chain =
+        tree.path(QStringLiteral("data")).split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QCOMPARE(shown.first(), QStringLiteral("/"));
     QCOMPARE(shown.mid(1, chain.size()), chain);
-    QCOMPARE(shown.mid(chain.size() + 1), (QStringList{QStringLiteral("empty"), QStringLiteral("sub")}));
+    QCOMPARE(shown.mid(chain.size() + 1),
+             (QStringList{QStringLiteral("empty"), QStringLiteral("sub")}));
     // The open folder is the highlighted one.
     QCOMPARE(list.currentRow(), chain.size());
 
@@ -357,7 +375,8 @@ void TestToolkit::driveListStartsWithRoot()
     QCOMPARE(drives.itemText(0), QDir::toNativeSeparators(QDir::rootPath()));
     FolderTree tree;
     drives.setDrive(tree.path(QStringLiteral("data")));
-    QVERIFY(QDir(tree.path()).absolutePath().startsWith(QDir::fromNativeSeparators(drives.Drive())));
+    QVERIFY(
+        QDir(tree.path()).absolutePath().startsWith(QDir::fromNativeSeparators(drives.Drive())));
 }
 
 void TestToolkit::textBoxKeepsCrLf()

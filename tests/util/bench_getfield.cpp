@@ -37,7 +37,8 @@ void BenchGetfield::getfield32768()
 {
     QString delimiter = QStringLiteral(",");
     int ones = 0;
-    QBENCHMARK {
+    QBENCHMARK
+    {
         ones = 0;
         for (QString& row : rows_) {
             for (qint32 k = 1; k <= 16; ++k)
@@ -51,7 +52,8 @@ void BenchGetfield::cutfields2048Rows()
 {
     std::array<basicutilities::FieldSpan, 16> spans;
     qsizetype total = 0;
-    QBENCHMARK {
+    QBENCHMARK
+    {
         total = 0;
         for (const QString& row : rows_) {
             basicutilities::cutFields(row, u',', spans);
@@ -64,7 +66,8 @@ void BenchGetfield::cutfields2048Rows()
 void BenchGetfield::toUnsignedByte32768()
 {
     int sum = 0;
-    QBENCHMARK {
+    QBENCHMARK
+    {
         sum = 0;
         for (const QString& row : rows_) {
             for (qsizetype i = 0; i < row.size(); i += 2)

@@ -37,10 +37,7 @@ struct Outcome {
 // must belong to someone else; only root can arrange that.
 constexpr uid_t otherUser = 12345;
 
-bool isRoot()
-{
-    return ::geteuid() == 0;
-}
+bool isRoot() { return ::geteuid() == 0; }
 
 // Runs the write in a child process, so a lowered file size limit (or the
 // other user's identity, when `asOther` and root) binds the write alone. The
@@ -55,8 +52,9 @@ Outcome writeInChild(const QString& path, const QByteArray& bytes, rlim_t sizeLi
     if (child == 0) {
         ::close(channel[0]);
         std::signal(SIGXFSZ, SIG_IGN);
-        if (asOther && isRoot() && (::setresgid(otherUser, otherUser, otherUser) != 0
-                                    || ::setresuid(otherUser, otherUser, otherUser) != 0))
+        if (asOther && isRoot()
+            && (::setresgid(otherUser, otherUser, otherUser) != 0
+                || ::setresuid(otherUser, otherUser, otherUser) != 0))
             ::_exit(1);
         if (sizeLimit != RLIM_INFINITY) {
             const rlimit limit{sizeLimit, sizeLimit};
@@ -120,7 +118,7 @@ private slots:
 
 void AtomicFileTest::failedWriteLeavesTheOldFile_data()
 {
-    QTest::addColumn<QString>("name");        // in the test folder; "" for /dev/full
+    QTest::addColumn<QString>("name"); // in the test folder; "" for /dev/full
     QTest::addColumn<bool>("existing");
     QTest::addColumn<qulonglong>("sizeLimit");
     QTest::addColumn<int>("kind");
@@ -133,13 +131,13 @@ void AtomicFileTest::failedWriteLeavesTheOldFile_data()
         QTest::addRow("file size limit%s", existing ? ", file exists" : "")
             << "out.pdf" << existing << qulonglong(40000) << write << "File too large";
     }
-    QTest::newRow("missing folder") << "no such folder/out.pdf" << false << none << open
-                                    << "No such file";
+    QTest::newRow("missing folder")
+        << "no such folder/out.pdf" << false << none << open << "No such file";
     QTest::newRow("full device") << "" << false << none << write << "No space left";
     QTest::newRow("folder in the way") << "folder" << false << none << open << "Is a directory";
     // The file may be written, its folder not: the message says which.
-    QTest::newRow("read-only folder") << "locked/out.pdf" << true << none << open
-                                      << "is not writable";
+    QTest::newRow("read-only folder")
+        << "locked/out.pdf" << true << none << open << "is not writable";
 }
 
 void AtomicFileTest::failedWriteLeavesTheOldFile()
@@ -173,8 +171,8 @@ void AtomicFileTest::failedWriteLeavesTheOldFile()
             QVERIFY(::chown(QFile::encodeName(path).constData(), otherUser, otherUser) == 0);
         }
     }
-    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden
-                                                          | QDir::NoDotAndDotDot);
+    const QStringList before =
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
     const Outcome outcome = writeInChild(path, QByteArray(200000, 'p'), rlim_t(sizeLimit), locked);
     if (locked)
@@ -213,7 +211,7 @@ void AtomicFileTest::replacesWholeAndKeepsTheMode()
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(contents(path), QByteArray("through the link"));
 
-    writeFileAtomically(QStringLiteral("/dev/null"), "gone");   // a device is written into
+    writeFileAtomically(QStringLiteral("/dev/null"), "gone"); // a device is written into
     struct stat device {};
     QVERIFY(::stat("/dev/null", &device) == 0 && S_ISCHR(device.st_mode));
 }
@@ -225,7 +223,7 @@ void AtomicFileTest::namesNearTheLimit_data()
     QTest::addColumn<bool>("named");
 
     const QByteArray longest = QByteArray(251, 'n') + ".pdf";
-    const QByteArray accented = 'a' + QByteArray("\xc3\xa9").repeated(125) + ".pdf";   // 255 bytes
+    const QByteArray accented = 'a' + QByteArray("\xc3\xa9").repeated(125) + ".pdf"; // 255 bytes
     for (bool named : {false, true}) {
         const char* route = named ? ", named temporary" : "";
         QTest::addRow("255 bytes%s", route) << longest << false << named;
@@ -257,7 +255,8 @@ void AtomicFileTest::modesFollowTheUmaskUnderThreads_data()
     QTest::addColumn<bool>("named");
     for (int mask : {022, 077}) {
         for (bool named : {false, true})
-            QTest::addRow("umask %03o%s", mask, named ? ", named temporaries" : "") << mask << named;
+            QTest::addRow("umask %03o%s", mask, named ? ", named temporaries" : "")
+                << mask << named;
     }
 }
 
@@ -310,8 +309,8 @@ void AtomicFileTest::modesFollowTheUmaskUnderThreads()
 
 void AtomicFileTest::descriptorsAreWrittenInto_data()
 {
-    QTest::addColumn<QString>("spelling");   // %1: the descriptor's number
-    QTest::addColumn<bool>("pipe");          // else a file opened for appending
+    QTest::addColumn<QString>("spelling"); // %1: the descriptor's number
+    QTest::addColumn<bool>("pipe");        // else a file opened for appending
 
     for (bool pipe : {false, true}) {
         const char* kind = pipe ? "pipe" : "appending file";
@@ -338,8 +337,8 @@ void AtomicFileTest::descriptorsAreWrittenInto()
     const int number = spelling.contains(QLatin1String("%1")) ? 7 : STDOUT_FILENO;
     const pid_t child = ::fork();
     if (child == 0) {
-        const int fd = pipe ? channel[1]
-                            : ::open(QFile::encodeName(log).constData(), O_WRONLY | O_APPEND);
+        const int fd =
+            pipe ? channel[1] : ::open(QFile::encodeName(log).constData(), O_WRONLY | O_APPEND);
         if (fd < 0 || ::dup2(fd, number) < 0)
             ::_exit(3);
         try {
@@ -369,10 +368,10 @@ void AtomicFileTest::descriptorsAreWrittenInto()
 
 void AtomicFileTest::linksInSharedFolders_data()
 {
-    QTest::addColumn<bool>("sticky");       // the link's folder: 1777 like /tmp, else 0755
-    QTest::addColumn<int>("linkOwner");     // 0: the writer, 1: another user, 2: the folder's owner
+    QTest::addColumn<bool>("sticky");   // the link's folder: 1777 like /tmp, else 0755
+    QTest::addColumn<int>("linkOwner"); // 0: the writer, 1: another user, 2: the folder's owner
     QTest::addColumn<bool>("followed");
-    QTest::addColumn<bool>("flipping");     // the other user swaps link and file meanwhile
+    QTest::addColumn<bool>("flipping"); // the other user swaps link and file meanwhile
 
     QTest::newRow("another user's link in a sticky folder") << true << 1 << false << false;
     QTest::newRow("own link in a sticky folder") << true << 0 << true << false;
@@ -405,8 +404,8 @@ void AtomicFileTest::linksInSharedFolders()
     QVERIFY(QFile::link(victim, link));
     const uid_t owners[] = {::geteuid(), otherUser, folderOwner};
     if (linkOwner != 0) {
-        QVERIFY(::lchown(QFile::encodeName(link).constData(), owners[linkOwner],
-                         owners[linkOwner]) == 0);
+        QVERIFY(::lchown(QFile::encodeName(link).constData(), owners[linkOwner], owners[linkOwner])
+                == 0);
     }
 
     const QByteArray document = "a new document\n";
@@ -419,8 +418,8 @@ void AtomicFileTest::linksInSharedFolders()
             const QByteArray newLink = QFile::encodeName(shared + QStringLiteral("/l"));
             const QByteArray newFile = QFile::encodeName(shared + QStringLiteral("/f"));
             while (!stop.load()) {
-                [[maybe_unused]] int ignored = ::symlink(QFile::encodeName(victim).constData(),
-                                                         newLink.constData());
+                [[maybe_unused]] int ignored =
+                    ::symlink(QFile::encodeName(victim).constData(), newLink.constData());
                 ignored = ::lchown(newLink.constData(), otherUser, otherUser);
                 ignored = ::rename(newLink.constData(), target.constData());
                 const int fd = ::open(newFile.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -464,7 +463,7 @@ void AtomicFileTest::linksInSharedFolders()
 void AtomicFileTest::interruptedWritesLeaveNoTemporary_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::addColumn<int>("delay");   // milliseconds of writing before the signal
+    QTest::addColumn<int>("delay"); // milliseconds of writing before the signal
     QTest::addColumn<bool>("named");
 
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {

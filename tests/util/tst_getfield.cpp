@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-using basicutilities::FieldSpan;
 using basicutilities::cutFields;
+using basicutilities::FieldSpan;
 using basicutilities::getfield;
 
 namespace {
@@ -56,7 +56,12 @@ void TestGetfield::cuts_data()
     QTest::addColumn<QString>("textAfter");
     QTest::addColumn<QString>("delimiterAfter");
 
-    struct Row { const char* text; std::vector<int> ns; const char* delimiter; std::vector<const char*> results; };
+    struct Row {
+        const char* text;
+        std::vector<int> ns;
+        const char* delimiter;
+        std::vector<const char*> results;
+    };
     const Row plain[] = {
         {"a,b,,c", {0, 1, 2, 3, 4, 5}, ",", {"4", "a", "b", "", "c", ""}},
         {"a,b,", {0, 2, 3}, ",", {"2", "b", ""}},
@@ -90,20 +95,56 @@ void TestGetfield::cuts_data()
     }
 
     // an empty delimiter means a space, and the caller's variable says so
-    QTest::newRow("empty delimiter count") << "  x  y  " << 0 << "" << "2" << "  x  y  " << " ";
-    QTest::newRow("empty delimiter field") << "  x  y  " << 1 << "" << "x" << "  x  y  " << " ";
-    QTest::newRow("empty delimiter beyond 8000") << "a b" << 8001 << "" << "" << "a b" << " ";
+    QTest::newRow("empty delimiter count") << "  x  y  " << 0 << ""
+                                           << "2"
+                                           << "  x  y  "
+                                           << " ";
+    QTest::newRow("empty delimiter field") << "  x  y  " << 1 << ""
+                                           << "x"
+                                           << "  x  y  "
+                                           << " ";
+    QTest::newRow("empty delimiter beyond 8000") << "a b" << 8001 << ""
+                                                 << ""
+                                                 << "a b"
+                                                 << " ";
 
     // trim mode writes the left-trimmed text back and never the delimiter
-    QTest::newRow("trim commas") << ",,a,b,," << -1 << "," << "a,b" << "a,b,," << ",";
-    QTest::newRow("trim spaces") << "  a b  " << -1 << " " << "a b" << "a b  " << " ";
-    QTest::newRow("trim only delimiter") << "," << -1 << "," << "" << "" << ",";
-    QTest::newRow("trim trailing") << "x," << -1 << "," << "x" << "x," << ",";
-    QTest::newRow("trim empty delimiter") << "a,b" << -1 << "" << "a,b" << "a,b" << "";
-    QTest::newRow("trim empty text") << "" << -1 << "," << "" << "" << ",";
-    QTest::newRow("trim keeps inner runs") << " a  b " << -1 << " " << "a  b" << "a  b " << " ";
-    QTest::newRow("trim whole occurrences") << "::::a::b::" << -1 << "::" << "a::b" << "a::b::" << "::";
-    QTest::newRow("trim odd leftover") << ":::a:" << -1 << "::" << ":a:" << ":a:" << "::";
+    QTest::newRow("trim commas") << ",,a,b,," << -1 << ","
+                                 << "a,b"
+                                 << "a,b,,"
+                                 << ",";
+    QTest::newRow("trim spaces") << "  a b  " << -1 << " "
+                                 << "a b"
+                                 << "a b  "
+                                 << " ";
+    QTest::newRow("trim only delimiter") << "," << -1 << ","
+                                         << ""
+                                         << ""
+                                         << ",";
+    QTest::newRow("trim trailing") << "x," << -1 << ","
+                                   << "x"
+                                   << "x,"
+                                   << ",";
+    QTest::newRow("trim empty delimiter") << "a,b" << -1 << ""
+                                          << "a,b"
+                                          << "a,b"
+                                          << "";
+    QTest::newRow("trim empty text") << "" << -1 << ","
+                                     << ""
+                                     << ""
+                                     << ",";
+    QTest::newRow("trim keeps inner runs") << " a  b " << -1 << " "
+                                           << "a  b"
+                                           << "a  b "
+                                           << " ";
+    QTest::newRow("trim whole occurrences") << "::::a::b::" << -1 << "::"
+                                            << "a::b"
+                                            << "a::b::"
+                                            << "::";
+    QTest::newRow("trim odd leftover") << ":::a:" << -1 << "::"
+                                       << ":a:"
+                                       << ":a:"
+                                       << "::";
 }
 
 void TestGetfield::cuts()
@@ -135,7 +176,12 @@ void TestGetfield::tableBounds_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("fails");
 
-    struct Form { const char* name; const char* lead; const char* gap; const char* delimiter; };
+    struct Form {
+        const char* name;
+        const char* lead;
+        const char* gap;
+        const char* delimiter;
+    };
     const Form forms[] = {
         {"comma", "", ",", ","},
         {"space", "", " ", " "},
@@ -145,7 +191,8 @@ void TestGetfield::tableBounds_data()
         auto row = [&](int j, int n, const char* expected, bool fails) {
             QTest::addRow("%s j=%d n=%d", f.name, j, n)
                 << QString::fromLatin1(f.lead) << QString::fromLatin1(f.gap)
-                << QString::fromLatin1(f.delimiter) << j << false << n << QString::fromLatin1(expected) << fails;
+                << QString::fromLatin1(f.delimiter) << j << false << n
+                << QString::fromLatin1(expected) << fails;
         };
         row(7998, 0, "7999", false);
         row(7999, 0, "", true);
@@ -157,9 +204,15 @@ void TestGetfield::tableBounds_data()
         row(8000, 8001, "", false);
     }
     // a trailing delimiter counts as an occurrence for the bound
-    QTest::newRow("trailing comma j=7998") << "" << "," << "," << 7998 << true << 0 << "" << true;
-    QTest::newRow("trailing space j=7997") << "" << " " << " " << 7997 << true << 0 << "7998" << false;
-    QTest::newRow("trailing space j=7998") << "" << "  " << " " << 7998 << true << 0 << "" << true;
+    QTest::newRow("trailing comma j=7998") << ""
+                                           << ","
+                                           << "," << 7998 << true << 0 << "" << true;
+    QTest::newRow("trailing space j=7997") << ""
+                                           << " "
+                                           << " " << 7997 << true << 0 << "7998" << false;
+    QTest::newRow("trailing space j=7998") << ""
+                                           << "  "
+                                           << " " << 7998 << true << 0 << "" << true;
 }
 
 void TestGetfield::tableBounds()
@@ -194,7 +247,8 @@ void TestGetfield::cutfieldsAgrees_data()
     QTest::addColumn<int>("present");
 
     QTest::newRow("sample row") << "0,1,0,1,0,1,0,1,0,1,0,1,0,1,0,1" << QChar(u',') << 16 << 16;
-    QTest::newRow("more fields than wanted") << "0,1,0,1,0,1,0,1,0,1,0,1,0,1,0,1,7,8" << QChar(u',') << 16 << 16;
+    QTest::newRow("more fields than wanted")
+        << "0,1,0,1,0,1,0,1,0,1,0,1,0,1,0,1,7,8" << QChar(u',') << 16 << 16;
     QTest::newRow("short row") << "1,0,1" << QChar(u',') << 16 << 3;
     QTest::newRow("empty row") << "" << QChar(u',') << 4 << 1;
     QTest::newRow("only comma") << "," << QChar(u',') << 4 << 2;
@@ -217,7 +271,8 @@ void TestGetfield::cutfieldsAgrees()
     for (int i = 0; i < wanted; ++i) {
         QVERIFY(spans[i].start >= 0 && spans[i].length >= 0);
         QVERIFY(spans[i].start + spans[i].length <= row.size());
-        QCOMPARE(row.mid(spans[i].start, spans[i].length), getfield(row, i + 1, QString(delimiter)));
+        QCOMPARE(row.mid(spans[i].start, spans[i].length),
+                 getfield(row, i + 1, QString(delimiter)));
     }
 }
 

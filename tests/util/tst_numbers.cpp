@@ -28,10 +28,7 @@ private slots:
     void formatGeneralUsesLocaleSeparator();
 };
 
-void TestNumbers::cleanup()
-{
-    QLocale::setDefault(QLocale::c());
-}
+void TestNumbers::cleanup() { QLocale::setDefault(QLocale::c()); }
 
 void TestNumbers::toUnsignedByte_data()
 {
@@ -73,7 +70,8 @@ void TestNumbers::toUnsignedByte_data()
     QTest::newRow("huge exponent") << "1e99999999999999999999" << 0 << over;
     QTest::newRow("long digits") << QString(400, QLatin1Char('9')) << 0 << over;
     QTest::newRow("long zeros") << QString(500, QLatin1Char('0')) + QLatin1Char('1') << 1 << ok;
-    QTest::newRow("long fraction") << QStringLiteral("1.") + QString(500, QLatin1Char('4')) << 1 << ok;
+    QTest::newRow("long fraction")
+        << QStringLiteral("1.") + QString(500, QLatin1Char('4')) << 1 << ok;
     QTest::newRow("empty") << "" << 0 << bad;
     QTest::newRow("blanks only") << " \t " << 0 << bad;
     QTest::newRow("letters") << "abc" << 0 << bad;

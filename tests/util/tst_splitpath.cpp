@@ -22,26 +22,39 @@ void TestSplitpath::modes_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("expected");
 
-    struct Row { const char* path; const char* results[6]; };
+    struct Row {
+        const char* path;
+        const char* results[6];
+    };
     const Row rows[] = {
-        {R"(c:\data\run.csv)", {"run.csv", "run", "csv", R"(c:\data)", R"(c:\data\run.csv)", R"(c:\data\run)"}},
+        {R"(c:\data\run.csv)",
+         {"run.csv", "run", "csv", R"(c:\data)", R"(c:\data\run.csv)", R"(c:\data\run)"}},
         {"run.csv", {"run.csv", "run", "csv", "", R"(\run.csv)", R"(\run)"}},
         {R"(c:\data\run)", {"run", "run", "", R"(c:\data)", R"(c:\data\run)", R"(c:\data\run)"}},
-        {R"(c:\data\run.tar.gz)", {"run.tar", "run", "tar", R"(c:\data)", R"(c:\data\run.tar)", R"(c:\data\run)"}},
+        {R"(c:\data\run.tar.gz)",
+         {"run.tar", "run", "tar", R"(c:\data)", R"(c:\data\run.tar)", R"(c:\data\run)"}},
         {"run.", {"run.", "run", "", "", R"(\run.)", R"(\run)"}},
         {"c:run.csv", {"c:run.csv", "c:run", "csv", "", R"(\c:run.csv)", R"(\c:run)"}},
         {R"(c:\data\)", {"", "", "", R"(c:\data)", R"(c:\data\)", R"(c:\data\)"}},
         {R"(c:\)", {"", "", "", "c:", R"(c:\)", R"(c:\)"}},
         {".csv", {".csv", "", "csv", "", R"(\.csv)", R"(\)"}},
-        {"c:/data/run.csv", {"c:datarun.csv", "c:datarun", "csv", "", R"(\c:datarun.csv)", R"(\c:datarun)"}},
-        {R"(c:\d*a?t<a\r>u|n.c?s*v)", {"run.csv", "run", "csv", R"(c:\data)", R"(c:\data\run.csv)", R"(c:\data\run)"}},
-        {R"(  c:\my data\a run.csv  )", {"a run.csv", "a run", "csv", R"(c:\my data)", R"(c:\my data\a run.csv)", R"(c:\my data\a run)"}},
+        {"c:/data/run.csv",
+         {"c:datarun.csv", "c:datarun", "csv", "", R"(\c:datarun.csv)", R"(\c:datarun)"}},
+        {R"(c:\d*a?t<a\r>u|n.c?s*v)",
+         {"run.csv", "run", "csv", R"(c:\data)", R"(c:\data\run.csv)", R"(c:\data\run)"}},
+        {R"(  c:\my data\a run.csv  )",
+         {"a run.csv", "a run", "csv", R"(c:\my data)", R"(c:\my data\a run.csv)",
+          R"(c:\my data\a run)"}},
         {"   ", {"   ", "   ", "", "", "\\   ", "\\   "}},
-        {R"(c:\"q"\r:n.c"v)", {R"(r:n.c"v)", "r:n", R"(c"v)", R"(c:\"q")", R"(c:\"q"\r:n.c"v)", R"(c:\"q"\r:n)"}},
+        {R"(c:\"q"\r:n.c"v)",
+         {R"(r:n.c"v)", "r:n", R"(c"v)", R"(c:\"q")", R"(c:\"q"\r:n.c"v)", R"(c:\"q"\r:n)"}},
         // dots in folder names stay in the folder
-        {R"(c:\my.data\run.csv)", {"run.csv", "run", "csv", R"(c:\my.data)", R"(c:\my.data\run.csv)", R"(c:\my.data\run)"}},
-        {R"(c:\a.b.c\run.tar.gz)", {"run.tar", "run", "tar", R"(c:\a.b.c)", R"(c:\a.b.c\run.tar)", R"(c:\a.b.c\run)"}},
-        {R"(c:\my.data\run)", {"run", "run", "", R"(c:\my.data)", R"(c:\my.data\run)", R"(c:\my.data\run)"}},
+        {R"(c:\my.data\run.csv)",
+         {"run.csv", "run", "csv", R"(c:\my.data)", R"(c:\my.data\run.csv)", R"(c:\my.data\run)"}},
+        {R"(c:\a.b.c\run.tar.gz)",
+         {"run.tar", "run", "tar", R"(c:\a.b.c)", R"(c:\a.b.c\run.tar)", R"(c:\a.b.c\run)"}},
+        {R"(c:\my.data\run)",
+         {"run", "run", "", R"(c:\my.data)", R"(c:\my.data\run)", R"(c:\my.data\run)"}},
         {R"(c:\v1.2\)", {"", "", "", R"(c:\v1.2)", R"(c:\v1.2\)", R"(c:\v1.2\)"}},
     };
     for (const Row& r : rows) {

@@ -21,16 +21,33 @@ void TestStripper::normalises_data()
     QTest::addColumn<QString>("result");
     QTest::addColumn<QString>("after");
 
-    QTest::newRow("quoted words") << "\"a\",\"b c\",d" << "a b c d " << " a   b c  d";
-    QTest::newRow("channel names") << "\"CLK\",\"DATA 0\",RST,,  EN" << "CLK DATA 0 RST EN "
+    QTest::newRow("quoted words") << "\"a\",\"b c\",d"
+                                  << "a b c d "
+                                  << " a   b c  d";
+    QTest::newRow("channel names") << "\"CLK\",\"DATA 0\",RST,,  EN"
+                                   << "CLK DATA 0 RST EN "
                                    << " CLK   DATA 0  RST    EN";
-    QTest::newRow("one word") << "abc" << "abc " << "abc";
-    QTest::newRow("trailing space") << "abc " << "abc " << "abc ";
-    QTest::newRow("tab stays") << "a\tb,c" << "a\tb c " << "a\tb c";
-    QTest::newRow("spaces only") << "  " << "" << "  ";
-    QTest::newRow("empty") << "" << "" << "";
-    QTest::newRow("separators only") << ",,\"\"" << "" << "    ";
-    QTest::newRow("other quotes stay") << "'a',\u201Cb\u201D" << "'a' \u201Cb\u201D " << "'a' \u201Cb\u201D";
+    QTest::newRow("one word") << "abc"
+                              << "abc "
+                              << "abc";
+    QTest::newRow("trailing space") << "abc "
+                                    << "abc "
+                                    << "abc ";
+    QTest::newRow("tab stays") << "a\tb,c"
+                               << "a\tb c "
+                               << "a\tb c";
+    QTest::newRow("spaces only") << "  "
+                                 << ""
+                                 << "  ";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("separators only") << ",,\"\""
+                                     << ""
+                                     << "    ";
+    QTest::newRow("other quotes stay") << "'a',\u201Cb\u201D"
+                                       << "'a' \u201Cb\u201D "
+                                       << "'a' \u201Cb\u201D";
 }
 
 void TestStripper::normalises()

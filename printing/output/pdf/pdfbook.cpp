@@ -5,7 +5,6 @@
 #include "printing/page/sheet.h"
 #include "util/fault.h"
 
-
 #include <utility>
 
 PdfBook::PdfBook() : buffer_(&document_)

@@ -26,7 +26,10 @@ quint32 u16(const QByteArray& table, qsizetype at)
 
 int s16(const QByteArray& table, qsizetype at) { return static_cast<qint16>(u16(table, at)); }
 
-quint32 u32(const QByteArray& table, qsizetype at) { return u16(table, at) << 16 | u16(table, at + 2); }
+quint32 u32(const QByteArray& table, qsizetype at)
+{
+    return u16(table, at) << 16 | u16(table, at + 2);
+}
 
 void put16(QByteArray& out, qsizetype at, quint32 value)
 {
@@ -34,10 +37,7 @@ void put16(QByteArray& out, qsizetype at, quint32 value)
     out[at + 1] = char(value);
 }
 
-void append16(QByteArray& out, quint32 value)
-{
-    out.append(char(value >> 8)).append(char(value));
-}
+void append16(QByteArray& out, quint32 value) { out.append(char(value >> 8)).append(char(value)); }
 
 void append32(QByteArray& out, quint32 value)
 {
@@ -229,8 +229,9 @@ QByteArray PdfFont::subset(const std::vector<std::uint16_t>& glyphs) const
     for (int g = 0; g < count; ++g) {
         append32(loca, quint32(glyf.size()));
         const int metric = std::min(g, horizontalMetrics_ - 1);
-        const int bearing = g < horizontalMetrics_ ? 4 * g + 2
-                                                   : 4 * horizontalMetrics_ + 2 * (g - horizontalMetrics_);
+        const int bearing = g < horizontalMetrics_
+                                ? 4 * g + 2
+                                : 4 * horizontalMetrics_ + 2 * (g - horizontalMetrics_);
         if (!kept[std::size_t(g)]) {
             append32(hmtx, 0);
             continue;
@@ -335,7 +336,8 @@ void PdfFont::write(PdfObjects& out, int first, const std::vector<std::uint16_t>
             unicode += '<';
             appendPdfHex16(unicode, glyphs[i]);
             unicode += "> <";
-            appendPdfHex16(unicode, glyphs[i] < characterOf_.size() ? characterOf_[glyphs[i]] : 0xfffd);
+            appendPdfHex16(unicode,
+                           glyphs[i] < characterOf_.size() ? characterOf_[glyphs[i]] : 0xfffd);
             unicode += ">\n";
         }
         unicode += "endbfchar\n";
@@ -343,17 +345,19 @@ void PdfFont::write(PdfObjects& out, int first, const std::vector<std::uint16_t>
     unicode += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
 
     out.write(first, "<< /Type /Font /Subtype /Type0 /BaseFont " + name
-                         + " /Encoding /Identity-H /DescendantFonts [" + reference(1) + "] /ToUnicode "
-                         + reference(4) + " >>");
-    out.write(first + 1, "<< /Type /Font /Subtype /CIDFontType2 /BaseFont " + name
-                             + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"
-                               " /FontDescriptor "
-                             + reference(2) + " /CIDToGIDMap /Identity /DW 0 /W [" + widths + "] >>");
+                         + " /Encoding /Identity-H /DescendantFonts [" + reference(1)
+                         + "] /ToUnicode " + reference(4) + " >>");
+    out.write(first + 1,
+              "<< /Type /Font /Subtype /CIDFontType2 /BaseFont " + name
+                  + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"
+                    " /FontDescriptor "
+                  + reference(2) + " /CIDToGIDMap /Identity /DW 0 /W [" + widths + "] >>");
     out.write(first + 2, "<< /Type /FontDescriptor /FontName " + name + " /Flags 4 /FontBBox ["
-                             + design(bbox_[0]) + ' ' + design(bbox_[1]) + ' ' + design(bbox_[2]) + ' '
-                             + design(bbox_[3]) + "] /ItalicAngle 0 /Ascent " + design(ascender_)
-                             + " /Descent " + design(descender_) + " /CapHeight " + design(ascender_)
-                             + " /StemV 80 /FontFile2 " + reference(3) + " >>");
+                             + design(bbox_[0]) + ' ' + design(bbox_[1]) + ' ' + design(bbox_[2])
+                             + ' ' + design(bbox_[3]) + "] /ItalicAngle 0 /Ascent "
+                             + design(ascender_) + " /Descent " + design(descender_)
+                             + " /CapHeight " + design(ascender_) + " /StemV 80 /FontFile2 "
+                             + reference(3) + " >>");
     out.writeStream(first + 3, flateEncoded(file), PdfObjects::Data::deflated,
                     "/Length1 " + QByteArray::number(file.size()));
     out.writeStream(first + 4, flateEncoded(unicode), PdfObjects::Data::deflated);

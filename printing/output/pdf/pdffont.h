@@ -62,8 +62,8 @@ private:
     bool longOffsets_ = false;
     int ascender_ = 0, descender_ = 0;
     int bbox_[4] = {};
-    std::vector<std::uint16_t> glyphOf_;         // by character - firstCovered; 0: not covered
-    std::vector<char16_t> characterOf_;          // by glyph, for the text's Unicode map
+    std::vector<std::uint16_t> glyphOf_; // by character - firstCovered; 0: not covered
+    std::vector<char16_t> characterOf_;  // by glyph, for the text's Unicode map
     mutable std::mutex ascentsLock_;
-    mutable std::map<int, double> ascents_;      // by points
+    mutable std::map<int, double> ascents_; // by points
 };

@@ -91,9 +91,11 @@ std::optional<Object> objectAt(const QByteArray& document, int number, qint64 of
     if (match.capturedLength(2) > 0) {
         const auto found = length > maxObject ? offsets.end() : offsets.find(int(length));
         const QByteArray lengthHeading = QByteArray::number(length) + " 0 obj";
-        if (found == offsets.end() || !document.mid(found->second, lengthHeading.size()).startsWith(lengthHeading))
+        if (found == offsets.end()
+            || !document.mid(found->second, lengthHeading.size()).startsWith(lengthHeading))
             return std::nullopt;
-        const std::optional<qint64> value = numberAt(document, found->second + lengthHeading.size());
+        const std::optional<qint64> value =
+            numberAt(document, found->second + lengthHeading.size());
         if (!value)
             return std::nullopt;
         length = *value;
@@ -186,7 +188,8 @@ void retag(std::map<int, Object>& objects, const std::vector<int>& order, Subset
     }
     for (const auto& [number, tag] : tagOf)
         tagName(objects[number].text,
-                objects[number].text.contains("/Type /FontDescriptor") ? "/FontName" : "/BaseFont", tag);
+                objects[number].text.contains("/Type /FontDescriptor") ? "/FontName" : "/BaseFont",
+                tag);
 }
 
 } // namespace
@@ -244,8 +247,9 @@ std::vector<QByteArray> pageAsForm(const QByteArray& document, int first, Subset
                     .match(QString::fromLatin1(objects[page].text));
             if (!box.hasMatch())
                 return {};
-            text = "<< /Type /XObject /Subtype /Form /BBox [" + box.captured(1).toLatin1() + "] /Resources "
-                   + QByteArray::number(numbers.at(*resources)) + " 0 R" + text.mid(2);
+            text = "<< /Type /XObject /Subtype /Form /BBox [" + box.captured(1).toLatin1()
+                   + "] /Resources " + QByteArray::number(numbers.at(*resources)) + " 0 R"
+                   + text.mid(2);
         }
         bodies.push_back(object.stream ? text + "\nstream\n" + object.data + "\nendstream" : text);
     }

@@ -40,7 +40,8 @@ int PdfObjects::reserve()
 
 void PdfObjects::begin(int number)
 {
-    Q_ASSERT(number >= 1 && number <= int(offsets_.size()) && offsets_[std::size_t(number - 1)] < 0);
+    Q_ASSERT(number >= 1 && number <= int(offsets_.size())
+             && offsets_[std::size_t(number - 1)] < 0);
     offsets_[std::size_t(number - 1)] = out_.size();
     appendNumber(out_, number);
     out_.append(" 0 obj\n");
@@ -104,7 +105,8 @@ QByteArray PdfObjects::finish(int root, int info)
         const auto length = end - digits;
         // Ten digits is all an entry holds: 10 GB.
         if (length > 10)
-            throw Fault(FaultKind::CannotWriteFile, QStringLiteral("the PDF is too large to index"));
+            throw Fault(FaultKind::CannotWriteFile,
+                        QStringLiteral("the PDF is too large to index"));
         std::copy(digits, end, entry + 10 - length);
         out_.append(entry, 20);
     }

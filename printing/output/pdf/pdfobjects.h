@@ -44,5 +44,5 @@ private:
     void appendStream(QByteArrayView data, Data given, QByteArrayView entries);
 
     QByteArray out_;
-    std::vector<qint64> offsets_;   // by number - 1; -1 while reserved
+    std::vector<qint64> offsets_; // by number - 1; -1 while reserved
 };

@@ -30,7 +30,8 @@ QByteArray creationDate()
 // text and the resources name no font.
 QByteArray resources(int fontObject, const QByteArray& extra = {})
 {
-    const QByteArray font = PdfFont::page() ? " /Font << /F1 " + pdfReference(fontObject) + " >>" : "";
+    const QByteArray font =
+        PdfFont::page() ? " /Font << /F1 " + pdfReference(fontObject) + " >>" : "";
     return "<< /ColorSpace << /CSp /DeviceRGB >> /ExtGState << /GSa << /Type /ExtGState /SA true "
            "/ca 1 /CA 1 /AIS false >> >>"
            + font + extra + " >>";
@@ -46,8 +47,10 @@ std::optional<QDateTime> sourceDateEpoch()
     if (value.isEmpty())
         return std::nullopt;
     qint64 seconds = 0;
-    const auto [end, error] = std::from_chars(value.constData(), value.constData() + value.size(), seconds);
-    if (error == std::errc() && end == value.constData() + value.size() && seconds >= 0 && seconds <= latest)
+    const auto [end, error] =
+        std::from_chars(value.constData(), value.constData() + value.size(), seconds);
+    if (error == std::errc() && end == value.constData() + value.size() && seconds >= 0
+        && seconds <= latest)
         return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
     QString shown;
     for (const char c : value.left(40))
@@ -57,8 +60,9 @@ std::optional<QDateTime> sourceDateEpoch()
     if (value.size() > 40)
         shown += QStringLiteral("...");
     throw Fault(FaultKind::TypeMismatch,
-                QStringLiteral("SOURCE_DATE_EPOCH \"%1\" is not a whole number of seconds since 1970 from 0 "
-                               "to %2 (the end of the year 9999)")
+                QStringLiteral(
+                    "SOURCE_DATE_EPOCH \"%1\" is not a whole number of seconds since 1970 from 0 "
+                    "to %2 (the end of the year 9999)")
                     .arg(shown, QString::number(latest)));
 }
 
@@ -69,7 +73,8 @@ PdfPage pdfPage(const RecordedPage& recorded)
     PdfPage page;
     std::vector<std::uint16_t> glyphs;
     bool engineText = false;
-    const PdfTextWriter text = [&](QByteArray& out, const SurfaceState& state, const QString& line) {
+    const PdfTextWriter text = [&](QByteArray& out, const SurfaceState& state,
+                                   const QString& line) {
         glyphs.clear();
         if (!font || !font->glyphsFor(line, glyphs)) {
             engineText = true;
@@ -145,10 +150,10 @@ void PdfPages::add(PdfPage page)
         resourcesEntry = resources(fontObject_, " /XObject << /X1 " + pdfReference(form) + " >>");
         contents = "[" + contents + ' ' + pdfReference(draw) + "]";
     }
-    pages_.push_back(objects_.write("<< /Type /Page /Parent " + pdfReference(pagesObject_) + " /Contents "
-                                    + contents + " /Resources " + resourcesEntry + " /MediaBox [0 0 "
-                                    + QByteArray::number(sheetWidthPoints) + ' '
-                                    + QByteArray::number(sheetHeightPoints) + "] >>"));
+    pages_.push_back(objects_.write("<< /Type /Page /Parent " + pdfReference(pagesObject_)
+                                    + " /Contents " + contents + " /Resources " + resourcesEntry
+                                    + " /MediaBox [0 0 " + QByteArray::number(sheetWidthPoints)
+                                    + ' ' + QByteArray::number(sheetHeightPoints) + "] >>"));
 
     std::vector<std::uint16_t> merged;
     merged.reserve(glyphs_.size() + page.glyphs.size());
@@ -163,8 +168,8 @@ QByteArray PdfPages::finish()
     QByteArray kids;
     for (const int page : pages_)
         kids += pdfReference(page) + ' ';
-    objects_.write(pagesObject_,
-                   "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(pageCount()) + " >>");
+    objects_.write(pagesObject_, "<< /Type /Pages /Kids [" + kids + "] /Count "
+                                     + QByteArray::number(pageCount()) + " >>");
     objects_.write(resourcesObject_, resources(fontObject_));
     if (const PdfFont* font = PdfFont::page()) {
         font->write(objects_, fontObject_, glyphs_, tags_);
@@ -172,9 +177,10 @@ QByteArray PdfPages::finish()
         for (int i = 0; i < 5; ++i)
             objects_.write(fontObject_ + i, "null");
     }
-    const int catalog = objects_.write("<< /Type /Catalog /Pages " + pdfReference(pagesObject_) + " >>");
-    const int info = objects_.write("<< /Creator (zelmar-pdf) /Producer (zelmar-pdf) /CreationDate ("
-                                    + date + ") >>");
+    const int catalog =
+        objects_.write("<< /Type /Catalog /Pages " + pdfReference(pagesObject_) + " >>");
+    const int info = objects_.write(
+        "<< /Creator (zelmar-pdf) /Producer (zelmar-pdf) /CreationDate (" + date + ") >>");
     QByteArray out = objects_.finish(catalog, info);
 
     pages_.clear();

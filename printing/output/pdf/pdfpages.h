@@ -1,9 +1,9 @@
 // A PDF of recorded pages: the per-page step and the document assembler.
 #pragma once
 
-#include "printing/page/recordingsurface.h"
 #include "printing/output/pdf/pdfobjects.h"
 #include "printing/output/pdf/subsettags.h"
+#include "printing/page/recordingsurface.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -17,8 +17,8 @@
 // PdfFont), a one-page document the PDF engine drew of that text only.
 struct PdfPage {
     QByteArray content;
-    std::vector<std::uint16_t> glyphs;    // sorted, unique
-    QByteArray engineText;                // empty when there is no such text
+    std::vector<std::uint16_t> glyphs; // sorted, unique
+    QByteArray engineText;             // empty when there is no such text
 };
 
 // The time SOURCE_DATE_EPOCH (the reproducible-builds convention) fixes for
@@ -51,7 +51,7 @@ private:
     // Written last, named from the start: the page tree, the shared
     // resources and the font (five objects).
     int pagesObject_ = 0, resourcesObject_ = 0, fontObject_ = 0;
-    std::vector<int> pages_;              // their page objects
+    std::vector<int> pages_; // their page objects
     std::vector<std::uint16_t> glyphs_;
     SubsetTags tags_;
 };

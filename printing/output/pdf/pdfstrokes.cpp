@@ -169,10 +169,12 @@ QByteArray flateEncoded(const QByteArray& content)
     if (!compressor.handle)
         throw std::bad_alloc();
     const auto size = static_cast<std::size_t>(content.size());
-    QByteArray packed(static_cast<qsizetype>(libdeflate_zlib_compress_bound(compressor.handle, size)),
-                      Qt::Uninitialized);
-    const std::size_t used = libdeflate_zlib_compress(compressor.handle, content.constData(), size,
-                                                      packed.data(), static_cast<std::size_t>(packed.size()));
+    QByteArray packed(
+        static_cast<qsizetype>(libdeflate_zlib_compress_bound(compressor.handle, size)),
+        Qt::Uninitialized);
+    const std::size_t used =
+        libdeflate_zlib_compress(compressor.handle, content.constData(), size, packed.data(),
+                                 static_cast<std::size_t>(packed.size()));
     packed.truncate(static_cast<qsizetype>(used));
     return packed;
 }

@@ -8,10 +8,10 @@ QByteArray SubsetTags::tagFor(const QByteArray& program)
 {
     const QByteArray digest = QCryptographicHash::hash(program, QCryptographicHash::Sha256);
     for (int attempt = 0;; ++attempt) {
-        const QByteArray bits =
-            attempt == 0 ? digest
-                         : QCryptographicHash::hash(digest + QByteArray::number(attempt),
-                                                    QCryptographicHash::Sha256);
+        const QByteArray bits = attempt == 0
+                                    ? digest
+                                    : QCryptographicHash::hash(digest + QByteArray::number(attempt),
+                                                               QCryptographicHash::Sha256);
         quint64 value = 0;
         for (int i = 0; i < 8; ++i)
             value = value << 8 | uchar(bits[i]);

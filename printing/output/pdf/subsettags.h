@@ -14,5 +14,5 @@ public:
     QByteArray tagFor(const QByteArray& program);
 
 private:
-    std::map<QByteArray, QByteArray> digests_;   // by tag
+    std::map<QByteArray, QByteArray> digests_; // by tag
 };
