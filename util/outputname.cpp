@@ -115,7 +115,7 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output, const
         // Beside a pipe or a device (/dev/stdin, <(...)) is no place for a document.
         if (output.isEmpty() && outputDir.isEmpty() && plan.collision.isEmpty()) {
             const QFileInfo source(capture);
-            if (source.exists() && !source.isFile())
+            if (source.exists() && !source.isFile() && !source.isDir())
                 plan.collision =
                     QStringLiteral("%1 is not a regular file: name the output with -o, "
                                    "--output-dir or --combine")

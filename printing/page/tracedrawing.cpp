@@ -58,8 +58,9 @@ namespace {
     throw fault;
 }
 
+// `xs[i]` is the x of the boundary before sample layout.first + i.
 void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString& sourcefile,
-              const PageLayout& layout)
+              const PageLayout& layout, const std::vector<int>& xs)
 {
     const auto& level = levels.levels[static_cast<std::size_t>(slot)];
     // The page's samples, the one before it when its edge is drawn here, and
@@ -99,13 +100,16 @@ void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString
         if (before != now)
             trace.lines.emplace_back(x, base - levelHeight * before, x, base - levelHeight * now);
     }
-    for (int k = layout.first; k <= layout.last; ++k) {
+    const int first = layout.first;
+    const int last = layout.last;
+    // The sentinel row repeats the last sample; a page's last edge is drawn
+    // at the start of the next page.
+    const bool toSentinel = last == sampleCount - 1;
+    const int* const boundary = xs.data() + 1;
+    for (int k = first; k <= last; ++k) {
         const int v = level[static_cast<std::size_t>(k)];
-        // The sentinel row repeats the last sample; a page's last edge is
-        // drawn at the start of the next page.
-        const int w =
-            k < layout.last || k == sampleCount - 1 ? level[static_cast<std::size_t>(k) + 1] : v;
-        const int nextx = layout.sampleX(k + 1);
+        const int w = k < last || toSentinel ? level[static_cast<std::size_t>(k) + 1] : v;
+        const int nextx = boundary[k - first];
         const int y = base - levelHeight * v;
         trace.lines.emplace_back(x, y, nextx, y);
         if (v != w)
@@ -132,8 +136,15 @@ TracePlan planTraces(const LevelTable& levels, bool tickmarks, const QString& ti
         }
         plan.groups.push_back(std::move(ticks));
     }
+    // Worked out once for every slot of the page.
+    std::vector<int> xs;
+    if (levels.lastslot >= 0) {
+        xs.reserve(static_cast<std::size_t>(layout.last - layout.first + 2));
+        for (int k = layout.first; k <= layout.last + 1; ++k)
+            xs.push_back(layout.sampleX(k));
+    }
     for (int slot = 0; slot <= levels.lastslot; ++slot)
-        planSlot(plan, levels, slot, sourcefile, layout);
+        planSlot(plan, levels, slot, sourcefile, layout, xs);
     return plan;
 }
 
