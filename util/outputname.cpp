@@ -2,6 +2,8 @@
 
 #include "util/outputname.h"
 
+#include "util/fault.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -96,9 +98,9 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output, const
             return QString();
         return sameFileKey(*found) == sameFileKey(capture)
                    ? QStringLiteral("%1: is the capture file itself; choose another output file")
-                         .arg(target)
+                         .arg(escapedText(target))
                    : QStringLiteral("%1: is the capture file %2; choose another output file")
-                         .arg(target, *found);
+                         .arg(escapedText(target), escapedText(*found));
     };
 
     if (!combine.isEmpty()) {
@@ -119,7 +121,7 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output, const
                 plan.collision =
                     QStringLiteral("%1 is not a regular file: name the output with -o, "
                                    "--output-dir or --combine")
-                        .arg(capture);
+                        .arg(escapedText(capture));
         }
         plan.targets << target;
         plan.overCapture << overCapture(target, capture);
@@ -128,8 +130,9 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output, const
         const QString key = sameFileKey(target);
         if (const auto other = targetOf.constFind(key); other != targetOf.cend()) {
             if (plan.collision.isEmpty())
-                plan.collision = QStringLiteral("%1 and %2 would both be written to %3")
-                                     .arg(*other, capture, target);
+                plan.collision =
+                    QStringLiteral("%1 and %2 would both be written to %3")
+                        .arg(escapedText(*other), escapedText(capture), escapedText(target));
             continue;
         }
         targetOf.insert(key, capture);
