@@ -18,6 +18,7 @@ std::vector<RecordedPage> recordPages(const PrintRequest& request)
     // printer choice.
     printer = std::make_shared<RecordingPrinter>(PdfPrinter::name, [&](RecordedPage page) {
         lastSize = page.calls.size();
+        page.paper = request.options.paper;
         kept.push_back(std::move(page));
         printer->reserve(lastSize);
         return true;

@@ -2,10 +2,11 @@
 
 // Which samples a page shows and where they fall: the whole capture on one
 // page, as the desktop prints it, or a range of samples spread over the same
-// trace width and split over several pages. The paper a page is printed on
-// is the writers' business (output/); this is the drawing's.
+// trace width and split over several pages. The drawing never depends on
+// the paper: the writers fit the sheet to it (output/).
 
 #include "capture/sampletable.h"
+#include "printing/page/paper.h"
 #include "printing/page/sheet.h"
 
 #include <QString>
@@ -15,8 +16,9 @@
 struct PageOptions {
     int firstsample = 0; // the range, 0-based and inclusive
     int lastsample = sampleCount - 1;
-    int pages = 1;         // consecutive pages of equal sample count
-    bool timeaxis = false; // time labels under the tick marks
+    int pages = 1;                // consecutive pages of equal sample count
+    bool timeaxis = false;        // time labels under the tick marks
+    Paper paper = Paper::Tabloid; // the writers fit the sheet to it
 
     // The page the desktop prints: the whole capture, one page, no axis.
     bool whole() const;

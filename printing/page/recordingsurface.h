@@ -3,6 +3,7 @@
 // Recording the calls made on a page surface, so that any writer can replay them.
 
 #include "printing/page/pagesurface.h"
+#include "printing/page/paper.h"
 
 #include <QRgb>
 #include <QString>
@@ -56,9 +57,10 @@ struct SurfaceState {
 };
 
 // A page as its printer kept it: every call made on its surface, in order.
-// Every writer and printer draws from one.
+// Every writer and printer draws from one, fitted to its paper.
 struct RecordedPage {
     std::vector<SurfaceCall> calls;
+    Paper paper = Paper::Tabloid;
 };
 
 struct DrawnLine {

@@ -1,0 +1,36 @@
+#pragma once
+
+// The papers a page can be printed on. The drawing is always made on the
+// 17 x 11 inch sheet (sheet.h); on other paper it is scaled uniformly to fit
+// and centred, and no line gets thinner than the sheet's thinnest, one pixel
+// at 1200 dpi, so nothing fades away on a smaller paper.
+
+#include <QPageSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+enum class Paper { Tabloid, A3, A4, Letter, Legal };
+
+// "tabloid", "a3", "a4", "letter", "legal".
+QString paperName(Paper paper);
+// Case-insensitive; nullopt for any other name.
+std::optional<Paper> paperNamed(const QString& name);
+QStringList paperNames();
+QPageSize pageSizeOf(Paper paper);
+
+// Where the sheet falls on a paper, landscape. Lengths are pixels at
+// 1200 dpi on the paper.
+struct PaperFit {
+    double width = 0, height = 0; // the paper
+    double scale = 1;             // paper pixels a sheet pixel takes, at most 1
+    double left = 0, top = 0;     // the sheet's top-left corner on the paper
+    // The thinnest line, in sheet pixels: one paper pixel.
+    double minimumWidth = 1;
+
+    // Tabloid: the sheet is the paper, nothing moves.
+    bool identity() const { return scale == 1 && left == 0 && top == 0; }
+};
+
+PaperFit paperFit(Paper paper);
