@@ -53,6 +53,8 @@ void PdfFontTest::coverage_data()
     QTest::newRow("ASCII") << QStringLiteral("Tick frequency:10 samples @ 100ns/sample =1000ns")
                            << true;
     QTest::newRow("Latin-1 and Latin Extended-A") << QStringLiteral("Größe ÆØÅ µs ¼ Łódź") << true;
+    QTest::newRow("dashes and quotes") << QStringLiteral("samples 512–1023 “x” ‘y’ — − …") << true;
+    QTest::newRow("Latin Extended-B, next to them") << QStringLiteral("ƀ") << false;
     QTest::newRow("Greek") << QStringLiteral("\u03A3\u03B7\u03BC\u03B1") << false;
     QTest::newRow("CJK") << QStringLiteral("\u4E2D\u6587") << false;
     QTest::newRow("Hebrew, drawn right to left") << QStringLiteral("\u05D0\u05D1") << false;
@@ -79,6 +81,7 @@ void PdfFontTest::subset_data()
     QTest::newRow("nothing") << QString();
     QTest::newRow("ASCII") << QStringLiteral("Heading 0-9 @ ns");
     QTest::newRow("accented, built of other glyphs") << QStringLiteral("ÄÖÜåéŁ");
+    QTest::newRow("punctuation past Latin") << QStringLiteral("0–1 “a”");
 }
 
 // The subset is a sound TrueType font whose glyphs keep their numbers and

@@ -141,6 +141,8 @@ bool PdfFont::load()
     QString covered;
     for (char16_t c = firstCovered; c <= lastCovered; ++c)
         covered.append(QChar(c));
+    for (const char16_t c : punctuation)
+        covered.append(QChar(c));
     QList<quint32> indexes(covered.size());
     int count = int(covered.size());
     if (!raw.glyphIndexesForChars(covered.constData(), count, indexes.data(), &count)
@@ -165,9 +167,15 @@ bool PdfFont::glyphsFor(const QString& text, std::vector<std::uint16_t>& glyphs)
     const std::size_t before = glyphs.size();
     for (const QChar c : text) {
         const char16_t code = c.unicode();
-        const std::uint16_t glyph = code >= firstCovered && code <= lastCovered
-                                        ? glyphOf_[std::size_t(code - firstCovered)]
-                                        : 0;
+        std::uint16_t glyph = 0;
+        if (code >= firstCovered && code <= lastCovered) {
+            glyph = glyphOf_[std::size_t(code - firstCovered)];
+        } else if (code > lastCovered) {
+            const auto* found = std::find(std::begin(punctuation), std::end(punctuation), code);
+            if (found != std::end(punctuation))
+                glyph = glyphOf_[std::size_t(lastCovered - firstCovered + 1
+                                             + (found - std::begin(punctuation)))];
+        }
         if (!glyph) {
             glyphs.resize(before);
             return false;

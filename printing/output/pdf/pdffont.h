@@ -49,6 +49,9 @@ public:
 
     static constexpr char16_t firstCovered = 0x20;
     static constexpr char16_t lastCovered = 0x17f;
+    // Beyond Latin: the dashes, quotes and ellipsis page lines use.
+    static constexpr char16_t punctuation[] = {0x2013, 0x2014, 0x2018, 0x2019,
+                                               0x201c, 0x201d, 0x2026, 0x2212};
 
 private:
     PdfFont() = default;
@@ -62,8 +65,9 @@ private:
     bool longOffsets_ = false;
     int ascender_ = 0, descender_ = 0;
     int bbox_[4] = {};
-    std::vector<std::uint16_t> glyphOf_; // by character - firstCovered; 0: not covered
-    std::vector<char16_t> characterOf_;  // by glyph, for the text's Unicode map
+    // By character - firstCovered, then the punctuation in its order; 0: not covered.
+    std::vector<std::uint16_t> glyphOf_;
+    std::vector<char16_t> characterOf_; // by glyph, for the text's Unicode map
     mutable std::mutex ascentsLock_;
     mutable std::map<int, double> ascents_; // by points
 };
