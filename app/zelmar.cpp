@@ -1,5 +1,6 @@
 // Entry point of the desktop program: arguments, then the main window.
 
+#include "app/appicon.h"
 #include "ui/main.h"
 #include "util/pendingfiles.h"
 
@@ -92,6 +93,9 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // Every window carries the icon, and a dock matches them to the menu entry.
+    QApplication::setWindowIcon(applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZELMAR_APP_ID));
     if (!files) {
         QCommandLineParser parser;
         describe(parser);

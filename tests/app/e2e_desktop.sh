@@ -17,6 +17,17 @@ APP=$!
 MAIN=$(window "^ZELMAR CSV to PDF \\(11x17 @ 1200 DPI\\)$")
 sleep 0.5
 
+# The window carries the program's icon, drawn for the small sizes too:
+# _NET_WM_ICON holds width, height and the pixels of each size in turn.
+read -ra icon <<<"$(xprop -id "$MAIN" -notype 32c _NET_WM_ICON | sed 's/^[^=]*= *//; s/,/ /g')"
+sizes=""
+for ((i = 0; i + 1 < ${#icon[@]}; i += 2 + icon[i] * icon[i + 1])); do
+    sizes+=" ${icon[i]}x${icon[i + 1]}"
+done
+for size in 16x16 24x24 48x48; do
+    [[ "$sizes " == *" $size "* ]] || fail "the window icon has no $size picture (has:$sizes)"
+done
+
 click "$MAIN" 5160 607 217            # Load
 CHOOSER=$(window "^Select Zelmar CSV file$")
 sleep 0.5
