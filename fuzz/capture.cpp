@@ -5,11 +5,14 @@
 // Input: flags, four bytes of check boxes (two bits per channel), the unit
 // index, the tick text and the resolution (length-prefixed), then the file.
 // Flag 1 grows a short file to full length by repeating its sample lines,
-// so small inputs reach the level table and the drawing.
+// so small inputs reach the level table and the drawing. Flag 4 puts page
+// options after the resolution: the first and last sample (two bytes each),
+// the page count (a byte); flag 8 adds the time axis.
 
 #include "capture/header.h"
 #include "capture/sampletable.h"
 #include "fuzz/fuzzinput.h"
+#include "printing/page/pagelayout.h"
 #include "printing/page/pagetext.h"
 #include "printing/page/recordingsurface.h"
 #include "printing/page/tracedrawing.h"
@@ -17,6 +20,8 @@
 
 #include <QByteArray>
 #include <QList>
+
+#include <algorithm>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -97,6 +102,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString tickfrequency = in.shortText();
     const QString resolution = in.shortText();
     const bool tickmarks = flags & 2;
+    PageOptions options;
+    if (flags & 4) {
+        options.firstsample = static_cast<std::int16_t>(in.byte() << 8 | in.byte());
+        options.lastsample = static_cast<std::int16_t>(in.byte() << 8 | in.byte());
+        options.pages = static_cast<std::int8_t>(in.byte());
+        options.timeaxis = flags & 8;
+    }
 
     if (flags & 1) {
         const QByteArray bytes = grown(in.data(), in.left());
@@ -115,10 +127,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 boxes.captions = header->names;
             }
             const LevelTable levels = selectChannels(SampleTable::read(file.path()), boxes);
-            page.clear(); // one surface for all runs: its call list keeps its room
-            drawtraces(page, levels, tickmarks, tickfrequency, file.path());
-            writePageText(page, levels, {heading, tickfrequency, resolution, unitindex, tickmarks});
-            FUZZ_CHECK(!page.isEmpty());
+            for (const PageLayout& layout : pageLayouts(options)) {
+                page.clear(); // one surface for all runs: its call list keeps its room
+                drawtraces(page, levels, tickmarks, tickfrequency, file.path(), layout);
+                writePageText(page, levels,
+                              {heading, tickfrequency, resolution, unitindex, tickmarks}, layout);
+                FUZZ_CHECK(!page.isEmpty());
+                // Whatever the range, the traces and ticks stay in their band.
+                for (const DrawnLine& line : page.lines())
+                    FUZZ_CHECK(std::min(line.x1, line.x2) >= traceLeft
+                               && std::max(line.x1, line.x2) <= traceRight);
+            }
         } catch (const Fault&) {
         }
     };
