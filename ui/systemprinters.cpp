@@ -36,13 +36,16 @@ bool printOnSheet(QPrinter& printer, const QString& name, const RecordedPage& pa
     // The page's origin is the printable area's corner, as on any printer;
     // the driver keeps its own margins.
     printer.setFullPage(false);
-    const QPageSize sheet = sheetLayout().pageSize();
-    if (!printer.setPageSize(sheet) || !printer.setPageOrientation(QPageLayout::Landscape)
-        || !printer.pageLayout().pageSize().isEquivalentTo(sheet)) {
+    const QPageSize paper = pageSizeOf(page.paper);
+    if (!printer.setPageSize(paper) || !printer.setPageOrientation(QPageLayout::Landscape)
+        || !printer.pageLayout().pageSize().isEquivalentTo(paper)) {
         // Another sheet would silently print a page of another size.
         throw Fault(
             FaultKind::CannotOpenFile,
-            QStringLiteral("the printer \"%1\" does not take an 11 x 17 inch sheet").arg(name));
+            page.paper == Paper::Tabloid
+                ? QStringLiteral("the printer \"%1\" does not take an 11 x 17 inch sheet").arg(name)
+                : QStringLiteral("the printer \"%1\" does not take %2 paper")
+                      .arg(name, paper.name()));
     }
     QPainter painter;
     if (!painter.begin(&printer))
@@ -51,7 +54,7 @@ bool printOnSheet(QPrinter& printer, const QString& name, const RecordedPage& pa
     // The page is drawn in 1200 dpi device pixels whatever the driver chose.
     const qreal scale = static_cast<qreal>(printer.resolution()) / sheetDpi;
     painter.scale(scale, scale);
-    renderPage(painter, page.calls);
+    renderOnPaper(painter, page.calls, paperFit(page.paper));
     return painter.end();
 }
 

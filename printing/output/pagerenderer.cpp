@@ -9,11 +9,11 @@
 #include <QPen>
 #include <QTextLayout>
 
-QPen pagePen(const SurfaceState& state)
+QPen pagePen(const SurfaceState& state, double minimumWidth)
 {
     QPen pen(QColor::fromRgb(state.forecolor));
     pen.setCosmetic(false);
-    pen.setWidthF(qMax(state.drawwidth, 1));
+    pen.setWidthF(qMax(double(state.drawwidth), minimumWidth));
     if (state.drawstyle == 2) {
         pen.setStyle(Qt::DotLine);
         pen.setCapStyle(Qt::FlatCap);
@@ -57,12 +57,12 @@ bool inPageFont(const QFontMetricsF& metrics, const QString& text)
 
 } // namespace
 
-bool walkPage(const std::vector<SurfaceCall>& calls,
+bool walkPage(const std::vector<SurfaceCall>& calls, double minimumWidth,
               const std::function<void(const StrokeBatch& batch, const QPen& pen)>& stroke,
               const std::function<bool(const SurfaceState& state, const QString& text)>& print)
 {
     SurfaceState state;
-    QPen pen = pagePen(state);
+    QPen pen = pagePen(state, minimumWidth);
     StrokeBatch batch;
     const auto flush = [&] {
         if (!batch.empty()) {
@@ -88,7 +88,7 @@ bool walkPage(const std::vector<SurfaceCall>& calls,
             next.apply(call);
             if (penChanges(state, next)) {
                 flush();
-                pen = pagePen(next);
+                pen = pagePen(next, minimumWidth);
             }
             break;
         }
@@ -100,14 +100,15 @@ bool walkPage(const std::vector<SurfaceCall>& calls,
     return true;
 }
 
-void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool outlines)
+void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool outlines,
+                double minimumWidth)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setBrush(Qt::NoBrush);
     walkPage(
-        calls,
+        calls, minimumWidth,
         [&](const StrokeBatch& batch, const QPen& pen) { painter.strokePath(batch.path(), pen); },
         [&](const SurfaceState& state, const QString& text) {
             const QFont font = pageFont(state.fontsize);
@@ -138,5 +139,19 @@ void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool o
             painter.drawText(baseline, text);
             return true;
         });
+    painter.restore();
+}
+
+void renderOnPaper(QPainter& painter, const std::vector<SurfaceCall>& calls, const PaperFit& fit,
+                   bool outlines)
+{
+    if (fit.identity()) {
+        renderPage(painter, calls, outlines, fit.minimumWidth);
+        return;
+    }
+    painter.save();
+    painter.translate(fit.left, fit.top);
+    painter.scale(fit.scale, fit.scale);
+    renderPage(painter, calls, outlines, fit.minimumWidth);
     painter.restore();
 }

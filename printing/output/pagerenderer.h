@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/output/strokebatch.h"
+#include "printing/page/paper.h"
 #include "printing/page/recordingsurface.h"
 #include "printing/page/sheet.h"
 
@@ -24,16 +25,23 @@ int pagePixelSize(int points);
 // `outlines` fills the outline of a text the page font cannot draw alone
 // instead, as the PDF engine draws what it cannot embed (glyphs no installed
 // font has: solid boxes), laid out for the device's resolution, which must
-// then be 1200 dpi.
-void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool outlines = false);
+// then be 1200 dpi. No line is thinner than `minimumWidth` pixels.
+void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool outlines = false,
+                double minimumWidth = 1);
 
-// The pen a line is stroked with in `state`.
-QPen pagePen(const SurfaceState& state);
+// The same on a paper: the painter's user units are device pixels at 1200
+// dpi on the paper, and the sheet is drawn scaled and centred as `fit` says.
+void renderOnPaper(QPainter& painter, const std::vector<SurfaceCall>& calls, const PaperFit& fit,
+                   bool outlines = false);
+
+// The pen a line is stroked with in `state`: at least `minimumWidth` wide.
+QPen pagePen(const SurfaceState& state, double minimumWidth = 1);
 
 // Walks the calls as every writer draws them: consecutive lines of one pen
 // joined into a batch, handed to `stroke` before the pen changes, before a
 // text and at the end (then cleared); each text handed to `print` with the
-// state it is drawn in. Stops, returning false, when `print` does.
-bool walkPage(const std::vector<SurfaceCall>& calls,
+// state it is drawn in. Stops, returning false, when `print` does. No pen
+// is thinner than `minimumWidth` pixels.
+bool walkPage(const std::vector<SurfaceCall>& calls, double minimumWidth,
               const std::function<void(const StrokeBatch& batch, const QPen& pen)>& stroke,
               const std::function<bool(const SurfaceState& state, const QString& text)>& print);

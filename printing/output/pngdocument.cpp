@@ -90,14 +90,14 @@ SurfaceCall valueCall(SurfaceCallKind kind, int value)
 // a row's coverage in a list it walks from the start for every new cell, so
 // one stroke with thousands of segments on a 20400-pixel row takes time that
 // grows with the square of its length; short strokes keep it linear.
-void renderInPieces(QPainter& painter, const std::vector<SurfaceCall>& calls)
+void renderInPieces(QPainter& painter, const std::vector<SurfaceCall>& calls, double minimumWidth)
 {
     constexpr int linesPerPiece = 64;
     std::vector<SurfaceCall> piece;
     SurfaceState state;
     int lines = 0;
     const auto flush = [&] {
-        renderPage(painter, piece, true);
+        renderPage(painter, piece, true, minimumWidth);
         piece.clear();
         lines = 0;
         // The next piece starts in the state this one left.
@@ -117,26 +117,33 @@ void renderInPieces(QPainter& painter, const std::vector<SurfaceCall>& calls)
         if (call.kind == SurfaceCallKind::Line && ++lines == linesPerPiece)
             flush();
     }
-    renderPage(painter, piece, true);
+    renderPage(painter, piece, true, minimumWidth);
 }
 
 } // namespace
 
-std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi)
+std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi,
+                                        const PaperFit& fit)
 {
-    const int onePixel = (sheetDpi + dpi - 1) / dpi;
-    if (onePixel <= 1)
+    // An output pixel, in sheet pixels, and where the output's pixel grid
+    // starts on the sheet.
+    const double pixel = double(sheetDpi) / (dpi * fit.scale);
+    const double left = fit.left / fit.scale, top = fit.top / fit.scale;
+    const int onePixel = fit.identity() ? (sheetDpi + dpi - 1) / dpi : int(std::ceil(pixel - 1e-9));
+    if (onePixel <= 1 && fit.identity())
         return calls;
-    const double pixel = double(sheetDpi) / dpi;
-    const auto middleOfPixel = [&](int at) {
-        return int(std::lround((std::floor(at / pixel) + 0.5) * pixel));
+    const auto middleOfPixel = [&](int at, double origin) {
+        return int(std::lround((std::floor((at + origin) / pixel) + 0.5) * pixel - origin));
     };
     for (SurfaceCall& call : calls) {
-        if (call.kind == SurfaceCallKind::DrawWidth)
+        if (call.kind == SurfaceCallKind::DrawWidth) {
             call.args[0] = std::max(call.args[0], onePixel);
-        else if (call.kind == SurfaceCallKind::Line)
-            for (int& at : call.args)
-                at = middleOfPixel(at);
+        } else if (call.kind == SurfaceCallKind::Line) {
+            call.args[0] = middleOfPixel(call.args[0], left);
+            call.args[1] = middleOfPixel(call.args[1], top);
+            call.args[2] = middleOfPixel(call.args[2], left);
+            call.args[3] = middleOfPixel(call.args[3], top);
+        }
     }
     // Lines drawn before any DrawWidth use the surface's 1-pixel default.
     SurfaceCall first;
@@ -153,10 +160,13 @@ QByteArray pngDocument(const RecordedPage& recorded, int dpi)
                                                     .arg(dpi)
                                                     .arg(lowestPngDpi)
                                                     .arg(highestPngDpi));
-    const std::vector<SurfaceCall> page = onOutputPixels(recorded.calls, dpi);
-    const int width = sheetWidthInches * dpi;
-    const int height = sheetHeightInches * dpi;
-    const double scale = double(dpi) / sheetDpi;
+    const PaperFit fit = paperFit(recorded.paper);
+    const std::vector<SurfaceCall> page = onOutputPixels(recorded.calls, dpi, fit);
+    const int width = qRound(fit.width * dpi / sheetDpi);
+    const int height = qRound(fit.height * dpi / sheetDpi);
+    // Output pixels a sheet pixel takes, and where the sheet's corner falls.
+    const double scale = double(dpi) / sheetDpi * fit.scale;
+    const double left = fit.left * dpi / sheetDpi, top = fit.top * dpi / sheetDpi;
 
     QByteArray document;
     PngWriter writer;
@@ -186,14 +196,16 @@ QByteArray pngDocument(const RecordedPage& recorded, int dpi)
     // the PDF's and the SVG's, whatever the PNG's own.
     band.setDotsPerMeterX(qRound(sheetDpi / 0.0254));
     band.setDotsPerMeterY(qRound(sheetDpi / 0.0254));
-    for (int top = 0; top < height; top += bandRows) {
+    for (int row = 0; row < height; row += bandRows) {
         band.fill(Qt::white);
         QPainter painter(&band);
-        painter.translate(0, -top);
+        painter.translate(left, top - row);
         painter.scale(scale, scale);
-        renderInPieces(painter, callsForBand(page, top / scale, (top + bandRows) / scale));
+        renderInPieces(painter,
+                       callsForBand(page, (row - top) / scale, (row + bandRows - top) / scale),
+                       fit.minimumWidth);
         painter.end();
-        const int rows = std::min(bandRows, height - top);
+        const int rows = std::min(bandRows, height - row);
         for (int r = 0; r < rows; ++r)
             png_write_row(png, band.constScanLine(r));
     }

@@ -9,13 +9,16 @@
 inline constexpr int lowestPngDpi = 10;
 inline constexpr int highestPngDpi = 1200;
 
-// The calls as a PNG of the whole 17 x 11 inch sheet at `dpi` (10 ... 1200)
-// on white. Every line is at least one output pixel wide, on whole pixels. The sheet is drawn
-// and compressed a band of rows at a time, so memory stays bounded at any
-// resolution. Throws Fault(CannotWriteFile) when it cannot be made.
+// The calls as a PNG of the page's paper at `dpi` (10 ... 1200) on white,
+// the 17 x 11 inch sheet fitted to it. Every line is at least one output
+// pixel wide, on whole pixels. The image is drawn and compressed a band of
+// rows at a time, so memory stays bounded at any resolution. Throws
+// Fault(CannotWriteFile) when it cannot be made.
 QByteArray pngDocument(const RecordedPage& page, int dpi);
 
-// The calls as a raster printer at `dpi` draws them: every line width raised
-// to at least one pixel, and line ends moved to the middle of their pixel, so
-// a thin line is one crisp pixel wide rather than two faint ones.
-std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi);
+// The calls as a raster printer at `dpi` draws them on a paper the sheet is
+// fitted to: every line width raised to at least one output pixel, and line
+// ends moved to the middle of their pixel, so a thin line is one crisp pixel
+// wide rather than two faint ones.
+std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi,
+                                        const PaperFit& fit = {});

@@ -1,6 +1,7 @@
 #include "printing/output/svgdocument.h"
 
 #include "printing/output/pagerenderer.h"
+#include "printing/page/sheet.h"
 #include "util/fault.h"
 
 #include <QBuffer>
@@ -33,6 +34,21 @@ QString xmlText(const QString& text)
     return out;
 }
 
+// The generator's size is whole pixels; the paper's is exact.
+void setPaperSize(QByteArray& document, const PaperFit& fit)
+{
+    const qsizetype start = document.indexOf("<svg width=\"");
+    const qsizetype end = start < 0 ? -1 : document.indexOf('\n', start);
+    if (end < 0)
+        return;
+    const auto millimetres = [](double pixels) {
+        return QByteArray::number(pixels * 25.4 / sheetDpi, 'g', 6);
+    };
+    document.replace(start, end - start,
+                     "<svg width=\"" + millimetres(fit.width) + "mm\" height=\""
+                         + millimetres(fit.height) + "mm\"");
+}
+
 } // namespace
 
 QByteArray svgDocument(const RecordedPage& recorded)
@@ -56,14 +72,25 @@ QByteArray svgDocument(const RecordedPage& recorded)
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
     generator.setResolution(sheetDpi);
-    generator.setSize(QSize(sheetWidthPixels, sheetHeightPixels));
-    generator.setViewBox(QRect(0, 0, sheetWidthPixels, sheetHeightPixels));
+    const PaperFit fit = paperFit(recorded.paper);
+    if (fit.identity()) {
+        generator.setSize(QSize(sheetWidthPixels, sheetHeightPixels));
+        generator.setViewBox(QRect(0, 0, sheetWidthPixels, sheetHeightPixels));
+    } else {
+        // User units stay the sheet's pixels; the view around the sheet is
+        // the paper.
+        generator.setSize(QSize(qRound(fit.width), qRound(fit.height)));
+        generator.setViewBox(QRectF(-fit.left / fit.scale, -fit.top / fit.scale,
+                                    fit.width / fit.scale, fit.height / fit.scale));
+    }
     generator.setTitle(QStringLiteral("Timing diagram"));
     generator.setDescription(QStringLiteral("Made by zelmar-pdf"));
     QPainter painter;
     if (!painter.begin(&generator))
         throw Fault(FaultKind::CannotWriteFile, QStringLiteral("the SVG page cannot be set up"));
-    renderPage(painter, calls);
+    renderPage(painter, calls, false, fit.minimumWidth);
     painter.end();
+    if (!fit.identity())
+        setPaperSize(document, fit);
     return document;
 }

@@ -48,10 +48,20 @@ struct Word {
     double xMin, yMin, xMax, yMax; // points, y down
 };
 
-inline QList<Word> words(const QString& pdf)
+// Of one page (from 1) when `page` is given, else of all of them.
+inline QStringList onPage(int page)
+{
+    if (page <= 0)
+        return {};
+    return {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+            QString::number(page)};
+}
+
+inline QList<Word> words(const QString& pdf, int page = 0)
 {
     const QString html = QString::fromUtf8(
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
+        run(QStringLiteral("pdftotext"),
+            onPage(page) + QStringList{QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
     static const QRegularExpression word(QString::fromUtf8(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<Word> out;
@@ -74,9 +84,13 @@ struct Stroke {
 
 inline constexpr double pixelsPerPoint = 1200.0 / 72.0;
 
-inline QList<Stroke> strokes(const QString& pdf, const QString& svgPath)
+inline QList<Stroke> strokes(const QString& pdf, const QString& svgPath, int page = 0)
 {
-    run(QStringLiteral("pdftocairo"), {QStringLiteral("-svg"), pdf, svgPath});
+    // Left alone, pdftocairo shrinks a page whose size is not whole points.
+    run(QStringLiteral("pdftocairo"),
+        onPage(page)
+            + QStringList{QStringLiteral("-svg"), QStringLiteral("-noshrink"),
+                          QStringLiteral("-nocenter"), pdf, svgPath});
     QFile file(svgPath);
     if (!file.open(QIODevice::ReadOnly))
         return {};

@@ -18,13 +18,22 @@ private slots:
 void TestPrintOnSheet::drawsFromThePrintableCorner_data()
 {
     QTest::addColumn<double>("margin"); // points, all four sides
-    QTest::newRow("no margins") << 0.0;
-    QTest::newRow("half an inch") << 36.0;
+    QTest::addColumn<Paper>("paper");
+    QTest::addColumn<QByteArray>("size");
+    QTest::addColumn<double>("inchIn"); // points: where an inch in on the sheet lands
+    QTest::newRow("no margins") << 0.0 << Paper::Tabloid << QByteArray("1224 x 792 pts") << 72.0;
+    QTest::newRow("half an inch") << 36.0 << Paper::Tabloid << QByteArray("1224 x 792 pts") << 72.0;
+    // Legal is 14 x 8.5 inches: the sheet at 8.5 / 11, centred across.
+    QTest::newRow("legal, half an inch") << 36.0 << Paper::Legal << QByteArray("1008 x 612 pts")
+                                         << ((14 - 17 * 8.5 / 11) / 2 + 8.5 / 11) * 72;
 }
 
 void TestPrintOnSheet::drawsFromThePrintableCorner()
 {
     QFETCH(double, margin);
+    QFETCH(Paper, paper);
+    QFETCH(QByteArray, size);
+    QFETCH(double, inchIn);
     if (!poppler::available())
         QFAIL("poppler-utils is needed");
     QTemporaryDir dir;
@@ -39,12 +48,12 @@ void TestPrintOnSheet::drawsFromThePrintableCorner()
     page.CurrentX(1200); // one inch in
     page.CurrentY(1200);
     page.Print(QStringLiteral("corner"));
-    QVERIFY(printOnSheet(printer, QStringLiteral("stand-in"), {page.calls()}));
+    QVERIFY(printOnSheet(printer, QStringLiteral("stand-in"), {page.calls(), paper}));
 
-    QVERIFY(poppler::info(pdf).contains("1224 x 792 pts"));
+    QVERIFY(poppler::info(pdf).contains(size));
     const QList<poppler::Word> words = poppler::words(pdf);
     QCOMPARE(words.size(), 1);
-    QVERIFY2(qAbs(words.first().xMin - (72 + margin)) < 2,
+    QVERIFY2(qAbs(words.first().xMin - (inchIn + margin)) < 2,
              qPrintable(QString::number(words.first().xMin)));
 }
 

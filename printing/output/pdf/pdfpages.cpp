@@ -37,6 +37,31 @@ QByteArray resources(int fontObject, const QByteArray& extra = {})
            + font + extra + " >>";
 }
 
+QByteArray mediaBox(const PaperFit& fit)
+{
+    QByteArray box("[0 0 ");
+    appendPdfReal(box, pdfPoints(fit.width));
+    appendPdfReal(box, pdfPoints(fit.height));
+    box.back() = ']';
+    return box;
+}
+
+// Draws the engine's page, made on the sheet, where the page's own content
+// puts the sheet on the paper.
+QByteArray placedForm(const PaperFit& fit)
+{
+    if (fit.identity())
+        return "q /X1 Do Q";
+    QByteArray out("q ");
+    appendPdfReal(out, fit.scale);
+    out.append("0 0 ");
+    appendPdfReal(out, fit.scale);
+    appendPdfReal(out, pdfPoints(fit.left));
+    appendPdfReal(out, pdfPoints(fit.height - fit.top) - fit.scale * sheetHeightPoints);
+    out.append("cm /X1 Do Q");
+    return out;
+}
+
 } // namespace
 
 std::optional<QDateTime> sourceDateEpoch()
@@ -99,7 +124,8 @@ PdfPage pdfPage(const RecordedPage& recorded)
         page.glyphs.insert(page.glyphs.end(), glyphs.begin(), glyphs.end());
         return true;
     };
-    page.content = flateEncoded(pdfPageContent(calls, pointsPerPixel, sheetHeightPoints, text));
+    page.paper = recorded.paper;
+    page.content = flateEncoded(pdfPageContent(calls, paperFit(page.paper), text));
     std::sort(page.glyphs.begin(), page.glyphs.end());
     page.glyphs.erase(std::unique(page.glyphs.begin(), page.glyphs.end()), page.glyphs.end());
 
@@ -134,6 +160,7 @@ void PdfPages::start()
 
 void PdfPages::add(PdfPage page)
 {
+    const PaperFit fit = paperFit(page.paper);
     const int content = objects_.writeStream(page.content, PdfObjects::Data::deflated);
     QByteArray resourcesEntry = pdfReference(resourcesObject_);
     QByteArray contents = pdfReference(content);
@@ -146,14 +173,13 @@ void PdfPages::add(PdfPage page)
         for (const QByteArray& body : objects)
             objects_.write(body);
         // A stream of its own, so the page's content stays as it is alone.
-        const int draw = objects_.writeStream("q /X1 Do Q", PdfObjects::Data::plain);
+        const int draw = objects_.writeStream(placedForm(fit), PdfObjects::Data::plain);
         resourcesEntry = resources(fontObject_, " /XObject << /X1 " + pdfReference(form) + " >>");
         contents = "[" + contents + ' ' + pdfReference(draw) + "]";
     }
     pages_.push_back(objects_.write("<< /Type /Page /Parent " + pdfReference(pagesObject_)
                                     + " /Contents " + contents + " /Resources " + resourcesEntry
-                                    + " /MediaBox [0 0 " + QByteArray::number(sheetWidthPoints)
-                                    + ' ' + QByteArray::number(sheetHeightPoints) + "] >>"));
+                                    + " /MediaBox " + mediaBox(fit) + " >>"));
 
     std::vector<std::uint16_t> merged;
     merged.reserve(glyphs_.size() + page.glyphs.size());

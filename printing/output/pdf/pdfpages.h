@@ -19,6 +19,7 @@ struct PdfPage {
     QByteArray content;
     std::vector<std::uint16_t> glyphs; // sorted, unique
     QByteArray engineText;             // empty when there is no such text
+    Paper paper = Paper::Tabloid;
 };
 
 // The time SOURCE_DATE_EPOCH (the reproducible-builds convention) fixes for
@@ -33,8 +34,8 @@ PdfPage pdfPage(const RecordedPage& page);
 // The page as a one-page PDF document.
 QByteArray pdfDocument(const RecordedPage& page);
 
-// A PDF of 17 x 11 inch pages, the page font embedded once with the glyphs
-// of all of them. A page is the same whatever document it is in.
+// A PDF of pages, each on its own paper, the page font embedded once with
+// the glyphs of all of them. A page is the same whatever document it is in.
 class PdfPages {
 public:
     PdfPages();

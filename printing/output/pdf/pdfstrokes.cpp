@@ -214,9 +214,10 @@ QByteArray flateEncoded(const QByteArray& content)
     return packed;
 }
 
-QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, double pageHeight,
+QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, const PaperFit& fit,
                           const PdfTextWriter& text)
 {
+    const double scale = fit.scale * pointsPerPixel;
     QByteArray out;
     // About twelve bytes a point; a busy page has tens of thousands.
     out.reserve(static_cast<qsizetype>(calls.size()) * 14 + 256);
@@ -225,13 +226,14 @@ QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, d
     appendPdfReal(out, scale);
     out.append("0 0 ");
     appendPdfReal(out, -scale);
-    out.append("0 ");
-    appendPdfReal(out, pageHeight);
+    appendPdfReal(out, pdfPoints(fit.left));
+    appendPdfReal(out, pdfPoints(fit.height - fit.top));
     out.append("cm\n");
 
     StrokeWriter writer(out);
     const bool written = walkPage(
-        calls, [&](const StrokeBatch& batch, const QPen& pen) { writer.write(batch, pen); },
+        calls, fit.minimumWidth,
+        [&](const StrokeBatch& batch, const QPen& pen) { writer.write(batch, pen); },
         [&](const SurfaceState& state, const QString& line) { return text(out, state, line); });
     if (!written)
         return {};

@@ -1,7 +1,9 @@
 // A page's content stream and the operands it is written with.
 #pragma once
 
+#include "printing/page/paper.h"
 #include "printing/page/recordingsurface.h"
+#include "printing/page/sheet.h"
 
 #include <QByteArray>
 
@@ -23,10 +25,13 @@ using PdfTextWriter =
 
 // All of calls as one content stream, lines and text in the order drawn,
 // stroked as renderPage() has the PDF engine stroke them: the same pens,
-// polylines, operators and numbers. `scale` maps device pixels to points and
-// `pageHeight` is in points. Empty when `text` fails.
-QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, double scale, double pageHeight,
+// polylines, operators and numbers; the sheet placed on the paper as `fit`
+// says. Empty when `text` fails.
+QByteArray pdfPageContent(const std::vector<SurfaceCall>& calls, const PaperFit& fit,
                           const PdfTextWriter& text);
+
+// Device pixels at 1200 dpi in points; whole points stay whole.
+inline double pdfPoints(double pixels) { return pixels * pointsPerInch / sheetDpi; }
 
 // `value` as the engine writes numbers, and a space.
 void appendPdfReal(QByteArray& out, double value);
