@@ -398,9 +398,9 @@ ParsedArguments parseArguments(const QStringList& arguments)
     if (parser.isSet(paperOption)) {
         const auto paper = paperNamed(parser.value(paperOption));
         if (!paper)
-            return usageError(QStringLiteral("unknown paper \"%1\": use %2")
-                                  .arg(parser.value(paperOption),
-                                       paperNames().join(QStringLiteral(", "))));
+            return usageError(
+                QStringLiteral("unknown paper \"%1\": use %2")
+                    .arg(parser.value(paperOption), paperNames().join(QStringLiteral(", "))));
         options.page.paper = *paper;
     }
     if (!options.valuechangedump) {

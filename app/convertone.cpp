@@ -83,7 +83,8 @@ std::vector<QByteArray> documentsOf(std::vector<RecordedPage>& pages, const Capt
         return documents;
     }
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        const QString file = i < std::size_t(job.files.size()) ? job.files[qsizetype(i)] : job.target;
+        const QString file =
+            i < std::size_t(job.files.size()) ? job.files[qsizetype(i)] : job.target;
         documents.push_back(
             inFile(file, [&] { return documentOf(options.format, pages[i], options.dpi); }));
         pages[i] = RecordedPage();
@@ -153,10 +154,10 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
                             .arg(job.files.size()));
         // Waiting for the disk to keep the files is left to a thread of its
         // own, so that this one goes on converting.
-        job.written = std::async(std::launch::async,
-                                 [files = job.files, documents = std::move(documents)] {
-                                     writeDocuments(files, documents);
-                                 });
+        job.written =
+            std::async(std::launch::async, [files = job.files, documents = std::move(documents)] {
+                writeDocuments(files, documents);
+            });
     } catch (const std::exception& failure) {
         job.error = failureMessage(job.capture, failure);
     }

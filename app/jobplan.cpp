@@ -5,8 +5,9 @@
 JobPlan planJobs(const ConverterOptions& options)
 {
     JobPlan plan;
-    const OutputPlan outputs = planOutputs(options.captures, options.output, options.outputDir,
-                                           options.combine, extensionOf(options), pageFilesOf(options));
+    const OutputPlan outputs =
+        planOutputs(options.captures, options.output, options.outputDir, options.combine,
+                    extensionOf(options), pageFilesOf(options));
     if (!outputs.collision.isEmpty()) {
         plan.refusal = outputs.collision;
         plan.usageError = true;

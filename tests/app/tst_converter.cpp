@@ -263,7 +263,8 @@ void ConverterTest::arguments_data()
     for (const char* paper : {"tabloid", "a3", "letter", "legal"})
         page(qPrintable(QStringLiteral("paper %1").arg(QLatin1String(paper))), {"--paper", paper},
              qPrintable(QStringLiteral("0-2047 1 - %1").arg(QLatin1String(paper))));
-    page("all of them", {"--paper", "letter", "--samples", "600-900", "--time-axis", "--pages", "3"},
+    page("all of them",
+         {"--paper", "letter", "--samples", "600-900", "--time-axis", "--pages", "3"},
          "600-900 3 axis letter");
 
     const auto refused = [&](const char* name, const QStringList& args) {
@@ -292,7 +293,8 @@ void ConverterTest::arguments_data()
     for (const char* pages : {"0", "-1", "x", "1.5", "+2", " 2", "", "2049", "99999999999"})
         refused(qPrintable(QStringLiteral("pages \"%1\"").arg(QLatin1String(pages))),
                 {"a.csv", "-o", "a.pdf", "--pages", pages});
-    refused("more pages than samples", {"a.csv", "-o", "a.pdf", "--samples", "10-12", "--pages", "4"});
+    refused("more pages than samples",
+            {"a.csv", "-o", "a.pdf", "--samples", "10-12", "--pages", "4"});
     refused("fewer pages of equal length",
             {"a.csv", "-o", "a.pdf", "--samples", "0-6", "--pages", "5"});
     refused("unknown paper", {"a.csv", "-o", "a.pdf", "--paper", "a5"});
@@ -301,8 +303,9 @@ void ConverterTest::arguments_data()
     refused("pages twice", {"a.csv", "-o", "a.pdf", "--pages", "2", "--pages", "2"});
     refused("time axis twice", {"a.csv", "-o", "a.pdf", "--time-axis", "--time-axis"});
     for (const char* pageOnly : {"--pages=2", "--time-axis", "--paper=a4"})
-        refused(qPrintable(QStringLiteral("value change dump with %1").arg(QLatin1String(pageOnly))),
-                {"a.csv", "-o", "a.pdf", "--format", "vcd", pageOnly});
+        refused(
+            qPrintable(QStringLiteral("value change dump with %1").arg(QLatin1String(pageOnly))),
+            {"a.csv", "-o", "a.pdf", "--format", "vcd", pageOnly});
 
     QTest::newRow("help") << QStringList{"--help"} << int(Action::Help) << 0 << false << ""
                           << "" << 0 << "" << whole;
@@ -403,7 +406,8 @@ void ConverterTest::runs_data()
         row("unknown option") << good_ << QStringList{"--landscape"} << existing << 2
                               << QStringList{"landscape"};
         row("range, pages, time axis, paper")
-            << good_ << QStringList{"--samples", "600-900", "--pages", "4", "--time-axis", "--paper", "a4"}
+            << good_
+            << QStringList{"--samples", "600-900", "--pages", "4", "--time-axis", "--paper", "a4"}
             << existing << 0 << QStringList{};
         row("reversed range") << good_ << QStringList{"--samples", "900-600"} << existing << 2
                               << QStringList{"900-600", "backwards"};
@@ -413,9 +417,8 @@ void ConverterTest::runs_data()
                                << QStringList{"600"};
         row("no pages") << good_ << QStringList{"--pages", "0"} << existing << 2
                         << QStringList{"--pages", "0"};
-        row("more pages than samples")
-            << good_ << QStringList{"--samples", "5-7", "--pages", "4"} << existing << 2
-            << QStringList{"--pages 4", "5-7"};
+        row("more pages than samples") << good_ << QStringList{"--samples", "5-7", "--pages", "4"}
+                                       << existing << 2 << QStringList{"--pages 4", "5-7"};
         row("unknown paper") << good_ << QStringList{"--paper", "b5"} << existing << 2
                              << QStringList{"b5", "a4"};
         row("time axis twice") << good_ << QStringList{"--time-axis", "--time-axis"} << existing
@@ -919,10 +922,10 @@ void ConverterTest::batchArguments_data()
         << true << 1 << "-"
         << ""
         << "" << svg << 150 << 0;
-    row("PDF pages to standard output", {"a.csv", "-o", "-", "--pages", "2"}) << true << 1 << "-"
-                                                                              << ""
-                                                                              << "" << pdf << 150
-                                                                              << 0;
+    row("PDF pages to standard output", {"a.csv", "-o", "-", "--pages", "2"})
+        << true << 1 << "-"
+        << ""
+        << "" << pdf << 150 << 0;
     row("combined pages", {"a.csv", "--combine", "all.pdf", "--pages", "2"})
         << true << 1 << ""
         << ""
@@ -952,8 +955,10 @@ void ConverterTest::batchArguments_data()
     refused("dpi above 1200", {"a.csv", "--format", "png", "--dpi", "1201"});
     refused("dpi not a number", {"a.csv", "--format", "png", "--dpi", "150dpi"});
     refused("no jobs", {"a.csv", "--jobs", "0"});
-    refused("SVG pages to standard output", {"a.csv", "-o", "-", "--format", "svg", "--pages", "2"});
-    refused("PNG pages to standard output", {"a.csv", "-o", "-", "--format", "png", "--pages", "3"});
+    refused("SVG pages to standard output",
+            {"a.csv", "-o", "-", "--format", "svg", "--pages", "2"});
+    refused("PNG pages to standard output",
+            {"a.csv", "-o", "-", "--format", "png", "--pages", "3"});
     refused("combined dump", {"a.csv", "--combine", "all.pdf", "--format", "vcd"});
     refused("binder named .vcd", {"a.csv", "--combine", "all.vcd"});
     refused("jobs twice", {"a.csv", "--jobs", "1", "--jobs", "2"});
@@ -1364,8 +1369,8 @@ void ConverterTest::splitPagesReadBack_data()
         << QStringList{"CAPTURE", "--pages", "4", "--time-axis", "-o", "OUT/run.pdf"}
         << QStringList{} << 0 << QStringList{"run.pdf"} << quarters;
     QTest::newRow("binder, each capture's pages in turn")
-        << QStringList{"CAPTURE", "SECOND", "--pages", "2", "--time-axis", "--combine",
-                       "OUT/all.pdf", "--jobs", "2"}
+        << QStringList{"CAPTURE",   "SECOND",      "--pages", "2", "--time-axis",
+                       "--combine", "OUT/all.pdf", "--jobs",  "2"}
         << QStringList{} << 0 << QStringList{"all.pdf"}
         << QStringList{"samples 0\u20131023 (0\u2013102.4 \u00b5s), page 1 of 2",
                        "samples 1024\u20132047 (102.4\u2013204.8 \u00b5s), page 2 of 2",
@@ -1378,12 +1383,12 @@ void ConverterTest::splitPagesReadBack_data()
     for (int page = 1; page <= 12; ++page)
         twelve << QStringLiteral("run-%1.png").arg(page, 2, 10, QLatin1Char('0'));
     QTest::newRow("PNG pages numbered to two digits")
-        << QStringList{"CAPTURE", "--pages", "12", "--format", "png", "--dpi", "10",
-                       "--output-dir", "OUT", "--jobs", "2"}
+        << QStringList{"CAPTURE", "--pages",      "12",  "--format", "png", "--dpi",
+                       "10",      "--output-dir", "OUT", "--jobs",   "2"}
         << QStringList{} << 0 << twelve << QStringList{};
     QTest::newRow("one SVG page keeps its name")
-        << QStringList{"CAPTURE", "--pages", "1", "--samples", "5-900", "--format", "svg",
-                       "--output-dir", "OUT"}
+        << QStringList{"CAPTURE", "--pages",      "1",  "--samples", "5-900", "--format",
+                       "svg",     "--output-dir", "OUT"}
         << QStringList{} << 0 << QStringList{"run.svg"} << QStringList{};
     QTest::newRow("a page that cannot be written takes its siblings")
         << QStringList{"CAPTURE", "--pages", "4", "-o", "OUT/out.svg"} << QStringList{"out-3.svg"}
@@ -1430,12 +1435,12 @@ void ConverterTest::splitPagesReadBack()
     for (int i = 0; i < files.size(); ++i) {
         const QString file = QDir(out).filePath(files[i]);
         if (file.endsWith(QLatin1String(".svg")))
-            QVERIFY2(contents(file).contains(files.size() == 1 ? QByteArray("samples 5")
-                                                                : QStringLiteral("page %1 of %2")
-                                                                      .arg(i + 1)
-                                                                      .arg(files.size())
-                                                                      .toUtf8()),
-                     qPrintable(file));
+            QVERIFY2(
+                contents(file).contains(
+                    files.size() == 1
+                        ? QByteArray("samples 5")
+                        : QStringLiteral("page %1 of %2").arg(i + 1).arg(files.size()).toUtf8()),
+                qPrintable(file));
         if (file.endsWith(QLatin1String(".png")))
             QCOMPARE(QImage(file).size(), QSize(170, 110));
     }
@@ -1449,15 +1454,15 @@ void ConverterTest::splitPagesReadBack()
         QStringLiteral("samples (\\d+)\u2013(\\d+) \\(([\\d.]+)\u2013([\\d.]+) \u00b5s\\)"));
     static const QRegularExpression label(QStringLiteral("^([\\d.]+) \u00b5s$"));
     for (int page = 1; page <= ranges.size(); ++page) {
-        const QString text = QString::fromUtf8(poppler::run(
-            QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page),
-                                          QStringLiteral("-l"), QString::number(page), pdf,
-                                          QStringLiteral("-")}));
+        const QString text = QString::fromUtf8(
+            poppler::run(QStringLiteral("pdftotext"),
+                         {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                          QString::number(page), pdf, QStringLiteral("-")}));
         const QString& expected = ranges[page - 1];
         QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in: ") + text));
         // Captures in the order given, whatever the jobs.
-        QCOMPARE(text.contains(QStringLiteral("Second run")), page > 2 && ranges.size() == 4
-                                                                  && files.first() == "all.pdf");
+        QCOMPARE(text.contains(QStringLiteral("Second run")),
+                 page > 2 && ranges.size() == 4 && files.first() == "all.pdf");
         // Labels under the ticks, each a time within the page's samples.
         const QRegularExpressionMatch shown = range.match(expected);
         QVERIFY(shown.hasMatch());
@@ -1482,12 +1487,12 @@ void ConverterTest::valueChangeDumpReadsBack_data()
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("last");
     QTest::addColumn<double>("period"); // ns a sample
-    QTest::newRow("defaults") << QStringList{} << QList<int>{0, 1, 2, 3, 4,  5,  6,  7,
-                                                             8, 9, 10, 11, 12, 13, 14, 15}
+    QTest::newRow("defaults") << QStringList{}
+                              << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}
                               << 0 << 2047 << 100.0;
     QTest::newRow("channels, range, period in us")
-        << QStringList{"--channels", "0-3,7,15", "--samples", "600-900", "--resolution", "2.5",
-                       "--unit", "us"}
+        << QStringList{"--channels",   "0-3,7,15", "--samples", "600-900",
+                       "--resolution", "2.5",      "--unit",    "us"}
         << QList<int>{0, 1, 2, 3, 7, 15} << 600 << 900 << 2500.0;
     QTest::newRow("one sample, last channel")
         << QStringList{"--channels", "15", "--samples", "2047-2047"} << QList<int>{15} << 2047
@@ -1505,7 +1510,9 @@ void ConverterTest::valueChangeDumpReadsBack()
     QFETCH(double, period);
     QTemporaryDir here;
     CaptureRecipe recipe = moving();
-    recipe.level = [](int row, int channel) { return ((row * 7 + channel * 13) >> (channel % 5)) & 1; };
+    recipe.level = [](int row, int channel) {
+        return ((row * 7 + channel * 13) >> (channel % 5)) & 1;
+    };
     if (options == QStringList{"BAD"}) {
         recipe.fields[{9, 3}] = "x";
         options.clear();
@@ -1535,8 +1542,8 @@ void ConverterTest::valueChangeDumpReadsBack()
     std::map<qint64, QList<std::pair<QByteArray, int>>> changes; // time -> (identifier, value)
     qint64 now = -1;
     bool header = true;
-    static const QHash<QByteArray, double> units{{"s", 1e9}, {"ms", 1e6}, {"us", 1e3},
-                                                  {"ns", 1}, {"ps", 1e-3}, {"fs", 1e-6}};
+    static const QHash<QByteArray, double> units{{"s", 1e9}, {"ms", 1e6},  {"us", 1e3},
+                                                 {"ns", 1},  {"ps", 1e-3}, {"fs", 1e-6}};
     const QList<QByteArray> words = contents(vcd).simplified().split(' ');
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QByteArray& word = words[i];
@@ -1585,8 +1592,9 @@ void ConverterTest::valueChangeDumpReadsBack()
             for (const auto& [id, bit] : next->second)
                 value[id] = bit;
         for (const QByteArray& id : order)
-            QVERIFY2(value.value(id, -1) == level(sample, channelOf[id]),
-                     qPrintable(QStringLiteral("sample %1, channel %2").arg(sample).arg(channelOf[id])));
+            QVERIFY2(
+                value.value(id, -1) == level(sample, channelOf[id]),
+                qPrintable(QStringLiteral("sample %1, channel %2").arg(sample).arg(channelOf[id])));
     }
 }
 
