@@ -34,7 +34,7 @@ const QCommandLineOption
                     QStringLiteral("dir"));
 const QCommandLineOption combineOption(
     QStringLiteral("combine"),
-    QStringLiteral("Write one PDF with a page per capture, in the order given, to <file>; "
+    QStringLiteral("Write one PDF of every capture's pages, in the order given, to <file>; "
                    "- for standard output. Nothing is written if any capture fails."),
     QStringLiteral("file"));
 const QCommandLineOption
@@ -87,7 +87,8 @@ const QCommandLineOption pagesOption(
                    "them all; SVG and PNG make a file a page: NAME-1.svg, NAME-2.svg, ..."),
     QStringLiteral("n"));
 const QCommandLineOption timeAxisOption(QStringLiteral("time-axis"),
-                                        QStringLiteral("Label the tick marks with their time."));
+                                        QStringLiteral("Label the tick marks with their time (none "
+                                                       "without tick marks)."));
 const QCommandLineOption
     paperOption(QStringLiteral("paper"),
                 QStringLiteral("Paper the page is fitted to: %1 (default tabloid, 11 x 17 inch).")

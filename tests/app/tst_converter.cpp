@@ -565,11 +565,13 @@ void ConverterTest::interruptedBatch_data()
     QTest::addColumn<int>("signal");
     QTest::addColumn<int>("written");    // documents in place before the signal
     QTest::addColumn<bool>("replacing"); // every output exists beforehand
+    QTest::addColumn<int>("pages");      // SVG files a capture; 1: a PDF
 
-    QTest::newRow("SIGINT at the first document") << SIGINT << 1 << false;
-    QTest::newRow("SIGTERM after 20") << SIGTERM << 20 << false;
-    QTest::newRow("SIGHUP after 40") << SIGHUP << 40 << false;
-    QTest::newRow("SIGINT after 20, replacing") << SIGINT << 20 << true;
+    QTest::newRow("SIGINT at the first document") << SIGINT << 1 << false << 1;
+    QTest::newRow("SIGTERM after 20") << SIGTERM << 20 << false << 1;
+    QTest::newRow("SIGHUP after 40") << SIGHUP << 40 << false << 1;
+    QTest::newRow("SIGINT after 20, replacing") << SIGINT << 20 << true << 1;
+    QTest::newRow("SIGTERM after 30 page files") << SIGTERM << 30 << false << 3;
 }
 
 // A batch ended by a signal ends by that signal and leaves whole documents
@@ -579,8 +581,10 @@ void ConverterTest::interruptedBatch()
     QFETCH(int, signal);
     QFETCH(int, written);
     QFETCH(bool, replacing);
+    QFETCH(int, pages);
 
     constexpr int captures = 300;
+    const QByteArray end = pages > 1 ? "</svg>\n" : "%%EOF\n";
     QTemporaryDir here;
     const QString out = here.filePath(QStringLiteral("out"));
     QVERIFY(QDir().mkpath(out));
@@ -595,11 +599,14 @@ void ConverterTest::interruptedBatch()
     }
     arguments << QStringLiteral("--output-dir") << out << QStringLiteral("--jobs")
               << QStringLiteral("4");
+    if (pages > 1)
+        arguments << QStringLiteral("--format") << QStringLiteral("svg")
+                  << QStringLiteral("--pages") << QString::number(pages);
 
     const auto documents = [&] {
         int whole = 0;
         for (const QString& name : QDir(out).entryList(QDir::Files))
-            whole += contents(out + QLatin1Char('/') + name).endsWith("%%EOF\n");
+            whole += contents(out + QLatin1Char('/') + name).endsWith(end);
         return whole;
     };
     QProcess process;
@@ -617,14 +624,18 @@ void ConverterTest::interruptedBatch()
     const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden);
     QVERIFY(left.size() >= written);
     int whole = 0;
+    QMap<QString, int> pagesOf; // capture -> its page files left
     for (const QString& name : left) {
         QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
         const QByteArray bytes = contents(out + QLatin1Char('/') + name);
-        QVERIFY2(bytes.startsWith("%PDF-") ? bytes.endsWith("%%EOF\n") : bytes == earlier,
-                 qPrintable(name));
-        whole += bytes.startsWith("%PDF-");
+        QVERIFY2(bytes == earlier || bytes.endsWith(end), qPrintable(name));
+        whole += bytes != earlier;
+        ++pagesOf[name.left(6)];
     }
-    QVERIFY2(whole >= written && whole < captures, qPrintable(QString::number(whole)));
+    QVERIFY2(whole >= written && whole < captures * pages, qPrintable(QString::number(whole)));
+    // A capture's pages are all there or none of them.
+    for (auto it = pagesOf.cbegin(); it != pagesOf.cend(); ++it)
+        QVERIFY2(it.value() == pages, qPrintable(it.key()));
 }
 
 void ConverterTest::helpAndVersion_data()
