@@ -45,7 +45,7 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
     if (!jobs.empty())
         readCapture(jobs.front(), options);
     const auto drawn = [](const CaptureJob& job) { return job.error.isEmpty(); };
-    if (std::any_of(jobs.begin(), jobs.end(), drawn)) {
+    if (!options.valuechangedump && std::any_of(jobs.begin(), jobs.end(), drawn)) {
         if (beforeDrawing)
             beforeDrawing();
         // The page font is read once, here, rather than by whichever job
@@ -65,12 +65,15 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
             finishWriting(job);
             if (combined && job.error.isEmpty() && failed == 0) {
                 try {
-                    inFile(options.combine, [&] { book->add(std::move(*job.page)); });
+                    inFile(options.combine, [&] {
+                        for (PdfPage& page : job.pages)
+                            book->add(std::move(page));
+                    });
                 } catch (const std::exception& failure) {
                     job.error = failureMessage(options.combine, failure);
                 }
             }
-            job.page.reset();
+            job.pages.clear();
             if (!job.error.isEmpty()) {
                 ++failed;
                 line.clear();

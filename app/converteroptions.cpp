@@ -6,6 +6,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <algorithm>
@@ -33,12 +34,13 @@ const QCommandLineOption
                     QStringLiteral("dir"));
 const QCommandLineOption combineOption(
     QStringLiteral("combine"),
-    QStringLiteral("Write one PDF with a page per capture, in the order given, to <file>; "
+    QStringLiteral("Write one PDF of every capture's pages, in the order given, to <file>; "
                    "- for standard output. Nothing is written if any capture fails."),
     QStringLiteral("file"));
 const QCommandLineOption
     formatOption(QStringLiteral("format"),
-                 QStringLiteral("pdf, svg or png (default: from the extension of -o, else pdf)."),
+                 QStringLiteral("pdf, svg, png or vcd, a value change dump of the samples "
+                                "(default: from the extension of -o, else pdf)."),
                  QStringLiteral("format"));
 const QCommandLineOption
     dpiOption(QStringLiteral("dpi"),
@@ -74,17 +76,36 @@ const QCommandLineOption
     headingOption(QStringLiteral("heading"),
                   QStringLiteral("Page heading (default: the heading of the capture's header)."),
                   QStringLiteral("text"));
+const QCommandLineOption samplesOption(
+    QStringLiteral("samples"),
+    QStringLiteral("Print only samples <from> to <to>, counted from 0, such as 600-900 "
+                   "(default 0-2047). A value change dump holds only these too."),
+    QStringLiteral("from-to"));
+const QCommandLineOption pagesOption(
+    QStringLiteral("pages"),
+    QStringLiteral("Split the samples over <n> pages of equal length (default 1). A PDF holds "
+                   "them all; SVG and PNG make a file a page: NAME-1.svg, NAME-2.svg, ..."),
+    QStringLiteral("n"));
+const QCommandLineOption timeAxisOption(QStringLiteral("time-axis"),
+                                        QStringLiteral("Label the tick marks with their time (none "
+                                                       "without tick marks)."));
+const QCommandLineOption
+    paperOption(QStringLiteral("paper"),
+                QStringLiteral("Paper the page is fitted to: %1 (default tabloid, 11 x 17 inch).")
+                    .arg(paperNames().join(QStringLiteral(", "))),
+                QStringLiteral("name"));
 
 void addOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        QStringLiteral("Prints capture files as timing diagrams on 11 x 17 inch pages: PDF, SVG "
-                       "or PNG."));
+        QStringLiteral("Prints capture files as timing diagrams: PDF, SVG or PNG pages, or "
+                       "value change dumps."));
     parser.addPositionalArgument(QStringLiteral("capture..."),
                                  QStringLiteral("The capture files."));
     parser.addOptions({outputOption, outputDirOption, combineOption, formatOption, dpiOption,
                        jobsOption, channelsOption, tickMarksOption, noTickMarksOption,
-                       resolutionOption, unitOption, headingOption});
+                       resolutionOption, unitOption, headingOption, samplesOption, pagesOption,
+                       timeAxisOption, paperOption});
 }
 
 constexpr int maximumJobs = 256;
@@ -143,6 +164,25 @@ std::optional<std::array<bool, 16>> parseChannelList(const QString& list)
     return chosen;
 }
 
+std::optional<std::pair<int, int>> parseSampleRange(const QString& range)
+{
+    static const QRegularExpression form(QStringLiteral("^([0-9]{1,9})-([0-9]{1,9})$"));
+    const QRegularExpressionMatch match = form.match(range);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return std::pair{match.captured(1).toInt(), match.captured(2).toInt()};
+}
+
+QString extensionOf(const ConverterOptions& options)
+{
+    return options.valuechangedump ? QStringLiteral(".vcd") : extensionOf(options.format);
+}
+
+int pageFilesOf(const ConverterOptions& options)
+{
+    return options.valuechangedump || options.format == OutputFormat::Pdf ? 1 : options.pagecount;
+}
+
 std::optional<int> parseUnit(const QString& unit)
 {
     if (unit == QLatin1String("ns"))
@@ -198,11 +238,14 @@ ParsedArguments parseArguments(const QStringList& arguments)
 
     for (const QCommandLineOption* single :
          {&outputOption, &outputDirOption, &combineOption, &formatOption, &dpiOption, &jobsOption,
-          &channelsOption, &tickMarksOption, &resolutionOption, &unitOption, &headingOption}) {
+          &channelsOption, &tickMarksOption, &resolutionOption, &unitOption, &headingOption,
+          &samplesOption, &pagesOption, &paperOption}) {
         if (parser.values(*single).size() > 1)
             return usageError(
                 QStringLiteral("--%1 given more than once").arg(single->names().last()));
     }
+    if (parser.optionNames().count(timeAxisOption.names().first()) > 1)
+        return usageError(QStringLiteral("--time-axis given more than once"));
 
     const int destinations = int(parser.isSet(outputOption)) + int(parser.isSet(outputDirOption))
                              + int(parser.isSet(combineOption));
@@ -237,15 +280,21 @@ ParsedArguments parseArguments(const QStringList& arguments)
         options.format = OutputFormat::Svg;
     else if (format == QLatin1String("png"))
         options.format = OutputFormat::Png;
+    else if (format == QLatin1String("vcd"))
+        options.valuechangedump = true;
     else if (format == QLatin1String("pdf") || format.isEmpty())
         options.format = OutputFormat::Pdf;
     else if (parser.isSet(formatOption))
-        return usageError(QStringLiteral("bad format \"%1\": use pdf, svg or png").arg(format));
+        return usageError(
+            QStringLiteral("bad format \"%1\": use pdf, svg, png or vcd").arg(format));
     else
         return usageError(
-            QStringLiteral("\"%1\": the extension .%2 names no format; use .pdf, .svg "
-                           "or .png, or give --format")
+            QStringLiteral("\"%1\": the extension .%2 names no format; use .pdf, .svg, "
+                           ".png or .vcd, or give --format")
                 .arg(named, QFileInfo(named).suffix()));
+    if (!options.combine.isEmpty() && options.valuechangedump)
+        return usageError(QStringLiteral("--combine binds pages into one PDF, and a value change "
+                                         "dump has no pages: use --output-dir for vcd files"));
     if (!options.combine.isEmpty() && options.format != OutputFormat::Pdf)
         return usageError(
             QStringLiteral("--combine makes a PDF; use --output-dir for %1 files").arg(format));
@@ -305,6 +354,74 @@ ParsedArguments parseArguments(const QStringList& arguments)
     }
     if (parser.isSet(headingOption))
         options.heading = parser.value(headingOption);
+
+    if (options.valuechangedump) {
+        for (const QCommandLineOption* pageOnly : {&pagesOption, &timeAxisOption, &paperOption})
+            if (parser.isSet(*pageOnly))
+                return usageError(QStringLiteral("--%1 sets up printed pages; a value change "
+                                                 "dump has none (--samples still applies)")
+                                      .arg(pageOnly->names().first()));
+    }
+    if (parser.isSet(samplesOption)) {
+        const QString given = parser.value(samplesOption);
+        const auto range = parseSampleRange(given);
+        if (!range)
+            return usageError(QStringLiteral("bad --samples \"%1\": use the first and last "
+                                             "sample with a dash between, such as 600-900")
+                                  .arg(given));
+        if (range->first > range->second)
+            return usageError(
+                QStringLiteral("bad --samples \"%1\": the range runs backwards").arg(given));
+        if (range->second >= sampleCount)
+            return usageError(QStringLiteral("bad --samples \"%1\": samples are numbered 0 to %2")
+                                  .arg(given)
+                                  .arg(sampleCount - 1));
+        options.page.firstsample = range->first;
+        options.page.lastsample = range->second;
+    }
+    if (parser.isSet(pagesOption)) {
+        const QString given = parser.value(pagesOption);
+        static const QRegularExpression number(QStringLiteral("^[0-9]{1,9}$"));
+        const int pages = number.match(given).hasMatch() ? given.toInt() : 0;
+        if (pages < 1)
+            return usageError(
+                QStringLiteral("bad --pages \"%1\": use a whole number from 1").arg(given));
+        const int samples = options.page.lastsample - options.page.firstsample + 1;
+        if (pages > samples)
+            return usageError(QStringLiteral("--pages %1: samples %2-%3 are too few to fill %1 "
+                                             "pages")
+                                  .arg(pages)
+                                  .arg(options.page.firstsample)
+                                  .arg(options.page.lastsample));
+        options.page.pages = pages;
+    }
+    options.page.timeaxis = parser.isSet(timeAxisOption);
+    if (parser.isSet(paperOption)) {
+        const auto paper = paperNamed(parser.value(paperOption));
+        if (!paper)
+            return usageError(
+                QStringLiteral("unknown paper \"%1\": use %2")
+                    .arg(parser.value(paperOption), paperNames().join(QStringLiteral(", "))));
+        options.page.paper = *paper;
+    }
+    if (!options.valuechangedump) {
+        // Pages of equal length may come out fewer than asked (7 samples on
+        // 5 pages take 2 a page, so 4 pages): refused rather than numbered
+        // "of 4" when 5 were asked for.
+        options.pagecount = int(pageLayouts(options.page).size());
+        if (options.pagecount != options.page.pages)
+            return usageError(QStringLiteral("--pages %1: samples %2-%3 split into pages of "
+                                             "equal length make %4 pages, not %1")
+                                  .arg(options.page.pages)
+                                  .arg(options.page.firstsample)
+                                  .arg(options.page.lastsample)
+                                  .arg(options.pagecount));
+        if (pageFilesOf(options) > 1 && options.output == QLatin1String("-"))
+            return usageError(QStringLiteral("%1 pages of %2 are a file each, and standard output "
+                                             "takes one: name the files with -o or --output-dir")
+                                  .arg(options.pagecount)
+                                  .arg(extensionOf(options).mid(1).toUpper()));
+    }
 
     parsed.action = ParsedArguments::Action::Run;
     return parsed;

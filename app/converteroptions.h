@@ -1,12 +1,14 @@
 #pragma once
 
 #include "printing/output/document.h"
+#include "printing/page/pagelayout.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <optional>
+#include <utility>
 
 inline const QString converterName = QStringLiteral("zelmar-pdf");
 inline const QString converterVersion = QStringLiteral(ZELMAR_VERSION);
@@ -18,6 +20,7 @@ struct ConverterOptions {
     QString outputDir; // each capture's file in this folder
     QString combine;   // one PDF, a page per capture; "-" standard output
     OutputFormat format = OutputFormat::Pdf;
+    bool valuechangedump = false;    // a dump of the samples instead of a page; `format` unused
     int dpi = 150;                   // PNG only
     int jobs = 1;                    // captures converted at once
     std::array<bool, 16> channels{}; // all ticked unless --channels says otherwise
@@ -26,9 +29,16 @@ struct ConverterOptions {
     QString resolution = QStringLiteral("100");
     int unitindex = 0;              // ns
     std::optional<QString> heading; // none: the heading from the capture's header
+    PageOptions page;               // the samples, pages, time axis and paper
+    int pagecount = 1;              // the pages `page` gives, worked out once
 
     ConverterOptions() { channels.fill(true); }
 };
+
+// ".pdf", ".svg", ".png" or ".vcd".
+QString extensionOf(const ConverterOptions& options);
+// The files a capture's pages go to: one a page for SVG and PNG.
+int pageFilesOf(const ConverterOptions& options);
 
 struct ParsedArguments {
     enum class Action { Run, Help, Version, UsageError };
@@ -40,6 +50,10 @@ struct ParsedArguments {
 // "0-3,7", "all" or "none"; nullopt for anything else (a channel outside
 // 0 ... 15, a range that runs backwards, an empty item).
 std::optional<std::array<bool, 16>> parseChannelList(const QString& list);
+
+// "600-900": the first and last sample, 0-based; nullopt for anything but
+// two whole numbers with a dash between.
+std::optional<std::pair<int, int>> parseSampleRange(const QString& range);
 
 // "ns", "us", "ms" give 0, 1, 2; "none" gives -1.
 std::optional<int> parseUnit(const QString& unit);

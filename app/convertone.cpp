@@ -2,12 +2,22 @@
 
 #include "capture/header.h"
 #include "capture/linereader.h"
+#include "capture/sampletable.h"
+#include "capture/valuechangedump.h"
 #include "printing/pagerecorder.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
+#include "util/pendingfiles.h"
+
+#include <QFile>
 
 #include <exception>
+#include <memory>
+#include <optional>
+#include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -38,7 +48,117 @@ PrintRequest requestFor(const QString& capture, const ConverterOptions& options,
     request.resolution = options.resolution;
     request.unitindex = options.unitindex;
     request.heading = options.heading.value_or(header->heading);
+    request.options = options.page;
     return request;
+}
+
+QByteArray dumpOf(const PrintRequest& request, const PageOptions& range)
+{
+    ChannelBoxes boxes;
+    for (int c = 0; c < channelCount; ++c) {
+        boxes.values[std::size_t(c)] = request.values[std::size_t(c)];
+        boxes.captions[std::size_t(c)] = request.captions[std::size_t(c)];
+    }
+    const LevelTable levels =
+        selectChannels(SampleTable::read(request.filepath, request.filebytes), boxes);
+    DumpSettings settings;
+    settings.heading = request.heading;
+    settings.resolution = request.resolution;
+    settings.unitindex = request.unitindex;
+    settings.firstsample = range.firstsample;
+    settings.lastsample = range.lastsample;
+    return valueChangeDump(levels, settings);
+}
+
+// Every page's document before any is written: a page that cannot be made
+// leaves all of the capture's files as they were.
+std::vector<QByteArray> documentsOf(std::vector<RecordedPage>& pages, const CaptureJob& job,
+                                    const ConverterOptions& options)
+{
+    std::vector<QByteArray> documents;
+    if (pages.size() > 1 && options.format == OutputFormat::Pdf) {
+        documents.push_back(inFile(job.target, [&] {
+            PdfPages book;
+            for (RecordedPage& page : pages) {
+                book.add(pdfPage(page));
+                page = RecordedPage();
+            }
+            return book.finish();
+        }));
+        return documents;
+    }
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const QString file =
+            i < std::size_t(job.files.size()) ? job.files[qsizetype(i)] : job.target;
+        documents.push_back(
+            inFile(file, [&] { return documentOf(options.format, pages[i], options.dpi); }));
+        pages[i] = RecordedPage();
+    }
+    return documents;
+}
+
+// A page file stays pending, for an interrupting signal to remove, until all
+// its siblings are in place. Signals wait while it is written, so that one
+// never finds a page half registered. Only a plain file is taken back: a
+// device or a link's far end is left as written.
+class PendingPage {
+public:
+    explicit PendingPage(const QString& file)
+    {
+        const QByteArray path = QFile::encodeName(file);
+        struct stat info {};
+        if (::lstat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode))
+            return;
+        const qsizetype slash = path.lastIndexOf('/');
+        const QByteArray folder = slash < 0    ? QByteArray(".")
+                                  : slash == 0 ? QByteArray("/")
+                                               : path.left(slash);
+        folder_ = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder_ >= 0)
+            pending_.emplace(folder_, path.mid(slash + 1).constData());
+    }
+    ~PendingPage()
+    {
+        pending_.reset();
+        if (folder_ >= 0)
+            ::close(folder_);
+    }
+    PendingPage(const PendingPage&) = delete;
+    PendingPage& operator=(const PendingPage&) = delete;
+
+    void written()
+    {
+        if (pending_)
+            pending_->settle();
+    }
+
+private:
+    int folder_ = -1;
+    std::optional<PendingFile> pending_;
+};
+
+// One file after another, each whole; when one cannot be written, or a
+// signal ends the run, the ones written before it are removed, so that a
+// capture's pages are there all together or not at all.
+void writeDocuments(const QStringList& files, const std::vector<QByteArray>& documents)
+{
+    if (files.size() == 1) {
+        writeDocument(files.front(), documents.front());
+        return;
+    }
+    std::vector<std::unique_ptr<PendingPage>> pages;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        pages.push_back(std::make_unique<PendingPage>(files[i]));
+        try {
+            writeDocument(files[i], documents[std::size_t(i)]);
+            pages.back()->written();
+        } catch (...) {
+            pages.back()->written();
+            for (qsizetype written = 0; written < i; ++written)
+                QFile::remove(files[written]);
+            throw;
+        }
+    }
 }
 
 } // namespace
@@ -64,20 +184,32 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
     try {
         const PrintRequest request = std::move(*job.request);
         job.request.reset();
-        RecordedPage page = recordPage(request);
-        if (job.target.isEmpty()) {
-            // Made here, on this job's core, so binding only copies it.
-            job.page = inFile(options.combine, [&] { return pdfPage(page); });
-            return;
+        std::vector<QByteArray> documents;
+        if (options.valuechangedump) {
+            documents.push_back(dumpOf(request, options.page));
+        } else {
+            std::vector<RecordedPage> pages = recordPages(request);
+            if (job.target.isEmpty()) {
+                // Made here, on this job's core, so binding only copies them.
+                for (RecordedPage& page : pages) {
+                    job.pages.push_back(inFile(options.combine, [&] { return pdfPage(page); }));
+                    page = RecordedPage();
+                }
+                return;
+            }
+            documents = documentsOf(pages, job, options);
         }
-        const QByteArray document =
-            inFile(job.target, [&] { return documentOf(options.format, page, options.dpi); });
-        page = RecordedPage();
-        // Waiting for the disk to keep the file is left to a thread of its
+        if (documents.size() != std::size_t(job.files.size()))
+            throw Fault(FaultKind::SubscriptOutOfRange,
+                        QStringLiteral("%1 documents made for %2 files")
+                            .arg(documents.size())
+                            .arg(job.files.size()));
+        // Waiting for the disk to keep the files is left to a thread of its
         // own, so that this one goes on converting.
-        job.written = std::async(std::launch::async, [target = job.target, document] {
-            writeDocument(target, document);
-        });
+        job.written =
+            std::async(std::launch::async, [files = job.files, documents = std::move(documents)] {
+                writeDocuments(files, documents);
+            });
     } catch (const std::exception& failure) {
         job.error = failureMessage(job.capture, failure);
     }

@@ -5,8 +5,9 @@
 JobPlan planJobs(const ConverterOptions& options)
 {
     JobPlan plan;
-    const OutputPlan outputs = planOutputs(options.captures, options.output, options.outputDir,
-                                           options.combine, extensionOf(options.format));
+    const OutputPlan outputs =
+        planOutputs(options.captures, options.output, options.outputDir, options.combine,
+                    extensionOf(options), pageFilesOf(options));
     if (!outputs.collision.isEmpty()) {
         plan.refusal = outputs.collision;
         plan.usageError = true;
@@ -21,6 +22,7 @@ JobPlan planJobs(const ConverterOptions& options)
         CaptureJob& job = plan.jobs[i];
         job.capture = options.captures[qsizetype(i)];
         job.target = outputs.targets[qsizetype(i)];
+        job.files = outputs.files[qsizetype(i)];
         job.error = outputs.overCapture[qsizetype(i)];
     }
     return plan;

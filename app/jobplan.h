@@ -5,6 +5,7 @@
 #include "printing/printtiming.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <future>
 #include <optional>
@@ -13,10 +14,11 @@
 // One capture's part in a run: where its document goes and how it went.
 struct CaptureJob {
     QString capture;
-    QString target;                      // empty: a page of the combined PDF
+    QString target;                      // empty: pages of the combined PDF
+    QStringList files;                   // target, or a file a page (SVG, PNG)
     QString error;                       // the one line reporting its failure
     std::optional<PrintRequest> request; // the capture's header, once read
-    std::optional<PdfPage> page;         // a page of the combined PDF
+    std::vector<PdfPage> pages;          // its pages in the combined PDF
     std::future<void> written;           // the document being written to the target
 };
 

@@ -82,8 +82,22 @@ QString sameFileKey(const QString& path)
     return keyOf(QFile::encodeName(path));
 }
 
+QString pageFileName(const QString& target, int page, int pages)
+{
+    if (pages <= 1 || target == standardStream)
+        return target;
+    const QString number =
+        QStringLiteral("-%1").arg(page, int(QString::number(pages).size()), 10, QLatin1Char('0'));
+    const qsizetype slash = target.lastIndexOf(u'/');
+    const qsizetype dot = target.lastIndexOf(u'.');
+    // A name that is all extension (".svg") is numbered after it.
+    if (dot <= slash + 1)
+        return target + number;
+    return target.left(dot) + number + target.mid(dot);
+}
+
 OutputPlan planOutputs(const QStringList& captures, const QString& output, const QString& outputDir,
-                       const QString& combine, const QString& extension)
+                       const QString& combine, const QString& extension, int pageFiles)
 {
     OutputPlan plan;
     QHash<QString, QString> captureAt; // key -> capture
@@ -106,6 +120,7 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output, const
     if (!combine.isEmpty()) {
         plan.targets = QStringList(captures.size(), QString());
         plan.overCapture = plan.targets;
+        plan.files = QList<QStringList>(captures.size());
         if (!captures.isEmpty())
             plan.binderOverCapture = overCapture(combine, QString());
         return plan;
@@ -124,18 +139,27 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output, const
                         .arg(escapedText(capture));
         }
         plan.targets << target;
-        plan.overCapture << overCapture(target, capture);
-        if (target == standardStream)
-            continue;
-        const QString key = sameFileKey(target);
-        if (const auto other = targetOf.constFind(key); other != targetOf.cend()) {
-            if (plan.collision.isEmpty())
-                plan.collision =
-                    QStringLiteral("%1 and %2 would both be written to %3")
-                        .arg(escapedText(*other), escapedText(capture), escapedText(target));
-            continue;
+        QStringList files;
+        QString refusal;
+        for (int page = 1; page <= pageFiles; ++page) {
+            const QString file = pageFileName(target, page, pageFiles);
+            files << file;
+            if (refusal.isEmpty())
+                refusal = overCapture(file, capture);
+            if (file == standardStream)
+                continue;
+            const QString key = sameFileKey(file);
+            if (const auto other = targetOf.constFind(key); other != targetOf.cend()) {
+                if (plan.collision.isEmpty())
+                    plan.collision =
+                        QStringLiteral("%1 and %2 would both be written to %3")
+                            .arg(escapedText(*other), escapedText(capture), escapedText(file));
+                continue;
+            }
+            targetOf.insert(key, capture);
         }
-        targetOf.insert(key, capture);
+        plan.files << files;
+        plan.overCapture << refusal;
     }
     return plan;
 }

@@ -11,7 +11,10 @@
 #include <QThread>
 #include <QtTest>
 
+#include <cctype>
+#include <cmath>
 #include <csignal>
+#include <map>
 #include <sys/stat.h>
 
 using namespace capturefixture;
@@ -50,6 +53,10 @@ private slots:
     void progressCountsFailures_data();
     void progressCountsFailures();
     void combinedPagesAreTheSinglePages();
+    void splitPagesReadBack_data();
+    void splitPagesReadBack();
+    void valueChangeDumpReadsBack_data();
+    void valueChangeDumpReadsBack();
     void svgReadsBack();
     void pngMatchesThePdf_data();
     void pngMatchesThePdf();
@@ -208,42 +215,61 @@ void ConverterTest::arguments_data()
     QTest::addColumn<QString>("resolution");
     QTest::addColumn<int>("unit");
     QTest::addColumn<QString>("heading"); // "(header)": from the capture
+    QTest::addColumn<QString>("page");    // first-last pages axis|- paper
 
     const QString fromHeader = QStringLiteral("(header)");
     const auto run = int(Action::Run);
     const auto usage = int(Action::UsageError);
+    const QString whole = QStringLiteral("0-2047 1 - tabloid");
     QTest::newRow("defaults") << QStringList{"a.csv", "-o", "a.pdf"} << run << 0xffff << true
                               << "10"
-                              << "100" << 0 << fromHeader;
+                              << "100" << 0 << fromHeader << whole;
     QTest::newRow("everything") << QStringList{"a.csv", "--output",     "a.pdf", "--channels",
                                                "0-3,7", "--tick-marks", "025",   "--resolution",
                                                "",      "--unit",       "ms",    "--heading",
                                                "Bench"}
                                 << run << 0x008f << true << "025"
-                                << "" << 2 << "Bench";
+                                << "" << 2 << "Bench" << whole;
     QTest::newRow("tick spacing 0")
         << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "0"} << run << 0xffff << true << "0"
-        << "100" << 0 << fromHeader;
+        << "100" << 0 << fromHeader << whole;
     QTest::newRow("largest tick spacing")
         << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "2147483647"} << run << 0xffff
         << true << "2147483647"
-        << "100" << 0 << fromHeader;
+        << "100" << 0 << fromHeader << whole;
     QTest::newRow("no tick marks")
         << QStringList{"a.csv", "-o", "a.pdf", "--no-tick-marks"} << run << 0xffff << false << "10"
-        << "100" << 0 << fromHeader;
+        << "100" << 0 << fromHeader << whole;
     QTest::newRow("unit none") << QStringList{"a.csv", "-o", "a.pdf", "--unit", "none"} << run
                                << 0xffff << true << "10"
-                               << "100" << -1 << fromHeader;
+                               << "100" << -1 << fromHeader << whole;
     QTest::newRow("empty heading")
         << QStringList{"a.csv", "-o", "a.pdf", "--heading", ""} << run << 0xffff << true << "10"
-        << "100" << 0 << "";
+        << "100" << 0 << "" << whole;
     QTest::newRow("no channels") << QStringList{"a.csv", "-o", "a.pdf", "--channels", "none"} << run
                                  << 0 << true << "10"
-                                 << "100" << 0 << fromHeader;
+                                 << "100" << 0 << fromHeader << whole;
+    const auto page = [&](const char* name, const QStringList& options, const char* shown) {
+        QTest::newRow(name) << QStringList{"a.csv", "-o", "a.pdf"} + options << run << 0xffff
+                            << true << "10"
+                            << "100" << 0 << fromHeader << QString::fromLatin1(shown);
+    };
+    page("sample range", {"--samples", "600-900"}, "600-900 1 - tabloid");
+    page("one sample", {"--samples", "2047-2047"}, "2047-2047 1 - tabloid");
+    page("four pages", {"--pages", "4"}, "0-2047 4 - tabloid");
+    page("a page a sample", {"--samples", "10-13", "--pages", "4"}, "10-13 4 - tabloid");
+    page("time axis", {"--time-axis"}, "0-2047 1 axis tabloid");
+    page("paper in capitals", {"--paper", "A4"}, "0-2047 1 - a4");
+    for (const char* paper : {"tabloid", "a3", "letter", "legal"})
+        page(qPrintable(QStringLiteral("paper %1").arg(QLatin1String(paper))), {"--paper", paper},
+             qPrintable(QStringLiteral("0-2047 1 - %1").arg(QLatin1String(paper))));
+    page("all of them",
+         {"--paper", "letter", "--samples", "600-900", "--time-axis", "--pages", "3"},
+         "600-900 3 axis letter");
 
     const auto refused = [&](const char* name, const QStringList& args) {
         QTest::newRow(name) << args << usage << 0 << false << ""
-                            << "" << 0 << "";
+                            << "" << 0 << "" << whole;
     };
     refused("no arguments", {});
     refused("empty output", {"a.csv", "-o", ""});
@@ -260,11 +286,31 @@ void ConverterTest::arguments_data()
          {"abc", "2.5", "1e3", "-5", "+5", " 5", "", "2147483648", "99999999999"})
         refused(qPrintable(QStringLiteral("tick spacing \"%1\"").arg(QLatin1String(spacing))),
                 {"a.csv", "-o", "a.pdf", "--tick-marks", spacing});
+    for (const char* range : {"900-600", "0-2048", "2047-2048", "600", "600-", "-900", "a-b",
+                              "1-2-3", " 1-5", "+1-5", "1--5", "1.5-3", "", "0-99999999999"})
+        refused(qPrintable(QStringLiteral("samples \"%1\"").arg(QLatin1String(range))),
+                {"a.csv", "-o", "a.pdf", "--samples", range});
+    for (const char* pages : {"0", "-1", "x", "1.5", "+2", " 2", "", "2049", "99999999999"})
+        refused(qPrintable(QStringLiteral("pages \"%1\"").arg(QLatin1String(pages))),
+                {"a.csv", "-o", "a.pdf", "--pages", pages});
+    refused("more pages than samples",
+            {"a.csv", "-o", "a.pdf", "--samples", "10-12", "--pages", "4"});
+    refused("fewer pages of equal length",
+            {"a.csv", "-o", "a.pdf", "--samples", "0-6", "--pages", "5"});
+    refused("unknown paper", {"a.csv", "-o", "a.pdf", "--paper", "a5"});
+    refused("paper twice", {"a.csv", "-o", "a.pdf", "--paper", "a4", "--paper", "a4"});
+    refused("samples twice", {"a.csv", "-o", "a.pdf", "--samples", "1-2", "--samples", "1-2"});
+    refused("pages twice", {"a.csv", "-o", "a.pdf", "--pages", "2", "--pages", "2"});
+    refused("time axis twice", {"a.csv", "-o", "a.pdf", "--time-axis", "--time-axis"});
+    for (const char* pageOnly : {"--pages=2", "--time-axis", "--paper=a4"})
+        refused(
+            qPrintable(QStringLiteral("value change dump with %1").arg(QLatin1String(pageOnly))),
+            {"a.csv", "-o", "a.pdf", "--format", "vcd", pageOnly});
 
     QTest::newRow("help") << QStringList{"--help"} << int(Action::Help) << 0 << false << ""
-                          << "" << 0 << "";
+                          << "" << 0 << "" << whole;
     QTest::newRow("version") << QStringList{"--version"} << int(Action::Version) << 0 << false << ""
-                             << "" << 0 << "";
+                             << "" << 0 << "" << whole;
 }
 
 void ConverterTest::arguments()
@@ -277,6 +323,7 @@ void ConverterTest::arguments()
     QFETCH(QString, resolution);
     QFETCH(int, unit);
     QFETCH(QString, heading);
+    QFETCH(QString, page);
 
     const ParsedArguments parsed = parseArguments(QStringList{QStringLiteral("zelmar-pdf")} + args);
     QCOMPARE(int(parsed.action), action);
@@ -298,6 +345,14 @@ void ConverterTest::arguments()
         QVERIFY(!o.heading.has_value());
     else
         QCOMPARE(o.heading.value_or(QStringLiteral("(unset)")), heading);
+    QCOMPARE(QStringLiteral("%1-%2 %3 %4 %5")
+                 .arg(o.page.firstsample)
+                 .arg(o.page.lastsample)
+                 .arg(o.page.pages)
+                 .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
+                 .arg(paperName(o.page.paper)),
+             page);
+    QCOMPARE(o.pagecount, o.page.pages);
 }
 
 void ConverterTest::runs_data()
@@ -350,6 +405,27 @@ void ConverterTest::runs_data()
                                 << QStringList{"9-2"};
         row("unknown option") << good_ << QStringList{"--landscape"} << existing << 2
                               << QStringList{"landscape"};
+        row("range, pages, time axis, paper")
+            << good_
+            << QStringList{"--samples", "600-900", "--pages", "4", "--time-axis", "--paper", "a4"}
+            << existing << 0 << QStringList{};
+        row("reversed range") << good_ << QStringList{"--samples", "900-600"} << existing << 2
+                              << QStringList{"900-600", "backwards"};
+        row("range past the last sample") << good_ << QStringList{"--samples", "0-2048"} << existing
+                                          << 2 << QStringList{"0-2048", "2047"};
+        row("malformed range") << good_ << QStringList{"--samples", "600"} << existing << 2
+                               << QStringList{"600"};
+        row("no pages") << good_ << QStringList{"--pages", "0"} << existing << 2
+                        << QStringList{"--pages", "0"};
+        row("more pages than samples") << good_ << QStringList{"--samples", "5-7", "--pages", "4"}
+                                       << existing << 2 << QStringList{"--pages 4", "5-7"};
+        row("unknown paper") << good_ << QStringList{"--paper", "b5"} << existing << 2
+                             << QStringList{"b5", "a4"};
+        row("time axis twice") << good_ << QStringList{"--time-axis", "--time-axis"} << existing
+                               << 2 << QStringList{"--time-axis", "more than once"};
+        row("value change dump with pages")
+            << good_ << QStringList{"--format", "vcd", "--pages", "2"} << existing << 2
+            << QStringList{"--pages", "value change dump"};
     }
 }
 
@@ -489,11 +565,13 @@ void ConverterTest::interruptedBatch_data()
     QTest::addColumn<int>("signal");
     QTest::addColumn<int>("written");    // documents in place before the signal
     QTest::addColumn<bool>("replacing"); // every output exists beforehand
+    QTest::addColumn<int>("pages");      // SVG files a capture; 1: a PDF
 
-    QTest::newRow("SIGINT at the first document") << SIGINT << 1 << false;
-    QTest::newRow("SIGTERM after 20") << SIGTERM << 20 << false;
-    QTest::newRow("SIGHUP after 40") << SIGHUP << 40 << false;
-    QTest::newRow("SIGINT after 20, replacing") << SIGINT << 20 << true;
+    QTest::newRow("SIGINT at the first document") << SIGINT << 1 << false << 1;
+    QTest::newRow("SIGTERM after 20") << SIGTERM << 20 << false << 1;
+    QTest::newRow("SIGHUP after 40") << SIGHUP << 40 << false << 1;
+    QTest::newRow("SIGINT after 20, replacing") << SIGINT << 20 << true << 1;
+    QTest::newRow("SIGTERM after 40 page files") << SIGTERM << 40 << false << 8;
 }
 
 // A batch ended by a signal ends by that signal and leaves whole documents
@@ -503,8 +581,10 @@ void ConverterTest::interruptedBatch()
     QFETCH(int, signal);
     QFETCH(int, written);
     QFETCH(bool, replacing);
+    QFETCH(int, pages);
 
     constexpr int captures = 300;
+    const QByteArray end = pages > 1 ? "</svg>\n" : "%%EOF\n";
     QTemporaryDir here;
     const QString out = here.filePath(QStringLiteral("out"));
     QVERIFY(QDir().mkpath(out));
@@ -519,11 +599,14 @@ void ConverterTest::interruptedBatch()
     }
     arguments << QStringLiteral("--output-dir") << out << QStringLiteral("--jobs")
               << QStringLiteral("4");
+    if (pages > 1)
+        arguments << QStringLiteral("--format") << QStringLiteral("svg")
+                  << QStringLiteral("--pages") << QString::number(pages);
 
     const auto documents = [&] {
         int whole = 0;
         for (const QString& name : QDir(out).entryList(QDir::Files))
-            whole += contents(out + QLatin1Char('/') + name).endsWith("%%EOF\n");
+            whole += contents(out + QLatin1Char('/') + name).endsWith(end);
         return whole;
     };
     QProcess process;
@@ -538,17 +621,24 @@ void ConverterTest::interruptedBatch()
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
     QCOMPARE(process.exitCode(), signal);
 
+    // Page files of captures still being written when the signal came are
+    // taken back: only whole documents count as kept.
+    const int kept = pages > 1 ? 0 : written;
     const QStringList left = QDir(out).entryList(QDir::Files | QDir::Hidden);
-    QVERIFY(left.size() >= written);
+    QVERIFY(left.size() >= kept);
     int whole = 0;
+    QMap<QString, int> pagesOf; // capture -> its page files left
     for (const QString& name : left) {
         QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
         const QByteArray bytes = contents(out + QLatin1Char('/') + name);
-        QVERIFY2(bytes.startsWith("%PDF-") ? bytes.endsWith("%%EOF\n") : bytes == earlier,
-                 qPrintable(name));
-        whole += bytes.startsWith("%PDF-");
+        QVERIFY2(bytes == earlier || bytes.endsWith(end), qPrintable(name));
+        whole += bytes != earlier;
+        ++pagesOf[name.left(6)];
     }
-    QVERIFY2(whole >= written && whole < captures, qPrintable(QString::number(whole)));
+    QVERIFY2(whole >= kept && whole < captures * pages, qPrintable(QString::number(whole)));
+    // A capture's pages are all there or none of them.
+    for (auto it = pagesOf.cbegin(); it != pagesOf.cend(); ++it)
+        QVERIFY2(it.value() == pages, qPrintable(it.key()));
 }
 
 void ConverterTest::helpAndVersion_data()
@@ -788,12 +878,12 @@ void ConverterTest::batchArguments_data()
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("outputDir");
     QTest::addColumn<QString>("combine");
-    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("format"); // -1: a value change dump
     QTest::addColumn<int>("dpi");
     QTest::addColumn<int>("jobs"); // 0: the default, one per core
 
     const int pdf = int(OutputFormat::Pdf), svg = int(OutputFormat::Svg),
-              png = int(OutputFormat::Png);
+              png = int(OutputFormat::Png), vcd = -1;
     const auto row = [](const char* name, const QStringList& args) -> QTestData& {
         return QTest::newRow(name) << args;
     };
@@ -835,6 +925,25 @@ void ConverterTest::batchArguments_data()
         << true << 1 << ""
         << ""
         << "-" << pdf << 150 << 1;
+    row("vcd from -o", {"a.csv", "-o", "a.VCD"}) << true << 1 << "a.VCD"
+                                                 << ""
+                                                 << "" << vcd << 150 << 0;
+    row("vcd to a folder", {"a.csv", "--format", "vcd", "--output-dir", "d", "--samples", "1-2"})
+        << true << 1 << ""
+        << "d"
+        << "" << vcd << 150 << 0;
+    row("one page to standard output", {"a.csv", "-o", "-", "--format", "svg", "--pages", "1"})
+        << true << 1 << "-"
+        << ""
+        << "" << svg << 150 << 0;
+    row("PDF pages to standard output", {"a.csv", "-o", "-", "--pages", "2"})
+        << true << 1 << "-"
+        << ""
+        << "" << pdf << 150 << 0;
+    row("combined pages", {"a.csv", "--combine", "all.pdf", "--pages", "2"})
+        << true << 1 << ""
+        << ""
+        << "all.pdf" << pdf << 150 << 0;
     row("lowest dpi", {"a.csv", "--format", "png", "--dpi", "10"}) << true << 1 << ""
                                                                    << ""
                                                                    << "" << png << 10 << 0;
@@ -860,6 +969,12 @@ void ConverterTest::batchArguments_data()
     refused("dpi above 1200", {"a.csv", "--format", "png", "--dpi", "1201"});
     refused("dpi not a number", {"a.csv", "--format", "png", "--dpi", "150dpi"});
     refused("no jobs", {"a.csv", "--jobs", "0"});
+    refused("SVG pages to standard output",
+            {"a.csv", "-o", "-", "--format", "svg", "--pages", "2"});
+    refused("PNG pages to standard output",
+            {"a.csv", "-o", "-", "--format", "png", "--pages", "3"});
+    refused("combined dump", {"a.csv", "--combine", "all.pdf", "--format", "vcd"});
+    refused("binder named .vcd", {"a.csv", "--combine", "all.vcd"});
     refused("jobs twice", {"a.csv", "--jobs", "1", "--jobs", "2"});
 }
 
@@ -887,7 +1002,7 @@ void ConverterTest::batchArguments()
     QCOMPARE(o.output, output);
     QCOMPARE(o.outputDir, outputDir);
     QCOMPARE(o.combine, combine);
-    QCOMPARE(int(o.format), format);
+    QCOMPARE(o.valuechangedump ? -1 : int(o.format), format);
     QCOMPARE(o.dpi, dpi);
     QCOMPARE(o.jobs, jobs > 0 ? jobs : std::max(1, QThread::idealThreadCount()));
 }
@@ -1250,6 +1365,251 @@ void ConverterTest::soundWithoutThePageFont()
     QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
     if (!shown.isEmpty())
         QVERIFY2(poppler::text(out).contains(shown), qPrintable(poppler::text(out)));
+}
+
+void ConverterTest::splitPagesReadBack_data()
+{
+    // OUT: a fresh folder; CAPTURE: run.csv; SECOND: second.csv, another heading.
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("blocked"); // folders made in OUT beforehand, where files go
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("files");  // what OUT holds afterwards
+    QTest::addColumn<QStringList>("ranges"); // each page's range line, for a PDF
+    const QStringList quarters{"samples 0\u2013511 (0\u201351.2 \u00b5s), page 1 of 4",
+                               "samples 512\u20131023 (51.2\u2013102.4 \u00b5s), page 2 of 4",
+                               "samples 1024\u20131535 (102.4\u2013153.6 \u00b5s), page 3 of 4",
+                               "samples 1536\u20132047 (153.6\u2013204.8 \u00b5s), page 4 of 4"};
+    QTest::newRow("PDF of four pages")
+        << QStringList{"CAPTURE", "--pages", "4", "--time-axis", "-o", "OUT/run.pdf"}
+        << QStringList{} << 0 << QStringList{"run.pdf"} << quarters;
+    QTest::newRow("binder, each capture's pages in turn")
+        << QStringList{"CAPTURE",   "SECOND",      "--pages", "2", "--time-axis",
+                       "--combine", "OUT/all.pdf", "--jobs",  "2"}
+        << QStringList{} << 0 << QStringList{"all.pdf"}
+        << QStringList{"samples 0\u20131023 (0\u2013102.4 \u00b5s), page 1 of 2",
+                       "samples 1024\u20132047 (102.4\u2013204.8 \u00b5s), page 2 of 2",
+                       "samples 0\u20131023 (0\u2013102.4 \u00b5s), page 1 of 2",
+                       "samples 1024\u20132047 (102.4\u2013204.8 \u00b5s), page 2 of 2"};
+    QTest::newRow("SVG pages named after -o")
+        << QStringList{"CAPTURE", "--pages", "4", "-o", "OUT/out.svg"} << QStringList{} << 0
+        << QStringList{"out-1.svg", "out-2.svg", "out-3.svg", "out-4.svg"} << QStringList{};
+    QStringList twelve;
+    for (int page = 1; page <= 12; ++page)
+        twelve << QStringLiteral("run-%1.png").arg(page, 2, 10, QLatin1Char('0'));
+    QTest::newRow("PNG pages numbered to two digits")
+        << QStringList{"CAPTURE", "--pages",      "12",  "--format", "png", "--dpi",
+                       "10",      "--output-dir", "OUT", "--jobs",   "2"}
+        << QStringList{} << 0 << twelve << QStringList{};
+    QTest::newRow("one SVG page keeps its name")
+        << QStringList{"CAPTURE", "--pages",      "1",  "--samples", "5-900", "--format",
+                       "svg",     "--output-dir", "OUT"}
+        << QStringList{} << 0 << QStringList{"run.svg"} << QStringList{};
+    QTest::newRow("a page that cannot be written takes its siblings")
+        << QStringList{"CAPTURE", "--pages", "4", "-o", "OUT/out.svg"} << QStringList{"out-3.svg"}
+        << 1 << QStringList{"out-3.svg"} << QStringList{};
+    QTest::newRow("a page file over a capture")
+        << QStringList{"OUT/x-2.svg", "--pages", "2", "-o", "OUT/x.svg"} << QStringList{} << 1
+        << QStringList{"x-2.svg"} << QStringList{};
+}
+
+// Every page's range and time labels, read back by poppler; every page file
+// named as pdftoppm names them, all or none of them written.
+void ConverterTest::splitPagesReadBack()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, blocked);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, ranges);
+    if (!poppler::available())
+        QFAIL("poppler-utils are needed to read the pages back: make test installs them");
+    QTemporaryDir here;
+    const QString out = here.filePath(QStringLiteral("out"));
+    QVERIFY(QDir().mkpath(out));
+    for (const QString& folder : blocked)
+        QVERIFY(QDir(out).mkdir(folder));
+    CaptureRecipe second = moving();
+    second.header[1] = "Second run";
+    args.replaceInStrings(QStringLiteral("CAPTURE"),
+                          writeCapture(here, QStringLiteral("run.csv"), moving()));
+    args.replaceInStrings(QStringLiteral("SECOND"),
+                          writeCapture(here, QStringLiteral("second.csv"), second));
+    if (args.first().startsWith(QLatin1String("OUT/")))
+        QVERIFY(!writeCapture(here, QStringLiteral("out/x-2.svg"), moving()).isEmpty());
+    args.replaceInStrings(QRegularExpression(QStringLiteral("^OUT")), out);
+
+    const Result result = convert(args);
+    QVERIFY2(result.exitCode == exitCode, qPrintable(result.err));
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
+    if (exitCode != 0) {
+        QCOMPARE(result.err.count(u'\n'), 1);
+        QVERIFY2(result.err.contains(QDir(out).filePath(files.first())), qPrintable(result.err));
+        return;
+    }
+    for (int i = 0; i < files.size(); ++i) {
+        const QString file = QDir(out).filePath(files[i]);
+        if (file.endsWith(QLatin1String(".svg")))
+            QVERIFY2(
+                contents(file).contains(
+                    files.size() == 1
+                        ? QByteArray("samples 5")
+                        : QStringLiteral("page %1 of %2").arg(i + 1).arg(files.size()).toUtf8()),
+                qPrintable(file));
+        if (file.endsWith(QLatin1String(".png")))
+            QCOMPARE(QImage(file).size(), QSize(170, 110));
+    }
+    if (ranges.isEmpty())
+        return;
+
+    const QString pdf = QDir(out).filePath(files.first());
+    QVERIFY(poppler::info(pdf).contains(
+        QStringLiteral("Pages:           %1").arg(ranges.size()).toLatin1()));
+    static const QRegularExpression range(
+        QStringLiteral("samples (\\d+)\u2013(\\d+) \\(([\\d.]+)\u2013([\\d.]+) \u00b5s\\)"));
+    static const QRegularExpression label(QStringLiteral("^([\\d.]+) \u00b5s$"));
+    for (int page = 1; page <= ranges.size(); ++page) {
+        const QString text = QString::fromUtf8(
+            poppler::run(QStringLiteral("pdftotext"),
+                         {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                          QString::number(page), pdf, QStringLiteral("-")}));
+        const QString& expected = ranges[page - 1];
+        QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" in: ") + text));
+        // Captures in the order given, whatever the jobs.
+        QCOMPARE(text.contains(QStringLiteral("Second run")),
+                 page > 2 && ranges.size() == 4 && files.first() == "all.pdf");
+        // Labels under the ticks, each a time within the page's samples.
+        const QRegularExpressionMatch shown = range.match(expected);
+        QVERIFY(shown.hasMatch());
+        int labels = 0;
+        for (const QString& line : text.split(u'\n')) {
+            const QRegularExpressionMatch time = label.match(line.trimmed());
+            if (!time.hasMatch())
+                continue;
+            ++labels;
+            QVERIFY2(time.captured(1).toDouble() >= shown.captured(3).toDouble()
+                         && time.captured(1).toDouble() <= shown.captured(4).toDouble(),
+                     qPrintable(line + QStringLiteral(" on page ") + QString::number(page)));
+        }
+        QVERIFY2(labels >= 3, qPrintable(text));
+    }
+}
+
+void ConverterTest::valueChangeDumpReadsBack_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<int>>("channels");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<double>("period"); // ns a sample
+    QTest::newRow("defaults") << QStringList{}
+                              << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}
+                              << 0 << 2047 << 100.0;
+    QTest::newRow("channels, range, period in us")
+        << QStringList{"--channels",   "0-3,7,15", "--samples", "600-900",
+                       "--resolution", "2.5",      "--unit",    "us"}
+        << QList<int>{0, 1, 2, 3, 7, 15} << 600 << 900 << 2500.0;
+    QTest::newRow("one sample, last channel")
+        << QStringList{"--channels", "15", "--samples", "2047-2047"} << QList<int>{15} << 2047
+        << 2047 << 100.0;
+    QTest::newRow("a bad capture") << QStringList{"BAD"} << QList<int>{} << 0 << 0 << 0.0;
+}
+
+// The dump read by a reader of its own, level by level against the capture's rows.
+void ConverterTest::valueChangeDumpReadsBack()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QList<int>, channels);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(double, period);
+    QTemporaryDir here;
+    CaptureRecipe recipe = moving();
+    recipe.level = [](int row, int channel) {
+        return ((row * 7 + channel * 13) >> (channel % 5)) & 1;
+    };
+    if (options == QStringList{"BAD"}) {
+        recipe.fields[{9, 3}] = "x";
+        options.clear();
+    }
+    const QString capture = writeCapture(here, QStringLiteral("run.csv"), recipe);
+    const QString vcd = here.filePath(QStringLiteral("run.vcd"));
+    const Result result = convert(QStringList{capture, QStringLiteral("-o"), vcd} + options);
+    if (channels.isEmpty()) {
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains(capture) && result.err.contains(QStringLiteral("line 15"))
+                     && result.err.contains(QStringLiteral("field 4")),
+                 qPrintable(result.err));
+        QVERIFY(!QFile::exists(vcd));
+        return;
+    }
+    QVERIFY2(result.exitCode == 0 && result.err.isEmpty(), qPrintable(result.err));
+
+    // The capture's rows, as the file has them.
+    const QList<QByteArray> lines = contents(capture).split('\n');
+    const auto level = [&](int sample, int channel) {
+        return lines[5 + sample].trimmed().split(',')[channel].toInt();
+    };
+
+    double unitNs = 0;
+    QHash<QByteArray, int> channelOf; // identifier -> channel
+    QList<QByteArray> order;
+    std::map<qint64, QList<std::pair<QByteArray, int>>> changes; // time -> (identifier, value)
+    qint64 now = -1;
+    bool header = true;
+    static const QHash<QByteArray, double> units{{"s", 1e9}, {"ms", 1e6},  {"us", 1e3},
+                                                 {"ns", 1},  {"ps", 1e-3}, {"fs", 1e-6}};
+    const QList<QByteArray> words = contents(vcd).simplified().split(' ');
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QByteArray& word = words[i];
+        if (header) {
+            if (word == "$timescale") {
+                const QByteArray scale = words[i + 1] + words[i + 2];
+                qsizetype split = 0;
+                while (split < scale.size() && std::isdigit(uchar(scale[split])))
+                    ++split;
+                QVERIFY2(units.contains(scale.mid(split)), scale.constData());
+                unitNs = scale.left(split).toDouble() * units[scale.mid(split)];
+            } else if (word == "$var") {
+                QCOMPARE(words[i + 1], QByteArray("wire"));
+                QCOMPARE(words[i + 2], QByteArray("1"));
+                QVERIFY(words[i + 4].startsWith("CH"));
+                channelOf.insert(words[i + 3], words[i + 4].mid(2).toInt());
+                order << words[i + 3];
+            } else if (word == "$enddefinitions") {
+                header = false;
+            }
+            continue;
+        }
+        if (word.startsWith('#')) {
+            now = word.mid(1).toLongLong();
+            changes[now]; // a time may end the dump with no change
+        } else if (word != "$dumpvars" && word != "$end") {
+            QVERIFY2(now >= 0 && (word[0] == '0' || word[0] == '1'), word.constData());
+            changes[now] << std::pair{word.mid(1), word[0] - '0'};
+        }
+    }
+    QVERIFY(unitNs > 0);
+    QList<int> named;
+    for (const QByteArray& id : order)
+        named << channelOf[id];
+    QCOMPARE(named, channels);
+
+    // Replayed sample by sample.
+    const double perSample = period / unitNs;
+    QCOMPARE(changes.begin()->first, qint64(std::llround(first * perSample)));
+    QCOMPARE(changes.rbegin()->first, qint64(std::llround((last + 1) * perSample)));
+    QHash<QByteArray, int> value;
+    auto next = changes.begin();
+    for (int sample = first; sample <= last; ++sample) {
+        for (; next != changes.end() && next->first <= qint64(std::llround(sample * perSample));
+             ++next)
+            for (const auto& [id, bit] : next->second)
+                value[id] = bit;
+        for (const QByteArray& id : order)
+            QVERIFY2(
+                value.value(id, -1) == level(sample, channelOf[id]),
+                qPrintable(QStringLiteral("sample %1, channel %2").arg(sample).arg(channelOf[id])));
+    }
 }
 
 QTEST_MAIN(ConverterTest)
