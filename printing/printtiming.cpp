@@ -43,7 +43,11 @@ PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
     const LevelTable levels =
         selectChannels(SampleTable::read(request.filepath, request.filebytes), boxes);
 
-    const std::vector<PageLayout> layouts = pageLayouts(request.options);
+    std::vector<PageLayout> layouts = pageLayouts(request.options);
+    // Time labels stand under tick marks: without them the traces keep their place.
+    if (request.values[tickMarksBox] != 1)
+        for (PageLayout& layout : layouts)
+            layout.timeaxis = false;
 
     const PrinterRef printer = selectPrinter(service, printerreference);
     if (!printer)
