@@ -257,9 +257,12 @@ void runOnce(FuzzInput& in, const QString& root)
         if (QFileInfo(capture).isFile())
             captureBytes.insert(QFileInfo(capture).canonicalFilePath(), contents(capture));
 
-    const OutputPlan plan = planOutputs(captures, output, outputDir, combine, extension);
-    FUZZ_CHECK(plan.targets.size() == captures.size()
-               && plan.overCapture.size() == captures.size());
+    // Last, so that older inputs keep their meaning: a capture's pages, each
+    // a file of its own.
+    const int pageFiles = combine.isEmpty() ? 1 + in.byte() % 3 : 1;
+    const OutputPlan plan = planOutputs(captures, output, outputDir, combine, extension, pageFiles);
+    FUZZ_CHECK(plan.targets.size() == captures.size() && plan.overCapture.size() == captures.size()
+               && plan.files.size() == captures.size());
 
     // Standard output is never planned here; the binder is written whole.
     std::vector<Job> jobs;
@@ -268,10 +271,14 @@ void runOnce(FuzzInput& in, const QString& root)
         if (plan.binderOverCapture.isEmpty())
             jobs.push_back({combine, QByteArrayLiteral("binder\n")});
     } else {
-        for (qsizetype i = 0; i < captures.size(); ++i)
-            if (plan.overCapture[i].isEmpty() || refused)
-                jobs.push_back(
-                    {plan.targets[i], QByteArrayLiteral("new ") + QByteArray::number(i) + '\n'});
+        for (qsizetype i = 0; i < captures.size(); ++i) {
+            if (!plan.overCapture[i].isEmpty() && !refused)
+                continue;
+            FUZZ_CHECK(plan.files[i].size() == (pageFiles == 1 ? 1 : pageFiles));
+            for (qsizetype p = 0; p < plan.files[i].size(); ++p)
+                jobs.push_back({plan.files[i][p], QByteArrayLiteral("new ") + QByteArray::number(i)
+                                                      + ' ' + QByteArray::number(p) + '\n'});
+        }
     }
     if (!outputDir.isEmpty())
         QDir().mkpath(outputDir);
