@@ -1,0 +1,259 @@
+// Drawing a preview's pages: one rendering per change, kept as an image that
+// scrolling only moves.
+
+#include "ui/previewview.h"
+
+#include "printing/output/pagerenderer.h"
+#include "printing/page/paper.h"
+#include "printing/page/sheet.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double zoomStep = 1.25;
+constexpr double largestZoom = 40; // about the sheet's own 1200 dpi on a usual screen
+constexpr int margin = 8;          // around the paper at fit
+// A larger cache holds only the neighbourhood of what is shown.
+constexpr qint64 largestCachePixels = 24LL * 1024 * 1024;
+
+const QColor desk(0x80, 0x80, 0x80);
+
+} // namespace
+
+PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setObjectName(QStringLiteral("pageview"));
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setCursor(Qt::OpenHandCursor);
+}
+
+void PageView::setPages(std::vector<RecordedPage> pages)
+{
+    const bool samecount = pages.size() == pages_.size();
+    pages_ = std::move(pages);
+    if (!samecount || page_ >= int(pages_.size()))
+        page_ = 0;
+    dirty_ = true;
+    updateScrollBars();
+    viewport()->update();
+    emit pageChanged(page_, int(pages_.size()));
+}
+
+void PageView::setPage(int page)
+{
+    page = std::clamp(page, 0, std::max(0, int(pages_.size()) - 1));
+    if (page == page_)
+        return;
+    page_ = page;
+    dirty_ = true;
+    viewport()->update();
+    emit pageChanged(page_, int(pages_.size()));
+}
+
+void PageView::setZoom(double zoom)
+{
+    const QRect view = viewport()->rect();
+    zoomAround(zoom, view.center());
+}
+
+void PageView::zoomIn() { setZoom(zoom_ * zoomStep); }
+void PageView::zoomOut() { setZoom(zoom_ / zoomStep); }
+
+void PageView::zoomAround(double zoom, QPoint anchor)
+{
+    zoom = std::clamp(zoom, 1.0, largestZoom);
+    if (zoom == zoom_)
+        return;
+    // The point of the paper under `anchor` stays there.
+    const QSize before = paperSize();
+    const double fx =
+        (horizontalScrollBar()->value() + anchor.x()) / double(std::max(1, before.width()));
+    const double fy =
+        (verticalScrollBar()->value() + anchor.y()) / double(std::max(1, before.height()));
+    zoom_ = zoom;
+    dirty_ = true;
+    updateScrollBars();
+    const QSize after = paperSize();
+    horizontalScrollBar()->setValue(int(std::lround(fx * after.width())) - anchor.x());
+    verticalScrollBar()->setValue(int(std::lround(fy * after.height())) - anchor.y());
+    viewport()->update();
+}
+
+double PageView::scale() const
+{
+    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const QSize room = viewport()->size() - QSize(2 * margin, 2 * margin);
+    const double fitted =
+        std::min(std::max(1, room.width()) / fit.width, std::max(1, room.height()) / fit.height);
+    return fitted * zoom_;
+}
+
+QSize PageView::paperSize() const
+{
+    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const double s = scale();
+    return {std::max(1, int(std::lround(fit.width * s))),
+            std::max(1, int(std::lround(fit.height * s)))};
+}
+
+void PageView::updateScrollBars()
+{
+    const QSize paper = paperSize();
+    const QSize view = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, paper.width() - view.width()));
+    verticalScrollBar()->setRange(0, std::max(0, paper.height() - view.height()));
+    horizontalScrollBar()->setPageStep(view.width());
+    verticalScrollBar()->setPageStep(view.height());
+    horizontalScrollBar()->setSingleStep(std::max(1, view.width() / 20));
+    verticalScrollBar()->setSingleStep(std::max(1, view.height() / 20));
+}
+
+QRect PageView::visibleContent() const
+{
+    const QRect view = viewport()->rect();
+    const QRect paper(QPoint(0, 0), paperSize());
+    return paper.intersected(
+        view.translated(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+void PageView::ensureCached(const QRect& visible)
+{
+    if (!dirty_ && cached_.contains(visible))
+        return;
+    const QRect paper(QPoint(0, 0), paperSize());
+    const qreal ratio = devicePixelRatioF();
+    QRect wanted = paper;
+    if (qint64(paper.width()) * paper.height() * ratio * ratio > largestCachePixels)
+        wanted =
+            visible.adjusted(-visible.width(), -visible.height(), visible.width(), visible.height())
+                .intersected(paper);
+    QImage image(wanted.size() * ratio, QImage::Format_RGB32);
+    if (image.isNull()) {
+        cache_ = QImage();
+        cached_ = QRect();
+        return;
+    }
+    image.setDevicePixelRatio(ratio);
+    // Text lays out for its device's resolution (tab stops): the sheet's,
+    // as every writer has it.
+    image.setDotsPerMeterX(qRound(sheetDpi / 0.0254));
+    image.setDotsPerMeterY(qRound(sheetDpi / 0.0254));
+    image.fill(Qt::white);
+    if (!pages_.empty()) {
+        const RecordedPage& page = pages_[page_];
+        const PaperFit fit = paperFit(page.paper);
+        const double s = scale();
+        QPainter painter(&image);
+        painter.translate(-wanted.topLeft());
+        painter.scale(s, s);
+        painter.translate(fit.left, fit.top);
+        painter.scale(fit.scale, fit.scale);
+        // A line thinner than a pixel of the view is drawn one pixel wide,
+        // as viewers and printers draw hairlines, by the painter's fast path
+        // for thin lines.
+        renderPage(painter, page.calls, true);
+    }
+    cache_ = std::move(image);
+    cached_ = wanted;
+    dirty_ = false;
+    ++renders_;
+}
+
+QImage PageView::drawnImage()
+{
+    ensureCached(visibleContent());
+    return cache_;
+}
+
+void PageView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    const QRect visible = visibleContent();
+    ensureCached(visible);
+    // The paper at fit is centred; a larger one starts at the scroll position.
+    const QSize paper = paperSize();
+    const QSize view = viewport()->size();
+    const QPoint origin(paper.width() < view.width() ? (view.width() - paper.width()) / 2
+                                                     : -horizontalScrollBar()->value(),
+                        paper.height() < view.height() ? (view.height() - paper.height()) / 2
+                                                       : -verticalScrollBar()->value());
+    const QRegion around = QRegion(event->rect()) - QRect(origin, paper);
+    for (const QRect& r : around)
+        painter.fillRect(r, desk);
+    if (!cache_.isNull())
+        painter.drawImage(origin + cached_.topLeft(), cache_);
+}
+
+void PageView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    dirty_ = true;
+    updateScrollBars();
+}
+
+void PageView::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
+
+void PageView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0)
+        zoomAround(zoom_ * std::pow(zoomStep, steps), event->position().toPoint());
+    event->accept();
+}
+
+void PageView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: zoomIn(); break;
+    case Qt::Key_Minus: zoomOut(); break;
+    case Qt::Key_PageDown: setPage(page_ + 1); break;
+    case Qt::Key_PageUp: setPage(page_ - 1); break;
+    default: QAbstractScrollArea::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
+void PageView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    dragging_ = true;
+    dragFrom_ = event->position().toPoint();
+    viewport()->setCursor(Qt::ClosedHandCursor);
+}
+
+void PageView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging_)
+        return;
+    const QPoint at = event->position().toPoint();
+    const QPoint moved = at - dragFrom_;
+    dragFrom_ = at;
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() - moved.x());
+    verticalScrollBar()->setValue(verticalScrollBar()->value() - moved.y());
+}
+
+void PageView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        dragging_ = false;
+        viewport()->setCursor(Qt::OpenHandCursor);
+    }
+}
