@@ -45,9 +45,15 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text,
     b->setObjectName(name);
     b->setAutoDefault(false);
     if (!key.isEmpty()) {
-        b->setShortcut(key);
+        // A shortcut of its own: a button's shortcut clicks it only after
+        // showing it pressed for a while.
+        auto* shortcut = new QShortcut(key, parent);
+        QObject::connect(shortcut, &QShortcut::activated, b, [b] {
+            if (b->isVisible() && b->isEnabled())
+                b->click();
+        });
         b->setToolTip(QStringLiteral("%1 (%2)").arg(QString(text).remove(QLatin1Char('&')),
-                                                    key.toString(QKeySequence::NativeText)));
+                                                   key.toString(QKeySequence::NativeText)));
     }
     return b;
 }
