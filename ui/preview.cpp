@@ -53,7 +53,7 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text,
                 b->click();
         });
         b->setToolTip(QStringLiteral("%1 (%2)").arg(QString(text).remove(QLatin1Char('&')),
-                                                   key.toString(QKeySequence::NativeText)));
+                                                    key.toString(QKeySequence::NativeText)));
     }
     return b;
 }

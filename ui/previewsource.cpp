@@ -2,6 +2,7 @@
 
 #include "ui/previewsource.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -11,7 +12,7 @@ CaptureSource::CaptureSource(QObject* parent) : QObject(parent)
 {
     settle_.setSingleShot(true);
     settle_.setInterval(50);
-    connect(&settle_, &QTimer::timeout, this, &CaptureSource::reread);
+    connect(&settle_, &QTimer::timeout, this, &CaptureSource::changedOnDisk);
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { settle_.start(); });
     // A file replaced by a rename leaves the watch list, and a missing one
     // cannot be on it: its folder tells when it comes (back).
@@ -33,10 +34,30 @@ void CaptureSource::follow(const QString& path, bool again)
     reread();
 }
 
+QString CaptureSource::stampOfFile() const
+{
+    const QFileInfo file(path_);
+    if (!file.exists())
+        return {};
+    return QStringLiteral("%1 %2 %3")
+        .arg(file.size())
+        .arg(file.lastModified().toMSecsSinceEpoch())
+        .arg(file.metadataChangeTime().toMSecsSinceEpoch());
+}
+
+void CaptureSource::changedOnDisk()
+{
+    if (stampOfFile() == stamp_)
+        watch();
+    else
+        reread();
+}
+
 void CaptureSource::reread()
 {
     settle_.stop();
     ++reads_;
+    stamp_ = stampOfFile();
     table_.reset();
     fault_.reset();
     const QFileInfo file(path_);

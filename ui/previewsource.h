@@ -37,6 +37,9 @@ signals:
 
 private:
     void watch();
+    // Reads the file when the watch says it changed and it did.
+    void changedOnDisk();
+    QString stampOfFile() const;
 
     QString path_;
     std::optional<SampleTable> table_;
@@ -45,4 +48,7 @@ private:
     // A file is often written in several steps: read once they have settled.
     QTimer settle_;
     int reads_ = 0;
+    // Size and times of the file when it was read: one change on disk
+    // often comes as several notices.
+    QString stamp_;
 };
