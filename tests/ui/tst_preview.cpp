@@ -162,7 +162,7 @@ private slots:
         QTest::newRow("loaded anew") << "load"
                                      << "" << 1 << 1;
         QTest::newRow("replaced on disk") << "replace"
-                                          << "" << 2 << 2;
+                                          << "" << 3 << 3;
         QTest::newRow("faulty capture") << "fault"
                                         << "print" << 1 << 1;
         QTest::newRow("no channel ticked") << "none"
@@ -221,6 +221,13 @@ private slots:
                 QVERIFY(::rename(qPrintable(fresh), qPrintable(capture)) == 0);
                 QTRY_COMPARE(p.source().reads(), read + k);
             }
+            // Then written where it is, as a capture program writes.
+            other.level = [](int row, int channel) { return (row >> channel) & 1; };
+            QFile file(capture);
+            // (one write over bytes of the same length: one change)
+            QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+            QVERIFY(file.write(capturefixture::captureText(other)) > 0);
+            file.close();
         } else if (change == QLatin1String("fault")) {
             other.fields[{3, 1}] = "x";
             load(w, capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), other));
