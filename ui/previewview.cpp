@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -26,6 +27,45 @@ constexpr int margin = 8;          // around the paper at fit
 constexpr qint64 largestCachePixels = 24LL * 1024 * 1024;
 
 const QColor desk(0x80, 0x80, 0x80);
+
+// Every line's ends moved to the corner of their pixel of `whole` sheet
+// pixels. A thin line the one before it covers (the same pixels) is left
+// out: on the busiest pages most lines fall on their neighbours.
+std::vector<SurfaceCall> onPixelGrid(const std::vector<SurfaceCall>& calls, int whole)
+{
+    const auto corner = [whole](int at) {
+        return at >= 0 ? at / whole * whole : -((-at + whole - 1) / whole * whole);
+    };
+    std::vector<SurfaceCall> grid;
+    grid.reserve(calls.size());
+    bool afterLine = false;
+    std::array<int, 4> last{};
+    SurfaceState state;
+    for (const SurfaceCall& call : calls) {
+        if (call.kind != SurfaceCallKind::Line) {
+            state.apply(call);
+            grid.push_back(call);
+            afterLine = false;
+            continue;
+        }
+        std::array<int, 4> ends{corner(call.args[0]), corner(call.args[1]), corner(call.args[2]),
+                                corner(call.args[3])};
+        const std::array<int, 4> reversed{ends[2], ends[3], ends[0], ends[1]};
+        const bool covered = afterLine
+                             && (ends == last || reversed == last
+                                 || (ends[0] == ends[2] && ends[1] == ends[3]
+                                     && ((ends[0] == last[0] && ends[1] == last[1])
+                                         || (ends[0] == last[2] && ends[1] == last[3]))));
+        if (covered)
+            continue;
+        SurfaceCall moved = call;
+        moved.args = ends;
+        grid.push_back(std::move(moved));
+        last = ends;
+        afterLine = true;
+    }
+    return grid;
+}
 
 } // namespace
 
@@ -95,7 +135,21 @@ double PageView::scale() const
     const QSize room = viewport()->size() - QSize(2 * margin, 2 * margin);
     const double fitted =
         std::min(std::max(1, room.width()) / fit.width, std::max(1, room.height()) / fit.height);
+    const int whole = sheetPixelsPerPixel();
+    if (whole > 0)
+        return 1 / (whole * fit.scale * devicePixelRatioF());
     return fitted * zoom_;
+}
+
+int PageView::sheetPixelsPerPixel() const
+{
+    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const QSize room = viewport()->size() - QSize(2 * margin, 2 * margin);
+    const double fitted =
+        std::min(std::max(1, room.width()) / fit.width, std::max(1, room.height()) / fit.height);
+    const double perPixel = 1 / (fitted * zoom_ * fit.scale * devicePixelRatioF());
+    // Closer in, the zoom steps would fall together.
+    return perPixel >= 4 ? int(std::ceil(perPixel - 1e-9)) : 0;
 }
 
 QSize PageView::paperSize() const
@@ -143,7 +197,6 @@ void PageView::ensureCached(const QRect& visible)
         cached_ = QRect();
         return;
     }
-    image.setDevicePixelRatio(ratio);
     // Text lays out for its device's resolution (tab stops): the sheet's,
     // as every writer has it.
     image.setDotsPerMeterX(qRound(sheetDpi / 0.0254));
@@ -153,16 +206,25 @@ void PageView::ensureCached(const QRect& visible)
         const RecordedPage& page = pages_[page_];
         const PaperFit fit = paperFit(page.paper);
         const double s = scale();
+        const int whole = sheetPixelsPerPixel();
         QPainter painter(&image);
-        painter.translate(-wanted.topLeft());
-        painter.scale(s, s);
-        painter.translate(fit.left, fit.top);
-        painter.scale(fit.scale, fit.scale);
-        // A line thinner than a pixel of the view is drawn one pixel wide,
-        // as viewers and printers draw hairlines, by the painter's fast path
-        // for thin lines.
-        renderPage(painter, page.calls, true);
+        // In device pixels: the sheet's corner on a whole pixel, so that
+        // lines put on the sheet's pixel grid fall on the view's.
+        const QPointF corner = (QPointF(fit.left, fit.top) * s - QPointF(wanted.topLeft())) * ratio;
+        painter.translate(std::round(corner.x()), std::round(corner.y()));
+        const double q = s * fit.scale * ratio;
+        painter.scale(q, q);
+        // Lines as a raster printer at the view's resolution draws them: on
+        // the middle of a pixel and at least one pixel wide (the painter's
+        // fast path for thin lines), as the PNG writer does.
+        if (whole > 0) {
+            painter.translate(whole / 2.0, whole / 2.0);
+            renderPage(painter, onPixelGrid(page.calls, whole), true);
+        } else {
+            renderPage(painter, page.calls, true);
+        }
     }
+    image.setDevicePixelRatio(ratio);
     cache_ = std::move(image);
     cached_ = wanted;
     dirty_ = false;

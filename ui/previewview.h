@@ -50,8 +50,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    // Device pixels of the view a paper pixel (1200 dpi) takes.
+    // Pixels of the view a paper pixel (1200 dpi) takes.
     double scale() const;
+    // Sheet pixels a device pixel of the view takes when that is a whole
+    // number the lines can be put on; 0 when it is not.
+    int sheetPixelsPerPixel() const;
     QSize paperSize() const;
     void updateScrollBars();
     // The drawn paper in content coordinates (the paper's top-left at 0, 0).
