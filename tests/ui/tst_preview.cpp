@@ -13,9 +13,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -292,6 +295,9 @@ private slots:
             << "" << 1 << QStringList{"out.vcd"} << QByteArray("$comment");
         QTest::newRow("copy") << ""
                               << "" << 1 << QStringList{} << QByteArray("<?xml");
+        QTest::newRow("print, 2 pages")
+            << "print"
+            << "" << 2 << QStringList{"printed.pdf"} << QByteArray("%PDF-");
     }
 
     void savesAndCopiesThePages()
@@ -316,6 +322,34 @@ private slots:
             const QImage image = qvariant_cast<QImage>(data->imageData());
             QCOMPARE(image.size(), QSize(17 * 150, 11 * 150));
             QVERIFY(data->data(QStringLiteral("image/svg+xml")).startsWith(begins));
+            return;
+        }
+        if (typed == QLatin1String("print")) {
+            // Qt's own printer to a file stands in for a system printer.
+            const QString pdf = out.filePath(files.first());
+            modalseam::push([pdf](QWidget* shown) {
+                auto* dialog = qobject_cast<QPrintDialog*>(shown);
+                QVERIFY(dialog);
+                dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
+                dialog->printer()->setOutputFileName(pdf);
+                dialog->done(QDialog::Accepted);
+            });
+            QTest::keyClick(&p, Qt::Key_P, Qt::ControlModifier);
+            QCOMPARE(modalseam::pending(), 0);
+            QVERIFY(QFileInfo(pdf).size() > 1000);
+            if (poppler::available()) {
+                const QString info = QString::fromLatin1(poppler::info(pdf));
+                QVERIFY2(
+                    info.contains(QRegularExpression(QStringLiteral("Pages: +%1\n").arg(pages))),
+                    qPrintable(info));
+                const QByteArray text =
+                    poppler::run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+                QVERIFY2(text.contains("Q1"), text.constData());
+                // Landscape tabloid, as the page was set up.
+                QVERIFY2(
+                    info.contains(QRegularExpression(QStringLiteral("Page size: +1224 x 792 pts"))),
+                    qPrintable(info));
+            }
             return;
         }
         answerSave(out.path(), typed, filter);
