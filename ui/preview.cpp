@@ -28,6 +28,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -152,8 +153,6 @@ Preview::Preview(ui::main* window) : QWidget(window, Qt::Window), window_(window
 
     resize(1100, 760);
     view->setFocus();
-    source_.follow(window->filepath);
-    refresh();
 }
 
 void Preview::captureLoaded()
@@ -164,10 +163,11 @@ void Preview::captureLoaded()
 
 void Preview::scheduleRefresh() { refresh_.start(); }
 
-PrintRequest Preview::request() const
+void Preview::showEvent(QShowEvent* event)
 {
-    PrintRequest request = window_->printRequest();
-    return request;
+    QWidget::showEvent(event);
+    // Changes made while it was closed are drawn now.
+    scheduleRefresh();
 }
 
 void Preview::showMessage(const QString& text)
@@ -185,7 +185,7 @@ void Preview::setPages(std::vector<RecordedPage> pages)
 void Preview::refresh()
 {
     refresh_.stop();
-    if (!window_)
+    if (!window_ || !isVisible())
         return;
     // A Print-like path set from outside Load (a test, a drop) is followed too.
     source_.follow(window_->filepath);
@@ -198,7 +198,7 @@ void Preview::refresh()
         showMessage(problem);
         return;
     }
-    PrintRequest printing = request();
+    PrintRequest printing = window_->printRequest();
     printing.options = *pageoptions;
     bool ticked = false;
     for (int k = 0; k < channelCount; ++k)
@@ -239,7 +239,7 @@ void Preview::saveAs()
     const std::optional<SaveChoice> choice = askSaveAs(this, proposal);
     if (!choice)
         return;
-    const PrintRequest printing = request();
+    const PrintRequest printing = window_->printRequest();
     QString problem;
     const PageOptions pageoptions = options->options(&problem).value_or(PageOptions());
     try {

@@ -53,11 +53,13 @@ public slots:
     // Records the pages again once the events of this turn are handled.
     void scheduleRefresh();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void refresh();
     void showMessage(const QString& text);
     void setPages(std::vector<RecordedPage> pages);
-    PrintRequest request() const;
 
     QPointer<ui::main> window_;
     CaptureSource source_;

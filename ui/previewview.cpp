@@ -67,6 +67,54 @@ std::vector<SurfaceCall> onPixelGrid(const std::vector<SurfaceCall>& calls, int 
     return grid;
 }
 
+// Walks the calls as renderPage() does, `pixel` sheet pixels to a pixel of
+// the view. A line thinner than a pixel is drawn one pixel wide at full
+// strength, as a raster printer draws it (the painter would fade it). On the
+// grid (onPixelGrid) a thin line across or down covers whole pixels: drawn
+// without antialiasing it comes out the same, several times faster. Text
+// goes through renderPage() itself.
+void renderForView(QPainter& painter, const std::vector<SurfaceCall>& calls, double pixel,
+                   bool onGrid)
+{
+    walkPage(
+        calls,
+        [&](const StrokeBatch& batch, const QPen& pagepen) {
+            const std::vector<QPoint>& points = batch.points();
+            const std::vector<std::size_t>& starts = batch.starts();
+            QPen pen = pagepen;
+            const bool thin = pen.widthF() <= pixel;
+            if (thin) {
+                pen.setCosmetic(true);
+                pen.setWidth(1);
+            }
+            bool square = onGrid && thin;
+            for (std::size_t i = 1; square && i < points.size(); ++i)
+                square = points[i].x() == points[i - 1].x() || points[i].y() == points[i - 1].y();
+            painter.setRenderHint(QPainter::Antialiasing, !square);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            for (std::size_t i = 0; i < starts.size(); ++i) {
+                const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : points.size();
+                painter.drawPolyline(points.data() + starts[i], int(end - starts[i]));
+            }
+        },
+        [&](const SurfaceState& state, const QString& text) {
+            std::vector<SurfaceCall> print(5);
+            print[0].kind = SurfaceCallKind::FontSize;
+            print[0].args[0] = state.fontsize;
+            print[1].kind = SurfaceCallKind::ForeColor;
+            print[1].colour = state.forecolor;
+            print[2].kind = SurfaceCallKind::CurrentX;
+            print[2].args[0] = state.currentx;
+            print[3].kind = SurfaceCallKind::CurrentY;
+            print[3].args[0] = state.currenty;
+            print[4].kind = SurfaceCallKind::Print;
+            print[4].text = text;
+            renderPage(painter, print, true);
+            return true;
+        });
+}
+
 } // namespace
 
 PageView::PageView(QWidget* parent) : QAbstractScrollArea(parent)
@@ -214,14 +262,13 @@ void PageView::ensureCached(const QRect& visible)
         painter.translate(std::round(corner.x()), std::round(corner.y()));
         const double q = s * fit.scale * ratio;
         painter.scale(q, q);
-        // Lines as a raster printer at the view's resolution draws them: on
-        // the middle of a pixel and at least one pixel wide (the painter's
-        // fast path for thin lines), as the PNG writer does.
+        // Lines as a raster printer at the view's resolution draws them, as
+        // the PNG writer does: on the middle of a pixel, at least one wide.
         if (whole > 0) {
             painter.translate(whole / 2.0, whole / 2.0);
-            renderPage(painter, onPixelGrid(page.calls, whole), true);
+            renderForView(painter, onPixelGrid(page.calls, whole), whole, true);
         } else {
-            renderPage(painter, page.calls, true);
+            renderForView(painter, page.calls, 1 / q, false);
         }
     }
     image.setDevicePixelRatio(ratio);

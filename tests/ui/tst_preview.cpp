@@ -42,6 +42,18 @@ size_t drawing(Preview& preview)
     return qHashBits(image.constBits(), size_t(image.sizeInBytes()));
 }
 
+// Pixels of the drawing as dark as a black line: a trace thinner than a
+// pixel must not fade away.
+int darkPixels(Preview& preview)
+{
+    const QImage image = preview.view->drawnImage().convertToFormat(QImage::Format_RGB32);
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 64;
+    return dark;
+}
+
 // What Print says when it stops: the text of its fault report.
 QString printsReport(ui::main& window)
 {
@@ -249,6 +261,7 @@ private slots:
         if (message.isEmpty()) {
             QVERIFY2(p.message->isHidden(), qPrintable(p.message->text()));
             QVERIFY(drawing(p) != before);
+            QVERIFY(darkPixels(p) > 1000);
         } else {
             QVERIFY(p.message->isVisible());
             if (message == QLatin1String("print"))
