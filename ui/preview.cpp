@@ -187,7 +187,7 @@ void Preview::refresh()
     refresh_.stop();
     if (!window_ || !isVisible())
         return;
-    // A Print-like path set from outside Load (a test, a drop) is followed too.
+    // The path may change without a Load: before any, it is the default.
     source_.follow(window_->filepath);
     setWindowTitle(QStringLiteral("Preview — %1").arg(QFileInfo(window_->filepath).fileName()));
 

@@ -19,6 +19,7 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -174,6 +175,8 @@ private slots:
                                << "" << 1 << 0;
         QTest::newRow("range over pages") << "range"
                                           << "" << 1 << 0;
+        QTest::newRow("zoomed in far") << "zoom"
+                                       << "" << 0 << 0;
         QTest::newRow("loaded anew") << "load"
                                      << "" << 1 << 1;
         QTest::newRow("replaced on disk") << "replace"
@@ -224,6 +227,17 @@ private slots:
         } else if (change == QLatin1String("range")) {
             p.options->to->setValue(1023);
             p.options->pages->setValue(3);
+        } else if (change == QLatin1String("zoom")) {
+            // Beyond what one image of the whole paper may take: the view
+            // keeps what it shows and around it.
+            for (int k = 0; k < 10; ++k)
+                QTest::keyClick(p.view, Qt::Key_Plus);
+            p.view->horizontalScrollBar()->setValue(0);
+            p.view->verticalScrollBar()->setValue(0);
+            QVERIFY(p.view->zoom() > 9);
+            const int paperWidth =
+                p.view->horizontalScrollBar()->maximum() + p.view->viewport()->width();
+            QVERIFY(p.view->drawnImage().width() < paperWidth / 2);
         } else if (change == QLatin1String("load")) {
             load(w, capturefixture::writeCapture(dir, QStringLiteral("other.csv"), other));
         } else if (change == QLatin1String("replace")) {
