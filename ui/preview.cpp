@@ -189,6 +189,8 @@ void Preview::refresh()
         return;
     // The path may change without a Load: before any, it is the default.
     source_.follow(window_->filepath);
+    // What a read of it changed is drawn now, not once more.
+    refresh_.stop();
     setWindowTitle(QStringLiteral("Preview — %1").arg(QFileInfo(window_->filepath).fileName()));
 
     QString problem;

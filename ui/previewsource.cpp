@@ -60,15 +60,7 @@ void CaptureSource::reread()
     stamp_ = stampOfFile();
     table_.reset();
     fault_.reset();
-    const QFileInfo file(path_);
     try {
-        // Reading a pipe or a device would take what Print is to read, or
-        // wait for it.
-        if (file.exists() && !file.isFile())
-            throw Fault(FaultKind::CannotOpenFile,
-                        QStringLiteral("%1 is not a regular file; only Print reads it")
-                            .arg(escapedText(path_)))
-                .inFile(path_);
         table_ = SampleTable::read(path_);
     } catch (const Fault& fault) {
         fault_ = fault;

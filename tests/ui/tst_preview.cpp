@@ -24,7 +24,9 @@
 #include <QTest>
 
 #include <cstdio>
+
 #include <memory>
+#include <sys/stat.h>
 
 using capturefixture::CaptureRecipe;
 
@@ -187,6 +189,10 @@ private slots:
                                            << "No channel is ticked" << 1 << 0;
         QTest::newRow("capture removed") << "remove"
                                          << "print" << 1 << 1;
+        QTest::newRow("a pipe as capture") << "pipe"
+                                           << "print" << 1 << 1;
+        QTest::newRow("link to a capture replaced") << "link"
+                                                    << "" << 2 << 2;
         QTest::newRow("reversed range") << "reversed"
                                         << "not a range" << 0 << 0;
     }
@@ -264,6 +270,20 @@ private slots:
             w.cmmd[5]->click();
         } else if (change == QLatin1String("remove")) {
             QVERIFY(QFile::remove(capture));
+        } else if (change == QLatin1String("pipe")) {
+            // Not waited for: no one writes into it.
+            const QString fifo = dir.filePath(QStringLiteral("pipe.csv"));
+            QVERIFY(::mkfifo(qPrintable(fifo), 0600) == 0);
+            w.filepath = fifo;
+            w.Heading->setText(QStringLiteral("through a pipe"));
+        } else if (change == QLatin1String("link")) {
+            const QString link = dir.filePath(QStringLiteral("link.csv"));
+            QVERIFY(QFile::link(capture, link));
+            load(w, link);
+            QTRY_COMPARE(p.source().reads(), read + 1);
+            const QString fresh =
+                capturefixture::writeCapture(dir, QStringLiteral("new.csv"), other);
+            QVERIFY(::rename(qPrintable(fresh), qPrintable(capture)) == 0);
         } else if (change == QLatin1String("reversed")) {
             p.options->from->setValue(900);
             p.options->to->setValue(100);
