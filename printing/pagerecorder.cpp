@@ -7,7 +7,11 @@
 
 #include <memory>
 
-std::vector<RecordedPage> recordPages(const PrintRequest& request)
+namespace {
+
+// Prints through `print` to a printer that keeps the pages.
+template <class Print>
+std::vector<RecordedPage> keptPages(const PrintRequest& request, Print print)
 {
     // Pages of one batch tend to be alike: room for as many calls as the last
     // page of this thread spares regrowing the list call by call.
@@ -26,8 +30,24 @@ std::vector<RecordedPage> recordPages(const PrintRequest& request)
     printer->reserve(lastSize);
     PrintingService service({printer});
     PrinterRef reference;
-    printtiming(request, service, reference);
+    print(service, reference);
     return kept;
+}
+
+} // namespace
+
+std::vector<RecordedPage> recordPages(const PrintRequest& request)
+{
+    return keptPages(request, [&](PrintingService& service, PrinterRef& reference) {
+        printtiming(request, service, reference);
+    });
+}
+
+std::vector<RecordedPage> recordPages(const PrintRequest& request, const SampleTable& table)
+{
+    return keptPages(request, [&](PrintingService& service, PrinterRef& reference) {
+        printtiming(request, table, service, reference);
+    });
 }
 
 RecordedPage recordPage(const PrintRequest& request)

@@ -11,5 +11,7 @@
 // pages: the pages every output format is written from, one unless the
 // request's options ask for more. Throws Fault as printtiming() does.
 std::vector<RecordedPage> recordPages(const PrintRequest& request);
+// The same from a table read before.
+std::vector<RecordedPage> recordPages(const PrintRequest& request, const SampleTable& table);
 // The one page of a request without page options.
 RecordedPage recordPage(const PrintRequest& request);

@@ -35,13 +35,19 @@ constexpr std::size_t tickMarksBox = 16;
 PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
                          PrinterRef& printerreference)
 {
+    return printtiming(request, SampleTable::read(request.filepath, request.filebytes), service,
+                       printerreference);
+}
+
+PrintOutcome printtiming(const PrintRequest& request, const SampleTable& table,
+                         PrintingService& service, PrinterRef& printerreference)
+{
     ChannelBoxes boxes;
     for (int c = 0; c < channelCount; ++c) {
         boxes.values[static_cast<std::size_t>(c)] = request.values[static_cast<std::size_t>(c)];
         boxes.captions[static_cast<std::size_t>(c)] = request.captions[static_cast<std::size_t>(c)];
     }
-    const LevelTable levels =
-        selectChannels(SampleTable::read(request.filepath, request.filebytes), boxes);
+    const LevelTable levels = selectChannels(table, boxes);
 
     std::vector<PageLayout> layouts = pageLayouts(request.options);
     // Time labels stand under tick marks: without them the traces keep their place.

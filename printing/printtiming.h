@@ -11,6 +11,8 @@
 #include <array>
 #include <optional>
 
+class SampleTable;
+
 // What the main window holds when Print is clicked.
 struct PrintRequest {
     QString filepath;
@@ -41,3 +43,7 @@ enum class PrintOutcome {
 // Design name.
 PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
                          PrinterRef& printerreference);
+// The same from a table read before, for a page printed again and again
+// from one capture; the request's path and bytes are not read.
+PrintOutcome printtiming(const PrintRequest& request, const SampleTable& table,
+                         PrintingService& service, PrinterRef& printerreference);

@@ -7,11 +7,20 @@
 
 #include <QMessageBox>
 
+QString errorText(const QString& command, const QString& text)
+{
+    return QStringLiteral("%1 stopped.\n\n%2").arg(command, text);
+}
+
+QString faultText(const QString& command, const Fault& fault)
+{
+    return errorText(command, fault.message());
+}
+
 void reportError(QWidget* parent, const QString& command, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("%1 failed").arg(command),
-                    QStringLiteral("%1 stopped.\n\n%2").arg(command, text), QMessageBox::Ok,
-                    parent);
+                    errorText(command, text), QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("faultreport"));
     modalseam::shown(&box);
     box.exec();

@@ -7,6 +7,7 @@
 #include "ui/alert.h"
 #include "ui/choosefile.h"
 #include "ui/faultreport.h"
+#include "ui/preview.h"
 #include "ui/savetarget.h"
 #include "ui/systemprinters.h"
 #include "ui/twips.h"
@@ -23,6 +24,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QUrl>
 
 #include <cmath>
@@ -109,6 +111,7 @@ void main::refreshPrinters()
 void main::buildControls()
 {
     auto* load = cmmd.add(0, new QPushButton(QStringLiteral("Load"), this));
+    auto* preview = cmmd.add(1, new QPushButton(QStringLiteral("Pre&view"), this));
     auto* print = cmmd.add(3, new QPushButton(QStringLiteral("Print"), this));
     auto* all = cmmd.add(4, new QPushButton(QStringLiteral("All"), this));
     auto* none = cmmd.add(5, new QPushButton(QStringLiteral("None"), this));
@@ -116,6 +119,7 @@ void main::buildControls()
     toolkit::placeTwips(print, 60, 3540, 5055, 495);
     toolkit::placeTwips(all, 60, 960, 1575, 315);
     toolkit::placeTwips(none, 60, 1320, 1575, 315);
+    toolkit::placeTwips(preview, 60, 2370, 1575, 375);
     cmmd.connect(&QPushButton::clicked, [this](int index) { cmmd_Click(index); });
 
     for (int k = 0; k < 16; ++k) {
@@ -176,9 +180,16 @@ void main::buildControls()
     for (int k = 0; k < 16; ++k)
         order << channelselect[k];
     order << all << none << ticks << tickfrequency << Text1 << Heading << resolution << units;
+    // Last, so that no other control's place in the order moves.
+    order << preview;
     toolkit::setTabOrder(order);
-    for (QPushButton* button : {load, print, all, none})
+    for (QPushButton* button : {load, preview, print, all, none})
         button->setAutoDefault(false);
+
+    auto* loadKey = new QShortcut(QKeySequence::Open, this);
+    connect(loadKey, &QShortcut::activated, load, &QPushButton::click);
+    auto* printKey = new QShortcut(QKeySequence::Print, this);
+    connect(printKey, &QShortcut::activated, print, &QPushButton::click);
 }
 
 void main::Form_Load()
@@ -216,6 +227,7 @@ void main::cmmd_Click(int index)
 {
     switch (index) {
     case 0: runCommand(QStringLiteral("Load"), [this] { loadHeader(); }); break;
+    case 1: runCommand(QStringLiteral("Preview"), [this] { showPreview(); }); break;
     case 3:
         if (filepath > QString())
             runCommand(QStringLiteral("Print"), [this] { printtiming(); });
@@ -280,10 +292,29 @@ bool main::loadCapture(const QString& path)
     // Show the beginnings, which tell files and captures apart.
     Heading->setCursorPosition(0);
     Text1->setCursorPosition(0);
+    emit captureLoaded();
     return true;
 }
 
 void main::printtiming()
+{
+    const PrintRequest request = printRequest();
+    refreshPrinters();
+    ::printtiming(request, service_, printerreference);
+}
+
+void main::showPreview()
+{
+    if (!preview_)
+        preview_ = new Preview(this);
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
+}
+
+Preview* main::preview() const { return preview_; }
+
+PrintRequest main::printRequest() const
 {
     PrintRequest request;
     request.filepath = filepath;
@@ -295,8 +326,7 @@ void main::printtiming()
     request.resolution = resolution->text();
     request.heading = Heading->text();
     request.unitindex = toolkit::comboIndex(units);
-    refreshPrinters();
-    ::printtiming(request, service_, printerreference);
+    return request;
 }
 
 QString main::stripper(QString& datain) { return ::stripper(datain); }

@@ -4,6 +4,7 @@
 
 #include "printing/printers/pdfprinter.h"
 #include "printing/printers/printingservice.h"
+#include "printing/printtiming.h"
 #include "ui/controlarray.h"
 #include "ui/controlvalues.h"
 
@@ -11,6 +12,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -19,6 +21,7 @@
 #include <optional>
 
 class Fault;
+class Preview;
 
 // In a namespace because `main` at global scope would be hidden by the
 // program's entry point.
@@ -54,6 +57,8 @@ public:
     void Form_QueryUnload(int& cancel, int unloadmode);
 
     void printtiming();
+    // What Print prints from the controls as they are now.
+    PrintRequest printRequest() const;
     QString stripper(QString& datain);
 
     // Loads a capture named outside the chooser (the command line, a drop)
@@ -75,6 +80,14 @@ public:
     PdfPrinter& pdfPrinter() { return *pdfprinter_; }
     // What ends the program when the window is closed; tests replace it.
     void setEndProgram(std::function<void()> end) { endprogram_ = std::move(end); }
+
+    // Opens the preview, or brings it to the front; null until first opened.
+    void showPreview();
+    Preview* preview() const;
+
+signals:
+    // A Load has put a capture's header into the window.
+    void captureLoaded();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -99,6 +112,7 @@ private:
     PrintingService service_;
     std::function<void()> endprogram_;
     bool resizing_ = false;
+    QPointer<Preview> preview_;
 };
 
 } // namespace ui

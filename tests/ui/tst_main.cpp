@@ -168,7 +168,7 @@ private slots:
         QVERIFY(w.Text1->text().isEmpty());
         QVERIFY(w.Text1->isReadOnly());
         QCOMPARE(w.filepath, QDir::tempPath() + QStringLiteral("/zelmar.csv"));
-        QCOMPARE(w.cmmd.indexes(), (QList<int>{0, 3, 4, 5}));
+        QCOMPARE(w.cmmd.indexes(), (QList<int>{0, 1, 3, 4, 5}));
         QCOMPARE(w.formwidth, 5160);
         QCOMPARE(w.formheight, 4125);
     }
@@ -181,6 +181,7 @@ private slots:
         QTest::newRow("Print") << "cmmd3" << QRect(60, 3540, 5055, 495);
         QTest::newRow("All") << "cmmd4" << QRect(60, 960, 1575, 315);
         QTest::newRow("None") << "cmmd5" << QRect(60, 1320, 1575, 315);
+        QTest::newRow("Preview") << "cmmd1" << QRect(60, 2370, 1575, 375);
         QTest::newRow("Channel 0") << "channelselect0" << QRect(1740, 960, 1635, 255);
         QTest::newRow("Channel 7") << "channelselect7" << QRect(1740, 3060, 1635, 255);
         QTest::newRow("Channel 8") << "channelselect8" << QRect(3480, 960, 1635, 255);
@@ -222,7 +223,7 @@ private slots:
         for (int k = 0; k < 16; ++k)
             expected << w.channelselect[k];
         expected << w.cmmd[4] << w.cmmd[5] << w.channelselect[16] << w.tickfrequency << w.Text1
-                 << w.Heading << w.resolution << w.units;
+                 << w.Heading << w.resolution << w.units << w.cmmd[1];
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -266,9 +267,35 @@ private slots:
     void otherCommandIndexesDoNothing()
     {
         const WindowState before = stateof(*window);
-        for (int index : {-1, 1, 2, 6, 99})
+        for (int index : {-1, 2, 6, 99})
             window->cmmd_Click(index);
         QCOMPARE(stateof(*window), before);
+    }
+
+    void shortcutsRunLoadAndPrint_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("chooser");
+        QTest::addColumn<bool>("printed");
+        QTest::newRow("Ctrl+O: Load") << int(Qt::Key_O) << true << false;
+        QTest::newRow("Ctrl+P: Print") << int(Qt::Key_P) << false << true;
+    }
+
+    void shortcutsRunLoadAndPrint()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, chooser);
+        QFETCH(bool, printed);
+        ui::main& w = *window;
+        w.filepath = capturefixture::writeCapture(dir, QStringLiteral("keys.csv"), CaptureRecipe());
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (chooser)
+            answerchooser(QString());
+        QTest::keyClick(&w, Qt::Key(key), Qt::ControlModifier);
+        QCOMPARE(modalseam::pending(), 0);
+        QCOMPARE(!printer->page.isEmpty(), printed);
     }
 
     void keepsItsSize()

@@ -1,0 +1,97 @@
+#!/bin/bash
+# End to end: the live preview in a real X window. Opens a capture, ticks
+# every channel, opens the preview with Alt+V, checks that its drawing follows
+# None in the main window, then saves a PDF from the preview by keyboard and
+# reads it back with poppler's tools. Escape closes the preview.
+# Usage: e2e_preview.sh ZELMAR MAKECAPTURE
+set -euo pipefail
+
+. "$(dirname "$0")/e2e_window.sh"
+shift
+ZELMAR=$1
+MAKECAPTURE=$2
+
+# The preview is expected beside the main window while other windows are awaited.
+unexpected() {
+    [ -n "$APP" ] || return 0
+    kill -0 "$APP" 2>/dev/null || fail "the program ended while waiting for \"$1\""
+    local id name
+    for id in $(xdotool search --onlyvisible --pid "$APP" 2>/dev/null || true); do
+        name=$(xdotool getwindowname "$id" 2>/dev/null || true)
+        [ -z "$name" ] && continue
+        [[ "$name" =~ ^ZELMAR\ CSV\ to\ PDF ]] && continue
+        [[ "$name" =~ ^Preview\ —\  ]] && continue
+        [[ "$name" =~ $1 ]] && continue
+        fail "unexpected window \"$name\" while waiting for \"$1\""
+    done
+}
+
+# The picture of a window once its drawing has settled.
+shot() {
+    sleep 1
+    import -window "$1" "$2"
+}
+
+mkdir "$WORK/captures"
+"$MAKECAPTURE" serial "$WORK/captures/bus.csv"
+
+"$ZELMAR" "$WORK/captures/bus.csv" &
+APP=$!
+MAIN=$(window "^ZELMAR CSV to PDF \\(11x17 @ 1200 DPI\\)$")
+sleep 0.5
+xdotool windowmove "$MAIN" 0 0
+click "$MAIN" 5160 787 1137           # All
+
+xdotool key alt+v
+PREVIEW=$(window "^Preview — bus\\.csv$")
+# Beside the main window, so that neither hides the other.
+xdotool windowsize "$PREVIEW" 860 640
+xdotool windowmove "$PREVIEW" 400 0
+shot "$PREVIEW" "$WORK/all.png"
+
+click "$MAIN" 5160 847 1477           # None
+shot "$PREVIEW" "$WORK/none.png"
+changed=$(compare -metric AE "$WORK/all.png" "$WORK/none.png" null: 2>&1 || true)
+[ "${changed%% *}" -gt 1000 ] 2>/dev/null \
+    || fail "the preview did not follow None: $changed pixels changed"
+
+click "$MAIN" 5160 787 1137           # All again
+shot "$PREVIEW" "$WORK/again.png"
+same=$(compare -metric AE "$WORK/all.png" "$WORK/again.png" null: 2>&1 || true)
+[ "${same%% *}" = 0 ] || fail "the preview differs after All again: $same pixels"
+
+# Save as by keyboard: Ctrl+S, a name typed over the proposal, Return.
+xdotool windowactivate --sync "$PREVIEW" 2>/dev/null || xdotool windowfocus --sync "$PREVIEW"
+xdotool key ctrl+s
+DIALOG=$(window "^Save As$")
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$WORK/captures/from-preview.pdf"
+xdotool key Return
+PDF=$WORK/captures/from-preview.pdf
+for _ in $(seq 100); do
+    [ -s "$PDF" ] && break
+    unexpected "^Save As$"
+    sleep 0.2
+done
+[ -s "$PDF" ] || fail "no PDF at $PDF: $(ls -R "$WORK")"
+gone "^Save As$"
+
+info=$(pdfinfo "$PDF")
+grep -q "^Pages: *1$" <<<"$info" || fail "not one page: $info"
+text=$(pdftotext -layout "$PDF" -)
+for want in "ZelmarProgramVersion 2.31" "CS#" "SCLK" "HOLD#" "CH15"; do
+    grep -qF -- "$want" <<<"$text" || fail "\"$want\" is not on the page"
+done
+
+# For the README: E2E_SCREENSHOTS=DIR keeps a picture of the preview.
+if [ -n "${E2E_SCREENSHOTS:-}" ]; then
+    cp "$WORK/all.png" "$E2E_SCREENSHOTS/preview.png"
+fi
+
+xdotool windowactivate --sync "$PREVIEW" 2>/dev/null || xdotool windowfocus --sync "$PREVIEW"
+xdotool key Escape
+gone "^Preview — "
+kill -0 "$APP" || fail "the program ended with the preview"
+
+echo "1 passed, 0 failed"

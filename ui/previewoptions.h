@@ -1,0 +1,31 @@
+#pragma once
+
+// The preview's own page options: paper, sample range, pages, time axis.
+
+#include "printing/page/pagelayout.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class PreviewOptions : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreviewOptions(QWidget* parent = nullptr);
+
+    // The options as set, or nullopt with `problem` saying what is wrong.
+    std::optional<PageOptions> options(QString* problem) const;
+
+    QComboBox* paper;
+    QSpinBox* from;
+    QSpinBox* to;
+    QSpinBox* pages;
+    QCheckBox* timeaxis;
+
+signals:
+    void changed();
+};

@@ -1,0 +1,131 @@
+// Saving a preview's pages in the format the user chose.
+
+#include "ui/previewsave.h"
+
+#include "printing/output/document.h"
+#include "printing/output/pdf/pdfpages.h"
+#include "ui/modalseam.h"
+#include "util/atomicfile.h"
+#include "util/fault.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+struct Filter {
+    SaveFormat format;
+    QString filter;
+    QString suffix;
+};
+
+const std::vector<Filter>& filters()
+{
+    static const std::vector<Filter> all = {
+        {SaveFormat::Pdf, QStringLiteral("PDF document (*.pdf)"), QStringLiteral("pdf")},
+        {SaveFormat::Svg, QStringLiteral("SVG image (*.svg)"), QStringLiteral("svg")},
+        {SaveFormat::Png, QStringLiteral("PNG image (*.png)"), QStringLiteral("png")},
+        {SaveFormat::Dump, QStringLiteral("Value change dump (*.vcd)"), QStringLiteral("vcd")},
+    };
+    return all;
+}
+
+} // namespace
+
+std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal)
+{
+    QFileDialog dialog(parent, QStringLiteral("Save As"));
+    dialog.setObjectName(QStringLiteral("saveas"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    QStringList names;
+    for (const Filter& f : filters())
+        names << f.filter;
+    dialog.setNameFilters(names);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    // The suffix follows the filter, so a name typed without one gets it.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& name) {
+                         for (const Filter& f : filters())
+                             if (f.filter == name)
+                                 dialog.setDefaultSuffix(f.suffix);
+                     });
+    const QFileInfo target(proposal);
+    dialog.setDirectory(target.absolutePath());
+    dialog.selectFile(target.fileName() + QStringLiteral(".pdf"));
+    modalseam::shown(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    SaveChoice choice{dialog.selectedFiles().constFirst(), SaveFormat::Pdf};
+    // A typed extension names the format; else the filter does.
+    const QString suffix = QFileInfo(choice.path).suffix().toLower();
+    bool named = false;
+    for (const Filter& f : filters())
+        if (f.suffix == suffix) {
+            choice.format = f.format;
+            named = true;
+        }
+    if (!named)
+        for (const Filter& f : filters())
+            if (f.filter == dialog.selectedNameFilter()) {
+                choice.format = f.format;
+                choice.path += QLatin1Char('.') + f.suffix;
+            }
+    return choice;
+}
+
+QStringList pageFiles(const QString& path, int count)
+{
+    if (count <= 1)
+        return {path};
+    const QFileInfo file(path);
+    const QString suffix = file.suffix();
+    QString stem = path;
+    if (!suffix.isEmpty())
+        stem.chop(suffix.size() + 1);
+    const int digits = int(QString::number(count).size());
+    QStringList files;
+    for (int k = 1; k <= count; ++k) {
+        QString name = stem + QStringLiteral("-%1").arg(k, digits, 10, QLatin1Char('0'));
+        if (!suffix.isEmpty())
+            name += QLatin1Char('.') + suffix;
+        files << name;
+    }
+    return files;
+}
+
+QStringList saveDocuments(const SaveChoice& choice, const std::vector<RecordedPage>& pages,
+                          const std::function<QByteArray()>& dump)
+{
+    if (choice.format == SaveFormat::Dump) {
+        const QByteArray bytes = dump();
+        inFile(choice.path, [&] { writeFileAtomically(choice.path, bytes); });
+        return {choice.path};
+    }
+    if (pages.empty())
+        throw Fault(FaultKind::CannotWriteFile, QStringLiteral("there is no page to save"))
+            .inFile(choice.path);
+    if (choice.format == SaveFormat::Pdf) {
+        const QByteArray bytes = inFile(choice.path, [&] {
+            PdfPages book;
+            for (const RecordedPage& page : pages)
+                book.add(pdfPage(page));
+            return book.finish();
+        });
+        writeFileAtomically(choice.path, bytes);
+        return {choice.path};
+    }
+    const OutputFormat format =
+        choice.format == SaveFormat::Svg ? OutputFormat::Svg : OutputFormat::Png;
+    const QStringList files = pageFiles(choice.path, int(pages.size()));
+    // Every page is made before any is written: a page that cannot be made
+    // leaves no files behind.
+    std::vector<QByteArray> documents;
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        documents.push_back(
+            inFile(files[qsizetype(i)], [&] { return documentOf(format, pages[i], savedPngDpi); }));
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        writeFileAtomically(files[qsizetype(i)], documents[i]);
+    return files;
+}

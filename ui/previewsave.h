@@ -1,0 +1,39 @@
+#pragma once
+
+// Saving a preview's pages, and asking where.
+
+#include "printing/page/recordingsurface.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+enum class SaveFormat { Pdf, Svg, Png, Dump };
+
+inline constexpr int savedPngDpi = 150;
+
+struct SaveChoice {
+    QString path;
+    SaveFormat format = SaveFormat::Pdf;
+};
+
+// Asks in the save dialog, proposing `proposal` (a path without extension)
+// as a PDF; the filter chosen gives the format and the missing extension.
+// nullopt on Cancel.
+std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal);
+
+// The files `count` pages of one format go to when each page is a file of
+// its own: `path` for one page, else NAME-1.ext, NAME-2.ext ... with as many
+// digits as the last number has.
+QStringList pageFiles(const QString& path, int count);
+
+// Writes the pages (a PDF holds them all), or the dump `dump` makes, each
+// file whole or not at all; the files written. Throws Fault naming the file.
+QStringList saveDocuments(const SaveChoice& choice, const std::vector<RecordedPage>& pages,
+                          const std::function<QByteArray()>& dump);

@@ -1,0 +1,75 @@
+#pragma once
+
+// The pages of a preview, drawn as the writers draw them and fitted to the
+// view: zoom, panning and paging.
+
+#include "printing/page/recordingsurface.h"
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <vector>
+
+class PageView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit PageView(QWidget* parent = nullptr);
+
+    // Keeps the page number when there are still as many pages.
+    void setPages(std::vector<RecordedPage> pages);
+    const std::vector<RecordedPage>& pages() const { return pages_; }
+    int page() const { return page_; } // 0-based
+    void setPage(int page);
+
+    // 1 fits the paper to the view; each step in or out is a factor of 1.25.
+    double zoom() const { return zoom_; }
+    void setZoom(double zoom);
+    void zoomIn();
+    void zoomOut();
+    void fit() { setZoom(1); }
+
+    // The paper as the view draws it now, for tests and the benchmark:
+    // rendering it afresh when a change asks for it.
+    QImage drawnImage();
+    // How often the page was rendered.
+    int renders() const { return renders_; }
+
+signals:
+    void pageChanged(int page, int pages);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // Pixels of the view a paper pixel (1200 dpi) takes.
+    double scale() const;
+    // Sheet pixels a device pixel of the view takes when that is a whole
+    // number the lines can be put on; 0 when it is not.
+    int sheetPixelsPerPixel() const;
+    QSize paperSize() const;
+    void updateScrollBars();
+    // The drawn paper in content coordinates (the paper's top-left at 0, 0).
+    QRect visibleContent() const;
+    // Renders the part of the paper around `visible` unless the cache has it.
+    void ensureCached(const QRect& visible);
+    void zoomAround(double zoom, QPoint anchor);
+
+    std::vector<RecordedPage> pages_;
+    int page_ = 0;
+    double zoom_ = 1;
+    QImage cache_;      // device pixels
+    QRect cached_;      // what it holds, in content coordinates
+    bool dirty_ = true; // the cache no longer shows the page
+    QPoint dragFrom_;
+    bool dragging_ = false;
+    int renders_ = 0;
+};
