@@ -74,10 +74,10 @@ std::vector<SurfaceCall> onPixelGrid(const std::vector<SurfaceCall>& calls, int 
 // without antialiasing it comes out the same, several times faster. Text
 // goes through renderPage() itself.
 void renderForView(QPainter& painter, const std::vector<SurfaceCall>& calls, double pixel,
-                   bool onGrid)
+                   bool onGrid, double minimumWidth)
 {
     walkPage(
-        calls,
+        calls, minimumWidth,
         [&](const StrokeBatch& batch, const QPen& pagepen) {
             const std::vector<QPoint>& points = batch.points();
             const std::vector<std::size_t>& starts = batch.starts();
@@ -266,9 +266,9 @@ void PageView::ensureCached(const QRect& visible)
         // the PNG writer does: on the middle of a pixel, at least one wide.
         if (whole > 0) {
             painter.translate(whole / 2.0, whole / 2.0);
-            renderForView(painter, onPixelGrid(page.calls, whole), whole, true);
+            renderForView(painter, onPixelGrid(page.calls, whole), whole, true, fit.minimumWidth);
         } else {
-            renderForView(painter, page.calls, 1 / q, false);
+            renderForView(painter, page.calls, 1 / q, false, fit.minimumWidth);
         }
     }
     image.setDevicePixelRatio(ratio);

@@ -92,8 +92,8 @@ void PrintTimingTest::tickedChannelsOnly()
     r.values.fill(0);
     r.values[3] = 1;
     r.values[7] = 1;
-    r.values[8] = 2;  // greyed counts as not ticked
-    r.values[16] = 2; // so does a greyed "Tick marks"
+    r.values[8] = 2;           // greyed counts as not ticked
+    r.values[16] = 2;          // so does a greyed "Tick marks"
     r.options.timeaxis = true; // with no ticks to label, the traces keep their place
     QCOMPARE(printtiming(r, service, reference), PrintOutcome::Printed);
 
