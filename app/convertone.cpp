@@ -7,17 +7,13 @@
 #include "printing/pagerecorder.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
-#include "util/pendingfiles.h"
 
 #include <QFile>
 
 #include <exception>
-#include <memory>
 #include <optional>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -97,68 +93,14 @@ std::vector<QByteArray> documentsOf(std::vector<RecordedPage>& pages, const Capt
     return documents;
 }
 
-// A page file stays pending, for an interrupting signal to remove, until all
-// its siblings are in place. Signals wait while it is written, so that one
-// never finds a page half registered. Only a plain file is taken back: a
-// device or a link's far end is left as written.
-class PendingPage {
-public:
-    explicit PendingPage(const QString& file)
-    {
-        const QByteArray path = QFile::encodeName(file);
-        struct stat info {};
-        if (::lstat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode))
-            return;
-        const qsizetype slash = path.lastIndexOf('/');
-        const QByteArray folder = slash < 0    ? QByteArray(".")
-                                  : slash == 0 ? QByteArray("/")
-                                               : path.left(slash);
-        folder_ = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder_ >= 0)
-            pending_.emplace(folder_, path.mid(slash + 1).constData());
-    }
-    ~PendingPage()
-    {
-        pending_.reset();
-        if (folder_ >= 0)
-            ::close(folder_);
-    }
-    PendingPage(const PendingPage&) = delete;
-    PendingPage& operator=(const PendingPage&) = delete;
-
-    void written()
-    {
-        if (pending_)
-            pending_->settle();
-    }
-
-private:
-    int folder_ = -1;
-    std::optional<PendingFile> pending_;
-};
-
-// One file after another, each whole; when one cannot be written, or a
-// signal ends the run, the ones written before it are removed, so that a
-// capture's pages are there all together or not at all.
+// One file after another, each whole; the pages of a capture are there all
+// together or not at all.
 void writeDocuments(const QStringList& files, const std::vector<QByteArray>& documents)
 {
-    if (files.size() == 1) {
+    if (files.size() == 1)
         writeDocument(files.front(), documents.front());
-        return;
-    }
-    std::vector<std::unique_ptr<PendingPage>> pages;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        pages.push_back(std::make_unique<PendingPage>(files[i]));
-        try {
-            writeDocument(files[i], documents[std::size_t(i)]);
-            pages.back()->written();
-        } catch (...) {
-            pages.back()->written();
-            for (qsizetype written = 0; written < i; ++written)
-                QFile::remove(files[written]);
-            throw;
-        }
-    }
+    else
+        writeFilesTogether(files, documents);
 }
 
 } // namespace

@@ -7,9 +7,12 @@
 #include "ui/modalseam.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
+#include "util/outputname.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -77,21 +80,9 @@ std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal)
 
 QStringList pageFiles(const QString& path, int count)
 {
-    if (count <= 1)
-        return {path};
-    const QFileInfo file(path);
-    const QString suffix = file.suffix();
-    QString stem = path;
-    if (!suffix.isEmpty())
-        stem.chop(suffix.size() + 1);
-    const int digits = int(QString::number(count).size());
     QStringList files;
-    for (int k = 1; k <= count; ++k) {
-        QString name = stem + QStringLiteral("-%1").arg(k, digits, 10, QLatin1Char('0'));
-        if (!suffix.isEmpty())
-            name += QLatin1Char('.') + suffix;
-        files << name;
-    }
+    for (int k = 1; k <= std::max(1, count); ++k)
+        files << pageFileName(path, k, count);
     return files;
 }
 
@@ -125,7 +116,6 @@ QStringList saveDocuments(const SaveChoice& choice, const std::vector<RecordedPa
     for (std::size_t i = 0; i < pages.size(); ++i)
         documents.push_back(
             inFile(files[qsizetype(i)], [&] { return documentOf(format, pages[i], savedPngDpi); }));
-    for (std::size_t i = 0; i < pages.size(); ++i)
-        writeFileAtomically(files[qsizetype(i)], documents[i]);
+    writeFilesTogether(files, documents);
     return files;
 }

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -376,6 +377,46 @@ bool writeIntoExisting(const QString& path, const Folder& folder, const QByteArr
     return true;
 }
 
+// A page file stays pending, for an interrupting signal to remove, until all
+// its siblings are in place. Signals wait while it is written, so that one
+// never finds a page half registered. Only a plain file is taken back: a
+// device or a link's far end is left as written.
+class PendingPage {
+public:
+    explicit PendingPage(const QString& file)
+    {
+        const QByteArray path = QFile::encodeName(file);
+        struct stat info {};
+        if (::lstat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode))
+            return;
+        const qsizetype slash = path.lastIndexOf('/');
+        const QByteArray folder = slash < 0    ? QByteArray(".")
+                                  : slash == 0 ? QByteArray("/")
+                                               : path.left(slash);
+        folder_ = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder_ >= 0)
+            pending_.emplace(folder_, path.mid(slash + 1).constData());
+    }
+    ~PendingPage()
+    {
+        pending_.reset();
+        if (folder_ >= 0)
+            ::close(folder_);
+    }
+    PendingPage(const PendingPage&) = delete;
+    PendingPage& operator=(const PendingPage&) = delete;
+
+    void written()
+    {
+        if (pending_)
+            pending_->settle();
+    }
+
+private:
+    int folder_ = -1;
+    std::optional<PendingFile> pending_;
+};
+
 } // namespace
 
 void writeToDescriptor(int fd, QByteArrayView bytes, const QString& name)
@@ -468,4 +509,21 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes)
     }
 
     Writer(path, folder, name, exists, mode).write(bytes);
+}
+
+void writeFilesTogether(const QStringList& files, const std::vector<QByteArray>& documents)
+{
+    std::vector<std::unique_ptr<PendingPage>> pages;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        pages.push_back(std::make_unique<PendingPage>(files[i]));
+        try {
+            writeFileAtomically(files[i], documents[std::size_t(i)]);
+            pages.back()->written();
+        } catch (...) {
+            pages.back()->written();
+            for (qsizetype written = 0; written < i; ++written)
+                QFile::remove(files[written]);
+            throw;
+        }
+    }
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 // Puts `bytes` at `path` whole or not at all. A regular file (new or
 // existing) is replaced through a temporary file in the same folder that is
@@ -21,6 +25,12 @@
 // the target cannot be created or opened and Fault(CannotWriteFile) when
 // writing fails; both name the path and the system's reason.
 void writeFileAtomically(const QString& path, QByteArrayView bytes);
+
+// Writes documents[i] to files[i] (regular files, as above), one after
+// another, so that they are there all together or not at all: when one
+// cannot be written, or a signal ends the process, those written before it
+// are removed. A file they replaced is then gone, not restored.
+void writeFilesTogether(const QStringList& files, const std::vector<QByteArray>& documents);
 
 // Makes every later write name its temporary file from the start, as it does
 // where the file system offers no unnamed ones (O_TMPFILE). For tests.
