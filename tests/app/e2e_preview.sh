@@ -12,19 +12,7 @@ ZELMAR=$1
 MAKECAPTURE=$2
 
 # The preview is expected beside the main window while other windows are awaited.
-unexpected() {
-    [ -n "$APP" ] || return 0
-    kill -0 "$APP" 2>/dev/null || fail "the program ended while waiting for \"$1\""
-    local id name
-    for id in $(xdotool search --onlyvisible --pid "$APP" 2>/dev/null || true); do
-        name=$(xdotool getwindowname "$id" 2>/dev/null || true)
-        [ -z "$name" ] && continue
-        [[ "$name" =~ ^ZELMAR\ CSV\ to\ PDF ]] && continue
-        [[ "$name" =~ ^Preview\ —\  ]] && continue
-        [[ "$name" =~ $1 ]] && continue
-        fail "unexpected window \"$name\" while waiting for \"$1\""
-    done
-}
+BESIDE_MAIN='^Preview — '
 
 # The picture of a window once its drawing has settled.
 shot() {

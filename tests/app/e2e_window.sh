@@ -23,8 +23,9 @@ export HOME="$WORK" XDG_RUNTIME_DIR="$WORK"
 unset QT_QPA_PLATFORM
 
 # Fails at once, naming it, when the program shows a window other than the
-# main window and the one awaited (title pattern $1), such as a fault report,
-# or when the program has ended.
+# main window, the one awaited (title pattern $1) and those a script expects
+# throughout (pattern $BESIDE_MAIN), such as a fault report, or when the
+# program has ended.
 unexpected() {
     [ -n "$APP" ] || return 0
     kill -0 "$APP" 2>/dev/null || fail "the program ended while waiting for \"$1\""
@@ -33,6 +34,7 @@ unexpected() {
         name=$(xdotool getwindowname "$id" 2>/dev/null || true)
         [ -z "$name" ] && continue
         [[ "$name" =~ ^ZELMAR\ CSV\ to\ PDF ]] && continue
+        [[ -n "${BESIDE_MAIN:-}" && "$name" =~ $BESIDE_MAIN ]] && continue
         [[ "$name" =~ $1 ]] && continue
         fail "unexpected window \"$name\" while waiting for \"$1\""
     done

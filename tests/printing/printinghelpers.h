@@ -1,11 +1,12 @@
 #pragma once
 
-// Shared by the printing tests: a printer that only records, and level tables
-// built from level functions.
+// Shared by the printing tests: a printer that only records, a request
+// ticking every channel, and level tables built from level functions.
 
 #include "capture/sampletable.h"
 #include "printing/page/recordingsurface.h"
 #include "printing/printers/printingservice.h"
+#include "printing/printtiming.h"
 
 #include <functional>
 #include <memory>
@@ -26,6 +27,25 @@ private:
 inline std::shared_ptr<FakePrinter> fakePrinter(const QString& name)
 {
     return std::make_shared<FakePrinter>(name);
+}
+
+// Every channel ticked and named NameK, tick marks every 10 samples of 100 ns.
+inline PrintRequest request(const QString& path, const QString& heading = QStringLiteral("Heading"),
+                            const PageOptions& options = {})
+{
+    PrintRequest r;
+    r.filepath = path;
+    for (int c = 0; c < 16; ++c) {
+        r.values[std::size_t(c)] = 1;
+        r.captions[std::size_t(c)] = QStringLiteral("Name%1").arg(c);
+    }
+    r.values[16] = 1;
+    r.captions[16] = QStringLiteral("Tick marks");
+    r.tickfrequency = QStringLiteral("10");
+    r.resolution = QStringLiteral("100");
+    r.heading = heading;
+    r.options = options;
+    return r;
 }
 
 using SlotLevels = std::function<int(int sample)>;

@@ -3,6 +3,7 @@
 #include "printing/output/pngdocument.h"
 #include "printing/output/svgdocument.h"
 #include "printing/pagerecorder.h"
+#include "printinghelpers.h"
 #include "tests/support/capturefixture.h"
 
 #include <QImage>
@@ -42,23 +43,6 @@ Expected expectedFor(double width, double height)
 {
     const double scale = std::min({1.0, width / 17, height / 11});
     return {width, height, scale, (width - 17 * scale) / 2, (height - 11 * scale) / 2};
-}
-
-PrintRequest request(const QString& path, const QString& heading, const PageOptions& options)
-{
-    PrintRequest r;
-    r.filepath = path;
-    for (int c = 0; c < 16; ++c) {
-        r.values[std::size_t(c)] = 1;
-        r.captions[std::size_t(c)] = QStringLiteral("Name%1").arg(c);
-    }
-    r.values[16] = 1;
-    r.captions[16] = QStringLiteral("Tick marks");
-    r.tickfrequency = QStringLiteral("10");
-    r.resolution = QStringLiteral("100");
-    r.heading = heading;
-    r.options = options;
-    return r;
 }
 
 // The leftmost word that reads `text`.

@@ -26,22 +26,6 @@ private slots:
 
 namespace {
 
-PrintRequest request(const QString& path)
-{
-    PrintRequest r;
-    r.filepath = path;
-    for (int c = 0; c < 16; ++c) {
-        r.values[std::size_t(c)] = 1;
-        r.captions[std::size_t(c)] = QStringLiteral("Name%1").arg(c);
-    }
-    r.values[16] = 1;
-    r.captions[16] = QStringLiteral("Tick marks");
-    r.tickfrequency = QStringLiteral("10");
-    r.resolution = QStringLiteral("100");
-    r.heading = QStringLiteral("Heading");
-    return r;
-}
-
 CaptureRecipe moving()
 {
     CaptureRecipe recipe;
