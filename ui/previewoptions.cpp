@@ -44,7 +44,7 @@ PreviewOptions::PreviewOptions(QWidget* parent) : QWidget(parent)
     row->addWidget(labelFor(this, QStringLiteral("Pape&r"), paper));
     row->addWidget(paper);
     row->addSpacing(12);
-    row->addWidget(labelFor(this, QStringLiteral("Samples &from"), from));
+    row->addWidget(labelFor(this, QStringLiteral("Samples fro&m"), from));
     row->addWidget(from);
     row->addWidget(labelFor(this, QStringLiteral("&to"), to));
     row->addWidget(to);
