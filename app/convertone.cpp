@@ -3,7 +3,6 @@
 #include "capture/header.h"
 #include "capture/linereader.h"
 #include "capture/sampletable.h"
-#include "capture/valuechangedump.h"
 #include "printing/pagerecorder.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
@@ -38,32 +37,14 @@ PrintRequest requestFor(const QString& capture, const ConverterOptions& options,
         request.values[i] = options.channels[i] ? 1 : 0;
         request.captions[i] = header->names[i];
     }
-    request.values[16] = options.tickmarks ? 1 : 0;
-    request.captions[16] = QStringLiteral("Tick marks");
+    request.values[tickMarksBox] = options.tickmarks ? 1 : 0;
+    request.captions[tickMarksBox] = QStringLiteral("Tick marks");
     request.tickfrequency = options.tickfrequency;
     request.resolution = options.resolution;
     request.unitindex = options.unitindex;
     request.heading = options.heading.value_or(header->heading);
     request.options = options.page;
     return request;
-}
-
-QByteArray dumpOf(const PrintRequest& request, const PageOptions& range)
-{
-    ChannelBoxes boxes;
-    for (int c = 0; c < channelCount; ++c) {
-        boxes.values[std::size_t(c)] = request.values[std::size_t(c)];
-        boxes.captions[std::size_t(c)] = request.captions[std::size_t(c)];
-    }
-    const LevelTable levels =
-        selectChannels(SampleTable::read(request.filepath, request.filebytes), boxes);
-    DumpSettings settings;
-    settings.heading = request.heading;
-    settings.resolution = request.resolution;
-    settings.unitindex = request.unitindex;
-    settings.firstsample = range.firstsample;
-    settings.lastsample = range.lastsample;
-    return valueChangeDump(levels, settings);
 }
 
 // Every page's document before any is written: a page that cannot be made
@@ -128,7 +109,8 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
         job.request.reset();
         std::vector<QByteArray> documents;
         if (options.valuechangedump) {
-            documents.push_back(dumpOf(request, options.page));
+            documents.push_back(
+                valueChangeDumpOf(request, SampleTable::read(request.filepath, request.filebytes)));
         } else {
             std::vector<RecordedPage> pages = recordPages(request);
             if (job.target.isEmpty()) {

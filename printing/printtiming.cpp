@@ -3,6 +3,7 @@
 #include "printing/printtiming.h"
 
 #include "capture/sampletable.h"
+#include "capture/valuechangedump.h"
 #include "printing/page/pagetext.h"
 #include "printing/page/tracedrawing.h"
 #include "printing/printers/printerchoice.h"
@@ -28,8 +29,6 @@ private:
     PageSurface* page_;
 };
 
-constexpr std::size_t tickMarksBox = 16;
-
 } // namespace
 
 PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
@@ -42,12 +41,7 @@ PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
 PrintOutcome printtiming(const PrintRequest& request, const SampleTable& table,
                          PrintingService& service, PrinterRef& printerreference)
 {
-    ChannelBoxes boxes;
-    for (int c = 0; c < channelCount; ++c) {
-        boxes.values[static_cast<std::size_t>(c)] = request.values[static_cast<std::size_t>(c)];
-        boxes.captions[static_cast<std::size_t>(c)] = request.captions[static_cast<std::size_t>(c)];
-    }
-    const LevelTable levels = selectChannels(table, boxes);
+    const LevelTable levels = selectChannels(table, channelBoxes(request));
 
     std::vector<PageLayout> layouts = pageLayouts(request.options);
     // Time labels stand under tick marks: without them the traces keep their place.
@@ -77,4 +71,21 @@ PrintOutcome printtiming(const PrintRequest& request, const SampleTable& table,
             return PrintOutcome::Cancelled;
     }
     return PrintOutcome::Printed;
+}
+
+ChannelBoxes channelBoxes(const PrintRequest& request)
+{
+    ChannelBoxes boxes;
+    for (std::size_t c = 0; c < std::size_t(channelCount); ++c) {
+        boxes.values[c] = request.values[c];
+        boxes.captions[c] = request.captions[c];
+    }
+    return boxes;
+}
+
+QByteArray valueChangeDumpOf(const PrintRequest& request, const SampleTable& table)
+{
+    return valueChangeDump(selectChannels(table, channelBoxes(request)),
+                           {request.heading, request.resolution, request.unitindex,
+                            request.options.firstsample, request.options.lastsample});
 }

@@ -9,9 +9,14 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <optional>
 
+struct ChannelBoxes;
 class SampleTable;
+
+// The box of `PrintRequest::values` that is "Tick marks"; 0 … 15 are the channels.
+inline constexpr std::size_t tickMarksBox = 16;
 
 // What the main window holds when Print is clicked.
 struct PrintRequest {
@@ -47,3 +52,10 @@ PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
 // from one capture; the request's path and bytes are not read.
 PrintOutcome printtiming(const PrintRequest& request, const SampleTable& table,
                          PrintingService& service, PrinterRef& printerreference);
+
+// The channel boxes 0 … 15 of the request, as Print selects channels by them.
+ChannelBoxes channelBoxes(const PrintRequest& request);
+
+// The request's ticked channels over its range of samples as a value change
+// dump. Throws Fault as the selection of channels does.
+QByteArray valueChangeDumpOf(const PrintRequest& request, const SampleTable& table);

@@ -36,7 +36,7 @@ namespace {
 const QString caption = QStringLiteral("ZELMAR CSV to PDF (11x17 @ 1200 DPI)");
 constexpr int clientWidth = 5160;
 constexpr int clientHeight = 4125;
-constexpr int tickmarks = 16;
+constexpr int tickmarks = int(tickMarksBox);
 
 qint16 pixelsToTwips(int pixels, int dpi)
 {

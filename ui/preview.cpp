@@ -3,7 +3,6 @@
 
 #include "ui/preview.h"
 
-#include "capture/valuechangedump.h"
 #include "printing/output/document.h"
 #include "printing/output/pagerenderer.h"
 #include "printing/output/svgdocument.h"
@@ -36,8 +35,6 @@
 #include <new>
 
 namespace {
-
-constexpr int tickMarksBox = 16;
 
 QPushButton* button(QWidget* parent, const QString& name, const QString& text,
                     const QKeySequence& key = {})
@@ -142,7 +139,7 @@ Preview::Preview(ui::main* window) : QWidget(window, Qt::Window), window_(window
 
     // The main window's controls do nothing by themselves; the preview only
     // listens to them.
-    for (int k = 0; k <= tickMarksBox; ++k)
+    for (int k = 0; k <= int(tickMarksBox); ++k)
         connect(window->channelselect[k], &QCheckBox::stateChanged, this,
                 &Preview::scheduleRefresh);
     for (QLineEdit* box : {window->tickfrequency, window->resolution, window->Heading})
@@ -241,21 +238,14 @@ void Preview::saveAs()
     const std::optional<SaveChoice> choice = askSaveAs(this, proposal);
     if (!choice)
         return;
-    const PrintRequest printing = window_->printRequest();
+    PrintRequest printing = window_->printRequest();
     QString problem;
-    const PageOptions pageoptions = options->options(&problem).value_or(PageOptions());
+    printing.options = options->options(&problem).value_or(PageOptions());
     try {
         const QStringList files = saveDocuments(*choice, pages, [&] {
-            ChannelBoxes boxes;
-            for (int c = 0; c < channelCount; ++c) {
-                boxes.values[std::size_t(c)] = printing.values[std::size_t(c)];
-                boxes.captions[std::size_t(c)] = printing.captions[std::size_t(c)];
-            }
             if (!source_.table())
                 throw source_.fault().value_or(Fault(FaultKind::CannotOpenFile, window_->filepath));
-            return valueChangeDump(selectChannels(*source_.table(), boxes),
-                                   {printing.heading, printing.resolution, printing.unitindex,
-                                    pageoptions.firstsample, pageoptions.lastsample});
+            return valueChangeDumpOf(printing, *source_.table());
         });
         status->setText(files.size() == 1
                             ? QStringLiteral("Saved to %1").arg(files.first())
