@@ -47,33 +47,6 @@ PrintRequest requestFor(const QString& capture, const ConverterOptions& options,
     return request;
 }
 
-// Every page's document before any is written: a page that cannot be made
-// leaves all of the capture's files as they were.
-std::vector<QByteArray> documentsOf(std::vector<RecordedPage>& pages, const CaptureJob& job,
-                                    const ConverterOptions& options)
-{
-    std::vector<QByteArray> documents;
-    if (pages.size() > 1 && options.format == OutputFormat::Pdf) {
-        documents.push_back(inFile(job.target, [&] {
-            PdfPages book;
-            for (RecordedPage& page : pages) {
-                book.add(pdfPage(page));
-                page = RecordedPage();
-            }
-            return book.finish();
-        }));
-        return documents;
-    }
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        const QString file =
-            i < std::size_t(job.files.size()) ? job.files[qsizetype(i)] : job.target;
-        documents.push_back(
-            inFile(file, [&] { return documentOf(options.format, pages[i], options.dpi); }));
-        pages[i] = RecordedPage();
-    }
-    return documents;
-}
-
 // One file after another, each whole; the pages of a capture are there all
 // together or not at all.
 void writeDocuments(const QStringList& files, const std::vector<QByteArray>& documents)
@@ -121,7 +94,10 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
                 }
                 return;
             }
-            documents = documentsOf(pages, job, options);
+            // Every page's document before any is written: a page that cannot
+            // be made leaves all of the capture's files as they were.
+            documents = documentsOf(options.format, std::move(pages), options.dpi,
+                                    job.files.isEmpty() ? QStringList{job.target} : job.files);
         }
         if (documents.size() != std::size_t(job.files.size()))
             throw Fault(FaultKind::SubscriptOutOfRange,

@@ -3,7 +3,6 @@
 #include "ui/previewsave.h"
 
 #include "printing/output/document.h"
-#include "printing/output/pdf/pdfpages.h"
 #include "ui/modalseam.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
@@ -97,25 +96,15 @@ QStringList saveDocuments(const SaveChoice& choice, const std::vector<RecordedPa
     if (pages.empty())
         throw Fault(FaultKind::CannotWriteFile, QStringLiteral("there is no page to save"))
             .inFile(choice.path);
-    if (choice.format == SaveFormat::Pdf) {
-        const QByteArray bytes = inFile(choice.path, [&] {
-            PdfPages book;
-            for (const RecordedPage& page : pages)
-                book.add(pdfPage(page));
-            return book.finish();
-        });
-        writeFileAtomically(choice.path, bytes);
-        return {choice.path};
-    }
-    const OutputFormat format =
-        choice.format == SaveFormat::Svg ? OutputFormat::Svg : OutputFormat::Png;
-    const QStringList files = pageFiles(choice.path, int(pages.size()));
+    const OutputFormat format = choice.format == SaveFormat::Svg   ? OutputFormat::Svg
+                                : choice.format == SaveFormat::Png ? OutputFormat::Png
+                                                                   : OutputFormat::Pdf;
+    const QStringList files = format == OutputFormat::Pdf
+                                  ? QStringList{choice.path}
+                                  : pageFiles(choice.path, int(pages.size()));
     // Every page is made before any is written: a page that cannot be made
     // leaves no files behind.
-    std::vector<QByteArray> documents;
-    for (std::size_t i = 0; i < pages.size(); ++i)
-        documents.push_back(
-            inFile(files[qsizetype(i)], [&] { return documentOf(format, pages[i], savedPngDpi); }));
+    const std::vector<QByteArray> documents = documentsOf(format, pages, savedPngDpi, files);
     writeFilesTogether(files, documents);
     return files;
 }
