@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
 
 namespace {
@@ -264,10 +265,11 @@ void Preview::copy()
         return;
     const RecordedPage& page = pages[std::size_t(view->page())];
     try {
-        auto* data = new QMimeData;
+        // Owned here until the clipboard takes it: a page that cannot be made leaks nothing.
+        auto data = std::make_unique<QMimeData>();
         data->setImageData(QImage::fromData(documentOf(OutputFormat::Png, page, savedPngDpi)));
         data->setData(QStringLiteral("image/svg+xml"), svgDocument(page));
-        QGuiApplication::clipboard()->setMimeData(data);
+        QGuiApplication::clipboard()->setMimeData(data.release());
         status->setText(QStringLiteral("Copied page %1 as an image").arg(view->page() + 1));
     } catch (const Fault& fault) {
         reportFault(this, QStringLiteral("Copy"), fault);
@@ -293,20 +295,16 @@ void Preview::print()
                     QStringLiteral("The printer %1 cannot be used.").arg(printer.printerName()));
         return;
     }
-    // The sheet at the largest uniform scale the page takes, centred.
+    // Each page fitted to the printer's page as a paper is, drawn in
+    // 1200-dpi units with its lines on the printer's pixels.
     const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double scale = std::min(area.width() / double(sheetWidthPixels),
-                                  area.height() / double(sheetHeightPixels));
-    const int dpi = std::clamp(int(std::lround(sheetDpi * scale)), 1, sheetDpi);
+    const double toSheet = double(sheetDpi) / printer.resolution();
+    const PaperFit fit = fitSheetOnto(area.width() * toSheet, area.height() * toSheet);
+    painter.scale(1 / toSheet, 1 / toSheet);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0)
             printer.newPage();
-        painter.save();
-        painter.translate((area.width() - sheetWidthPixels * scale) / 2,
-                          (area.height() - sheetHeightPixels * scale) / 2);
-        painter.scale(scale, scale);
-        renderPage(painter, onOutputPixels(pages[i].calls, dpi));
-        painter.restore();
+        renderOnPaper(painter, onOutputPixels(pages[i].calls, printer.resolution(), fit), fit);
     }
     painter.end();
     status->setText(QStringLiteral("Sent %1 to %2")

@@ -60,17 +60,28 @@ QStringList paperNames()
 
 QPageSize pageSizeOf(Paper paper) { return QPageSize(entryOf(paper).id); }
 
+PaperFit fitSheetOnto(double width, double height)
+{
+    PaperFit fit;
+    fit.width = width;
+    fit.height = height;
+    fit.scale = std::min(width / sheetWidthPixels, height / sheetHeightPixels);
+    fit.left = (width - sheetWidthPixels * fit.scale) / 2;
+    fit.top = (height - sheetHeightPixels * fit.scale) / 2;
+    fit.minimumWidth = 1 / fit.scale;
+    return fit;
+}
+
 PaperFit paperFit(Paper paper)
 {
     const PaperEntry& entry = entryOf(paper);
-    PaperFit fit;
-    fit.width = pixels(entry, entry.width);
-    fit.height = pixels(entry, entry.height);
-    if (paper == Paper::Tabloid)
+    const double width = pixels(entry, entry.width), height = pixels(entry, entry.height);
+    if (paper == Paper::Tabloid) {
+        // Exactly the sheet: no rounding may move a line.
+        PaperFit fit;
+        fit.width = width;
+        fit.height = height;
         return fit;
-    fit.scale = std::min({1.0, fit.width / sheetWidthPixels, fit.height / sheetHeightPixels});
-    fit.left = (fit.width - sheetWidthPixels * fit.scale) / 2;
-    fit.top = (fit.height - sheetHeightPixels * fit.scale) / 2;
-    fit.minimumWidth = 1 / fit.scale;
-    return fit;
+    }
+    return fitSheetOnto(width, height);
 }

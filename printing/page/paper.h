@@ -34,3 +34,6 @@ struct PaperFit {
 };
 
 PaperFit paperFit(Paper paper);
+// The sheet fitted onto any area, such as a printer's page, given in
+// 1200-dpi pixels: scaled uniformly to fill it and centred.
+PaperFit fitSheetOnto(double width, double height);
