@@ -40,10 +40,8 @@ std::vector<SurfaceCall> onPixelGrid(const std::vector<SurfaceCall>& calls, int 
     grid.reserve(calls.size());
     bool afterLine = false;
     std::array<int, 4> last{};
-    SurfaceState state;
     for (const SurfaceCall& call : calls) {
         if (call.kind != SurfaceCallKind::Line) {
-            state.apply(call);
             grid.push_back(call);
             afterLine = false;
             continue;
@@ -72,7 +70,7 @@ std::vector<SurfaceCall> onPixelGrid(const std::vector<SurfaceCall>& calls, int 
 // strength, as a raster printer draws it (the painter would fade it). On the
 // grid (onPixelGrid) a thin line across or down covers whole pixels: drawn
 // without antialiasing it comes out the same, several times faster. Text
-// goes through renderPage() itself.
+// is drawn as renderPage() draws it.
 void renderForView(QPainter& painter, const std::vector<SurfaceCall>& calls, double pixel,
                    bool onGrid, double minimumWidth)
 {
@@ -99,18 +97,11 @@ void renderForView(QPainter& painter, const std::vector<SurfaceCall>& calls, dou
             }
         },
         [&](const SurfaceState& state, const QString& text) {
-            std::vector<SurfaceCall> print(5);
-            print[0].kind = SurfaceCallKind::FontSize;
-            print[0].args[0] = state.fontsize;
-            print[1].kind = SurfaceCallKind::ForeColor;
-            print[1].colour = state.forecolor;
-            print[2].kind = SurfaceCallKind::CurrentX;
-            print[2].args[0] = state.currentx;
-            print[3].kind = SurfaceCallKind::CurrentY;
-            print[3].args[0] = state.currenty;
-            print[4].kind = SurfaceCallKind::Print;
-            print[4].text = text;
-            renderPage(painter, print, true);
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setRenderHint(QPainter::TextAntialiasing, true);
+            drawPageText(painter, state, text, true);
+            painter.restore();
             return true;
         });
 }

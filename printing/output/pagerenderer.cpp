@@ -100,6 +100,36 @@ bool walkPage(const std::vector<SurfaceCall>& calls, double minimumWidth,
     return true;
 }
 
+void drawPageText(QPainter& painter, const SurfaceState& state, const QString& text, bool outlines)
+{
+    const QFont font = pageFont(state.fontsize);
+    const QFontMetricsF metrics(font, painter.device());
+    const QPointF baseline(state.currentx, state.currenty + metrics.ascent());
+    if (outlines && !inPageFont(metrics, text)) {
+        // An outline has no tab stops: each run between tabs goes
+        // where the device's layout puts it.
+        const QFont laidOut(font, painter.device());
+        QTextLayout layout(text, laidOut, painter.device());
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        QPainterPath path;
+        for (qsizetype start = 0; start <= text.size();) {
+            qsizetype end = text.indexOf(u'\t', start);
+            if (end < 0)
+                end = text.size();
+            path.addText(baseline + QPointF(line.cursorToX(int(start)), 0), laidOut,
+                         text.mid(start, end - start));
+            start = end + 1;
+        }
+        painter.fillPath(path, QColor::fromRgb(state.forecolor));
+        return;
+    }
+    painter.setFont(font);
+    painter.setPen(QColor::fromRgb(state.forecolor));
+    painter.drawText(baseline, text);
+}
+
 void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool outlines,
                 double minimumWidth)
 {
@@ -111,32 +141,7 @@ void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool o
         calls, minimumWidth,
         [&](const StrokeBatch& batch, const QPen& pen) { painter.strokePath(batch.path(), pen); },
         [&](const SurfaceState& state, const QString& text) {
-            const QFont font = pageFont(state.fontsize);
-            const QFontMetricsF metrics(font, painter.device());
-            const QPointF baseline(state.currentx, state.currenty + metrics.ascent());
-            if (outlines && !inPageFont(metrics, text)) {
-                // An outline has no tab stops: each run between tabs goes
-                // where the device's layout puts it.
-                const QFont laidOut(font, painter.device());
-                QTextLayout layout(text, laidOut, painter.device());
-                layout.beginLayout();
-                const QTextLine line = layout.createLine();
-                layout.endLayout();
-                QPainterPath path;
-                for (qsizetype start = 0; start <= text.size();) {
-                    qsizetype end = text.indexOf(u'\t', start);
-                    if (end < 0)
-                        end = text.size();
-                    path.addText(baseline + QPointF(line.cursorToX(int(start)), 0), laidOut,
-                                 text.mid(start, end - start));
-                    start = end + 1;
-                }
-                painter.fillPath(path, QColor::fromRgb(state.forecolor));
-                return true;
-            }
-            painter.setFont(font);
-            painter.setPen(QColor::fromRgb(state.forecolor));
-            painter.drawText(baseline, text);
+            drawPageText(painter, state, text, outlines);
             return true;
         });
     painter.restore();

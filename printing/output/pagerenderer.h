@@ -29,6 +29,10 @@ int pagePixelSize(int points);
 void renderPage(QPainter& painter, const std::vector<SurfaceCall>& calls, bool outlines = false,
                 double minimumWidth = 1);
 
+// One Print call's text as renderPage() draws it, in `state`.
+void drawPageText(QPainter& painter, const SurfaceState& state, const QString& text,
+                  bool outlines = false);
+
 // The same on a paper: the painter's user units are device pixels at 1200
 // dpi on the paper, and the sheet is drawn scaled and centred as `fit` says.
 void renderOnPaper(QPainter& painter, const std::vector<SurfaceCall>& calls, const PaperFit& fit,
