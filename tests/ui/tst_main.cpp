@@ -1,4 +1,5 @@
 #include "printing/page/recordingsurface.h"
+#include "tests/printing/printinghelpers.h"
 #include "tests/support/capturefixture.h"
 #include "tests/ui/unexpectedmodal.h"
 #include "ui/main.h"
@@ -31,14 +32,6 @@
 using capturefixture::CaptureRecipe;
 
 namespace {
-
-// A printer named "adobe pdf" that keeps the page it was given.
-class PagePrinter : public Printer {
-public:
-    QString deviceName() const override { return QStringLiteral("Adobe PDF"); }
-    PageSurface& surface() override { return page; }
-    RecordingSurface page;
-};
 
 // Everything a command may change, to compare before and after.
 struct WindowState {
@@ -112,7 +105,7 @@ class TestMain : public QObject {
 
     QTemporaryDir dir;
     std::unique_ptr<ui::main> window;
-    std::shared_ptr<PagePrinter> printer;
+    std::shared_ptr<FakePrinter> printer;
 
     void load(const QString& path)
     {
@@ -138,7 +131,7 @@ private slots:
         QVERIFY(dir.isValid());
         window = std::make_unique<ui::main>();
         window->setEndProgram([] {});
-        printer = std::make_shared<PagePrinter>();
+        printer = fakePrinter(QStringLiteral("Adobe PDF"));
         window->setPrinterList([this] { return std::vector<PrinterRef>{printer}; });
     }
 
@@ -452,10 +445,7 @@ private slots:
     {
         ui::main& w = *window;
         w.filepath = capturefixture::writeCapture(dir, QStringLiteral("c.csv"), {});
-        struct Named : PagePrinter {
-            QString deviceName() const override { return QStringLiteral("Office laser"); }
-        };
-        auto office = std::make_shared<Named>();
+        auto office = fakePrinter(QStringLiteral("Office laser"));
         w.setPrinterList([office] { return std::vector<PrinterRef>{office}; });
         w.printingService().setCurrent(office);
         w.cmmd[3]->click();

@@ -1,6 +1,7 @@
 #include "printing/page/recordingsurface.h"
 #include "printing/printers/printingservice.h"
 #include "tests/printing/popplertools.h"
+#include "tests/printing/printinghelpers.h"
 #include "tests/support/capturefixture.h"
 #include "tests/ui/unexpectedmodal.h"
 #include "ui/main.h"
@@ -31,13 +32,6 @@
 using capturefixture::CaptureRecipe;
 
 namespace {
-
-class PagePrinter : public Printer {
-public:
-    QString deviceName() const override { return QStringLiteral("Adobe PDF"); }
-    PageSurface& surface() override { return page; }
-    RecordingSurface page;
-};
 
 size_t drawing(Preview& preview)
 {
@@ -112,7 +106,7 @@ class TestPreview : public QObject {
 
     QTemporaryDir dir;
     std::unique_ptr<ui::main> window;
-    std::shared_ptr<PagePrinter> printer;
+    std::shared_ptr<FakePrinter> printer;
     QString capture;
 
     Preview& preview() { return *window->preview(); }
@@ -134,7 +128,7 @@ private slots:
                                                capturefixture::counterExample());
         window = std::make_unique<ui::main>();
         window->setEndProgram([] {});
-        printer = std::make_shared<PagePrinter>();
+        printer = fakePrinter(QStringLiteral("Adobe PDF"));
         window->setPrinterList([this] { return std::vector<PrinterRef>{printer}; });
         load(*window, capture);
         toolkit::setCheckValue(window->channelselect[0], 1);
