@@ -57,12 +57,7 @@ xdotool key ctrl+a
 xdotool type --delay 20 "$WORK/captures/from-preview.pdf"
 xdotool key Return
 PDF=$WORK/captures/from-preview.pdf
-for _ in $(seq 100); do
-    [ -s "$PDF" ] && break
-    unexpected "^Save As$"
-    sleep 0.2
-done
-[ -s "$PDF" ] || fail "no PDF at $PDF: $(ls -R "$WORK")"
+written "$PDF" "^Save As$"
 gone "^Save As$"
 
 info=$(pdfinfo "$PDF")

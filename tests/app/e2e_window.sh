@@ -80,11 +80,16 @@ save() {
     sleep 0.5
     xdotool mousemove --window "$dialog" 40 40
     xdotool key Return
+    written "$1" "^Save PDF$"
+    kill -0 "$APP" || fail "the program ended"
+}
+
+# Waits up to 20 s for the file $1 while the dialog (title pattern $2) saves it.
+written() {
     for _ in $(seq 100); do
-        [ -s "$1" ] && break
-        unexpected "^Save PDF$"
+        [ -s "$1" ] && return 0
+        unexpected "$2"
         sleep 0.2
     done
-    [ -s "$1" ] || fail "no PDF at $1: $(ls -R "$WORK")"
-    kill -0 "$APP" || fail "the program ended"
+    fail "no file at $1: $(ls -R "$WORK")"
 }
