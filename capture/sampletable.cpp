@@ -40,16 +40,11 @@ SampleTable SampleTable::read(const QString& path, const std::optional<QByteArra
     return table;
 }
 
-QStringView SampleTable::cell(int row, int column) const
+void SampleTable::noCell(int row, int column) const
 {
-    if (row < 0 || row > sampleCount || column < 0 || column >= channelCount) {
-        throw Fault(FaultKind::SubscriptOutOfRange,
-                    QStringLiteral("no sample cell at row %1, column %2").arg(row).arg(column))
-            .inFile(path_);
-    }
-    const QString& text = rows_[std::min(row, sampleCount - 1)];
-    const Span& span = spans_[row][column];
-    return QStringView(text).sliced(span.start, span.length);
+    throw Fault(FaultKind::SubscriptOutOfRange,
+                QStringLiteral("no sample cell at row %1, column %2").arg(row).arg(column))
+        .inFile(path_);
 }
 
 LevelTable selectChannels(const SampleTable& table, const ChannelBoxes& boxes)

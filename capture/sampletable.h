@@ -8,6 +8,7 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -24,11 +25,20 @@ public:
     static SampleTable read(const QString& path,
                             const std::optional<QByteArray>& preloaded = std::nullopt);
 
-    QStringView cell(int row, int column) const;
+    // Inline: a page reads tens of thousands of cells.
+    QStringView cell(int row, int column) const
+    {
+        if (row < 0 || row > sampleCount || column < 0 || column >= channelCount)
+            noCell(row, column);
+        const Span& span = spans_[std::size_t(row)][std::size_t(column)];
+        return QStringView(rows_[std::size_t(std::min(row, sampleCount - 1))])
+            .sliced(span.start, span.length);
+    }
     const QString& path() const { return path_; }
 
 private:
     SampleTable() = default;
+    [[noreturn]] void noCell(int row, int column) const;
 
     using Span = basicutilities::FieldSpan;
     QString path_;

@@ -144,14 +144,9 @@ QStringView trimBlanks(QStringView t)
 
 } // namespace
 
-ByteResult toUnsignedByte(QStringView text)
+ByteResult scanByte(QStringView text)
 {
     ByteResult r;
-    // Levels are nearly always one bare digit.
-    if (text.size() == 1 && isDigit(text[0])) {
-        r.value = quint8(text[0].unicode() - u'0');
-        return r;
-    }
     const QStringView t = trimBlanks(text);
     const Scan s = scanNumber(t);
     if (!s.ok || s.end != t.size()) {

@@ -16,11 +16,21 @@ struct ByteResult {
     ConversionError error = ConversionError::None;
 };
 
+// toUnsignedByte() beyond one bare digit.
+ByteResult scanByte(QStringView text);
+
 // Whole-text conversion to 0 … 255: blanks (spaces, tabs) around allowed,
 // decimal with optional sign, fraction and exponent ("2.5E+1"); rounded half
 // to even. Empty or non-numeric text ("1,5", "0x1", "inf") is a type
 // mismatch, a value outside 0 … 255 an overflow. Independent of the locale.
-ByteResult toUnsignedByte(QStringView text);
+// Inline for nearly every level, one bare digit: a page converts tens of
+// thousands of them.
+inline ByteResult toUnsignedByte(QStringView text)
+{
+    if (text.size() == 1 && text[0] >= u'0' && text[0] <= u'9')
+        return {quint8(text[0].unicode() - u'0'), ConversionError::None};
+    return scanByte(text);
+}
 
 // The number the text begins with (leading blanks skipped), 0 when it begins
 // with no number. Point as decimal separator; an exponent counts only when

@@ -73,9 +73,10 @@ bool walkPage(const std::vector<SurfaceCall>& calls, double minimumWidth,
     for (const SurfaceCall& call : calls) {
         switch (call.kind) {
         case SurfaceCallKind::Line:
+            // A line leaves the state as it was; most of a busy page is lines.
             batch.add(QPoint(call.args[0], call.args[1]), QPoint(call.args[2], call.args[3]),
                       state.drawstyle != 2);
-            break;
+            continue;
         case SurfaceCallKind::Print:
             flush();
             if (!print(state, call.text))

@@ -2,35 +2,6 @@
 
 #include <QPainterPath>
 
-namespace {
-
-// 1 right, 2 left, 3 down, 4 up, 0 anything else (diagonal or a point).
-int directionOf(QPoint from, QPoint to)
-{
-    if (from.y() == to.y() && from.x() != to.x())
-        return to.x() > from.x() ? 1 : 2;
-    if (from.x() == to.x() && from.y() != to.y())
-        return to.y() > from.y() ? 3 : 4;
-    return 0;
-}
-
-} // namespace
-
-void StrokeBatch::add(QPoint from, QPoint to, bool solid)
-{
-    const int direction = directionOf(from, to);
-    if (points_.empty() || from != points_.back()) {
-        starts_.push_back(points_.size());
-        points_.push_back(from);
-        points_.push_back(to);
-    } else if (solid && direction != 0 && direction == lastDirection_) {
-        points_.back() = to;
-    } else {
-        points_.push_back(to);
-    }
-    lastDirection_ = direction;
-}
-
 void StrokeBatch::clear()
 {
     points_.clear();

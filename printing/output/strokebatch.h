@@ -13,7 +13,21 @@ class QPainterPath;
 // carries on in the same direction just extends it.
 class StrokeBatch {
 public:
-    void add(QPoint from, QPoint to, bool solid);
+    // Inline: called once for every line of a page.
+    void add(QPoint from, QPoint to, bool solid)
+    {
+        const int direction = directionOf(from, to);
+        if (points_.empty() || from != points_.back()) {
+            starts_.push_back(points_.size());
+            points_.push_back(from);
+            points_.push_back(to);
+        } else if (solid && direction != 0 && direction == lastDirection_) {
+            points_.back() = to;
+        } else {
+            points_.push_back(to);
+        }
+        lastDirection_ = direction;
+    }
     bool empty() const { return points_.empty(); }
     void clear();
 
@@ -25,6 +39,16 @@ public:
     QPainterPath path() const;
 
 private:
+    // 1 right, 2 left, 3 down, 4 up, 0 anything else (diagonal or a point).
+    static int directionOf(QPoint from, QPoint to)
+    {
+        if (from.y() == to.y() && from.x() != to.x())
+            return to.x() > from.x() ? 1 : 2;
+        if (from.x() == to.x() && from.y() != to.y())
+            return to.y() > from.y() ? 3 : 4;
+        return 0;
+    }
+
     std::vector<QPoint> points_;
     std::vector<std::size_t> starts_;
     int lastDirection_ = 0;
