@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <limits>
 
 DumpTimescale dumpTimescale(const QString& resolution, int unitindex)
 {
@@ -19,6 +20,12 @@ DumpTimescale dumpTimescale(const QString& resolution, int unitindex)
         return scale;
     std::int64_t period = std::llround(femtoseconds);
     int exponent = 0;
+    // The last time written is sampleCount steps: a period given to more
+    // digits than that leaves room for is rounded to fewer.
+    while (period > std::numeric_limits<std::int64_t>::max() / sampleCount) {
+        period = (period + 5) / 10;
+        ++exponent;
+    }
     while (exponent < 15 && period % 10 == 0) {
         period /= 10;
         ++exponent;

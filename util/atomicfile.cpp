@@ -417,6 +417,88 @@ private:
     std::optional<PendingFile> pending_;
 };
 
+// What a page file's path held before it was written, to undo the write
+// when a sibling fails: a plain file replaced is kept under a hidden name
+// beside it and put back, a path that held nothing is emptied again. As for
+// signals, a device or a link's far end is left as written.
+class FormerFile {
+public:
+    explicit FormerFile(const QString& file)
+    {
+        const QByteArray path = QFile::encodeName(file);
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0) {
+            empty_ = errno == ENOENT;
+            return;
+        }
+        if (!S_ISREG(info.st_mode))
+            return;
+        const auto [folderName, name] = splitNative(path);
+        folder_ = ::open(folderName.isEmpty() ? "." : folderName.constData(),
+                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        name_ = name;
+        for (int attempt = 0; folder_ >= 0 && attempt < 100; ++attempt) {
+            const QByteArray kept = temporaryName(name_);
+            auto pending = std::make_unique<PendingFile>(folder_, kept.constData());
+            if (!pending->ok())
+                return;
+            const int linked =
+                ::linkat(folder_, name_.constData(), folder_, kept.constData(), 0) == 0 ? 0 : errno;
+            pending->settle();
+            if (linked == 0) {
+                kept_ = kept;
+                pending_ = std::move(pending);
+                return;
+            }
+            if (linked != EEXIST)
+                break;
+        }
+        // No second name to keep it under: removed on failure, as a new file is.
+        empty_ = true;
+    }
+    ~FormerFile()
+    {
+        if (!kept_.isEmpty())
+            ::unlinkat(folder_, kept_.constData(), 0);
+        pending_.reset();
+        if (folder_ >= 0)
+            ::close(folder_);
+    }
+    FormerFile(const FormerFile&) = delete;
+    FormerFile& operator=(const FormerFile&) = delete;
+
+    // The file kept is back in place; false when none was kept.
+    bool putBack()
+    {
+        if (kept_.isEmpty())
+            return false;
+        // Never replaced: renaming one name of a file over another would
+        // keep both, so the destructor drops the second one instead.
+        struct stat kept {};
+        struct stat now {};
+        if (::fstatat(folder_, kept_.constData(), &kept, AT_SYMLINK_NOFOLLOW) == 0
+            && ::fstatat(folder_, name_.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0
+            && kept.st_dev == now.st_dev && kept.st_ino == now.st_ino)
+            return true;
+        if (::renameat(folder_, kept_.constData(), folder_, name_.constData()) == 0)
+            kept_.clear();
+        return true;
+    }
+    // Undoes a write of `file` that succeeded.
+    void restore(const QString& file)
+    {
+        if (!putBack() && empty_)
+            QFile::remove(file);
+    }
+
+private:
+    bool empty_ = false;
+    int folder_ = -1;
+    QByteArray name_;
+    QByteArray kept_; // the hidden name the former file is kept under
+    std::unique_ptr<PendingFile> pending_;
+};
+
 } // namespace
 
 void writeToDescriptor(int fd, QByteArrayView bytes, const QString& name)
@@ -514,15 +596,19 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes)
 void writeFilesTogether(const QStringList& files, const std::vector<QByteArray>& documents)
 {
     std::vector<std::unique_ptr<PendingPage>> pages;
+    std::vector<std::unique_ptr<FormerFile>> formers;
     for (qsizetype i = 0; i < files.size(); ++i) {
+        formers.push_back(std::make_unique<FormerFile>(files[i]));
         pages.push_back(std::make_unique<PendingPage>(files[i]));
         try {
             writeFileAtomically(files[i], documents[std::size_t(i)]);
             pages.back()->written();
         } catch (...) {
             pages.back()->written();
+            // The failed write may have replaced its file before it failed.
+            formers.back()->putBack();
             for (qsizetype written = 0; written < i; ++written)
-                QFile::remove(files[written]);
+                formers[std::size_t(written)]->restore(files[written]);
             throw;
         }
     }

@@ -28,8 +28,9 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes);
 
 // Writes documents[i] to files[i] (regular files, as above), one after
 // another, so that they are there all together or not at all: when one
-// cannot be written, or a signal ends the process, those written before it
-// are removed. A file they replaced is then gone, not restored.
+// cannot be written, those written before it are removed, and a plain file
+// one of them replaced is put back as it was. A signal that ends the process
+// removes them all, a file they replaced included.
 void writeFilesTogether(const QStringList& files, const std::vector<QByteArray>& documents);
 
 // Makes every later write name its temporary file from the start, as it does

@@ -1372,6 +1372,7 @@ void ConverterTest::splitPagesReadBack_data()
     // OUT: a fresh folder; CAPTURE: run.csv; SECOND: second.csv, another heading.
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QStringList>("blocked"); // folders made in OUT beforehand, where files go
+    QTest::addColumn<QStringList>("former");  // files in OUT beforehand, kept on failure
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("files");  // what OUT holds afterwards
     QTest::addColumn<QStringList>("ranges"); // each page's range line, for a PDF
@@ -1381,35 +1382,40 @@ void ConverterTest::splitPagesReadBack_data()
                                "samples 1536\u20132047 (153.6\u2013204.8 \u00b5s), page 4 of 4"};
     QTest::newRow("PDF of four pages")
         << QStringList{"CAPTURE", "--pages", "4", "--time-axis", "-o", "OUT/run.pdf"}
-        << QStringList{} << 0 << QStringList{"run.pdf"} << quarters;
+        << QStringList{} << QStringList{} << 0 << QStringList{"run.pdf"} << quarters;
     QTest::newRow("binder, each capture's pages in turn")
         << QStringList{"CAPTURE",   "SECOND",      "--pages", "2", "--time-axis",
                        "--combine", "OUT/all.pdf", "--jobs",  "2"}
-        << QStringList{} << 0 << QStringList{"all.pdf"}
+        << QStringList{} << QStringList{} << 0 << QStringList{"all.pdf"}
         << QStringList{"samples 0\u20131023 (0\u2013102.4 \u00b5s), page 1 of 2",
                        "samples 1024\u20132047 (102.4\u2013204.8 \u00b5s), page 2 of 2",
                        "samples 0\u20131023 (0\u2013102.4 \u00b5s), page 1 of 2",
                        "samples 1024\u20132047 (102.4\u2013204.8 \u00b5s), page 2 of 2"};
     QTest::newRow("SVG pages named after -o")
-        << QStringList{"CAPTURE", "--pages", "4", "-o", "OUT/out.svg"} << QStringList{} << 0
-        << QStringList{"out-1.svg", "out-2.svg", "out-3.svg", "out-4.svg"} << QStringList{};
+        << QStringList{"CAPTURE", "--pages", "4", "-o", "OUT/out.svg"} << QStringList{}
+        << QStringList{} << 0 << QStringList{"out-1.svg", "out-2.svg", "out-3.svg", "out-4.svg"}
+        << QStringList{};
     QStringList twelve;
     for (int page = 1; page <= 12; ++page)
         twelve << QStringLiteral("run-%1.png").arg(page, 2, 10, QLatin1Char('0'));
     QTest::newRow("PNG pages numbered to two digits")
         << QStringList{"CAPTURE", "--pages",      "12",  "--format", "png", "--dpi",
                        "10",      "--output-dir", "OUT", "--jobs",   "2"}
-        << QStringList{} << 0 << twelve << QStringList{};
+        << QStringList{} << QStringList{} << 0 << twelve << QStringList{};
     QTest::newRow("one SVG page keeps its name")
         << QStringList{"CAPTURE", "--pages",      "1",  "--samples", "5-900", "--format",
                        "svg",     "--output-dir", "OUT"}
-        << QStringList{} << 0 << QStringList{"run.svg"} << QStringList{};
+        << QStringList{} << QStringList{} << 0 << QStringList{"run.svg"} << QStringList{};
     QTest::newRow("a page that cannot be written takes its siblings")
         << QStringList{"CAPTURE", "--pages", "4", "-o", "OUT/out.svg"} << QStringList{"out-3.svg"}
-        << 1 << QStringList{"out-3.svg"} << QStringList{};
+        << QStringList{} << 1 << QStringList{"out-3.svg"} << QStringList{};
+    QTest::newRow("a page that cannot be written puts back the files replaced")
+        << QStringList{"CAPTURE", "--pages", "4", "-o", "OUT/out.svg"} << QStringList{"out-3.svg"}
+        << QStringList{"out-1.svg", "out-2.svg"} << 1
+        << QStringList{"out-1.svg", "out-2.svg", "out-3.svg"} << QStringList{};
     QTest::newRow("a page file over a capture")
-        << QStringList{"OUT/x-2.svg", "--pages", "2", "-o", "OUT/x.svg"} << QStringList{} << 1
-        << QStringList{"x-2.svg"} << QStringList{};
+        << QStringList{"OUT/x-2.svg", "--pages", "2", "-o", "OUT/x.svg"} << QStringList{}
+        << QStringList{} << 1 << QStringList{"x-2.svg"} << QStringList{};
 }
 
 // Every page's range and time labels, read back by poppler; every page file
@@ -1418,6 +1424,7 @@ void ConverterTest::splitPagesReadBack()
 {
     QFETCH(QStringList, args);
     QFETCH(QStringList, blocked);
+    QFETCH(QStringList, former);
     QFETCH(int, exitCode);
     QFETCH(QStringList, files);
     QFETCH(QStringList, ranges);
@@ -1428,6 +1435,10 @@ void ConverterTest::splitPagesReadBack()
     QVERIFY(QDir().mkpath(out));
     for (const QString& folder : blocked)
         QVERIFY(QDir(out).mkdir(folder));
+    for (const QString& file : former) {
+        QFile made(QDir(out).filePath(file));
+        QVERIFY(made.open(QIODevice::WriteOnly) && made.write(file.toUtf8()) == file.size());
+    }
     CaptureRecipe second = moving();
     second.header[1] = "Second run";
     args.replaceInStrings(QStringLiteral("CAPTURE"),
@@ -1443,7 +1454,10 @@ void ConverterTest::splitPagesReadBack()
     QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), files);
     if (exitCode != 0) {
         QCOMPARE(result.err.count(u'\n'), 1);
-        QVERIFY2(result.err.contains(QDir(out).filePath(files.first())), qPrintable(result.err));
+        QVERIFY2(result.err.contains(QDir(out).filePath(blocked.value(0, files.first()))),
+                 qPrintable(result.err));
+        for (const QString& file : former)
+            QCOMPARE(contents(QDir(out).filePath(file)), file.toUtf8());
         return;
     }
     for (int i = 0; i < files.size(); ++i) {

@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <limits>
 #include <map>
 
 // Reads a dump back as a waveform viewer would, knowing nothing of how it
@@ -73,6 +74,10 @@ void TestValueChangeDump::timescale_data()
     QTest::newRow("zero") << "0" << 0 << "1 ns" << qint64(1);
     QTest::newRow("negative") << "-5" << 0 << "1 ns" << qint64(1);
     QTest::newRow("no number") << "abc" << 1 << "1 ns" << qint64(1);
+    // 75 minutes a sample in femtoseconds would take times past 64 bits: the
+    // period keeps the digits they leave room for (the last from the double).
+    QTest::newRow("long period, many digits")
+        << "4500000.000001" << 2 << "1 ps" << qint64(4500000000001001);
 }
 
 void TestValueChangeDump::timescale()
@@ -82,6 +87,7 @@ void TestValueChangeDump::timescale()
     const DumpTimescale scale = dumpTimescale(resolution, unitindex);
     QTEST(scale.timescale, "timescale");
     QTEST(qint64(scale.step), "step");
+    QVERIFY(scale.step <= std::numeric_limits<std::int64_t>::max() / sampleCount);
 }
 
 void TestValueChangeDump::readsBackAsTheLevels_data()

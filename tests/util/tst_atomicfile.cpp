@@ -41,9 +41,10 @@ bool isRoot() { return ::geteuid() == 0; }
 
 // Runs the write in a child process, so a lowered file size limit (or the
 // other user's identity, when `asOther` and root) binds the write alone. The
-// child sends back what it caught.
+// child sends back what it caught. With `siblings`, they are written first,
+// together with `path`, a line each.
 Outcome writeInChild(const QString& path, const QByteArray& bytes, rlim_t sizeLimit,
-                     bool asOther = false)
+                     bool asOther = false, const QStringList& siblings = {})
 {
     int channel[2];
     if (::pipe(channel) != 0)
@@ -62,7 +63,13 @@ Outcome writeInChild(const QString& path, const QByteArray& bytes, rlim_t sizeLi
         }
         QByteArray report = "ok";
         try {
-            writeFileAtomically(path, bytes);
+            if (siblings.isEmpty()) {
+                writeFileAtomically(path, bytes);
+            } else {
+                std::vector<QByteArray> documents(std::size_t(siblings.size()), "a page\n");
+                documents.push_back(bytes);
+                writeFilesTogether(siblings + QStringList{path}, documents);
+            }
         } catch (const Fault& fault) {
             report = QByteArray::number(int(fault.kind())) + ' ' + fault.message().toUtf8();
         }
@@ -118,7 +125,7 @@ private slots:
 
 void AtomicFileTest::failedWriteLeavesTheOldFile_data()
 {
-    QTest::addColumn<QString>("name"); // in the test folder; "" for /dev/full
+    QTest::addColumn<QString>("name"); // in the test folder; "" for /dev/full; "a|b" together
     QTest::addColumn<bool>("existing");
     QTest::addColumn<qulonglong>("sizeLimit");
     QTest::addColumn<int>("kind");
@@ -130,6 +137,11 @@ void AtomicFileTest::failedWriteLeavesTheOldFile_data()
     for (bool existing : {false, true}) {
         QTest::addRow("file size limit%s", existing ? ", file exists" : "")
             << "out.pdf" << existing << qulonglong(40000) << write << "File too large";
+    }
+    for (bool existing : {false, true}) {
+        QTest::addRow("pages together, the last too large%s", existing ? ", files exist" : "")
+            << "page-1.svg|page-2.svg|page-3.svg" << existing << qulonglong(40000) << write
+            << "File too large";
     }
     QTest::newRow("missing folder")
         << "no such folder/out.pdf" << false << none << open << "No such file";
@@ -149,7 +161,11 @@ void AtomicFileTest::failedWriteLeavesTheOldFile()
     QFETCH(QString, reason);
 
     QTemporaryDir dir;
-    const QString path = name.isEmpty() ? QStringLiteral("/dev/full") : dir.filePath(name);
+    QStringList siblings = name.split(u'|');
+    const QString last = siblings.takeLast();
+    const QString path = last.isEmpty() ? QStringLiteral("/dev/full") : dir.filePath(last);
+    for (QString& sibling : siblings)
+        sibling = dir.filePath(sibling);
     if (name == QLatin1String("folder"))
         QVERIFY(QDir().mkpath(path));
     const bool locked = name.startsWith(QLatin1String("locked/"));
@@ -157,9 +173,8 @@ void AtomicFileTest::failedWriteLeavesTheOldFile()
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
     const QByteArray old = "an earlier document\n";
     if (existing) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(old);
+        for (const QString& file : siblings + QStringList{path})
+            QVERIFY(writeBytes(file, old));
     }
     if (locked) {
         const QString folder = dir.filePath(QStringLiteral("locked"));
@@ -174,15 +189,18 @@ void AtomicFileTest::failedWriteLeavesTheOldFile()
     const QStringList before =
         QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
-    const Outcome outcome = writeInChild(path, QByteArray(200000, 'p'), rlim_t(sizeLimit), locked);
+    const Outcome outcome =
+        writeInChild(path, QByteArray(200000, 'p'), rlim_t(sizeLimit), locked, siblings);
     if (locked)
         ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("locked"))).constData(), 0755);
     QVERIFY(outcome.thrown);
     QCOMPARE(outcome.kind, kind);
     QVERIFY2(outcome.message.contains(path) && outcome.message.contains(reason),
              qPrintable(outcome.message));
-    if (existing)
-        QCOMPARE(contents(path), old);
+    if (existing) {
+        for (const QString& file : siblings + QStringList{path})
+            QCOMPARE(contents(file), old);
+    }
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              before);
     if (locked)
