@@ -612,4 +612,9 @@ void writeFilesTogether(const QStringList& files, const std::vector<QByteArray>&
             throw;
         }
     }
+    // All pages are let go of at once: a signal between two would keep part
+    // of the set.
+    const CleanupHold hold;
+    if (hold.ok())
+        pages.clear();
 }

@@ -89,6 +89,23 @@ void removePendingFilesOnSignals()
     }
 }
 
+CleanupHold::CleanupHold()
+{
+    const sigset_t block = cleanedSet();
+    pthread_sigmask(SIG_BLOCK, &block, &heldSignals_);
+    creating.fetch_add(1);
+    // Seen unset after counting in: a cleanup not yet under way waits for us.
+    entered_ = !ending.load();
+}
+
+CleanupHold::~CleanupHold()
+{
+    creating.fetch_sub(1);
+    pthread_sigmask(SIG_SETMASK, &heldSignals_, nullptr);
+    if (!entered_)
+        awaitEndOnSignal();
+}
+
 PendingFile::PendingFile(int folder, const char* name)
 {
     const sigset_t block = cleanedSet();

@@ -15,6 +15,23 @@ void removePendingFilesOnSignals();
 // temporary file was removed is no fault to report.
 void awaitEndOnSignal();
 
+// Keeps a signal's cleanup waiting while this thread lets go of several
+// names, so that the cleanup finds all of them or none. False from ok() when
+// the process is ending on a signal: let go of nothing then.
+class CleanupHold {
+public:
+    CleanupHold();
+    ~CleanupHold();
+    CleanupHold(const CleanupHold&) = delete;
+    CleanupHold& operator=(const CleanupHold&) = delete;
+
+    bool ok() const { return entered_; }
+
+private:
+    bool entered_ = false;
+    sigset_t heldSignals_{};
+};
+
 // One temporary name in an open folder, registered from before it is
 // created until it is renamed or removed. Creation happens between the
 // constructor and settle(); a signal that arrives meanwhile is held until the
