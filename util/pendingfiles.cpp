@@ -8,23 +8,34 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <new>
 #include <pthread.h>
 #include <unistd.h>
 
-namespace {
-
-constexpr int slotCount = 1024;
-constexpr int nameSize = 256;
-
-enum SlotState : int { Free, Filling, Held };
-
-struct Slot {
-    std::atomic<int> state{Free};
+// One registered name; a slot is Free, being Filled, or Held.
+struct PendingSlot {
+    std::atomic<int> state{0};
     int folder = -1;
-    char name[nameSize] = {};
+    char name[256] = {};
 };
 
-Slot slots[slotCount];
+namespace {
+
+constexpr int chunkSlots = 1024;
+constexpr std::size_t nameSize = sizeof PendingSlot::name;
+
+enum SlotState : int { Free, Filling, Held };
+using Slot = PendingSlot;
+
+// Slots come in chunks, added as names outgrow them (a set of 2048 page
+// files replacing others needs 4096) and never freed, so that the handler
+// can walk them at any moment.
+struct Chunk {
+    Slot slots[chunkSlots];
+    std::atomic<Chunk*> next{nullptr};
+};
+
+Chunk firstChunk;
 std::atomic<bool> ending{false};
 std::atomic<int> creating{0}; // creations between PendingFile() and settle()
 
@@ -49,9 +60,11 @@ void onSignal(int signal)
         const timespec pause{0, 100000};
         nanosleep(&pause, nullptr);
     }
-    for (Slot& slot : slots) {
-        if (slot.state.load(std::memory_order_acquire) == Held)
-            unlinkat(slot.folder, slot.name, 0);
+    for (Chunk* chunk = &firstChunk; chunk; chunk = chunk->next.load(std::memory_order_acquire)) {
+        for (Slot& slot : chunk->slots) {
+            if (slot.state.load(std::memory_order_acquire) == Held)
+                unlinkat(slot.folder, slot.name, 0);
+        }
     }
     struct sigaction standard {};
     standard.sa_handler = SIG_DFL;
@@ -124,18 +137,32 @@ PendingFile::PendingFile(int folder, const char* name)
     const std::size_t length = std::strlen(name);
     if (length >= nameSize)
         return;
-    for (int i = 0; i < slotCount; ++i) {
-        int expected = Free;
-        if (slots[i].state.compare_exchange_strong(expected, Filling)) {
-            slots[i].folder = folder;
-            std::memcpy(slots[i].name, name, length + 1);
-            slots[i].state.store(Held, std::memory_order_release);
-            slot_ = i;
-            return;
+    for (Chunk* chunk = &firstChunk; chunk;) {
+        for (Slot& slot : chunk->slots) {
+            int expected = Free;
+            if (slot.state.load(std::memory_order_relaxed) == Free
+                && slot.state.compare_exchange_strong(expected, Filling)) {
+                slot.folder = folder;
+                std::memcpy(slot.name, name, length + 1);
+                slot.state.store(Held, std::memory_order_release);
+                slot_ = &slot;
+                return;
+            }
         }
+        Chunk* next = chunk->next.load(std::memory_order_acquire);
+        if (!next) {
+            auto* fresh = new (std::nothrow) Chunk;
+            // Out of memory: this name goes unregistered, as it would
+            // without the cleanup.
+            if (!fresh)
+                return;
+            if (chunk->next.compare_exchange_strong(next, fresh))
+                next = fresh;
+            else
+                delete fresh; // another thread added one first: `next` is it
+        }
+        chunk = next;
     }
-    // Every slot is taken: this name goes unregistered, as it would without
-    // the cleanup.
 }
 
 PendingFile::~PendingFile()
@@ -155,8 +182,8 @@ void PendingFile::settle()
 
 void PendingFile::forget()
 {
-    if (slot_ < 0)
+    if (!slot_)
         return;
-    slots[slot_].state.store(Free, std::memory_order_release);
-    slot_ = -1;
+    slot_->state.store(Free, std::memory_order_release);
+    slot_ = nullptr;
 }

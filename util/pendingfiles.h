@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+struct PendingSlot;
+
 // Temporary files being written, kept where a signal handler can reach them
 // without allocating: an interrupted run removes them before it ends.
 
@@ -52,7 +54,7 @@ public:
     void forget();
 
 private:
-    int slot_ = -1;
+    struct PendingSlot* slot_ = nullptr;
     bool entered_ = false;
     bool settling_ = false;
     sigset_t heldSignals_{}; // the thread's signal mask before

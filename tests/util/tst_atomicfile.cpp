@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -119,6 +120,8 @@ private slots:
     void linksInSharedFolders();
     void interruptedWritesLeaveNoTemporary_data();
     void interruptedWritesLeaveNoTemporary();
+    void signalRemovesEveryPendingName_data();
+    void signalRemovesEveryPendingName();
 
     void cleanup() { useNamedTemporaryFiles(false); }
 };
@@ -548,6 +551,53 @@ void AtomicFileTest::interruptedWritesLeaveNoTemporary()
         QCOMPARE(bytes.size(), size);
         QCOMPARE(bytes.count(bytes.front()), size);
     }
+}
+
+void AtomicFileTest::signalRemovesEveryPendingName_data()
+{
+    QTest::addColumn<int>("names");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("a few") << 10 << 1;
+    // A set of 2048 pages replacing others holds two names a page.
+    QTest::newRow("4100, from four threads at once") << 4100 << 4;
+}
+
+// However many names are pending, from however many threads, a signal
+// removes every one of them.
+void AtomicFileTest::signalRemovesEveryPendingName()
+{
+    QFETCH(int, names);
+    QFETCH(int, threads);
+
+    QTemporaryDir dir;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        removePendingFilesOnSignals();
+        const int folder = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY);
+        std::vector<std::thread> registering;
+        std::vector<std::unique_ptr<PendingFile>> pending(static_cast<std::size_t>(names));
+        for (int t = 0; t < threads; ++t) {
+            registering.emplace_back([&, t] {
+                for (int i = t; i < names; i += threads) {
+                    const QByteArray name = "page-" + QByteArray::number(i);
+                    ::close(::openat(folder, name.constData(), O_CREAT | O_WRONLY, 0600));
+                    auto& file = pending[static_cast<std::size_t>(i)];
+                    file = std::make_unique<PendingFile>(folder, name.constData());
+                    file->settle();
+                }
+            });
+        }
+        for (std::thread& thread : registering)
+            thread.join();
+        ::kill(::getpid(), SIGTERM);
+        ::_exit(2);
+    }
+    int status = 0;
+    QVERIFY(::waitpid(child, &status, 0) == child);
+    QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM,
+             qPrintable(QStringLiteral("status %1").arg(status)));
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QVERIFY2(left.isEmpty(), qPrintable(QString::number(left.size()) + QStringLiteral(" left")));
 }
 
 QTEST_GUILESS_MAIN(AtomicFileTest)
