@@ -297,10 +297,14 @@ void Preview::print()
     modalseam::shown(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // Printing to a file, the printer has no name: the file names where it went.
+    const QString file = printer.outputFileName();
+    const QString target = file.isEmpty() ? printer.printerName() : file;
     QPainter painter;
     if (!painter.begin(&printer)) {
         reportError(this, QStringLiteral("Print"),
-                    QStringLiteral("The printer %1 cannot be used.").arg(printer.printerName()));
+                    file.isEmpty() ? QStringLiteral("The printer %1 cannot be used.").arg(target)
+                                   : QStringLiteral("The file %1 cannot be written.").arg(target));
         return;
     }
     // Each page fitted to the printer's page as a paper is, drawn in
@@ -318,5 +322,5 @@ void Preview::print()
     status->setText(QStringLiteral("Sent %1 to %2")
                         .arg(pages.size() == 1 ? QStringLiteral("the page")
                                                : QStringLiteral("%1 pages").arg(pages.size()),
-                             printer.printerName()));
+                             target));
 }

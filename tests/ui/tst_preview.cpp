@@ -339,6 +339,9 @@ private slots:
         QTest::newRow("print, 2 pages")
             << "print"
             << "" << 2 << QStringList{"printed.pdf"} << QByteArray("%PDF-");
+        QTest::newRow("print where no file can be made")
+            << "print"
+            << "" << 1 << QStringList{"gone/printed.pdf"} << QByteArray("%PDF-");
         // No files: a folder that is not there.
         QTest::newRow("PDF where no file can be made") << "gone/out.pdf"
                                                        << "" << 1 << QStringList{} << QByteArray();
@@ -394,8 +397,23 @@ private slots:
                 dialog->printer()->setOutputFileName(pdf);
                 dialog->done(QDialog::Accepted);
             });
+            auto report = std::make_shared<QString>();
+            if (files.first().startsWith(QLatin1String("gone/")))
+                modalseam::push([report](QWidget* shown) {
+                    auto* box = qobject_cast<QMessageBox*>(shown);
+                    QVERIFY(box);
+                    *report = box->text();
+                    box->accept();
+                });
             QTest::keyClick(&p, Qt::Key_P, Qt::ControlModifier);
             QCOMPARE(modalseam::pending(), 0);
+            // A file printed to is named, as a printer would be.
+            if (!report->isEmpty()) {
+                QVERIFY2(report->contains(pdf), qPrintable(*report));
+                QVERIFY(QDir(out.path()).isEmpty());
+                return;
+            }
+            QVERIFY2(p.status->text().endsWith(pdf), qPrintable(p.status->text()));
             QVERIFY(QFileInfo(pdf).size() > 1000);
             if (poppler::available()) {
                 const QString info = QString::fromLatin1(poppler::info(pdf));
