@@ -189,6 +189,9 @@ private slots:
                                                     << "" << 2 << 2;
         QTest::newRow("reversed range") << "reversed"
                                         << "not a range" << 0 << 0;
+        // (once more as it comes back)
+        QTest::newRow("minimised, then asked for") << "minimised"
+                                                   << "" << 2 << 0;
     }
 
     void followsTheWindowAndSaysWhatIsWrong()
@@ -278,6 +281,11 @@ private slots:
             const QString fresh =
                 capturefixture::writeCapture(dir, QStringLiteral("new.csv"), other);
             QVERIFY(::rename(qPrintable(fresh), qPrintable(capture)) == 0);
+        } else if (change == QLatin1String("minimised")) {
+            p.showMinimized();
+            w.Heading->setText(QStringLiteral("Another heading"));
+            w.cmmd[1]->click();
+            QVERIFY(!p.isMinimized());
         } else if (change == QLatin1String("reversed")) {
             p.options->from->setValue(900);
             p.options->to->setValue(100);
