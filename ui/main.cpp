@@ -307,6 +307,8 @@ void main::showPreview()
 {
     if (!preview_)
         preview_ = new Preview(this);
+    // Asked for again, a minimised preview comes back.
+    preview_->setWindowState(preview_->windowState() & ~Qt::WindowMinimized);
     preview_->show();
     preview_->raise();
     preview_->activateWindow();

@@ -226,15 +226,23 @@ void Preview::refresh()
     }
 }
 
+bool Preview::nothingTo(const QString& command)
+{
+    // What an earlier command did must not stand for this one.
+    status->clear();
+    if (!view->pages().empty())
+        return false;
+    status->setText(QStringLiteral("Nothing to %1: %2").arg(command, message->text()));
+    return true;
+}
+
 void Preview::saveAs()
 {
     if (!window_)
         return;
-    const std::vector<RecordedPage> pages = view->pages();
-    if (pages.empty()) {
-        status->setText(QStringLiteral("Nothing to save: %1").arg(message->text()));
+    if (nothingTo(QStringLiteral("save")))
         return;
-    }
+    const std::vector<RecordedPage> pages = view->pages();
     const QString proposal = outputNameFor(window_->filepath, QString());
     const std::optional<SaveChoice> choice = askSaveAs(this, proposal);
     if (!choice)
@@ -260,9 +268,9 @@ void Preview::saveAs()
 
 void Preview::copy()
 {
-    const std::vector<RecordedPage>& pages = view->pages();
-    if (pages.empty())
+    if (nothingTo(QStringLiteral("copy")))
         return;
+    const std::vector<RecordedPage>& pages = view->pages();
     const RecordedPage& page = pages[std::size_t(view->page())];
     try {
         // Owned here until the clipboard takes it: a page that cannot be made leaks nothing.
@@ -278,9 +286,9 @@ void Preview::copy()
 
 void Preview::print()
 {
-    const std::vector<RecordedPage> pages = view->pages();
-    if (pages.empty())
+    if (nothingTo(QStringLiteral("print")))
         return;
+    const std::vector<RecordedPage> pages = view->pages();
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(pageSizeOf(pages.front().paper));
     printer.setPageOrientation(QPageLayout::Landscape);
@@ -289,10 +297,14 @@ void Preview::print()
     modalseam::shown(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // Printing to a file, the printer has no name: the file names where it went.
+    const QString file = printer.outputFileName();
+    const QString target = file.isEmpty() ? printer.printerName() : file;
     QPainter painter;
     if (!painter.begin(&printer)) {
         reportError(this, QStringLiteral("Print"),
-                    QStringLiteral("The printer %1 cannot be used.").arg(printer.printerName()));
+                    file.isEmpty() ? QStringLiteral("The printer %1 cannot be used.").arg(target)
+                                   : QStringLiteral("The file %1 cannot be written.").arg(target));
         return;
     }
     // Each page fitted to the printer's page as a paper is, drawn in
@@ -310,5 +322,5 @@ void Preview::print()
     status->setText(QStringLiteral("Sent %1 to %2")
                         .arg(pages.size() == 1 ? QStringLiteral("the page")
                                                : QStringLiteral("%1 pages").arg(pages.size()),
-                             printer.printerName()));
+                             target));
 }

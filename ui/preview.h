@@ -59,6 +59,8 @@ protected:
 private:
     void refresh();
     void showMessage(const QString& text);
+    // Says so in the status when no page is shown for `command` to work on.
+    bool nothingTo(const QString& command);
     void setPages(std::vector<RecordedPage> pages);
 
     QPointer<ui::main> window_;

@@ -189,6 +189,9 @@ private slots:
                                                     << "" << 2 << 2;
         QTest::newRow("reversed range") << "reversed"
                                         << "not a range" << 0 << 0;
+        // (once more as it comes back)
+        QTest::newRow("minimised, then asked for") << "minimised"
+                                                   << "" << 2 << 0;
     }
 
     void followsTheWindowAndSaysWhatIsWrong()
@@ -278,6 +281,11 @@ private slots:
             const QString fresh =
                 capturefixture::writeCapture(dir, QStringLiteral("new.csv"), other);
             QVERIFY(::rename(qPrintable(fresh), qPrintable(capture)) == 0);
+        } else if (change == QLatin1String("minimised")) {
+            p.showMinimized();
+            w.Heading->setText(QStringLiteral("Another heading"));
+            w.cmmd[1]->click();
+            QVERIFY(!p.isMinimized());
         } else if (change == QLatin1String("reversed")) {
             p.options->from->setValue(900);
             p.options->to->setValue(100);
@@ -339,6 +347,17 @@ private slots:
         QTest::newRow("print, 2 pages")
             << "print"
             << "" << 2 << QStringList{"printed.pdf"} << QByteArray("%PDF-");
+        QTest::newRow("print where no file can be made")
+            << "print"
+            << "" << 1 << QStringList{"gone/printed.pdf"} << QByteArray("%PDF-");
+        // No files: a folder that is not there.
+        QTest::newRow("PDF where no file can be made") << "gone/out.pdf"
+                                                       << "" << 1 << QStringList{} << QByteArray();
+        // 0 pages: no channel ticked, after a copy that worked.
+        QTest::newRow("copy, nothing shown") << ""
+                                             << "" << 0 << QStringList{} << QByteArray();
+        QTest::newRow("print, nothing shown") << "print"
+                                              << "" << 0 << QStringList{} << QByteArray();
     }
 
     void savesAndCopiesThePages()
@@ -349,6 +368,17 @@ private slots:
         QFETCH(QStringList, files);
         QFETCH(QByteArray, begins);
         Preview& p = preview();
+        if (pages == 0) {
+            QTest::keyClick(&p, Qt::Key_C, Qt::ControlModifier);
+            QVERIFY(p.status->text().startsWith(QStringLiteral("Copied")));
+            window->cmmd[5]->click();
+            settle();
+            QTest::keyClick(&p, typed.isEmpty() ? Qt::Key_C : Qt::Key_P, Qt::ControlModifier);
+            QVERIFY2(p.status->text().startsWith(QStringLiteral("Nothing to"))
+                         && p.status->text().contains(QStringLiteral("No channel is ticked")),
+                     qPrintable(p.status->text()));
+            return;
+        }
         p.options->pages->setValue(pages);
         settle();
         QCOMPARE(p.view->pages().size(), std::size_t(pages));
@@ -375,8 +405,23 @@ private slots:
                 dialog->printer()->setOutputFileName(pdf);
                 dialog->done(QDialog::Accepted);
             });
+            auto report = std::make_shared<QString>();
+            if (files.first().startsWith(QLatin1String("gone/")))
+                modalseam::push([report](QWidget* shown) {
+                    auto* box = qobject_cast<QMessageBox*>(shown);
+                    QVERIFY(box);
+                    *report = box->text();
+                    box->accept();
+                });
             QTest::keyClick(&p, Qt::Key_P, Qt::ControlModifier);
             QCOMPARE(modalseam::pending(), 0);
+            // A file printed to is named, as a printer would be.
+            if (!report->isEmpty()) {
+                QVERIFY2(report->contains(pdf), qPrintable(*report));
+                QVERIFY(QDir(out.path()).isEmpty());
+                return;
+            }
+            QVERIFY2(p.status->text().endsWith(pdf), qPrintable(p.status->text()));
             QVERIFY(QFileInfo(pdf).size() > 1000);
             if (poppler::available()) {
                 const QString info = QString::fromLatin1(poppler::info(pdf));
@@ -394,6 +439,23 @@ private slots:
             return;
         }
         answerSave(out.path(), typed, filter);
+        if (files.isEmpty()) {
+            QTest::keyClick(&p, Qt::Key_C, Qt::ControlModifier);
+            auto report = std::make_shared<QString>();
+            modalseam::push([report](QWidget* shown) {
+                auto* box = qobject_cast<QMessageBox*>(shown);
+                QVERIFY(box);
+                *report = box->text();
+                box->accept();
+            });
+            QTest::keyClick(&p, Qt::Key_S, Qt::ControlModifier);
+            QCOMPARE(modalseam::pending(), 0);
+            QVERIFY2(report->contains(out.filePath(typed)), qPrintable(*report));
+            // What the copy before it did is no answer to this command.
+            QVERIFY2(p.status->text().isEmpty(), qPrintable(p.status->text()));
+            QVERIFY(QDir(out.path()).isEmpty());
+            return;
+        }
         QTest::keyClick(&p, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(modalseam::pending(), 0);
         for (const QString& name : files) {
