@@ -216,6 +216,7 @@ void Preview::refresh()
     }
     try {
         setPages(recordPages(printing, *source_.table()));
+        shownOptions_ = printing.options;
         showMessage(QString());
     } catch (const Fault& fault) {
         showMessage(faultText(QStringLiteral("Print"), fault));
@@ -248,8 +249,8 @@ void Preview::saveAs()
     if (!choice)
         return;
     PrintRequest printing = window_->printRequest();
-    QString problem;
-    printing.options = options->options(&problem).value_or(PageOptions());
+    // Options being typed may be half done: the dump covers what is shown.
+    printing.options = shownOptions_;
     try {
         const QStringList files = saveDocuments(*choice, pages, [&] {
             if (!source_.table())

@@ -65,6 +65,7 @@ private:
 
     QPointer<ui::main> window_;
     CaptureSource source_;
+    PageOptions shownOptions_; // those of the pages shown
     QTimer refresh_;
     int recordings_ = 0;
 };
