@@ -246,7 +246,7 @@ void Preview::saveAs()
     const std::vector<RecordedPage> pages = view->pages();
     const QString proposal = outputNameFor(window_->filepath, QString());
     const std::optional<SaveChoice> choice = askSaveAs(this, proposal);
-    if (!choice)
+    if (!choice || !confirmReplacing(this, *choice, int(pages.size())))
         return;
     PrintRequest printing = window_->printRequest();
     // Options being typed may be half done: the dump covers what is shown.

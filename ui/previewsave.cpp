@@ -10,6 +10,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
 #include <algorithm>
 
@@ -83,6 +84,31 @@ QStringList pageFiles(const QString& path, int count)
     for (int k = 1; k <= std::max(1, count); ++k)
         files << pageFileName(path, k, count);
     return files;
+}
+
+bool confirmReplacing(QWidget* parent, const SaveChoice& choice, int count)
+{
+    if (count < 2 || (choice.format != SaveFormat::Svg && choice.format != SaveFormat::Png))
+        return true;
+    QStringList existing;
+    for (const QString& file : pageFiles(choice.path, count))
+        if (QFileInfo::exists(file))
+            existing << QFileInfo(file).fileName();
+    if (existing.isEmpty())
+        return true;
+    const QString text =
+        existing.size() == 1
+            ? QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(existing.first())
+            : QStringLiteral("%1 of the %2 page files already exist, %3 … %4.\nDo you want to "
+                             "replace them?")
+                  .arg(existing.size())
+                  .arg(count)
+                  .arg(existing.first(), existing.last());
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Save As"), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    modalseam::shown(&box);
+    return box.exec() == QMessageBox::Yes;
 }
 
 QStringList saveDocuments(const SaveChoice& choice, const std::vector<RecordedPage>& pages,

@@ -33,6 +33,11 @@ std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal);
 // digits as the last number has.
 QStringList pageFiles(const QString& path, int count);
 
+// True when none of the files `count` pages of `choice` go to exists, or
+// the user agrees to replace them. The save dialog asks only about the name
+// typed, which is not written when each page gets a file of its own.
+bool confirmReplacing(QWidget* parent, const SaveChoice& choice, int count);
+
 // Writes the pages (a PDF holds them all), or the dump `dump` makes, each
 // file whole or not at all; the files written. Throws Fault naming the file.
 QStringList saveDocuments(const SaveChoice& choice, const std::vector<RecordedPage>& pages,

@@ -317,6 +317,42 @@ private slots:
             QVERIFY2(p.message->text().contains(capture), qPrintable(p.message->text()));
     }
 
+    void asksBeforeReplacingPageFiles_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("replaced") << true;
+        QTest::newRow("kept") << false;
+    }
+
+    // The save dialog asks about out.svg only; the pages go to out-N.svg.
+    void asksBeforeReplacingPageFiles()
+    {
+        QFETCH(bool, replace);
+        Preview& p = preview();
+        p.options->pages->setValue(3);
+        settle();
+        QTemporaryDir out;
+        const QString earlier = out.filePath(QStringLiteral("out-2.svg"));
+        QFile file(earlier);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("earlier");
+        file.close();
+        answerSave(out.path(), QStringLiteral("out.svg"), QString());
+        auto question = std::make_shared<QString>();
+        modalseam::push([question, replace](QWidget* shown) {
+            auto* box = qobject_cast<QMessageBox*>(shown);
+            QVERIFY(box);
+            *question = box->text();
+            box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        QTest::keyClick(&p, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(modalseam::pending(), 0);
+        QVERIFY2(question->contains(QStringLiteral("out-2.svg")), qPrintable(*question));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().startsWith("<?xml"), replace);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), replace ? 3 : 1);
+    }
+
     void savesAndCopiesThePages_data()
     {
         QTest::addColumn<QString>("typed");  // "": Copy instead of Save as
