@@ -229,6 +229,11 @@ void Preview::refresh()
 
 bool Preview::nothingTo(const QString& command)
 {
+    // A command answers the settings as they read, typing included: Ctrl+S
+    // or a click on a button that takes no focus leaves a number unentered.
+    options->takeTyping();
+    if (refresh_.isActive())
+        refresh();
     // What an earlier command did must not stand for this one.
     status->clear();
     if (!view->pages().empty())

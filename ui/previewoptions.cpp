@@ -78,3 +78,9 @@ std::optional<PageOptions> PreviewOptions::options(QString* problem) const
     }
     return options;
 }
+
+void PreviewOptions::takeTyping()
+{
+    for (QSpinBox* box : {from, to, pages})
+        box->interpretText();
+}

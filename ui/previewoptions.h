@@ -19,6 +19,9 @@ public:
 
     // The options as set, or nullopt with `problem` saying what is wrong.
     std::optional<PageOptions> options(QString* problem) const;
+    // A number still being typed counts now, as it would once Enter or a
+    // click elsewhere took it.
+    void takeTyping();
 
     QComboBox* paper;
     QSpinBox* from;

@@ -353,6 +353,21 @@ private slots:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), replace ? 3 : 1);
     }
 
+    // Pages typed but not yet entered when Save as is asked for count.
+    void savesWhatIsTyped()
+    {
+        Preview& p = preview();
+        p.options->pages->setFocus();
+        p.options->pages->selectAll();
+        QTest::keyClicks(p.options->pages, QStringLiteral("3"));
+        QTemporaryDir out;
+        answerSave(out.path(), QStringLiteral("out.svg"), QString());
+        QTest::keyClick(&p, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(modalseam::pending(), 0);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files),
+                 (QStringList{"out-1.svg", "out-2.svg", "out-3.svg"}));
+    }
+
     void savesAndCopiesThePages_data()
     {
         QTest::addColumn<QString>("typed");  // "": Copy instead of Save as
