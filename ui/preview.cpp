@@ -37,6 +37,14 @@
 
 namespace {
 
+// The wait cursor while it lives.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 QPushButton* button(QWidget* parent, const QString& name, const QString& text,
                     const QKeySequence& key = {})
 {
@@ -257,6 +265,9 @@ void Preview::saveAs()
     // Options being typed may be half done: the dump covers what is shown.
     printing.options = shownOptions_;
     try {
+        // Many pages take a while to make and write: say so, until an error
+        // box, if any, asks for the pointer back.
+        const WaitCursor waiting;
         const QStringList files = saveDocuments(*choice, pages, [&] {
             if (!source_.table())
                 throw source_.fault().value_or(Fault(FaultKind::CannotOpenFile, window_->filepath));
@@ -319,6 +330,7 @@ void Preview::print()
     const double toSheet = double(sheetDpi) / printer.resolution();
     const PaperFit fit = fitSheetOnto(area.width() * toSheet, area.height() * toSheet);
     painter.scale(1 / toSheet, 1 / toSheet);
+    const WaitCursor waiting;
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0)
             printer.newPage();

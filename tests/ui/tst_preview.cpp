@@ -502,6 +502,7 @@ private slots:
             QTest::keyClick(&p, Qt::Key_S, Qt::ControlModifier);
             QCOMPARE(modalseam::pending(), 0);
             QVERIFY2(report->contains(out.filePath(typed)), qPrintable(*report));
+            QVERIFY(!QGuiApplication::overrideCursor()); // no wait cursor left
             // What the copy before it did is no answer to this command.
             QVERIFY2(p.status->text().isEmpty(), qPrintable(p.status->text()));
             QVERIFY(QDir(out.path()).isEmpty());
