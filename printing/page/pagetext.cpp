@@ -20,6 +20,22 @@ QString unitText(int unitindex)
     }
 }
 
+namespace {
+
+// Each text is one line on the page, and the engines lose or misplace what
+// follows a break; a break prints as a space.
+QString oneLine(QString text)
+{
+    for (QChar& c : text) {
+        const char16_t code = c.unicode();
+        if ((code >= 0xa && code <= 0xd) || code == 0x85 || code == 0x2028 || code == 0x2029)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+} // namespace
+
 QString pageName(const QString& name)
 {
     if (name.size() <= nameLength)
@@ -131,20 +147,20 @@ void writePageText(PageSurface& page, const LevelTable& levels, const PageTextSe
         page.CurrentX(textLeft);
         page.CurrentY(layout.nameTop(i));
         page.FontSize(textPoints);
-        page.Print(pageName(levels.slotnames[static_cast<std::size_t>(i)]));
+        page.Print(oneLine(pageName(levels.slotnames[static_cast<std::size_t>(i)])));
     }
 
     page.CurrentX(textLeft);
     page.CurrentY(headingTop);
     page.FontSize(textPoints);
-    page.Print(settings.heading);
+    page.Print(oneLine(settings.heading));
 
     if (settings.tickmarks) {
         // The size set for the heading still holds.
         page.CurrentX(textLeft);
         page.CurrentY(tickLineTop);
-        page.Print(
-            tickFrequencyLine(settings.tickfrequency, settings.resolution, settings.unitindex));
+        page.Print(oneLine(
+            tickFrequencyLine(settings.tickfrequency, settings.resolution, settings.unitindex)));
     }
 
     if (layout.whole())

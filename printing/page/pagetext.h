@@ -63,6 +63,7 @@ std::vector<TimeLabel> timeLabels(qint32 spacing, const PageLayout& layout, doub
 // The names beside the traces, the heading, and with tick marks the
 // tick-frequency line, each placed explicitly at 12 points. A page of a
 // range adds the line naming its samples, and with the time axis, the time
-// labels under the tick marks.
+// labels under the tick marks. A line break in a name, the heading or the
+// resolution prints as a space.
 void writePageText(PageSurface& page, const LevelTable& levels, const PageTextSettings& settings,
                    const PageLayout& layout = {});

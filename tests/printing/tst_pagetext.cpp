@@ -123,11 +123,20 @@ void PageTextTest::layout_data()
     QTest::addColumn<int>("slotcount");
     QTest::addColumn<bool>("tickmarks");
     QTest::addColumn<QString>("heading");
-    QTest::newRow("three channels, tick marks") << 3 << true << "Bench run";
-    QTest::newRow("no tick marks") << 2 << false << "Bench run";
-    QTest::newRow("no channel") << 0 << true << "Only the heading";
-    QTest::newRow("empty heading is still printed") << 1 << false << "";
-    QTest::newRow("all sixteen") << 16 << true << QString(300, QLatin1Char('h'));
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("three channels, tick marks") << 3 << true << "Bench run"
+                                                << "Bench run";
+    QTest::newRow("no tick marks") << 2 << false << "Bench run"
+                                   << "Bench run";
+    QTest::newRow("no channel") << 0 << true << "Only the heading"
+                                << "Only the heading";
+    QTest::newRow("empty heading is still printed") << 1 << false << ""
+                                                    << "";
+    QTest::newRow("all sixteen") << 16 << true << QString(300, QLatin1Char('h'))
+                                 << QString(300, QLatin1Char('h'));
+    QTest::newRow("line breaks print as spaces")
+        << 1 << true << QStringLiteral("a\nb\r\nc\u2028d\u2029e\tf")
+        << QStringLiteral("a b  c d e\tf");
 }
 
 void PageTextTest::layout()
@@ -135,6 +144,7 @@ void PageTextTest::layout()
     QFETCH(int, slotcount);
     QFETCH(bool, tickmarks);
     QFETCH(QString, heading);
+    QFETCH(QString, printed);
 
     LevelTable table =
         levelTable(std::vector<SlotLevels>(std::size_t(slotcount), constantLevel(0)));
@@ -150,7 +160,7 @@ void PageTextTest::layout()
     for (int i = 0; i < slotcount; ++i)
         expected.push_back(
             {1200, 1350 + 350 * i, 12, black, QStringLiteral("Channel name %1").arg(i).left(12)});
-    expected.push_back({1200, 625, 12, black, heading});
+    expected.push_back({1200, 625, 12, black, printed});
     if (tickmarks)
         expected.push_back({1200, 850, 12, black,
                             QStringLiteral("Tick frequency:10 samples @ 100ns/sample =1000ns")});
