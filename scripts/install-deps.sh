@@ -11,6 +11,9 @@ poppler-utils qpdf xvfb xauth xdotool x11-utils qt6-svg-dev libpng-dev \
 librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev lintian ccache libxml2-utils clang-format"
 # The PDF's line stream is packed with libdeflate: three times zlib's speed.
 PACKAGES="$PACKAGES libdeflate-dev pkg-config"
+# The end-to-end tests take and compare window pictures; the PDF tests need a
+# fallback font for CJK text and OpenType fonts with CFF outlines.
+PACKAGES="$PACKAGES imagemagick fonts-droid-fallback fonts-urw-base35"
 
 case "${1:-}" in
     # Only scripts/bench-page.sh and bench-batch.sh use these: instruction
