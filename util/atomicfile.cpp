@@ -377,6 +377,15 @@ bool writeIntoExisting(const QString& path, const Folder& folder, const QByteArr
     return true;
 }
 
+// The folder holding `path`, opened for the *at() calls (-1 when it
+// cannot be), and the name in it.
+int openFolderOf(const QByteArray& path, QByteArray& name)
+{
+    const auto [folder, last] = splitNative(path);
+    name = last;
+    return ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
 // A page file stays pending, for an interrupting signal to remove, until all
 // its siblings are in place. Signals wait while it is written, so that one
 // never finds a page half registered. Only a plain file is taken back: a
@@ -389,13 +398,10 @@ public:
         struct stat info {};
         if (::lstat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode))
             return;
-        const qsizetype slash = path.lastIndexOf('/');
-        const QByteArray folder = slash < 0    ? QByteArray(".")
-                                  : slash == 0 ? QByteArray("/")
-                                               : path.left(slash);
-        folder_ = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QByteArray name;
+        folder_ = openFolderOf(path, name);
         if (folder_ >= 0)
-            pending_.emplace(folder_, path.mid(slash + 1).constData());
+            pending_.emplace(folder_, name.constData());
     }
     ~PendingPage()
     {
@@ -433,10 +439,7 @@ public:
         }
         if (!S_ISREG(info.st_mode))
             return;
-        const auto [folderName, name] = splitNative(path);
-        folder_ = ::open(folderName.isEmpty() ? "." : folderName.constData(),
-                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        name_ = name;
+        folder_ = openFolderOf(path, name_);
         for (int attempt = 0; folder_ >= 0 && attempt < 100; ++attempt) {
             const QByteArray kept = temporaryName(name_);
             auto pending = std::make_unique<PendingFile>(folder_, kept.constData());

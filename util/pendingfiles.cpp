@@ -119,18 +119,12 @@ CleanupHold::~CleanupHold()
         awaitEndOnSignal();
 }
 
-PendingFile::PendingFile(int folder, const char* name)
+PendingFile::PendingFile(int folder, const char* name) : hold_(std::in_place)
 {
-    const sigset_t block = cleanedSet();
-    pthread_sigmask(SIG_BLOCK, &block, &heldSignals_);
-    settling_ = true;
-
-    creating.fetch_add(1);
-    if (ending.load()) {
+    if (!hold_->ok()) {
         // Another thread is cleaning up and about to end the process: wait
         // for the end rather than fail and report a fault of our own.
         settle();
-        awaitEndOnSignal();
         return;
     }
     entered_ = true;
@@ -171,14 +165,7 @@ PendingFile::~PendingFile()
     forget();
 }
 
-void PendingFile::settle()
-{
-    if (!settling_)
-        return;
-    settling_ = false;
-    creating.fetch_sub(1);
-    pthread_sigmask(SIG_SETMASK, &heldSignals_, nullptr);
-}
+void PendingFile::settle() { hold_.reset(); }
 
 void PendingFile::forget()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <csignal>
+#include <optional>
 
 struct PendingSlot;
 
@@ -56,6 +57,5 @@ public:
 private:
     struct PendingSlot* slot_ = nullptr;
     bool entered_ = false;
-    bool settling_ = false;
-    sigset_t heldSignals_{}; // the thread's signal mask before
+    std::optional<CleanupHold> hold_; // until settle()
 };
