@@ -1,7 +1,7 @@
 #include "ui/alert.h"
 #include "ui/modalseam.h"
 #include "ui/twips.h"
-#include "unexpectedmodal.h"
+#include "modalanswers.h"
 
 #include <QTest>
 

@@ -3,7 +3,7 @@
 #include "ui/choosefile.h"
 #include "ui/modalseam.h"
 #include "ui/selectfile.h"
-#include "unexpectedmodal.h"
+#include "modalanswers.h"
 #include "util/basicutilities.h"
 
 #include <QCoreApplication>

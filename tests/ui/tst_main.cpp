@@ -1,7 +1,7 @@
 #include "printing/page/recordingsurface.h"
 #include "tests/printing/printinghelpers.h"
 #include "tests/support/capturefixture.h"
-#include "tests/ui/unexpectedmodal.h"
+#include "tests/ui/modalanswers.h"
 #include "ui/main.h"
 #include "ui/modalseam.h"
 #include "ui/savetarget.h"
@@ -83,19 +83,6 @@ QString typedfor(const QString& path)
     return QDir::rootPath() == QStringLiteral("/") && path.startsWith(QLatin1Char('/'))
                ? path.mid(1)
                : path;
-}
-
-// Takes the text of the next fault report and closes it.
-std::shared_ptr<QString> catchreport()
-{
-    auto text = std::make_shared<QString>();
-    modalseam::push([text](QWidget* window) {
-        auto* box = qobject_cast<QMessageBox*>(window);
-        QVERIFY(box);
-        *text = box->text();
-        box->accept();
-    });
-    return text;
 }
 
 } // namespace

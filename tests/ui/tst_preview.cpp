@@ -3,7 +3,7 @@
 #include "tests/printing/popplertools.h"
 #include "tests/printing/printinghelpers.h"
 #include "tests/support/capturefixture.h"
-#include "tests/ui/unexpectedmodal.h"
+#include "tests/ui/modalanswers.h"
 #include "ui/main.h"
 #include "ui/modalseam.h"
 #include "ui/preview.h"
@@ -54,19 +54,13 @@ int darkPixels(Preview& preview)
 // What Print says when it stops: the text of its fault report.
 QString printsReport(ui::main& window)
 {
-    QString text = QStringLiteral("<no report>");
-    modalseam::push([&text](QWidget* shown) {
-        auto* box = qobject_cast<QMessageBox*>(shown);
-        QVERIFY(box);
-        text = box->text();
-        box->accept();
-    });
+    const auto text = catchreport();
     window.cmmd[3]->click();
     if (modalseam::pending() > 0) {
         modalseam::clear();
         return QStringLiteral("<Print stopped with no report>");
     }
-    return text;
+    return *text;
 }
 
 void load(ui::main& window, const QString& path)
@@ -456,14 +450,9 @@ private slots:
                 dialog->printer()->setOutputFileName(pdf);
                 dialog->done(QDialog::Accepted);
             });
-            auto report = std::make_shared<QString>();
-            if (files.first().startsWith(QLatin1String("gone/")))
-                modalseam::push([report](QWidget* shown) {
-                    auto* box = qobject_cast<QMessageBox*>(shown);
-                    QVERIFY(box);
-                    *report = box->text();
-                    box->accept();
-                });
+            const auto report = files.first().startsWith(QLatin1String("gone/"))
+                                    ? catchreport()
+                                    : std::make_shared<QString>();
             QTest::keyClick(&p, Qt::Key_P, Qt::ControlModifier);
             QCOMPARE(modalseam::pending(), 0);
             // A file printed to is named, as a printer would be.
@@ -492,13 +481,7 @@ private slots:
         answerSave(out.path(), typed, filter);
         if (files.isEmpty()) {
             QTest::keyClick(&p, Qt::Key_C, Qt::ControlModifier);
-            auto report = std::make_shared<QString>();
-            modalseam::push([report](QWidget* shown) {
-                auto* box = qobject_cast<QMessageBox*>(shown);
-                QVERIFY(box);
-                *report = box->text();
-                box->accept();
-            });
+            const auto report = catchreport();
             QTest::keyClick(&p, Qt::Key_S, Qt::ControlModifier);
             QCOMPARE(modalseam::pending(), 0);
             QVERIFY2(report->contains(out.filePath(typed)), qPrintable(*report));
