@@ -442,7 +442,9 @@ public:
         folder_ = openFolderOf(path, name_);
         for (int attempt = 0; folder_ >= 0 && attempt < 100; ++attempt) {
             const QByteArray kept = temporaryName(name_);
-            auto pending = std::make_unique<PendingFile>(folder_, kept.constData());
+            // A signal puts it back in place of whatever is there then.
+            auto pending =
+                std::make_unique<PendingFile>(folder_, kept.constData(), name_.constData());
             if (!pending->ok())
                 return;
             const int linked =
@@ -608,16 +610,24 @@ void writeFilesTogether(const QStringList& files, const std::vector<QByteArray>&
             pages.back()->written();
         } catch (...) {
             pages.back()->written();
-            // The failed write may have replaced its file before it failed.
-            formers.back()->putBack();
-            for (qsizetype written = 0; written < i; ++written)
-                formers[std::size_t(written)]->restore(files[written]);
+            // A signal meanwhile would remove what is put back here.
+            const CleanupHold hold;
+            if (hold.ok()) {
+                // The failed write may have replaced its file before it failed.
+                formers.back()->putBack();
+                for (qsizetype written = 0; written < i; ++written)
+                    formers[std::size_t(written)]->restore(files[written]);
+                pages.clear();
+                formers.clear();
+            }
             throw;
         }
     }
-    // All pages are let go of at once: a signal between two would keep part
-    // of the set.
+    // All pages are let go of at once, and the files they replaced with
+    // them: a signal between two would keep part of the set.
     const CleanupHold hold;
-    if (hold.ok())
+    if (hold.ok()) {
         pages.clear();
+        formers.clear();
+    }
 }

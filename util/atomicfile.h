@@ -30,7 +30,7 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes);
 // another, so that they are there all together or not at all: when one
 // cannot be written, those written before it are removed, and a plain file
 // one of them replaced is put back as it was. A signal that ends the process
-// removes them all, a file they replaced included.
+// does the same.
 void writeFilesTogether(const QStringList& files, const std::vector<QByteArray>& documents);
 
 // Makes every later write name its temporary file from the start, as it does

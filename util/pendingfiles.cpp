@@ -17,6 +17,7 @@ struct PendingSlot {
     std::atomic<int> state{0};
     int folder = -1;
     char name[256] = {};
+    char restore[256] = {}; // when set, `name` goes back to it instead
 };
 
 namespace {
@@ -60,10 +61,20 @@ void onSignal(int signal)
         const timespec pause{0, 100000};
         nanosleep(&pause, nullptr);
     }
-    for (Chunk* chunk = &firstChunk; chunk; chunk = chunk->next.load(std::memory_order_acquire)) {
-        for (Slot& slot : chunk->slots) {
-            if (slot.state.load(std::memory_order_acquire) == Held)
+    // New files first, then the files they replaced back in their place.
+    for (const bool restoring : {false, true}) {
+        for (Chunk* chunk = &firstChunk; chunk;
+             chunk = chunk->next.load(std::memory_order_acquire)) {
+            for (Slot& slot : chunk->slots) {
+                if (slot.state.load(std::memory_order_acquire) != Held
+                    || (slot.restore[0] != 0) != restoring)
+                    continue;
+                // Renaming a link onto another of the same file does nothing:
+                // the unlink drops the spare name then.
+                if (restoring)
+                    renameat(slot.folder, slot.name, slot.folder, slot.restore);
                 unlinkat(slot.folder, slot.name, 0);
+            }
         }
     }
     struct sigaction standard {};
@@ -119,7 +130,7 @@ CleanupHold::~CleanupHold()
         awaitEndOnSignal();
 }
 
-PendingFile::PendingFile(int folder, const char* name) : hold_(std::in_place)
+PendingFile::PendingFile(int folder, const char* name, const char* restoreTo) : hold_(std::in_place)
 {
     if (!hold_->ok()) {
         // Another thread is cleaning up and about to end the process: wait
@@ -129,7 +140,8 @@ PendingFile::PendingFile(int folder, const char* name) : hold_(std::in_place)
     }
     entered_ = true;
     const std::size_t length = std::strlen(name);
-    if (length >= nameSize)
+    const std::size_t restoreLength = restoreTo ? std::strlen(restoreTo) : 0;
+    if (length >= nameSize || restoreLength >= nameSize)
         return;
     for (Chunk* chunk = &firstChunk; chunk;) {
         for (Slot& slot : chunk->slots) {
@@ -138,6 +150,9 @@ PendingFile::PendingFile(int folder, const char* name) : hold_(std::in_place)
                 && slot.state.compare_exchange_strong(expected, Filling)) {
                 slot.folder = folder;
                 std::memcpy(slot.name, name, length + 1);
+                slot.restore[0] = 0;
+                if (restoreTo)
+                    std::memcpy(slot.restore, restoreTo, restoreLength + 1);
                 slot.state.store(Held, std::memory_order_release);
                 slot_ = &slot;
                 return;

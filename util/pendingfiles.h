@@ -43,7 +43,9 @@ class PendingFile {
 public:
     // `name` is a single path component of at most 255 bytes. False from
     // ok() when the process is ending on a signal: create nothing then.
-    PendingFile(int folder, const char* name);
+    // With `restoreTo`, a signal renames `name` back to it (after removing
+    // every other pending name) instead of removing it: a file kept aside.
+    PendingFile(int folder, const char* name, const char* restoreTo = nullptr);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;

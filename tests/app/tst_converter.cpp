@@ -572,6 +572,7 @@ void ConverterTest::interruptedBatch_data()
     QTest::newRow("SIGHUP after 40") << SIGHUP << 40 << false << 1;
     QTest::newRow("SIGINT after 20, replacing") << SIGINT << 20 << true << 1;
     QTest::newRow("SIGTERM after 40 page files") << SIGTERM << 40 << false << 8;
+    QTest::newRow("SIGINT after 40 page files, replacing") << SIGINT << 40 << true << 8;
 }
 
 // A batch ended by a signal ends by that signal and leaves whole documents
@@ -594,8 +595,11 @@ void ConverterTest::interruptedBatch()
     for (int i = 0; i < captures; ++i) {
         const QString name = QStringLiteral("run%1").arg(i, 3, 10, QLatin1Char('0'));
         arguments << writeBytes(here, name + QStringLiteral(".csv"), capture);
-        if (replacing)
-            QVERIFY(writeBytes(out + QLatin1Char('/') + name + QStringLiteral(".pdf"), earlier));
+        for (int k = 1; replacing && k <= pages; ++k) {
+            const QString file = pages > 1 ? QStringLiteral("%1-%2.svg").arg(name).arg(k)
+                                           : name + QStringLiteral(".pdf");
+            QVERIFY(writeBytes(out + QLatin1Char('/') + file, earlier));
+        }
     }
     arguments << QStringLiteral("--output-dir") << out << QStringLiteral("--jobs")
               << QStringLiteral("4");
@@ -628,17 +632,22 @@ void ConverterTest::interruptedBatch()
     QVERIFY(left.size() >= kept);
     int whole = 0;
     QMap<QString, int> pagesOf; // capture -> its page files left
+    QMap<QString, int> newOf;   // capture -> those of them written by this run
     for (const QString& name : left) {
         QVERIFY2(!name.startsWith(QLatin1Char('.')), qPrintable(name));
         const QByteArray bytes = contents(out + QLatin1Char('/') + name);
         QVERIFY2(bytes == earlier || bytes.endsWith(end), qPrintable(name));
         whole += bytes != earlier;
         ++pagesOf[name.left(6)];
+        newOf[name.left(6)] += bytes != earlier;
     }
     QVERIFY2(whole >= kept && whole < captures * pages, qPrintable(QString::number(whole)));
-    // A capture's pages are all there or none of them.
-    for (auto it = pagesOf.cbegin(); it != pagesOf.cend(); ++it)
+    // A capture's pages are all there or none of them, and all new or all
+    // as they were before.
+    for (auto it = pagesOf.cbegin(); it != pagesOf.cend(); ++it) {
         QVERIFY2(it.value() == pages, qPrintable(it.key()));
+        QVERIFY2(newOf[it.key()] == 0 || newOf[it.key()] == pages, qPrintable(it.key()));
+    }
 }
 
 void ConverterTest::helpAndVersion_data()
