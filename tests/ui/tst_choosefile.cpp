@@ -1,9 +1,9 @@
 #include "foldertree.h"
 
+#include "modalanswers.h"
 #include "ui/choosefile.h"
 #include "ui/modalseam.h"
 #include "ui/selectfile.h"
-#include "modalanswers.h"
 #include "util/basicutilities.h"
 
 #include <QCoreApplication>
