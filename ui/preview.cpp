@@ -193,6 +193,8 @@ void Preview::refresh()
     refresh_.stop();
     if (!window_ || !isVisible())
         return;
+    // What a command said was about the page it had.
+    status->clear();
     // The path may change without a Load: before any, it is the default.
     source_.follow(window_->filepath);
     // What a read of it changed is drawn now, not once more.
@@ -202,7 +204,8 @@ void Preview::refresh()
     QString problem;
     const std::optional<PageOptions> pageoptions = options->options(&problem);
     if (!pageoptions) {
-        // The last good page stays.
+        // The last good page stays in sight, but no command takes it: the
+        // message says why.
         showMessage(problem);
         return;
     }
@@ -244,7 +247,7 @@ bool Preview::nothingTo(const QString& command)
         refresh();
     // What an earlier command did must not stand for this one.
     status->clear();
-    if (!view->pages().empty())
+    if (!view->pages().empty() && message->text().isEmpty())
         return false;
     status->setText(QStringLiteral("Nothing to %1: %2").arg(command, message->text()));
     return true;
@@ -262,7 +265,7 @@ void Preview::saveAs()
     if (!choice || !confirmReplacing(this, *choice, int(pages.size())))
         return;
     PrintRequest printing = window_->printRequest();
-    // Options being typed may be half done: the dump covers what is shown.
+    // The dump covers the samples shown.
     printing.options = shownOptions_;
     try {
         // Many pages take a while to make and write: say so, until an error

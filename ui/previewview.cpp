@@ -139,33 +139,35 @@ void PageView::setPage(int page)
     emit pageChanged(page_, int(pages_.size()));
 }
 
-void PageView::setZoom(double zoom)
-{
-    const QRect view = viewport()->rect();
-    zoomAround(zoom, view.center());
-}
+void PageView::setZoom(double zoom) { zoomAround(zoom, zoomAnchor()); }
 
 void PageView::zoomIn() { setZoom(zoom_ * zoomStep); }
 void PageView::zoomOut() { setZoom(zoom_ / zoomStep); }
 
-void PageView::zoomAround(double zoom, QPoint anchor)
+void PageView::zoomAround(double zoom, QPointF anchor)
 {
     zoom = std::clamp(zoom, 1.0, largestZoom);
     if (zoom == zoom_)
         return;
     // The point of the paper under `anchor` stays there.
-    const QSize before = paperSize();
-    const double fx =
-        (horizontalScrollBar()->value() + anchor.x()) / double(std::max(1, before.width()));
-    const double fy =
-        (verticalScrollBar()->value() + anchor.y()) / double(std::max(1, before.height()));
+    const QPointF onPaper = (anchor - QPointF(paperOrigin())) / scale();
     zoom_ = zoom;
     dirty_ = true;
     updateScrollBars();
-    const QSize after = paperSize();
-    horizontalScrollBar()->setValue(int(std::lround(fx * after.width())) - anchor.x());
-    verticalScrollBar()->setValue(int(std::lround(fy * after.height())) - anchor.y());
+    const QPointF content = onPaper * scale();
+    horizontalScrollBar()->setValue(int(std::lround(content.x() - anchor.x())));
+    verticalScrollBar()->setValue(int(std::lround(content.y() - anchor.y())));
     viewport()->update();
+}
+
+QPointF PageView::zoomAnchor() const
+{
+    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const QPointF corner =
+        QPointF(paperOrigin())
+        + (QPointF(fit.left, fit.top) + QPointF(textLeft, headingTop) * fit.scale) * scale();
+    const QRectF view = viewport()->rect();
+    return view.contains(corner) ? corner : view.center();
 }
 
 double PageView::scale() const
@@ -209,6 +211,17 @@ void PageView::updateScrollBars()
     verticalScrollBar()->setPageStep(view.height());
     horizontalScrollBar()->setSingleStep(std::max(1, view.width() / 20));
     verticalScrollBar()->setSingleStep(std::max(1, view.height() / 20));
+}
+
+QPoint PageView::paperOrigin() const
+{
+    // The paper at fit is centred; a larger one starts at the scroll position.
+    const QSize paper = paperSize();
+    const QSize view = viewport()->size();
+    return {paper.width() < view.width() ? (view.width() - paper.width()) / 2
+                                         : -horizontalScrollBar()->value(),
+            paper.height() < view.height() ? (view.height() - paper.height()) / 2
+                                           : -verticalScrollBar()->value()};
 }
 
 QRect PageView::visibleContent() const
@@ -280,14 +293,8 @@ void PageView::paintEvent(QPaintEvent* event)
     QPainter painter(viewport());
     const QRect visible = visibleContent();
     ensureCached(visible);
-    // The paper at fit is centred; a larger one starts at the scroll position.
-    const QSize paper = paperSize();
-    const QSize view = viewport()->size();
-    const QPoint origin(paper.width() < view.width() ? (view.width() - paper.width()) / 2
-                                                     : -horizontalScrollBar()->value(),
-                        paper.height() < view.height() ? (view.height() - paper.height()) / 2
-                                                       : -verticalScrollBar()->value());
-    const QRegion around = QRegion(event->rect()) - QRect(origin, paper);
+    const QPoint origin = paperOrigin();
+    const QRegion around = QRegion(event->rect()) - QRect(origin, paperSize());
     for (const QRect& r : around)
         painter.fillRect(r, desk);
     if (!cache_.isNull())
@@ -311,7 +318,7 @@ void PageView::wheelEvent(QWheelEvent* event)
     }
     const int steps = event->angleDelta().y() / 120;
     if (steps != 0)
-        zoomAround(zoom_ * std::pow(zoomStep, steps), event->position().toPoint());
+        zoomAround(zoom_ * std::pow(zoomStep, steps), event->position());
     event->accept();
 }
 

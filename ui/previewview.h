@@ -8,6 +8,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 
 #include <vector>
@@ -23,7 +24,8 @@ public:
     int page() const { return page_; } // 0-based
     void setPage(int page);
 
-    // 1 fits the paper to the view; each step in or out is a factor of 1.25.
+    // 1 fits the paper to the view; each step in or out is a factor of 1.25,
+    // about the drawing's top-left corner while it is in view.
     double zoom() const { return zoom_; }
     void setZoom(double zoom);
     void zoomIn();
@@ -59,9 +61,15 @@ private:
     void updateScrollBars();
     // The drawn paper in content coordinates (the paper's top-left at 0, 0).
     QRect visibleContent() const;
+    // Where the paper's top-left corner is in the viewport.
+    QPoint paperOrigin() const;
+    // What the keys zoom about: the heading's and the names' corner while
+    // it is in view (the middle of the sheet is mostly blank), else the
+    // middle of the view.
+    QPointF zoomAnchor() const;
     // Renders the part of the paper around `visible` unless the cache has it.
     void ensureCached(const QRect& visible);
-    void zoomAround(double zoom, QPoint anchor);
+    void zoomAround(double zoom, QPointF anchor);
 
     std::vector<RecordedPage> pages_;
     int page_ = 0;

@@ -1,8 +1,9 @@
 #!/bin/bash
 # End to end: the live preview in a real X window. Opens a capture, ticks
 # every channel, opens the preview with Alt+V, checks that its drawing follows
-# None in the main window, then saves a PDF from the preview by keyboard and
-# reads it back with poppler's tools. Escape closes the preview.
+# None in the main window, that zooming by keys keeps the heading in view and
+# Ctrl + wheel zooms about the pointer, then saves a PDF from the preview by
+# keyboard and reads it back with poppler's tools. Escape closes the preview.
 # Usage: e2e_preview.sh ZELMAR MAKECAPTURE
 set -euo pipefail
 
@@ -47,6 +48,44 @@ click "$MAIN" 5160 787 1137           # All again
 shot "$PREVIEW" "$WORK/again.png"
 same=$(compare -metric AE "$WORK/all.png" "$WORK/again.png" null: 2>&1 || true)
 [ "${same%% *}" = 0 ] || fail "the preview differs after All again: $same pixels"
+
+# Zoom keeps the heading and the names in view: + zooms about the
+# drawing's top-left corner, Ctrl + wheel about the pointer. Measured on the
+# page view (where the desk is at fit, less room for the scroll bars) as the
+# box around the black pixels of a picture made black and white:
+# "LEFT TOP RIGHT BOTTOM".
+box() {
+    convert "$@" -bordercolor white -border 1 -format '%@\n' info: \
+        | sed -E 's/^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$/\3 \4 \1 \2/' \
+        | { read -r x y w h; echo $((x - 1)) $((y - 1)) $((x - 1 + w)) $((y - 1 + h)); }
+}
+dark() { box "$1" -crop "$VIEW" +repage -colorspace gray -threshold 40%; }
+# (Specks of the desk's grey in antialiased text are left out.)
+read -r vx vy vr vb < <(box "$WORK/all.png" -fill white +opaque "#808080" -fill black \
+    -opaque "#808080" -morphology Dilate Square:2)
+VIEW="$((vr - vx - 20))x$((vb - vy - 20))+$vx+$vy"
+read -r fx fy fr fb < <(dark "$WORK/all.png")
+xdotool windowactivate --sync "$PREVIEW" 2>/dev/null || xdotool windowfocus --sync "$PREVIEW"
+xdotool key plus plus plus
+shot "$PREVIEW" "$WORK/zoomed.png"
+read -r zx zy zr zb < <(dark "$WORK/zoomed.png")
+# The heading's corner with blank paper above and left of it, where it was.
+[ "$zx" -gt 5 ] && [ "$zy" -gt 5 ] && [ $((zx - fx)) -lt 40 ] && [ $((fx - zx)) -lt 40 ] \
+    && [ $((zy - fy)) -lt 40 ] && [ $((fy - zy)) -lt 40 ] && [ "$zb" -gt $((fb + 100)) ] \
+    || fail "three + presses lost the heading: drawn from $zx,$zy to $zr,$zb (at fit $fx,$fy to $fr,$fb)"
+xdotool key alt+f
+sleep 0.5
+# The pointer on the lowest trace: there it stays.
+xdotool mousemove --window "$PREVIEW" $((vx + (fx + fr) / 2)) $((vy + fb - 1))
+for _ in 1 2 3; do
+    xdotool keydown ctrl click 4 keyup ctrl
+    sleep 0.3
+done
+shot "$PREVIEW" "$WORK/wheeled.png"
+read -r wx wy wr wb < <(dark "$WORK/wheeled.png")
+[ $((wb - fb)) -lt 10 ] && [ $((fb - wb)) -lt 10 ] && [ "$wy" -lt $((fy - 10)) ] \
+    || fail "Ctrl + wheel did not zoom about the pointer: drawn down to $wb, the pointer at $fb"
+xdotool key alt+f
 
 # Save as by keyboard: Ctrl+S, a name typed over the proposal, Return.
 xdotool windowactivate --sync "$PREVIEW" 2>/dev/null || xdotool windowfocus --sync "$PREVIEW"
