@@ -58,7 +58,8 @@ const QCommandLineOption noTickMarksOption(QStringLiteral("no-tick-marks"),
                                            QStringLiteral("Draw no tick marks."));
 const QCommandLineOption resolutionOption(
     QStringLiteral("resolution"),
-    QStringLiteral("Sample period, printed as typed (default 100; empty for none)."),
+    QStringLiteral("Sample period, a decimal number such as 2.5, 0.001 or 1e3, printed as typed "
+                   "(default 100; empty for none)."),
     QStringLiteral("period"));
 const QCommandLineOption unitOption(QStringLiteral("unit"),
                                     QStringLiteral("Unit of the sample period: ns, us, ms or "
@@ -75,8 +76,10 @@ const QCommandLineOption samplesOption(
     QStringLiteral("from-to"));
 const QCommandLineOption pagesOption(
     QStringLiteral("pages"),
-    QStringLiteral("Split the samples over <n> pages of equal length (default 1). A PDF holds "
-                   "them all; SVG and PNG make a file a page: NAME-1.svg, NAME-2.svg, ..."),
+    QStringLiteral("Split the samples over <n> pages, each of their count divided by <n> "
+                   "and rounded up, the last holding the rest: 301 samples on 3 pages are 101, "
+                   "101 and 99 (default 1). A PDF holds them all; SVG and PNG make a file a "
+                   "page: NAME-1.svg, NAME-2.svg, ..."),
     QStringLiteral("n"));
 const QCommandLineOption timeAxisOption(QStringLiteral("time-axis"),
                                         QStringLiteral("Label the tick marks with their time (none "
