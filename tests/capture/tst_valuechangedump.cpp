@@ -139,6 +139,9 @@ void TestValueChangeDump::readsBackAsTheLevels()
     const QByteArray dump =
         valueChangeDump(levels, {heading, QStringLiteral("2.5"), 1, first, last});
     const ReadDump read = readDump(dump);
+    const auto bit = [&](int slot, int sample) {
+        return levels.levels[std::size_t(slot)][std::size_t(sample)] ? '1' : '0';
+    };
     QCOMPARE(read.timescale, QStringLiteral("100 ns"));
     QCOMPARE(int(read.names.size()), names.size());
     QCOMPARE(read.end, qint64(last + 1) * 25);
@@ -146,8 +149,7 @@ void TestValueChangeDump::readsBackAsTheLevels()
         const QByteArray code(1, char('!' + slot));
         QCOMPARE(read.names.at(code), references[slot].toLatin1());
         for (int sample = first; sample <= last; ++sample) {
-            const char expected = levels.levels[std::size_t(slot)][std::size_t(sample)] ? '1' : '0';
-            QCOMPARE(read.valueAt(code, qint64(sample) * 25), expected);
+            QCOMPARE(read.valueAt(code, qint64(sample) * 25), bit(slot, sample));
         }
         QCOMPARE(read.valueAt(code, qint64(first) * 25 - 1), 'x');
     }
@@ -173,9 +175,6 @@ void TestValueChangeDump::readsBackAsTheLevels()
     // samples last.
     const qsizetype before = rows.size() - (last - first + 1);
     QVERIFY2(before >= 1, qPrintable(QString::number(rows.size())));
-    const auto bit = [&](int slot, int sample) {
-        return levels.levels[std::size_t(slot)][std::size_t(sample)] ? '1' : '0';
-    };
     for (int sample = first; sample <= last; ++sample) {
         QByteArray expected;
         for (int slot = 0; slot < names.size(); ++slot)
