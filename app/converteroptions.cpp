@@ -2,26 +2,18 @@
 
 #include "capture/header.h"
 #include "printing/output/document.h"
+#include "util/fault.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QThread>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace {
-
-std::optional<int> channelNumber(QStringView text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok || value < 0 || value >= channelCount || text.trimmed().startsWith(u'+'))
-        return std::nullopt;
-    return value;
-}
 
 const QCommandLineOption
     outputOption({QStringLiteral("o"), QStringLiteral("output")},
@@ -66,7 +58,8 @@ const QCommandLineOption noTickMarksOption(QStringLiteral("no-tick-marks"),
                                            QStringLiteral("Draw no tick marks."));
 const QCommandLineOption resolutionOption(
     QStringLiteral("resolution"),
-    QStringLiteral("Sample period, printed as typed (default 100; empty for none)."),
+    QStringLiteral("Sample period, a decimal number such as 2.5, 0.001 or 1e3, printed as typed "
+                   "(default 100; empty for none)."),
     QStringLiteral("period"));
 const QCommandLineOption unitOption(QStringLiteral("unit"),
                                     QStringLiteral("Unit of the sample period: ns, us, ms or "
@@ -83,8 +76,10 @@ const QCommandLineOption samplesOption(
     QStringLiteral("from-to"));
 const QCommandLineOption pagesOption(
     QStringLiteral("pages"),
-    QStringLiteral("Split the samples over <n> pages of equal length (default 1). A PDF holds "
-                   "them all; SVG and PNG make a file a page: NAME-1.svg, NAME-2.svg, ..."),
+    QStringLiteral("Split the samples over <n> pages, each of their count divided by <n> "
+                   "and rounded up, the last holding the rest: 301 samples on 3 pages are 101, "
+                   "101 and 99 (default 1). A PDF holds them all; SVG and PNG make a file a "
+                   "page: NAME-1.svg, NAME-2.svg, ..."),
     QStringLiteral("n"));
 const QCommandLineOption timeAxisOption(QStringLiteral("time-axis"),
                                         QStringLiteral("Label the tick marks with their time (none "
@@ -95,6 +90,12 @@ const QCommandLineOption
                     .arg(paperNames().join(QStringLiteral(", "))),
                 QStringLiteral("name"));
 
+const std::array<const QCommandLineOption*, 16> allOptions{
+    &outputOption,      &outputDirOption,  &combineOption,  &formatOption,
+    &dpiOption,         &jobsOption,       &channelsOption, &tickMarksOption,
+    &noTickMarksOption, &resolutionOption, &unitOption,     &headingOption,
+    &samplesOption,     &pagesOption,      &timeAxisOption, &paperOption};
+
 void addOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
@@ -102,25 +103,11 @@ void addOptions(QCommandLineParser& parser)
                        "value change dumps."));
     parser.addPositionalArgument(QStringLiteral("capture..."),
                                  QStringLiteral("The capture files."));
-    parser.addOptions({outputOption, outputDirOption, combineOption, formatOption, dpiOption,
-                       jobsOption, channelsOption, tickMarksOption, noTickMarksOption,
-                       resolutionOption, unitOption, headingOption, samplesOption, pagesOption,
-                       timeAxisOption, paperOption});
+    for (const QCommandLineOption* option : allOptions)
+        parser.addOption(*option);
 }
 
 constexpr int maximumJobs = 256;
-
-// Digits only: the page states the spacing as typed, so "2.5" or "1e3"
-// would state one spacing and draw another.
-bool isTickSpacing(const QString& text)
-{
-    if (text.isEmpty() || text.size() > 10)
-        return false;
-    for (const QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return text.toLongLong() <= std::numeric_limits<qint32>::max();
-}
 
 ParsedArguments usageError(const QString& message)
 {
@@ -132,47 +119,6 @@ ParsedArguments usageError(const QString& message)
 
 } // namespace
 
-std::optional<std::array<bool, 16>> parseChannelList(const QString& list)
-{
-    std::array<bool, 16> chosen{};
-    const QString trimmed = list.trimmed();
-    if (trimmed == QLatin1String("all")) {
-        chosen.fill(true);
-        return chosen;
-    }
-    if (trimmed == QLatin1String("none"))
-        return chosen;
-    if (trimmed.isEmpty())
-        return std::nullopt;
-
-    for (const QStringView item : QStringView(trimmed).split(u',')) {
-        const qsizetype dash = item.indexOf(u'-');
-        if (dash < 0) {
-            const auto channel = channelNumber(item);
-            if (!channel)
-                return std::nullopt;
-            chosen[static_cast<std::size_t>(*channel)] = true;
-            continue;
-        }
-        const auto first = channelNumber(item.left(dash));
-        const auto last = channelNumber(item.mid(dash + 1));
-        if (!first || !last || *first > *last)
-            return std::nullopt;
-        for (int c = *first; c <= *last; ++c)
-            chosen[static_cast<std::size_t>(c)] = true;
-    }
-    return chosen;
-}
-
-std::optional<std::pair<int, int>> parseSampleRange(const QString& range)
-{
-    static const QRegularExpression form(QStringLiteral("^([0-9]{1,9})-([0-9]{1,9})$"));
-    const QRegularExpressionMatch match = form.match(range);
-    if (!match.hasMatch())
-        return std::nullopt;
-    return std::pair{match.captured(1).toInt(), match.captured(2).toInt()};
-}
-
 QString extensionOf(const ConverterOptions& options)
 {
     return options.valuechangedump ? QStringLiteral(".vcd") : extensionOf(options.format);
@@ -181,19 +127,6 @@ QString extensionOf(const ConverterOptions& options)
 int pageFilesOf(const ConverterOptions& options)
 {
     return options.valuechangedump || options.format == OutputFormat::Pdf ? 1 : options.pagecount;
-}
-
-std::optional<int> parseUnit(const QString& unit)
-{
-    if (unit == QLatin1String("ns"))
-        return 0;
-    if (unit == QLatin1String("us"))
-        return 1;
-    if (unit == QLatin1String("ms"))
-        return 2;
-    if (unit == QLatin1String("none"))
-        return -1;
-    return std::nullopt;
 }
 
 QString helpText()
@@ -217,8 +150,9 @@ ParsedArguments parseArguments(const QStringList& arguments)
     addOptions(parser);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    // The parser's message quotes the option as typed.
     if (!parser.parse(arguments))
-        return usageError(parser.errorText());
+        return usageError(escapedText(parser.errorText()));
 
     ParsedArguments parsed;
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
@@ -236,16 +170,16 @@ ParsedArguments parseArguments(const QStringList& arguments)
     ConverterOptions& options = parsed.options;
     options.captures = positional;
 
-    for (const QCommandLineOption* single :
-         {&outputOption, &outputDirOption, &combineOption, &formatOption, &dpiOption, &jobsOption,
-          &channelsOption, &tickMarksOption, &resolutionOption, &unitOption, &headingOption,
-          &samplesOption, &pagesOption, &paperOption}) {
-        if (parser.values(*single).size() > 1)
+    // Flags too: a second --no-tick-marks is as likely a slip as a second -o.
+    const QStringList given = parser.optionNames();
+    for (const QCommandLineOption* single : allOptions) {
+        qsizetype times = 0;
+        for (const QString& name : single->names())
+            times += given.count(name);
+        if (times > 1)
             return usageError(
                 QStringLiteral("--%1 given more than once").arg(single->names().last()));
     }
-    if (parser.optionNames().count(timeAxisOption.names().first()) > 1)
-        return usageError(QStringLiteral("--time-axis given more than once"));
 
     const int destinations = int(parser.isSet(outputOption)) + int(parser.isSet(outputDirOption))
                              + int(parser.isSet(combineOption));
@@ -286,12 +220,11 @@ ParsedArguments parseArguments(const QStringList& arguments)
         options.format = OutputFormat::Pdf;
     else if (parser.isSet(formatOption))
         return usageError(
-            QStringLiteral("bad format \"%1\": use pdf, svg, png or vcd").arg(format));
+            QStringLiteral("bad format %1: use pdf, svg, png or vcd").arg(quotedText(format)));
     else
-        return usageError(
-            QStringLiteral("\"%1\": the extension .%2 names no format; use .pdf, .svg, "
-                           ".png or .vcd, or give --format")
-                .arg(named, QFileInfo(named).suffix()));
+        return usageError(QStringLiteral("%1: the extension .%2 names no format; use .pdf, .svg, "
+                                         ".png or .vcd, or give --format")
+                              .arg(quotedText(named), escapedText(QFileInfo(named).suffix())));
     if (!options.combine.isEmpty() && options.valuechangedump)
         return usageError(QStringLiteral("--combine binds pages into one PDF, and a value change "
                                          "dump has no pages: use --output-dir for vcd files"));
@@ -302,30 +235,29 @@ ParsedArguments parseArguments(const QStringList& arguments)
     const auto number = [&](const QCommandLineOption& option, int lowest, int highest, int& value) {
         if (!parser.isSet(option))
             return true;
-        bool ok = false;
-        const int given = parser.value(option).toInt(&ok, 10);
-        if (!ok || given < lowest || given > highest)
+        const auto given = wholeNumber(parser.value(option));
+        if (!given || *given < lowest || *given > highest)
             return false;
-        value = given;
+        value = *given;
         return true;
     };
     if (!number(dpiOption, lowestPngDpi, highestPngDpi, options.dpi))
-        return usageError(QStringLiteral("bad --dpi \"%1\": use a whole number from %2 to %3")
-                              .arg(parser.value(dpiOption))
+        return usageError(QStringLiteral("bad --dpi %1: use a whole number from %2 to %3")
+                              .arg(quotedText(parser.value(dpiOption)))
                               .arg(lowestPngDpi)
                               .arg(highestPngDpi));
     options.jobs = std::max(1, QThread::idealThreadCount());
     if (!number(jobsOption, 1, maximumJobs, options.jobs))
-        return usageError(QStringLiteral("bad --jobs \"%1\": use a whole number from 1 to %2")
-                              .arg(parser.value(jobsOption))
+        return usageError(QStringLiteral("bad --jobs %1: use a whole number from 1 to %2")
+                              .arg(quotedText(parser.value(jobsOption)))
                               .arg(maximumJobs));
 
     if (parser.isSet(channelsOption)) {
         const auto channels = parseChannelList(parser.value(channelsOption));
         if (!channels)
-            return usageError(QStringLiteral("bad channel list \"%1\": use channel numbers 0-15 "
+            return usageError(QStringLiteral("bad channel list %1: use channel numbers 0-15 "
                                              "and ranges such as 0-3,7, or all, or none")
-                                  .arg(parser.value(channelsOption)));
+                                  .arg(quotedText(parser.value(channelsOption))));
         options.channels = *channels;
     }
 
@@ -335,21 +267,25 @@ ParsedArguments parseArguments(const QStringList& arguments)
         options.tickmarks = false;
     if (parser.isSet(tickMarksOption)) {
         if (!isTickSpacing(parser.value(tickMarksOption)))
-            return usageError(
-                QStringLiteral("bad --tick-marks \"%1\": use a whole number of samples "
-                               "from 0 to %2 (0 draws none)")
-                    .arg(parser.value(tickMarksOption))
-                    .arg(std::numeric_limits<qint32>::max()));
+            return usageError(QStringLiteral("bad --tick-marks %1: use a whole number of samples "
+                                             "from 0 to %2 (0 draws none)")
+                                  .arg(quotedText(parser.value(tickMarksOption)))
+                                  .arg(std::numeric_limits<qint32>::max()));
         options.tickfrequency = parser.value(tickMarksOption);
     }
 
-    if (parser.isSet(resolutionOption))
+    if (parser.isSet(resolutionOption)) {
+        if (!isResolution(parser.value(resolutionOption)))
+            return usageError(QStringLiteral("bad --resolution %1: use a decimal number such as "
+                                             "2.5, 0.001 or 1e3, or nothing for none")
+                                  .arg(quotedText(parser.value(resolutionOption))));
         options.resolution = parser.value(resolutionOption);
+    }
     if (parser.isSet(unitOption)) {
         const auto unit = parseUnit(parser.value(unitOption));
         if (!unit)
-            return usageError(QStringLiteral("bad unit \"%1\": use ns, us, ms or none")
-                                  .arg(parser.value(unitOption)));
+            return usageError(QStringLiteral("bad unit %1: use ns, us, ms or none")
+                                  .arg(quotedText(parser.value(unitOption))));
         options.unitindex = *unit;
     }
     if (parser.isSet(headingOption))
@@ -363,29 +299,27 @@ ParsedArguments parseArguments(const QStringList& arguments)
                                       .arg(pageOnly->names().first()));
     }
     if (parser.isSet(samplesOption)) {
-        const QString given = parser.value(samplesOption);
-        const auto range = parseSampleRange(given);
+        const QString given = quotedText(parser.value(samplesOption));
+        const auto range = parseSampleRange(parser.value(samplesOption));
         if (!range)
-            return usageError(QStringLiteral("bad --samples \"%1\": use the first and last "
+            return usageError(QStringLiteral("bad --samples %1: use the first and last "
                                              "sample with a dash between, such as 600-900")
                                   .arg(given));
         if (range->first > range->second)
             return usageError(
-                QStringLiteral("bad --samples \"%1\": the range runs backwards").arg(given));
+                QStringLiteral("bad --samples %1: the range runs backwards").arg(given));
         if (range->second >= sampleCount)
-            return usageError(QStringLiteral("bad --samples \"%1\": samples are numbered 0 to %2")
+            return usageError(QStringLiteral("bad --samples %1: samples are numbered 0 to %2")
                                   .arg(given)
                                   .arg(sampleCount - 1));
         options.page.firstsample = range->first;
         options.page.lastsample = range->second;
     }
     if (parser.isSet(pagesOption)) {
-        const QString given = parser.value(pagesOption);
-        static const QRegularExpression number(QStringLiteral("^[0-9]{1,9}$"));
-        const int pages = number.match(given).hasMatch() ? given.toInt() : 0;
+        const int pages = wholeNumber(parser.value(pagesOption)).value_or(0);
         if (pages < 1)
-            return usageError(
-                QStringLiteral("bad --pages \"%1\": use a whole number from 1").arg(given));
+            return usageError(QStringLiteral("bad --pages %1: use a whole number from 1")
+                                  .arg(quotedText(parser.value(pagesOption))));
         const int samples = options.page.lastsample - options.page.firstsample + 1;
         if (pages > samples)
             return usageError(QStringLiteral("--pages %1: samples %2-%3 are too few to fill %1 "
@@ -399,9 +333,9 @@ ParsedArguments parseArguments(const QStringList& arguments)
     if (parser.isSet(paperOption)) {
         const auto paper = paperNamed(parser.value(paperOption));
         if (!paper)
-            return usageError(
-                QStringLiteral("unknown paper \"%1\": use %2")
-                    .arg(parser.value(paperOption), paperNames().join(QStringLiteral(", "))));
+            return usageError(QStringLiteral("unknown paper %1: use %2")
+                                  .arg(quotedText(parser.value(paperOption)),
+                                       paperNames().join(QStringLiteral(", "))));
         options.page.paper = *paper;
     }
     if (!options.valuechangedump) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/optionvalues.h"
 #include "printing/output/document.h"
 #include "printing/page/pagelayout.h"
 
@@ -46,17 +47,6 @@ struct ParsedArguments {
     ConverterOptions options;
     QString error; // for UsageError: one line
 };
-
-// "0-3,7", "all" or "none"; nullopt for anything else (a channel outside
-// 0 ... 15, a range that runs backwards, an empty item).
-std::optional<std::array<bool, 16>> parseChannelList(const QString& list);
-
-// "600-900": the first and last sample, 0-based; nullopt for anything but
-// two whole numbers with a dash between.
-std::optional<std::pair<int, int>> parseSampleRange(const QString& range);
-
-// "ns", "us", "ms" give 0, 1, 2; "none" gives -1.
-std::optional<int> parseUnit(const QString& unit);
 
 // `arguments` includes the program name first, as QCoreApplication gives it.
 // Needs no application object.

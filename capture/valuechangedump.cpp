@@ -1,33 +1,34 @@
 // Writes the value change dump of a level table.
 #include "capture/valuechangedump.h"
 
+#include "util/fault.h"
 #include "util/numbers.h"
 
 #include <QSet>
 
-#include <cmath>
 #include <limits>
 
 DumpTimescale dumpTimescale(const QString& resolution, int unitindex)
 {
     DumpTimescale scale{QStringLiteral("1 ns"), 1, false};
-    static constexpr double femtosecondsPer[] = {1e6, 1e9, 1e12}; // ns, us, ms
+    static constexpr int femtosecondPowers[] = {6, 9, 12}; // ns, us, ms
     if (unitindex < 0 || unitindex > 2 || resolution.isEmpty())
         return scale;
-    const double femtoseconds = numbers::leadingNumber(resolution) * femtosecondsPer[unitindex];
+    // From the digits as typed: a double would get the last of 16 wrong.
+    const auto period = numbers::leadingDecimal(resolution);
+    const int power = femtosecondPowers[unitindex];
+    const auto femtoseconds = period ? numbers::scaledWhole(*period, power) : std::nullopt;
     // Beyond 2^62 fs (about 77 minutes a sample) times would leave 64 bits.
-    if (!(femtoseconds >= 0.5) || femtoseconds > 4.6e18)
+    if (!femtoseconds || *femtoseconds < 1 || *femtoseconds > 4'600'000'000'000'000'000)
         return scale;
-    std::int64_t period = std::llround(femtoseconds);
+    std::int64_t step = *femtoseconds;
     int exponent = 0;
     // The last time written is sampleCount steps: a period given to more
     // digits than that leaves room for is rounded to fewer.
-    while (period > std::numeric_limits<std::int64_t>::max() / sampleCount) {
-        period = (period + 5) / 10;
-        ++exponent;
-    }
-    while (exponent < 15 && period % 10 == 0) {
-        period /= 10;
+    while (step > std::numeric_limits<std::int64_t>::max() / sampleCount)
+        step = *numbers::scaledWhole(*period, power - ++exponent);
+    while (exponent < 15 && step % 10 == 0) {
+        step /= 10;
         ++exponent;
     }
     static const char* const units[] = {"fs", "ps", "ns", "us", "ms", "s"};
@@ -35,24 +36,42 @@ DumpTimescale dumpTimescale(const QString& resolution, int unitindex)
     scale.timescale = QStringLiteral("%1 %2")
                           .arg(magnitudes[exponent % 3])
                           .arg(QLatin1String(units[exponent / 3]));
-    scale.step = period;
+    scale.step = step;
     scale.known = true;
     return scale;
 }
+
+namespace {
+
+// A name as a reference may hold it: printable ASCII stays ("CS#" keeps its
+// mark), "_" takes the place of the rest, and of what the format reads as
+// its own: a blank ends the word, "[" and "]" make a bit select ("D[7:0]"
+// would claim eight bits of a 1-bit wire), and a "$" that starts the name or
+// "$end" is a keyword (sigrok ends a declaration at any "$end": "x$end"
+// reads as "x").
+QString referenceName(const QString& given)
+{
+    QString name = given;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = given[i].unicode();
+        const bool keyword =
+            c == u'$' && (i == 0 || QStringView(given).sliced(i).startsWith(u"$end"));
+        if (c <= u' ' || c >= 0x7F || c == u'[' || c == u']' || keyword)
+            name[i] = u'_';
+    }
+    return name;
+}
+
+} // namespace
 
 QStringList dumpNames(const LevelTable& levels)
 {
     QStringList names;
     QSet<QString> taken;
     for (int slot = 0; slot <= levels.lastslot; ++slot) {
-        const QString& given = levels.slotnames[std::size_t(slot)];
-        QString name;
-        for (const QChar c : given)
-            name += c.unicode() < 128 && (c.isLetterOrNumber() || c == u'_') ? c : QChar(u'_');
+        QString name = referenceName(levels.slotnames[std::size_t(slot)]);
         if (name.isEmpty())
             name = QStringLiteral("channel%1").arg(levels.channels[std::size_t(slot)]);
-        if (name.front().isDigit())
-            name.prepend(u'_');
         QString unique = name;
         for (int n = 2; taken.contains(unique); ++n)
             unique = QStringLiteral("%1_%2").arg(name).arg(n);
@@ -74,8 +93,9 @@ QByteArray valueChangeDump(const LevelTable& levels, const DumpSettings& setting
         return levels.levels[std::size_t(slot)][std::size_t(sample)] != 0 ? '1' : '0';
     };
 
-    // The comment keeps the heading on one line, whatever it holds.
-    QString comment = settings.heading.simplified();
+    // The comment keeps the heading on one line, with no control character:
+    // at a NUL sigrok reads no samples at all.
+    QString comment = escapedText(settings.heading.simplified());
     comment.replace(QLatin1String("$end"), QLatin1String("$ end"));
     QByteArray out;
     out += "$comment " + comment.toUtf8() + " $end\n";

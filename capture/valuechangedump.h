@@ -18,9 +18,11 @@ struct DumpSettings {
     int lastsample = sampleCount - 1;
 };
 
-// The time scale and the step of one sample in it: "100 ns" and 1 for a
-// period of 100 ns, "100 ns" and 25 for 2.5 us. Without a usable period
-// (no number, not above 0, no unit) one sample is one "1 ns".
+// The time scale and the step of one sample in it, exact to the typed
+// digits: "100 ns" and 1 for a period of 100 ns, "100 ns" and 25 for 2.5 us.
+// The period is the number the text begins with, rounded to whole fs.
+// Without a usable period (no number, not above 0, no unit) one sample is
+// one "1 ns".
 struct DumpTimescale {
     QString timescale;
     std::int64_t step = 1;
@@ -28,8 +30,9 @@ struct DumpTimescale {
 };
 DumpTimescale dumpTimescale(const QString& resolution, int unitindex);
 
-// Reference names for the slots' channel names: only letters, digits and
-// "_", never starting with a digit, never empty, and all different.
+// Reference names for the slots' channel names: printable ASCII, with "_"
+// for blanks, controls, other characters and what the format reads as its
+// own ("[", "]", a "$" that starts a keyword); never empty, all different.
 QStringList dumpNames(const LevelTable& levels);
 
 // One 1-bit wire per filled slot (a level other than 0 counts as 1), the

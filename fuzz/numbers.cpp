@@ -1,5 +1,5 @@
 // Number reading and formatting: agreement with the C library's strtod, and
-// formatGeneral read back by leadingNumber.
+// formatGeneral read back by leadingNumber, and the exact reading against both.
 
 #include "util/numbers.h"
 #include "fuzz/fuzzinput.h"
@@ -98,6 +98,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(lead == ref);
     else // below the normal range: zero is an acceptable reading
         FUZZ_CHECK(lead == ref || lead == 0.0);
+
+    // The exact reading scaled to whole units agrees with the double's,
+    // within the double's own error, and refuses only past 64 bits.
+    if (const auto exact = numbers::leadingDecimal(text)) {
+        const int power = int(raw[0] % 25) - 6;
+        const auto scaled = numbers::scaledWhole(*exact, power);
+        const double wanted = lead * std::pow(10.0, power);
+        if (std::fabs(wanted) < 9.2e18) {
+            FUZZ_CHECK(scaled.has_value());
+            FUZZ_CHECK(std::fabs(double(*scaled) - wanted) <= 0.5 + 1e-14 * std::fabs(wanted));
+        } else if (std::fabs(wanted) > 9.3e18) {
+            FUZZ_CHECK(!scaled.has_value());
+        }
+        const auto alone = numbers::wholeDecimal(text);
+        FUZZ_CHECK(!alone || numbers::scaledWhole(*alone, power) == scaled);
+    } else {
+        FUZZ_CHECK(lead == 0.0 && !numbers::wholeDecimal(text));
+    }
 
     const numbers::ByteResult byte = numbers::toUnsignedByte(text);
     if (byte.error == numbers::ConversionError::None) {

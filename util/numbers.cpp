@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -131,6 +132,28 @@ double valueOf(QStringView t, const Scan& s)
     return s.negative ? -value : value;
 }
 
+Decimal decimalOf(QStringView t, const Scan& s)
+{
+    Decimal d;
+    d.negative = s.negative;
+    for (qsizetype i = s.intBegin; i < s.intEnd; ++i)
+        d.digits += char(t[i].unicode());
+    for (qsizetype i = s.fracBegin; i < s.fracEnd; ++i)
+        d.digits += char(t[i].unicode());
+    d.exponent = s.exponent - (s.fracEnd - s.fracBegin);
+    qsizetype lead = 0;
+    while (lead < d.digits.size() && d.digits[lead] == '0')
+        ++lead;
+    d.digits.remove(0, lead);
+    while (!d.digits.isEmpty() && d.digits.back() == '0') {
+        d.digits.chop(1);
+        ++d.exponent;
+    }
+    if (d.digits.isEmpty())
+        d.exponent = 0;
+    return d;
+}
+
 QStringView trimBlanks(QStringView t)
 {
     qsizetype b = 0;
@@ -170,6 +193,51 @@ double leadingNumber(QStringView text)
     const QStringView t = text.sliced(b);
     const Scan s = scanNumber(t);
     return s.ok ? valueOf(t, s) : 0.0;
+}
+
+std::optional<Decimal> leadingDecimal(QStringView text)
+{
+    qsizetype b = 0;
+    while (b < text.size() && isBlank(text[b]))
+        ++b;
+    const QStringView t = text.sliced(b);
+    const Scan s = scanNumber(t);
+    if (!s.ok)
+        return std::nullopt;
+    return decimalOf(t, s);
+}
+
+std::optional<Decimal> wholeDecimal(QStringView text)
+{
+    const Scan s = scanNumber(text);
+    if (!s.ok || s.end != text.size())
+        return std::nullopt;
+    return decimalOf(text, s);
+}
+
+std::optional<qint64> scaledWhole(const Decimal& value, int power)
+{
+    if (value.digits.isEmpty())
+        return 0;
+    const qint64 shift = value.exponent + power;
+    // The digits that stay whole, and whether the first one cut is 5 or more.
+    qsizetype kept = value.digits.size();
+    if (shift < 0)
+        kept = shift < -value.digits.size() ? 0 : value.digits.size() + qsizetype(shift);
+    const bool up =
+        kept < value.digits.size() && shift >= -value.digits.size() && value.digits[kept] >= '5';
+    // Below 10^19 a magnitude fits unsigned 64 bits, so the checks below hold.
+    if (kept + std::max<qint64>(shift, 0) > 19)
+        return std::nullopt;
+    quint64 magnitude = 0;
+    for (qsizetype i = 0; i < kept; ++i)
+        magnitude = magnitude * 10 + quint64(value.digits[i] - '0');
+    for (qint64 i = 0; i < shift; ++i)
+        magnitude *= 10;
+    magnitude += up ? 1 : 0;
+    if (magnitude > quint64(std::numeric_limits<qint64>::max()))
+        return std::nullopt;
+    return value.negative ? -qint64(magnitude) : qint64(magnitude);
 }
 
 double roundHalfEven(double value)

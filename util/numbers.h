@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
 #include <QtGlobal>
+
+#include <optional>
 
 // Number parsing and formatting with the conversion rules of the capture file
 // and the page text.
@@ -36,6 +39,26 @@ inline ByteResult toUnsignedByte(QStringView text)
 // with no number. Point as decimal separator; an exponent counts only when
 // digits follow the "e". Beyond double's range: ±infinity.
 double leadingNumber(QStringView text);
+
+// A decimal number held exactly, as typed: digits × 10^exponent. A double
+// cannot hold 4500000.000001 ms in femtoseconds to the last digit.
+struct Decimal {
+    bool negative = false;
+    QByteArray digits;   // '0' … '9', no leading or trailing zeros; empty for zero
+    qint64 exponent = 0; // of the last digit
+};
+
+// The number the text begins with, read as leadingNumber() reads it;
+// nullopt when it begins with no number.
+std::optional<Decimal> leadingDecimal(QStringView text);
+
+// The text as one decimal number and nothing else: [sign] digits [. digits]
+// [e|E [sign] digits], no blanks; nullopt for anything more or less.
+std::optional<Decimal> wholeDecimal(QStringView text);
+
+// value × 10^power to the nearest whole number, a half away from zero:
+// 1.0000006 ns, power 6, is 1000001 fs. nullopt when it leaves 64 bits.
+std::optional<qint64> scaledWhole(const Decimal& value, int power);
 
 // Nearest whole number, an exact half to the even neighbour.
 double roundHalfEven(double value);

@@ -2,6 +2,7 @@
 
 #include "tests/printing/popplertools.h"
 #include "tests/support/capturefixture.h"
+#include "util/fault.h"
 
 #include <QDirIterator>
 #include <QImage>
@@ -11,6 +12,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <csignal>
@@ -99,6 +101,14 @@ CaptureRecipe moving()
     return recipe;
 }
 
+// One line a terminal shows as it stands: no control character in it.
+bool plainLine(const QString& text)
+{
+    return !text.isEmpty() && std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c < u' ' || (c >= u'\x7f' && c <= u'\x9f');
+    });
+}
+
 QByteArray contents(const QString& path)
 {
     QFile file(path);
@@ -185,6 +195,7 @@ void ConverterTest::channelList_data()
     QTest::newRow("open range") << "3-" << -1;
     QTest::newRow("empty item") << "1,,2" << -1;
     QTest::newRow("trailing comma") << "1," << -1;
+    QTest::newRow("line break after") << "1\n" << -1;
     QTest::newRow("word") << "a" << -1;
     QTest::newRow("fraction") << "1.5" << -1;
     QTest::newRow("plus sign") << "+1" << -1;
@@ -263,6 +274,13 @@ void ConverterTest::arguments_data()
     for (const char* paper : {"tabloid", "a3", "letter", "legal"})
         page(qPrintable(QStringLiteral("paper %1").arg(QLatin1String(paper))), {"--paper", paper},
              qPrintable(QStringLiteral("0-2047 1 - %1").arg(QLatin1String(paper))));
+    const auto period = [&](const char* text) {
+        QTest::addRow("resolution %s", text)
+            << QStringList{"a.csv", "-o", "a.pdf", "--resolution", text} << run << 0xffff << true
+            << "10" << text << 0 << fromHeader << whole;
+    };
+    for (const char* text : {"2.5", "0.001", "1e3", ".5", "-5"})
+        period(text);
     page("all of them",
          {"--paper", "letter", "--samples", "600-900", "--time-axis", "--pages", "3"},
          "600-900 3 axis letter");
@@ -282,6 +300,23 @@ void ConverterTest::arguments_data()
     refused("unknown option", {"a.csv", "-o", "a.pdf", "--colour"});
     refused("option without value", {"a.csv", "-o", "a.pdf", "--channels"});
     refused("output twice", {"a.csv", "-o", "a.pdf", "-o", "b.pdf"});
+    refused("output twice, both spellings", {"a.csv", "-o", "a.pdf", "--output", "b.pdf"});
+    refused("no tick marks twice", {"a.csv", "-o", "a.pdf", "--no-tick-marks", "--no-tick-marks"});
+    for (const char* text : {"abc", "2,5", "2.5ns", " 2", "1e", ".", "-", "inf"})
+        refused(qPrintable(QStringLiteral("resolution \"%1\"").arg(QLatin1String(text))),
+                {"a.csv", "-o", "a.pdf", "--resolution", text});
+    // A line break after a good value is refused, and escapes in a value are
+    // shown escaped (arguments() reads every message for control characters).
+    const std::map<QString, QString> good{
+        {"--dpi", "150"},      {"--jobs", "2"},     {"--channels", "1"},  {"--tick-marks", "5"},
+        {"--resolution", "2"}, {"--unit", "ns"},    {"--samples", "1-5"}, {"--pages", "2"},
+        {"--paper", "a4"},     {"--format", "pdf"}, {"--\x1b[2J", ""}};
+    for (const auto& [option, value] : good) {
+        for (const QString& bad : {value + "\n", "\x1b]0;x\x07" + value})
+            refused(qPrintable(escapedText(option + QLatin1Char(' ') + bad)),
+                    QStringList{"a.csv", "-o", "a.pdf", option} << bad);
+    }
+    refused("-o with escapes", {"a.csv", "-o", "\x1b[31m.jpg"});
     for (const char* spacing :
          {"abc", "2.5", "1e3", "-5", "+5", " 5", "", "2147483648", "99999999999"})
         refused(qPrintable(QStringLiteral("tick spacing \"%1\"").arg(QLatin1String(spacing))),
@@ -327,10 +362,8 @@ void ConverterTest::arguments()
 
     const ParsedArguments parsed = parseArguments(QStringList{QStringLiteral("zelmar-pdf")} + args);
     QCOMPARE(int(parsed.action), action);
-    if (parsed.action == Action::UsageError) {
-        QVERIFY(!parsed.error.isEmpty());
-        QVERIFY(!parsed.error.contains(u'\n'));
-    }
+    if (parsed.action == Action::UsageError)
+        QVERIFY2(plainLine(parsed.error), qPrintable(escapedText(parsed.error)));
     if (parsed.action != Action::Run)
         return;
     const ConverterOptions& o = parsed.options;
@@ -421,6 +454,10 @@ void ConverterTest::runs_data()
                                        << existing << 2 << QStringList{"--pages 4", "5-7"};
         row("unknown paper") << good_ << QStringList{"--paper", "b5"} << existing << 2
                              << QStringList{"b5", "a4"};
+        row("escapes in a value") << good_ << QStringList{"--paper", "\x1b[2J"} << existing << 2
+                                  << QStringList{"\"\\x1b[2J\""};
+        row("resolution not a number") << good_ << QStringList{"--resolution", "2,5"} << existing
+                                       << 2 << QStringList{"\"2,5\"", "2.5"};
         row("time axis twice") << good_ << QStringList{"--time-axis", "--time-axis"} << existing
                                << 2 << QStringList{"--time-axis", "more than once"};
         row("value change dump with pages")
@@ -985,6 +1022,8 @@ void ConverterTest::batchArguments_data()
     refused("combined dump", {"a.csv", "--combine", "all.pdf", "--format", "vcd"});
     refused("binder named .vcd", {"a.csv", "--combine", "all.vcd"});
     refused("jobs twice", {"a.csv", "--jobs", "1", "--jobs", "2"});
+    refused("dpi with a blank", {"a.csv", "--format", "png", "--dpi", " 150"});
+    refused("jobs with a sign", {"a.csv", "--jobs", "+2"});
 }
 
 void ConverterTest::batchArguments()
@@ -1003,7 +1042,7 @@ void ConverterTest::batchArguments()
     QCOMPARE(parsed.action == Action::Run, runs);
     if (!runs) {
         QCOMPARE(int(parsed.action), int(Action::UsageError));
-        QVERIFY(!parsed.error.isEmpty() && !parsed.error.contains(u'\n'));
+        QVERIFY2(plainLine(parsed.error), qPrintable(escapedText(parsed.error)));
         return;
     }
     const ConverterOptions& o = parsed.options;
@@ -1404,6 +1443,10 @@ void ConverterTest::splitPagesReadBack_data()
         << QStringList{"CAPTURE", "--pages", "4", "-o", "OUT/out.svg"} << QStringList{}
         << QStringList{} << 0 << QStringList{"out-1.svg", "out-2.svg", "out-3.svg", "out-4.svg"}
         << QStringList{};
+    // Numbered after the name when the name is all extension.
+    QTest::newRow("SVG pages of a name that is all extension")
+        << QStringList{"CAPTURE", "--pages", "2", "-o", "OUT/.svg"} << QStringList{}
+        << QStringList{} << 0 << QStringList{".svg-1", ".svg-2"} << QStringList{};
     QStringList twelve;
     for (int page = 1; page <= 12; ++page)
         twelve << QStringLiteral("run-%1.png").arg(page, 2, 10, QLatin1Char('0'));

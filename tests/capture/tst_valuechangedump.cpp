@@ -1,6 +1,9 @@
 #include "capture/valuechangedump.h"
 
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <limits>
@@ -74,10 +77,14 @@ void TestValueChangeDump::timescale_data()
     QTest::newRow("zero") << "0" << 0 << "1 ns" << qint64(1);
     QTest::newRow("negative") << "-5" << 0 << "1 ns" << qint64(1);
     QTest::newRow("no number") << "abc" << 1 << "1 ns" << qint64(1);
+    QTest::newRow("1.001 ns") << "1.001" << 0 << "1 ps" << qint64(1001);
+    QTest::newRow("below a femtosecond, rounded") << "1.0000006" << 0 << "1 fs" << qint64(1000001);
     // 75 minutes a sample in femtoseconds would take times past 64 bits: the
-    // period keeps the digits they leave room for (the last from the double).
+    // period keeps the digits they leave room for, exact to the last.
     QTest::newRow("long period, many digits")
-        << "4500000.000001" << 2 << "1 ps" << qint64(4500000000001001);
+        << "4500000.000001" << 2 << "1 ns" << qint64(4500000000001);
+    QTest::newRow("long period, rounded to fewer digits")
+        << "4500000.0000000015" << 2 << "1 ps" << qint64(4500000000000002);
 }
 
 void TestValueChangeDump::timescale()
@@ -96,12 +103,16 @@ void TestValueChangeDump::readsBackAsTheLevels_data()
     QTest::addColumn<int>("last");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("references");
-    QTest::newRow("whole capture")
-        << 0 << 2047 << QStringList{"CLK", "DATA", "RST"} << QStringList{"CLK", "DATA", "RST"};
-    QTest::newRow("a range") << 600 << 900 << QStringList{"a b", "a,b", "9v", ""}
-                             << QStringList{"a_b", "a_b_2", "_9v", "channel3"};
-    QTest::newRow("one sample") << 2047 << 2047 << QStringList{"Ωmega", "x$end"}
-                                << QStringList{"_mega", "x_end"};
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("whole capture") << 0 << 2047 << QStringList{"CLK", "DATA", "RST"}
+                                   << QStringList{"CLK", "DATA", "RST"} << "Run 7";
+    QTest::newRow("a range, names that clean alike")
+        << 600 << 900 << QStringList{"a b", "a\tb", "a\001b", "a,b", ""}
+        << QStringList{"a_b", "a_b_2", "a_b_3", "a,b", "channel4"} << "Run 7";
+    QTest::newRow("one sample, control bytes in the heading")
+        << 2047 << 2047 << QStringList{"Ωmega", "x$end", "$x", "CS#", "D[7:0]", "a$b/c.d"}
+        << QStringList{"_mega", "x_end", "_x", "CS#", "D_7:0_", "a$b/c.d"}
+        << QStringView(u"Run\0 7\x1b[2J\x07\x7f\u009b", 13).toString();
 }
 
 // Every wire holds, at every sample's time, the level the table holds.
@@ -111,6 +122,7 @@ void TestValueChangeDump::readsBackAsTheLevels()
     QFETCH(int, last);
     QFETCH(QStringList, names);
     QFETCH(QStringList, references);
+    QFETCH(QString, heading);
     LevelTable levels;
     QRandomGenerator random(7);
     levels.lastslot = qint16(names.size() - 1);
@@ -125,8 +137,11 @@ void TestValueChangeDump::readsBackAsTheLevels()
                                    : random.bounded(2));
     }
     const QByteArray dump =
-        valueChangeDump(levels, {QStringLiteral("Run 7"), QStringLiteral("2.5"), 1, first, last});
+        valueChangeDump(levels, {heading, QStringLiteral("2.5"), 1, first, last});
     const ReadDump read = readDump(dump);
+    const auto bit = [&](int slot, int sample) {
+        return levels.levels[std::size_t(slot)][std::size_t(sample)] ? '1' : '0';
+    };
     QCOMPARE(read.timescale, QStringLiteral("100 ns"));
     QCOMPARE(int(read.names.size()), names.size());
     QCOMPARE(read.end, qint64(last + 1) * 25);
@@ -134,10 +149,37 @@ void TestValueChangeDump::readsBackAsTheLevels()
         const QByteArray code(1, char('!' + slot));
         QCOMPARE(read.names.at(code), references[slot].toLatin1());
         for (int sample = first; sample <= last; ++sample) {
-            const char expected = levels.levels[std::size_t(slot)][std::size_t(sample)] ? '1' : '0';
-            QCOMPARE(read.valueAt(code, qint64(sample) * 25), expected);
+            QCOMPARE(read.valueAt(code, qint64(sample) * 25), bit(slot, sample));
         }
         QCOMPARE(read.valueAt(code, qint64(first) * 25 - 1), 'x');
+    }
+    for (const char c : dump)
+        QVERIFY2((uchar(c) >= ' ' && c != 0x7f) || c == '\n', qPrintable(QString::number(c)));
+
+    // And by sigrok, a sample a row.
+    const QString sigrok = QStandardPaths::findExecutable(QStringLiteral("sigrok-cli"));
+    if (sigrok.isEmpty())
+        QSKIP("sigrok-cli is not installed (sh scripts/install-deps.sh installs it)");
+    QTemporaryDir here;
+    QFile file(here.filePath(QStringLiteral("dump.vcd")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(dump) == dump.size());
+    file.close();
+    QProcess reader;
+    reader.start(sigrok, {"-I", "vcd:downsample=25", "-i", file.fileName(), "-O",
+                          "csv:header=false:label=channel:value=\t"});
+    QVERIFY(reader.waitForFinished(60000));
+    QList<QByteArray> rows = reader.readAllStandardOutput().split('\n');
+    rows.removeIf([](const QByteArray& row) { return row.isEmpty() || row.startsWith("META"); });
+    QCOMPARE(rows.value(0), references.join(u'\t').toLatin1());
+    // Rows from time 0 (this sigrok fills the time before the dump), the
+    // samples last.
+    const qsizetype before = rows.size() - (last - first + 1);
+    QVERIFY2(before >= 1, qPrintable(QString::number(rows.size())));
+    for (int sample = first; sample <= last; ++sample) {
+        QByteArray expected;
+        for (int slot = 0; slot < names.size(); ++slot)
+            expected += QByteArray(slot > 0, '\t') + bit(slot, sample);
+        QCOMPARE(rows[before + sample - first], expected);
     }
 }
 

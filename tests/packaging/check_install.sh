@@ -16,6 +16,7 @@ for f in bin/zelmar bin/zelmar-pdf \
          share/applications/$ID.desktop share/metainfo/$ID.metainfo.xml \
          share/icons/hicolor/scalable/apps/$ID.svg share/icons/hicolor/48x48/apps/$ID.png \
          share/man/man1/zelmar.1.gz share/man/man1/zelmar-pdf.1.gz \
+         share/bash-completion/completions/zelmar-pdf \
          share/doc/zelmar/copyright share/doc/zelmar/changelog.gz; do
     [ -s "$P/$f" ] || fail "$f is not installed"
 done
@@ -25,6 +26,11 @@ for b in zelmar zelmar-pdf; do
 done
 png=$(od -An -tu1 -j16 -N8 "$P/share/icons/hicolor/48x48/apps/$ID.png" | tr -s ' ')
 [ "$png" = " 0 0 0 48 0 0 0 48" ] || fail "the 48x48 icon is not 48 x 48:$png"
+
+# The completion bash-completion would load from there completes the
+# installed program.
+bash "$(dirname "$0")/check_completion.sh" "$P/share/bash-completion/completions/zelmar-pdf" \
+    "$P/bin/zelmar-pdf" >/dev/null || fail "the installed completion"
 
 # A folder of its own, away from the source and build trees.
 mkdir "$WORK/elsewhere"

@@ -30,6 +30,7 @@ files=$(dpkg-deb -c "$DEB" | awk '{print $1, $6}')
 for f in usr/bin/zelmar usr/bin/zelmar-pdf usr/share/applications/$ID.desktop \
          usr/share/metainfo/$ID.metainfo.xml usr/share/icons/hicolor/scalable/apps/$ID.svg \
          usr/share/man/man1/zelmar.1.gz usr/share/man/man1/zelmar-pdf.1.gz \
+         usr/share/bash-completion/completions/zelmar-pdf \
          usr/share/doc/zelmar/copyright usr/share/doc/zelmar/changelog.gz; do
     grep -q " \./$f$" <<<"$files" || fail "$f is not in the package"
 done

@@ -19,6 +19,8 @@ private slots:
     void toUnsignedByteIgnoresLocale();
     void leadingNumber_data();
     void leadingNumber();
+    void scaledWhole_data();
+    void scaledWhole();
     void roundHalfEven_data();
     void roundHalfEven();
     void toInt32_data();
@@ -147,6 +149,43 @@ void TestNumbers::leadingNumber()
     QFETCH(double, value);
 
     QCOMPARE(numbers::leadingNumber(text), value);
+}
+
+void TestNumbers::scaledWhole_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("power");
+    QTest::addColumn<QString>("scaled"); // of the leading number; "none" beyond 64 bits or none
+    QTest::addColumn<bool>("whole");     // the text is a number and nothing else
+
+    QTest::newRow("1.001 ns in fs") << "1.001" << 6 << "1001000" << true;
+    QTest::newRow("rounded, not cut") << "1.0000006" << 6 << "1000001" << true;
+    QTest::newRow("a half, away from zero") << "-0.0000005" << 6 << "-1" << true;
+    QTest::newRow("all digits cut, first a 5") << "5e-7" << 6 << "1" << true;
+    QTest::newRow("more digits than a double")
+        << "4500000.000001" << 12 << "4500000000001000000" << true;
+    QTest::newRow("largest") << "9223372036854775807" << 0 << "9223372036854775807" << true;
+    QTest::newRow("one more") << "9223372036854775808" << 0 << "none" << true;
+    QTest::newRow("twenty digits cut to ten")
+        << "99999999999999999999e-10" << 0 << "10000000000" << true;
+    QTest::newRow("zero, huge exponent") << "0e999" << 0 << "0" << true;
+    QTest::newRow("text after") << "20ns" << 0 << "20" << false;
+    QTest::newRow("line break after") << "2\n" << 0 << "2" << false;
+    QTest::newRow("no number") << "abc" << 0 << "none" << false;
+}
+
+void TestNumbers::scaledWhole()
+{
+    QFETCH(QString, text);
+    QFETCH(int, power);
+    QFETCH(bool, whole);
+    const auto leading = numbers::leadingDecimal(text);
+    const auto scaled = leading ? numbers::scaledWhole(*leading, power) : std::nullopt;
+    QTEST(scaled ? QString::number(*scaled) : QStringLiteral("none"), "scaled");
+    const auto alone = numbers::wholeDecimal(text);
+    QCOMPARE(alone.has_value(), whole);
+    if (alone)
+        QCOMPARE(numbers::scaledWhole(*alone, power), scaled);
 }
 
 void TestNumbers::roundHalfEven_data()

@@ -1,0 +1,114 @@
+// Reading the converter's option values.
+
+#include "app/optionvalues.h"
+
+#include "capture/header.h"
+#include "util/numbers.h"
+
+#include <QList>
+
+#include <limits>
+
+namespace {
+
+QStringView trimBlanks(QStringView text)
+{
+    while (!text.isEmpty() && (text.front() == u' ' || text.front() == u'\t'))
+        text = text.sliced(1);
+    while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t'))
+        text.chop(1);
+    return text;
+}
+
+bool allDigits(QStringView text)
+{
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return !text.isEmpty();
+}
+
+std::optional<int> channelNumber(QStringView text)
+{
+    const auto value = wholeNumber(trimBlanks(text));
+    if (!value || *value >= channelCount)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<int> wholeNumber(QStringView text)
+{
+    if (text.size() > 9 || !allDigits(text))
+        return std::nullopt;
+    return text.toInt();
+}
+
+std::optional<std::array<bool, 16>> parseChannelList(const QString& list)
+{
+    std::array<bool, 16> chosen{};
+    const QStringView trimmed = trimBlanks(list);
+    if (trimmed == QLatin1String("all")) {
+        chosen.fill(true);
+        return chosen;
+    }
+    if (trimmed == QLatin1String("none"))
+        return chosen;
+    if (trimmed.isEmpty())
+        return std::nullopt;
+
+    for (const QStringView item : trimmed.split(u',')) {
+        const qsizetype dash = item.indexOf(u'-');
+        if (dash < 0) {
+            const auto channel = channelNumber(item);
+            if (!channel)
+                return std::nullopt;
+            chosen[static_cast<std::size_t>(*channel)] = true;
+            continue;
+        }
+        const auto first = channelNumber(item.left(dash));
+        const auto last = channelNumber(item.mid(dash + 1));
+        if (!first || !last || *first > *last)
+            return std::nullopt;
+        for (int c = *first; c <= *last; ++c)
+            chosen[static_cast<std::size_t>(c)] = true;
+    }
+    return chosen;
+}
+
+std::optional<std::pair<int, int>> parseSampleRange(const QString& range)
+{
+    const qsizetype dash = range.indexOf(u'-');
+    if (dash < 0)
+        return std::nullopt;
+    const auto first = wholeNumber(QStringView(range).left(dash));
+    const auto last = wholeNumber(QStringView(range).sliced(dash + 1));
+    if (!first || !last)
+        return std::nullopt;
+    return std::pair{*first, *last};
+}
+
+std::optional<int> parseUnit(const QString& unit)
+{
+    if (unit == QLatin1String("ns"))
+        return 0;
+    if (unit == QLatin1String("us"))
+        return 1;
+    if (unit == QLatin1String("ms"))
+        return 2;
+    if (unit == QLatin1String("none"))
+        return -1;
+    return std::nullopt;
+}
+
+bool isTickSpacing(const QString& text)
+{
+    return text.size() <= 10 && allDigits(text)
+           && text.toLongLong() <= std::numeric_limits<qint32>::max();
+}
+
+bool isResolution(const QString& text)
+{
+    return text.isEmpty() || numbers::wholeDecimal(text).has_value();
+}
