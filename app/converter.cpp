@@ -10,8 +10,8 @@
 #include "printing/output/pdf/pdffont.h"
 #include "printing/output/pdf/pdfpages.h"
 #include "util/fault.h"
+#include "util/pathwalk.h"
 
-#include <QDir>
 #include <QTextStream>
 
 #include <algorithm>
@@ -34,9 +34,13 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
         return exitUsage;
     }
     std::vector<CaptureJob>& jobs = plan.jobs;
-    if (!options.outputDir.isEmpty() && !QDir().mkpath(options.outputDir)) {
-        err << converterName << ": " << escapedText(options.outputDir)
-            << ": the folder cannot be created\n";
+    // Made as the files are written into it: along links that may be followed.
+    if (const int made = options.outputDir.isEmpty() ? 0 : makeFolders(options.outputDir)) {
+        if (made == linkRefused)
+            err << converterName << ": " << walkFault(made, options.outputDir).message() << '\n';
+        else
+            err << converterName << ": " << escapedText(options.outputDir)
+                << ": the folder cannot be created\n";
         return exitFailure;
     }
 

@@ -9,6 +9,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +23,22 @@ constexpr std::array<char16_t, 32> cp1252High{
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+
+#ifdef Q_OS_UNIX
+const QString deviceText = QStringLiteral("is a device, not a file");
+
+// Why the file at `name` is not read: a device (a terminal, /dev/zero) may
+// wait for ever or never end. Looked at before anything opens it, as opening
+// some of them waits or acts.
+QString deviceRefusal(const QByteArray& name)
+{
+    struct stat info {};
+    if (!name.isEmpty() && ::stat(name.constData(), &info) == 0
+        && (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)))
+        return deviceText;
+    return QString();
+}
+#endif
 
 } // namespace
 
@@ -61,16 +78,20 @@ LineReader::LineReader(const QString& path, const std::optional<QByteArray>& pre
     device_ = &file_;
 #ifdef Q_OS_UNIX
     // Opened without waiting, so that a pipe is refused rather than waited on
-    // (the file can change between a look at its type and the open).
+    // (the file can change between a look at its type and the open). A
+    // device is refused before it is opened at all.
     const QByteArray name = QFile::encodeName(path);
-    const int fd =
-        name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    QString refusal = deviceRefusal(name);
+    const int fd = name.isEmpty() || !refusal.isEmpty()
+                       ? -1
+                       : ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        throw Fault(FaultKind::CannotOpenFile,
-                    name.isEmpty() ? QStringLiteral("no file name given") : qt_error_string(errno))
+        throw Fault(FaultKind::CannotOpenFile, !refusal.isEmpty() ? refusal
+                                               : name.isEmpty()
+                                                   ? QStringLiteral("no file name given")
+                                                   : qt_error_string(errno))
             .inFile(path_);
     }
-    QString refusal;
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         refusal = qt_error_string(errno);
@@ -78,6 +99,8 @@ LineReader::LineReader(const QString& path, const std::optional<QByteArray>& pre
         refusal = QStringLiteral("is a pipe, not a file");
     else if (S_ISDIR(info.st_mode))
         refusal = QStringLiteral("is a folder, not a file");
+    else if (!S_ISREG(info.st_mode))
+        refusal = deviceText;
     else
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // QFile's own buffer would only copy the chunks a second time.
@@ -104,9 +127,45 @@ std::optional<QByteArray> readOnceIfStream(const QString& path)
     if (name.isEmpty() || ::stat(name.constData(), &info) != 0 || S_ISREG(info.st_mode)
         || S_ISDIR(info.st_mode))
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (const QString refusal = deviceRefusal(name); !refusal.isEmpty())
+        throw Fault(FaultKind::CannotOpenFile, refusal).inFile(path);
+    // A pipe is looked at through a descriptor that does not wait; only
+    // once it is known to be one is it opened again to wait for a writer.
+    const int look = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (look < 0)
+        throw Fault(FaultKind::CannotOpenFile, qt_error_string(errno)).inFile(path);
+    const bool stream =
+        ::fstat(look, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+    if (stream && !S_ISFIFO(info.st_mode) && !S_ISSOCK(info.st_mode)) {
+        ::close(look);
+        throw Fault(FaultKind::CannotOpenFile, deviceText).inFile(path);
+    }
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", look);
+    int fd = stream ? ::open(self, O_RDONLY | O_CLOEXEC) : -1;
+    if (stream && fd < 0 && errno == ENOENT) {
+        // No /proc: by its name again, and it must be the same pipe.
+        fd = ::open(name.constData(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+        struct stat again {};
+        if (fd >= 0
+            && (::fstat(fd, &again) != 0 || again.st_dev != info.st_dev
+                || again.st_ino != info.st_ino)) {
+            ::close(fd);
+            fd = -1;
+            errno = EAGAIN;
+        }
+    }
+    const int error = errno;
+    ::close(look);
+    if (!stream)
+        return std::nullopt; // a file after all, read where it lies
+    if (fd < 0)
+        throw Fault(FaultKind::CannotOpenFile, qt_error_string(error)).inFile(path);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         throw Fault(FaultKind::CannotOpenFile, file.errorString()).inFile(path);
+    }
     QByteArray bytes;
     qsizetype run = 0; // bytes since the last line end
     while (bytes.size() < LineReader::maxReadBytes && run <= LineReader::maxLineBytes) {

@@ -16,7 +16,8 @@ public:
     // Reads the file at `path`, or the bytes `preloaded` holds as that file's.
     // Throws Fault(CannotOpenFile) naming the path, also for a pipe: opening
     // one may wait for ever for a writer, and it can be read only once (the
-    // caller reads it with readOnceIfStream and hands the bytes in).
+    // caller reads it with readOnceIfStream and hands the bytes in); and for
+    // a device (a terminal, /dev/zero), which may never end or never answer.
     explicit LineReader(const QString& path,
                         const std::optional<QByteArray>& preloaded = std::nullopt);
 
@@ -26,7 +27,8 @@ public:
     // The next line. Throws Fault(InputPastEnd) naming the file and the line
     // number it wanted, and Fault(Overflow) for a line longer than
     // maxLineBytes or when more than maxReadBytes would be read in all: a
-    // wrong file (a disk image, /dev/zero) is refused quickly, in little memory.
+    // wrong file (a disk image, zeros from a pipe) is refused quickly, in
+    // little memory.
     QString readLine();
 
     // Number of the line readLine() returned last (0 before the first).
@@ -56,11 +58,12 @@ private:
     int line_ = 0;
 };
 
-// The bytes of a capture that cannot be read twice (a pipe, /dev/stdin, a
-// terminal), read once as far as LineReader would read them: up to
-// maxReadBytes in all, or until a line is longer than maxLineBytes. nullopt
-// for a regular file or a folder, which LineReader opens where it lies. May
-// wait for a pipe's writer. Throws Fault(CannotOpenFile) naming the path.
+// The bytes of a capture that cannot be read twice (a pipe, /dev/stdin, <(…)),
+// read once as far as LineReader would read them: up to maxReadBytes in all,
+// or until a line is longer than maxLineBytes. nullopt for a regular file or
+// a folder, which LineReader opens where it lies. May wait for a pipe's
+// writer. Throws Fault(CannotOpenFile) naming the path, also for a device,
+// which is never opened.
 std::optional<QByteArray> readOnceIfStream(const QString& path);
 
 // Decoding rule of the capture file, exposed for tests.

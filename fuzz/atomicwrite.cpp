@@ -1,9 +1,11 @@
 // The atomic writer on generated folder trees (shared sticky folders, links
 // owned by others, read-only files, names at the length limit) under a
-// generated umask: whatever happens, every file that was there holds its old
-// bytes or, for the one file written, the new bytes; a new file's mode
-// follows the umask; nothing hidden is left; a link that another user
-// planted in a shared folder is never followed; the umask stays as it was.
+// generated umask, along paths that pass through links to folders and "..":
+// whatever happens, every file that was there holds its old bytes or, for
+// the one file written, the new bytes; a new file's mode follows the umask;
+// nothing hidden is left; a link that another user planted in a shared
+// folder is never followed, wherever it is on the way; the umask stays as
+// it was.
 
 #include "fuzz/fuzzinput.h"
 #include "util/atomicfile.h"
@@ -14,6 +16,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <deque>
 #include <ftw.h>
 #include <map>
 #include <string>
@@ -92,27 +95,65 @@ std::string folderOf(const std::string& path)
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-// The rule as the kernel states it, walked independently of the writer.
-bool refusedByRule(std::string path)
+// The rule as the kernel states it, walked independently of the writer: one
+// part of `path` at a time from the root, so that the folder reached never
+// holds a link and ".." is the parent it names.
+bool refusedByRule(const std::string& path)
 {
-    for (int hop = 0; hop < 40; ++hop) {
+    std::deque<std::string> parts;
+    const auto add = [&parts](const std::string& spelling) {
+        std::vector<std::string> names;
+        std::size_t start = 0;
+        for (std::size_t slash; (slash = spelling.find('/', start)) != std::string::npos;
+             start = slash + 1)
+            names.push_back(spelling.substr(start, slash - start));
+        names.push_back(spelling.substr(start));
+        parts.insert(parts.begin(), names.begin(), names.end());
+    };
+    std::string at = "/";
+    add(path);
+    for (int hops = 0; !parts.empty();) {
+        const std::string part = parts.front();
+        parts.pop_front();
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            at = at == "/" || folderOf(at).empty() ? "/" : folderOf(at);
+            continue;
+        }
+        const std::string here = (at == "/" ? "" : at) + '/' + part;
         struct stat link {};
-        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+        if (::lstat(here.c_str(), &link) != 0)
             return false;
+        if (!S_ISLNK(link.st_mode)) {
+            at = here;
+            continue;
+        }
         struct stat folder {};
-        if (::stat(folderOf(path).c_str(), &folder) != 0)
+        if (::stat(at.c_str(), &folder) != 0)
             return false;
         if ((folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH) && link.st_uid != ::geteuid()
             && link.st_uid != folder.st_uid)
             return true;
         char target[4096];
-        const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
-        if (n <= 0)
+        const ssize_t n = ::readlink(here.c_str(), target, sizeof target - 1);
+        if (n <= 0 || ++hops > 40)
             return false;
-        target[n] = '\0';
-        path = target[0] == '/' ? std::string(target) : folderOf(path) + '/' + target;
+        const std::string spelt(target, std::size_t(n));
+        if (spelt[0] == '/')
+            at = "/";
+        add(spelt);
     }
     return false;
+}
+
+// Where `path` leads when its last part is not followed.
+std::string placeOf(const std::string& path)
+{
+    char* real = ::realpath(folderOf(path).c_str(), nullptr);
+    const std::string place = real ? std::string(real) + path.substr(folderOf(path).size()) : path;
+    std::free(real);
+    return place;
 }
 
 const std::string& longName(std::size_t size)
@@ -136,7 +177,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             made = ::mkdtemp(fallback);
         if (!made)
             std::abort();
-        base = std::string(made) + "/run";
+        char* real = ::realpath(made, nullptr); // so that resolved paths start with it
+        base = std::string(real ? real : made) + "/run";
+        std::free(real);
         std::atexit([] {
             clearBase();
             ::rmdir(folderOf(base).c_str());
@@ -152,6 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t setup = in.byte();
     const mode_t mask = masks[setup & 7];
     useNamedTemporaryFiles(setup & 8);
+    refuseUnnamedTemporaryFiles(setup & 16); // as FUSE refuses O_TMPFILE
     const bool root = ::geteuid() == 0;
 
     // Paths relative to base ("" is base itself), in order of making.
@@ -221,9 +265,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         static const std::string newNames[] = {"new.pdf", longName(255)};
         relative = folders[(where / 2) % folders.size()] + '/' + newNames[(where / 64) % 2];
     }
-    const std::string path = base + relative;
     std::string document = "new document\n";
     document.append(std::size_t(in.byte()) * 64, 'x');
+    // On from there, as through a link to a folder: a name below, or up and over.
+    static const std::string belowNames[] = {"new.pdf", "c.pdf", "a", longName(255)};
+    const std::uint8_t below = in.byte();
+    if (below % 4 != 0)
+        relative += (below % 4 == 3 ? "/../" : "/") + belowNames[(below >> 2) % 4];
+    if (below % 4 == 2)
+        relative += "/new.pdf";
+    const std::string path = base + relative;
 
     const Tree before = snapshot();
     const bool mustRefuse = refusedByRule(path);
@@ -263,7 +314,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (isNew && old.type == 'l') {
             // A dangling link given as the path is replaced by the file.
-            FUZZ_CHECK(name == relative && entry.mode == (0666 & ~mask));
+            FUZZ_CHECK(name == placeOf(path).substr(base.size()) && entry.mode == (0666 & ~mask));
             continue;
         }
         FUZZ_CHECK(entry.type == old.type && entry.bytes == old.bytes && entry.mode == old.mode);
@@ -273,5 +324,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(holdingNew == (written ? 1 : 0));
 
     useNamedTemporaryFiles(false);
+    refuseUnnamedTemporaryFiles(false);
     return 0;
 }

@@ -1,16 +1,22 @@
 #pragma once
 
 // The capture a preview shows, read once and kept until the window loads
-// another or the file changes on disk.
+// another or the file changes on disk. It is read on a thread of its own: a
+// file that answers at once is shown at once, one that does not (a stalled
+// network or FUSE mount) never holds up the window.
 
 #include "capture/sampletable.h"
 #include "util/fault.h"
 
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
 
 class CaptureSource : public QObject {
@@ -28,8 +34,14 @@ public:
     // Null when the file could not be read; fault() then says why.
     const SampleTable* table() const { return table_ ? &*table_ : nullptr; }
     const std::optional<Fault>& fault() const { return fault_; }
-    // How often the file was read.
+    // How often a read ended, or was given up on.
     int reads() const { return reads_; }
+
+    // What reads a capture (SampleTable::read when empty), and how long a
+    // read may take before the source says the file does not answer. For
+    // tests; applies to the reads that start afterwards.
+    using Reader = std::function<SampleTable(const QString&)>;
+    static void readWith(Reader reader, std::chrono::milliseconds deadline);
 
 signals:
     // The table or the fault changed.
@@ -40,6 +52,15 @@ private:
     // Reads the file when the watch says it changed and it did.
     void changedOnDisk();
     QString stampOfFile() const;
+    // Takes the result of the read under way when it has ended.
+    void collect();
+
+    struct Read; // shared with the thread that reads
+    std::shared_ptr<Read> read_;
+    bool again_ = false;   // the file changed while it was read
+    bool givenUp_ = false; // the read under way outlasted its deadline
+    QElapsedTimer started_;
+    QTimer collect_;
 
     QString path_;
     std::optional<SampleTable> table_;

@@ -3,6 +3,7 @@
 #include "util/atomicfile.h"
 
 #include "util/fault.h"
+#include "util/pathwalk.h"
 #include "util/pendingfiles.h"
 
 #include <QDir>
@@ -15,23 +16,27 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr qsizetype nameMax = 255;
-constexpr int linkHops = 40;
 
 std::atomic<bool> unnamedAllowed{true};
+std::atomic<bool> unnamedRefused{false}; // as a file system without them refuses
 
 QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 [[noreturn]] void fail(FaultKind kind, const QString& path, int error)
 {
     awaitEndOnSignal();
+    if (error == linkRefused)
+        throw walkFault(error, path);
     throw Fault(kind, reason(error)).inFile(path);
 }
 
@@ -88,77 +93,39 @@ int descriptorNamed(const QString& path)
     return -1;
 }
 
-class Folder {
-public:
-    Folder() = default;
-    Folder(int at, const QByteArray& native, QString path) : path_(std::move(path))
-    {
-        fd_ = ::openat(at, native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        syncable_ = fd_ >= 0;
-        // A folder that may be entered but not listed can still be written.
-        if (fd_ < 0 && errno == EACCES)
-            fd_ = ::openat(at, native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        error_ = fd_ < 0 ? errno : 0;
-    }
-    ~Folder()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Folder(Folder&& other) noexcept { *this = std::move(other); }
-    Folder& operator=(Folder&& other) noexcept
-    {
-        std::swap(fd_, other.fd_);
-        std::swap(syncable_, other.syncable_);
-        std::swap(error_, other.error_);
-        std::swap(path_, other.path_);
-        return *this;
-    }
-
-    int fd() const { return fd_; }
-    int error() const { return error_; }
-    const QString& path() const { return path_; }
-
-    // Makes a rename in the folder last through a power cut.
-    int sync() const
-    {
-        if (!syncable_ || ::fsync(fd_) == 0 || errno == EINVAL || errno == EROFS)
-            return 0;
-        return errno;
-    }
-
-private:
-    int fd_ = -1;
-    int error_ = 0;
-    bool syncable_ = false;
-    QString path_;
-};
-
-// Splits a native path into its folder ("" for the current one) and last name.
-std::pair<QByteArray, QByteArray> splitNative(const QByteArray& native)
+// The descriptor `name` stands for when `folder` is this process's own
+// list of them (/proc/self/fd, which /dev/stdout and /dev/fd lead to), or -1.
+int descriptorIn(int folder, const QByteArray& name)
 {
-    const qsizetype slash = native.lastIndexOf('/');
-    if (slash < 0)
-        return {QByteArray(), native};
-    return {slash == 0 ? QByteArray("/") : native.left(slash), native.mid(slash + 1)};
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (name.isEmpty() || name.size() > 9 || !std::all_of(name.cbegin(), name.cend(), digit))
+        return -1;
+    struct statfs system {};
+    if (::fstatfs(folder, &system) != 0 || system.f_type != PROC_SUPER_MAGIC)
+        return -1;
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", folder);
+    QByteArray seen(128, '\0');
+    const ssize_t size = ::readlink(self, seen.data(), std::size_t(seen.size()));
+    if (size <= 0 || size >= seen.size())
+        return -1;
+    seen.truncate(size);
+    // /proc/PID/fd, or /proc/PID/task/TID/fd of one of its threads
+    const QList<QByteArray> parts = seen.split('/');
+    const bool ours = parts.size() >= 4 && parts[1] == "proc"
+                      && parts[2] == QByteArray::number(::getpid()) && parts.back() == "fd"
+                      && (parts.size() == 4 || (parts.size() == 6 && parts[3] == "task"));
+    return ours ? name.toInt() : -1;
 }
 
-QString joinedPath(const QString& base, const QByteArray& folder)
+void writeIntoDescriptor(int fd, QByteArrayView bytes, const QString& path)
 {
-    const QString name = QFile::decodeName(folder);
-    return QDir::cleanPath(folder.startsWith('/') ? name : QDir(base).filePath(name));
+    if (::fcntl(fd, F_GETFL) < 0)
+        fail(FaultKind::CannotOpenFile, path, EBADF);
+    writeToDescriptor(fd, bytes, path);
 }
 
-// The kernel's rule for links in shared folders such as /tmp: one that
-// another user planted there is not followed, whoever it points at.
-bool plantedByAnother(const Folder& folder, const struct stat& link)
-{
-    struct stat shared {};
-    if (::fstat(folder.fd(), &shared) != 0)
-        return true;
-    const bool open = (shared.st_mode & S_ISVTX) && (shared.st_mode & S_IWOTH);
-    return open && link.st_uid != ::geteuid() && link.st_uid != shared.st_uid;
-}
+bool isName(const QByteArray& name) { return !name.isEmpty() && name != "." && name != ".."; }
 
 // "." + the name, cut short when long so that the whole stays a legal name,
 // + "." + six random letters or digits.
@@ -208,7 +175,9 @@ private:
     bool writeUnnamed(QByteArrayView bytes)
     {
         // The mode given applies the umask (or the folder's default ACL).
-        const int fd = ::openat(folder_.fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        const int fd = unnamedRefused.load(std::memory_order_relaxed)
+                           ? (errno = EOPNOTSUPP, -1)
+                           : ::openat(folder_.fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)
                 return false;
@@ -377,15 +346,6 @@ bool writeIntoExisting(const QString& path, const Folder& folder, const QByteArr
     return true;
 }
 
-// The folder holding `path`, opened for the *at() calls (-1 when it
-// cannot be), and the name in it.
-int openFolderOf(const QByteArray& path, QByteArray& name)
-{
-    const auto [folder, last] = splitNative(path);
-    name = last;
-    return ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
 // A page file stays pending, for an interrupting signal to remove, until all
 // its siblings are in place. Signals wait while it is written, so that one
 // never finds a page half registered. Only a plain file is taken back: a
@@ -394,14 +354,14 @@ class PendingPage {
 public:
     explicit PendingPage(const QString& file)
     {
-        const QByteArray path = QFile::encodeName(file);
-        struct stat info {};
-        if (::lstat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode))
-            return;
         QByteArray name;
-        folder_ = openFolderOf(path, name);
-        if (folder_ >= 0)
-            pending_.emplace(folder_, name.constData());
+        folder_ = openFolderOf(QFile::encodeName(file), name);
+        struct stat info {};
+        if (folder_ < 0 || !isName(name)
+            || (::fstatat(folder_, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0
+                && !S_ISREG(info.st_mode)))
+            return;
+        pending_.emplace(folder_, name.constData());
     }
     ~PendingPage()
     {
@@ -431,16 +391,17 @@ class FormerFile {
 public:
     explicit FormerFile(const QString& file)
     {
-        const QByteArray path = QFile::encodeName(file);
+        folder_ = openFolderOf(QFile::encodeName(file), name_);
         struct stat info {};
-        if (::lstat(path.constData(), &info) != 0) {
+        if (folder_ < 0 || !isName(name_))
+            return;
+        if (::fstatat(folder_, name_.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             empty_ = errno == ENOENT;
             return;
         }
         if (!S_ISREG(info.st_mode))
             return;
-        folder_ = openFolderOf(path, name_);
-        for (int attempt = 0; folder_ >= 0 && attempt < 100; ++attempt) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
             const QByteArray kept = temporaryName(name_);
             // A signal puts it back in place of whatever is there then.
             auto pending =
@@ -489,11 +450,11 @@ public:
             kept_.clear();
         return true;
     }
-    // Undoes a write of `file` that succeeded.
-    void restore(const QString& file)
+    // Undoes a write that succeeded.
+    void restore()
     {
         if (!putBack() && empty_)
-            QFile::remove(file);
+            ::unlinkat(folder_, name_.constData(), 0);
     }
 
 private:
@@ -514,19 +475,20 @@ void writeToDescriptor(int fd, QByteArrayView bytes, const QString& name)
 
 void useNamedTemporaryFiles(bool named) { unnamedAllowed.store(!named); }
 
+void refuseUnnamedTemporaryFiles(bool refuse) { unnamedRefused.store(refuse); }
+
 void writeFileAtomically(const QString& path, QByteArrayView bytes)
 {
     if (path.isEmpty())
         fail(FaultKind::CannotOpenFile, path, ENOENT);
     if (const int fd = descriptorNamed(path); fd >= 0) {
-        if (::fcntl(fd, F_GETFL) < 0)
-            fail(FaultKind::CannotOpenFile, path, EBADF);
-        writeToDescriptor(fd, bytes, path);
+        writeIntoDescriptor(fd, bytes, path);
         return;
     }
 
+    PathWalk walk;
     const auto [folderName, lastName] = splitNative(QFile::encodeName(path));
-    Folder folder(AT_FDCWD, folderName.isEmpty() ? QByteArray(".") : folderName,
+    Folder folder(walk, AT_FDCWD, folderName.isEmpty() ? QByteArray(".") : folderName,
                   joinedPath(QDir::currentPath(), folderName));
     if (folder.fd() < 0)
         fail(FaultKind::CannotOpenFile, path, folder.error());
@@ -536,11 +498,16 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes)
 
     bool exists = false;
     mode_t mode = 0;
-    for (int hop = 0;; ++hop) {
-        if (name.isEmpty() || name == "." || name == "..")
+    for (int look = 0;; ++look) {
+        if (!isName(name))
             fail(FaultKind::CannotOpenFile, path, EISDIR);
-        if (hop > linkHops)
+        if (look > 100)
             fail(FaultKind::CannotOpenFile, path, ELOOP);
+        // A link to /dev/stdout ends here, and is written into as its target is.
+        if (const int fd = descriptorIn(folder.fd(), name); fd >= 0) {
+            writeIntoDescriptor(fd, bytes, path);
+            return;
+        }
         struct stat found {};
         if (::fstatat(folder.fd(), name.constData(), &found, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT)
@@ -552,20 +519,14 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes)
             break;
         }
         if (S_ISLNK(found.st_mode)) {
-            if (plantedByAnother(folder, found)) {
-                throw Fault(FaultKind::CannotOpenFile,
-                            QStringLiteral("a link another user owns in a folder everyone may "
-                                           "write to; it is not followed"))
-                    .inFile(path);
+            QByteArray target;
+            if (!walk.readLink(folder.fd(), name, target)) {
+                if (walk.error() == EINVAL)
+                    continue; // no longer a link: look again
+                fail(FaultKind::CannotOpenFile, path, walk.error());
             }
-            QByteArray target(PATH_MAX, '\0');
-            const ssize_t size =
-                ::readlinkat(folder.fd(), name.constData(), target.data(), size_t(target.size()));
-            if (size < 0 || size >= target.size())
-                fail(FaultKind::CannotOpenFile, path, size < 0 ? errno : ENAMETOOLONG);
-            target.truncate(size);
             const auto [nextFolderName, nextName] = splitNative(target);
-            Folder next(target.startsWith('/') ? AT_FDCWD : folder.fd(),
+            Folder next(walk, target.startsWith('/') ? AT_FDCWD : folder.fd(),
                         nextFolderName.isEmpty() ? QByteArray(".") : nextFolderName,
                         joinedPath(folder.path(), nextFolderName));
             if (next.fd() < 0) {
@@ -616,7 +577,7 @@ void writeFilesTogether(const QStringList& files, const std::vector<QByteArray>&
                 // The failed write may have replaced its file before it failed.
                 formers.back()->putBack();
                 for (qsizetype written = 0; written < i; ++written)
-                    formers[std::size_t(written)]->restore(files[written]);
+                    formers[std::size_t(written)]->restore();
                 pages.clear();
                 formers.clear();
             }

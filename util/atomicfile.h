@@ -17,8 +17,9 @@
 // A device or pipe (a FIFO) cannot be replaced, so it is written into
 // directly; a path naming an open descriptor (/dev/stdout, /dev/fd/N,
 // /proc/self/fd/N) is written into that descriptor, at its offset or
-// appending as it was opened. A link is followed, except a link that another
-// user owns in a sticky folder everyone may write to (such as /tmp), which is
+// appending as it was opened, and so is a link that leads to such a name.
+// Links are followed, except one that another user owns in a sticky folder
+// everyone may write to (such as /tmp), anywhere along the path: that is
 // refused as the kernel's protected_symlinks would.
 //
 // Every failure, a short write included, throws Fault(CannotOpenFile) when
@@ -36,6 +37,9 @@ void writeFilesTogether(const QStringList& files, const std::vector<QByteArray>&
 // Makes every later write name its temporary file from the start, as it does
 // where the file system offers no unnamed ones (O_TMPFILE). For tests.
 void useNamedTemporaryFiles(bool named);
+// Makes every later attempt at an unnamed temporary file fail with
+// EOPNOTSUPP, as a file system without them (FUSE) fails it. For tests.
+void refuseUnnamedTemporaryFiles(bool refuse);
 
 // Writes all of `bytes` to an open descriptor; a short write or an error
 // throws Fault(CannotWriteFile) naming `name` and the system's reason.

@@ -18,6 +18,7 @@
 #include <csignal>
 #include <map>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace capturefixture;
 
@@ -52,6 +53,8 @@ private slots:
     void batchArguments();
     void failuresStayLocal_data();
     void failuresStayLocal();
+    void linksAlongTheOutputPath_data();
+    void linksAlongTheOutputPath();
     void progressCountsFailures_data();
     void progressCountsFailures();
     void combinedPagesAreTheSinglePages();
@@ -1081,15 +1084,21 @@ void ConverterTest::failuresStayLocal()
         writeCapture(here, QStringLiteral("one.csv"), moving()),
         writeCapture(here, QStringLiteral("letter.csv"), letter),
         writeCapture(here, QStringLiteral("two.csv"), counterExample()),
+        here.filePath(QStringLiteral("device.csv")), // never read: it would wait for ever
         writeCapture(here, QStringLiteral("nokey.csv"), noKey),
         here.filePath(QStringLiteral("missing.csv")),
         writeCapture(here, QStringLiteral("three.csv"), serialExample()),
     };
     const QStringList good{QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
-    QStringList failing{QStringLiteral("letter"), QStringLiteral("nokey"),
+    QVERIFY(QFile::link(QStringLiteral("/dev/ptmx"), here.filePath(QStringLiteral("device.csv"))));
+    QStringList failing{QStringLiteral("letter"), QStringLiteral("device"), QStringLiteral("nokey"),
                         QStringLiteral("missing")};
-    for (const QString& spared : failing.mid(bad))
-        captures.removeAll(here.filePath(spared + QStringLiteral(".csv")));
+    // Beside the captures, a device is a usage error before any is read.
+    if (mode == QLatin1String("beside"))
+        failing.removeAll(QStringLiteral("device"));
+    for (const QString& spared : failing.mid(bad) + QStringList{QStringLiteral("device")})
+        if (!failing.mid(0, bad).contains(spared))
+            captures.removeAll(here.filePath(spared + QStringLiteral(".csv")));
     failing = failing.mid(0, bad);
 
     QStringList destination;
@@ -1128,6 +1137,58 @@ void ConverterTest::failuresStayLocal()
                  qPrintable(name));
     QCOMPARE(QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files | QDir::Hidden).size(),
              good.size());
+}
+
+void ConverterTest::linksAlongTheOutputPath_data()
+{
+    QTest::addColumn<QStringList>("destination"); // LINK: a link to a folder, in another folder
+    QTest::addColumn<int>("linkOwner");           // 0: the user, 1: another user, 2: folder owner
+    QTest::addColumn<int>("mode");                // of the folder holding the link
+    const std::pair<const char*, QStringList> destinations[] = {
+        {"-o", {"-o", "LINK/run.pdf"}},
+        {"--output-dir", {"--output-dir", "LINK"}},
+        {"--output-dir made", {"--output-dir", "LINK/new/sub"}},
+        {"--combine", {"--combine", "LINK/all.pdf"}},
+        {"page files", {"-o", "LINK/run.svg", "--format", "svg", "--pages", "2"}},
+    };
+    for (const auto& [name, destination] : destinations) {
+        QTest::addRow("%s, another user's link, sticky", name) << destination << 1 << 01777;
+        QTest::addRow("%s, own link, sticky", name) << destination << 0 << 01777;
+        QTest::addRow("%s, folder owner's link, sticky", name) << destination << 2 << 01777;
+        QTest::addRow("%s, another user's link, ordinary", name) << destination << 1 << 0755;
+    }
+}
+
+// Another user's link in a shared folder is refused wherever it is on the way.
+void ConverterTest::linksAlongTheOutputPath()
+{
+    QFETCH(QStringList, destination);
+    QFETCH(int, linkOwner);
+    QFETCH(int, mode);
+    if (::geteuid() != 0)
+        QSKIP("only root can make links that belong to another user");
+    QTemporaryDir here;
+    const QString shared = here.filePath(QStringLiteral("shared"));
+    const QString victims = here.filePath(QStringLiteral("victims"));
+    QVERIFY(QDir().mkpath(shared) && QDir().mkpath(victims));
+    const uid_t owners[] = {0, 65534, 65533};
+    QVERIFY(::chmod(qPrintable(shared), mode_t(mode)) == 0
+            && ::chown(qPrintable(shared), owners[2], owners[2]) == 0);
+    const QString link = shared + QStringLiteral("/x");
+    QVERIFY(QFile::link(victims, link));
+    QVERIFY(::lchown(qPrintable(link), owners[linkOwner], owners[linkOwner]) == 0);
+
+    const Result result =
+        convert(QStringList{good_} + destination.replaceInStrings(QStringLiteral("LINK"), link));
+    if (linkOwner == 1 && mode == 01777) {
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("not followed")) && result.err.contains(link),
+                 qPrintable(result.err));
+        QVERIFY(QDir(victims).isEmpty());
+    } else {
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QVERIFY(!QDir(victims).isEmpty());
+    }
 }
 
 void ConverterTest::progressCountsFailures_data()

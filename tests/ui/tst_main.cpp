@@ -470,6 +470,9 @@ private slots:
         QTest::newRow("print: full disk")
             << 3 << 2048 << QByteArray() << false
             << QStringList{"Cannot write file", "No space left"} << QStringLiteral("/dev/full");
+        QTest::newRow("print: through another user's link in a shared folder")
+            << 3 << 2048 << QByteArray() << false << QStringList{"Cannot open file", "not followed"}
+            << QStringLiteral("planted");
         QTest::newRow("load: header ends early")
             << 0 << -1 << QByteArray() << false << QStringList{"Input past end of file", "line 4"}
             << QString();
@@ -497,6 +500,18 @@ private slots:
         const QString path =
             missing ? dir.filePath(QStringLiteral("missing.csv"))
                     : capturefixture::writeCapture(dir, QStringLiteral("bad.csv"), recipe);
+        if (target == QLatin1String("planted")) {
+            // A link to a folder of ours, as another user may plant one in /tmp.
+            if (::geteuid() != 0)
+                QSKIP("only root can make links that belong to another user");
+            const QString shared = dir.filePath(QStringLiteral("shared"));
+            QVERIFY(QDir().mkpath(shared + QStringLiteral("/ours"))
+                    && ::chmod(qPrintable(shared), 01777) == 0);
+            QFile::remove(shared + QStringLiteral("/x"));
+            QVERIFY(QFile::link(shared + QStringLiteral("/ours"), shared + QStringLiteral("/x"))
+                    && ::lchown(qPrintable(shared + QStringLiteral("/x")), 65534, 65534) == 0);
+            target = shared + QStringLiteral("/x/out.pdf");
+        }
         const QString pdf = target.isEmpty() ? dir.filePath(QStringLiteral("never.pdf")) : target;
         w.pdfPrinter().setTargetChooser([pdf] { return pdf; });
         w.setPrinterList(
@@ -611,6 +626,8 @@ private slots:
         QTest::newRow("pipe without a writer")
             << "fifo" << QStringList{"Cannot open file", "is a pipe"};
         QTest::newRow("missing file") << "missing" << QStringList{"Cannot open file"};
+        QTest::newRow("link to a terminal device")
+            << "ptmx" << QStringList{"Cannot open file", "is a device"};
     }
 
     // `zelmar FILE` never waits on what it is given, and never passes over it
@@ -624,6 +641,8 @@ private slots:
         QFile::remove(path);
         if (kind == QLatin1String("fifo")) {
             QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        } else if (kind == QLatin1String("ptmx")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/ptmx"), path));
         } else if (kind == QLatin1String("csv")) {
             CaptureRecipe recipe;
             recipe.header[0] = "time,level";
@@ -647,7 +666,9 @@ private slots:
         auto report = catchreport();
         QElapsedTimer clock;
         clock.start();
+        ::alarm(20); // a device read would wait for ever: end the test instead
         w.openCapture(path);
+        ::alarm(0);
         returned = true;
         writer.join();
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));

@@ -7,11 +7,13 @@
 #include "ui/main.h"
 #include "ui/modalseam.h"
 #include "ui/preview.h"
+#include "ui/previewsource.h"
 #include "ui/selectfile.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,7 +25,9 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
+#include <atomic>
 #include <cstdio>
 
 #include <memory>
@@ -93,6 +97,9 @@ void answerSave(const QString& folder, const QString& name, const QString& filte
     });
 }
 
+// Whether a capture read through a reader that stalls may be read now.
+std::atomic<bool> answer{true};
+
 } // namespace
 
 class TestPreview : public QObject {
@@ -118,6 +125,8 @@ private slots:
     void init()
     {
         QVERIFY(dir.isValid());
+        // A row may leave a link to a device there: written through, it would replace the device.
+        QFile::remove(dir.filePath(QStringLiteral("bus.csv")));
         capture = capturefixture::writeCapture(dir, QStringLiteral("bus.csv"),
                                                capturefixture::counterExample());
         window = std::make_unique<ui::main>();
@@ -139,6 +148,8 @@ private slots:
     {
         modalseam::clear();
         window.reset();
+        answer = true;
+        CaptureSource::readWith({}, std::chrono::seconds(3));
     }
 
     void followsTheWindowAndSaysWhatIsWrong_data()
@@ -183,6 +194,10 @@ private slots:
                                            << "print" << 1 << 1;
         QTest::newRow("link to a capture replaced") << "link"
                                                     << "" << 2 << 2;
+        QTest::newRow("replaced by a link to a device") << "device"
+                                                        << "is a device" << 1 << 1;
+        QTest::newRow("a capture that does not answer") << "stall"
+                                                        << "does not answer" << 1 << 1;
         QTest::newRow("reversed range") << "reversed"
                                         << "not a range" << 0 << 0;
         // (once more as it comes back)
@@ -280,6 +295,23 @@ private slots:
             const QString fresh =
                 capturefixture::writeCapture(dir, QStringLiteral("new.csv"), other);
             QVERIFY(::rename(qPrintable(fresh), qPrintable(capture)) == 0);
+        } else if (change == QLatin1String("device")) {
+            const QString link = dir.filePath(QStringLiteral("device.csv"));
+            QVERIFY(QFile::link(QStringLiteral("/dev/ptmx"), link));
+            QVERIFY(::rename(qPrintable(link), qPrintable(capture)) == 0);
+        } else if (change == QLatin1String("stall")) {
+            answer = false;
+            CaptureSource::readWith(
+                [](const QString& path) {
+                    for (int k = 0; k < 100 && !answer; ++k)
+                        QThread::msleep(50);
+                    return SampleTable::read(path);
+                },
+                std::chrono::milliseconds(300));
+            QElapsedTimer clock;
+            clock.start();
+            load(w, capture);
+            QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         } else if (change == QLatin1String("minimised")) {
             p.showMinimized();
             w.Heading->setText(QStringLiteral("Another heading"));
@@ -318,6 +350,10 @@ private slots:
         }
         if (change == QLatin1String("remove"))
             QVERIFY2(p.message->text().contains(capture), qPrintable(p.message->text()));
+        if (change == QLatin1String("stall")) {
+            answer = true; // and the page comes when the file does
+            QTRY_VERIFY(p.message->isHidden());
+        }
     }
 
     void asksBeforeReplacingPageFiles_data()

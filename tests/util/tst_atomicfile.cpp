@@ -95,6 +95,17 @@ Outcome writeInChild(const QString& path, const QByteArray& bytes, rlim_t sizeLi
     return outcome;
 }
 
+// How a file is made before it is renamed into place: unnamed (O_TMPFILE),
+// named from the start, or named after the file system refused an unnamed one.
+enum Route { unnamed, named, refused };
+const char* const routeNames[] = {"", ", named temporary", ", unnamed ones refused"};
+
+void takeRoute(int route)
+{
+    useNamedTemporaryFiles(route == named);
+    refuseUnnamedTemporaryFiles(route == refused);
+}
+
 bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -123,7 +134,7 @@ private slots:
     void signalRemovesEveryPendingName_data();
     void signalRemovesEveryPendingName();
 
-    void cleanup() { useNamedTemporaryFiles(false); }
+    void cleanup() { takeRoute(unnamed); }
 };
 
 void AtomicFileTest::failedWriteLeavesTheOldFile_data()
@@ -241,15 +252,15 @@ void AtomicFileTest::namesNearTheLimit_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<bool>("existing");
-    QTest::addColumn<bool>("named");
+    QTest::addColumn<int>("route");
 
     const QByteArray longest = QByteArray(251, 'n') + ".pdf";
     const QByteArray accented = 'a' + QByteArray("\xc3\xa9").repeated(125) + ".pdf"; // 255 bytes
-    for (bool named : {false, true}) {
-        const char* route = named ? ", named temporary" : "";
-        QTest::addRow("255 bytes%s", route) << longest << false << named;
-        QTest::addRow("255 bytes, file exists%s", route) << longest << true << named;
-        QTest::addRow("255 bytes of UTF-8, file exists%s", route) << accented << true << named;
+    for (int route : {unnamed, named, refused}) {
+        const char* how = routeNames[route];
+        QTest::addRow("255 bytes%s", how) << longest << false << route;
+        QTest::addRow("255 bytes, file exists%s", how) << longest << true << route;
+        QTest::addRow("255 bytes of UTF-8, file exists%s", how) << accented << true << route;
     }
 }
 
@@ -257,10 +268,10 @@ void AtomicFileTest::namesNearTheLimit()
 {
     QFETCH(QByteArray, name);
     QFETCH(bool, existing);
-    QFETCH(bool, named);
+    QFETCH(int, route);
     QCOMPARE(name.size(), 255);
 
-    useNamedTemporaryFiles(named);
+    takeRoute(route);
     QTemporaryDir dir;
     const QString path = dir.filePath(QFile::decodeName(name));
     if (existing)
@@ -273,11 +284,10 @@ void AtomicFileTest::namesNearTheLimit()
 void AtomicFileTest::modesFollowTheUmaskUnderThreads_data()
 {
     QTest::addColumn<int>("mask");
-    QTest::addColumn<bool>("named");
+    QTest::addColumn<int>("route");
     for (int mask : {022, 077}) {
-        for (bool named : {false, true})
-            QTest::addRow("umask %03o%s", mask, named ? ", named temporaries" : "")
-                << mask << named;
+        for (int route : {unnamed, named, refused})
+            QTest::addRow("umask %03o%s", mask, routeNames[route]) << mask << route;
     }
 }
 
@@ -286,9 +296,9 @@ void AtomicFileTest::modesFollowTheUmaskUnderThreads_data()
 void AtomicFileTest::modesFollowTheUmaskUnderThreads()
 {
     QFETCH(int, mask);
-    QFETCH(bool, named);
+    QFETCH(int, route);
 
-    useNamedTemporaryFiles(named);
+    takeRoute(route);
     // Memory, where a sync costs nothing, lets the writes overlap far more.
     const QString memory = QStringLiteral("/dev/shm");
     QTemporaryDir dir(QFileInfo(memory).isWritable() ? memory + QStringLiteral("/modes-XXXXXX")
@@ -338,6 +348,7 @@ void AtomicFileTest::descriptorsAreWrittenInto_data()
         QTest::addRow("/dev/stdout, %s", kind) << "/dev/stdout" << pipe;
         QTest::addRow("/dev/fd/N, %s", kind) << "/dev/fd/%1" << pipe;
         QTest::addRow("/proc/self/fd/N, %s", kind) << "/proc/self/fd/%1" << pipe;
+        QTest::addRow("a link to /dev/stdout, %s", kind) << "link to /dev/stdout" << pipe;
     }
 }
 
@@ -362,9 +373,15 @@ void AtomicFileTest::descriptorsAreWrittenInto()
             pipe ? channel[1] : ::open(QFile::encodeName(log).constData(), O_WRONLY | O_APPEND);
         if (fd < 0 || ::dup2(fd, number) < 0)
             ::_exit(3);
+        QString name = number == STDOUT_FILENO ? spelling : spelling.arg(number);
+        if (name.startsWith(QLatin1String("link to "))) {
+            const QString link = dir.filePath(QStringLiteral("out.pdf"));
+            if (!QFile::link(name.mid(8), link))
+                ::_exit(4);
+            name = link;
+        }
         try {
-            writeFileAtomically(number == STDOUT_FILENO ? spelling : spelling.arg(number),
-                                "the document\n");
+            writeFileAtomically(name, "the document\n");
         } catch (const Fault&) {
             ::_exit(1);
         }
@@ -384,27 +401,40 @@ void AtomicFileTest::descriptorsAreWrittenInto()
     } else {
         QCOMPARE(contents(log), earlier + "the document\n");
     }
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks).size(), 1);
 }
 
 void AtomicFileTest::linksInSharedFolders_data()
 {
-    QTest::addColumn<bool>("sticky");   // the link's folder: 1777 like /tmp, else 0755
+    QTest::addColumn<int>("mode");      // of the link's folder: 01777 as /tmp has
     QTest::addColumn<int>("linkOwner"); // 0: the writer, 1: another user, 2: the folder's owner
+    QTest::addColumn<QString>("where"); // the link: the file named, a folder on the way, …
     QTest::addColumn<bool>("followed");
     QTest::addColumn<bool>("flipping"); // the other user swaps link and file meanwhile
 
-    QTest::newRow("another user's link in a sticky folder") << true << 1 << false << false;
-    QTest::newRow("own link in a sticky folder") << true << 0 << true << false;
-    QTest::newRow("folder owner's link in a sticky folder") << true << 2 << true << false;
-    QTest::newRow("another user's link in an ordinary folder") << false << 1 << true << false;
-    QTest::newRow("another user flipping a file and a link") << true << 1 << false << true;
+    for (const char* where : {"file", "folder", "pages"}) {
+        const auto row = [where](const char* what, int mode, int owner, bool followed) {
+            QTest::addRow("%s: %s", where, what) << mode << owner << where << followed << false;
+        };
+        row("another user's link in a sticky folder", 01777, 1, false);
+        row("own link in a sticky folder", 01777, 0, true);
+        row("folder owner's link in a sticky folder", 01777, 2, true);
+        row("another user's link in an ordinary folder", 0755, 1, true);
+        // Sticky, but not everyone may write there: the kernel follows it.
+        row("another user's link in a sticky folder of mode 1755", 01755, 1, true);
+        row("another user's link in a sticky folder of mode 1770", 01770, 1, true);
+    }
+    QTest::newRow("folder: reached through an own link") << 01777 << 1 << "chain" << false << false;
+    QTest::newRow("folder: left again by ..") << 01777 << 1 << "up" << false << false;
+    QTest::newRow("another user flipping a file and a link")
+        << 01777 << 1 << "file" << false << true;
 }
 
 void AtomicFileTest::linksInSharedFolders()
 {
-    QFETCH(bool, sticky);
+    QFETCH(int, mode);
     QFETCH(int, linkOwner);
+    QFETCH(QString, where);
     QFETCH(bool, followed);
     QFETCH(bool, flipping);
     if (linkOwner != 0 && !isRoot())
@@ -414,19 +444,29 @@ void AtomicFileTest::linksInSharedFolders()
     const QString shared = dir.filePath(QStringLiteral("shared"));
     QVERIFY(QDir().mkpath(shared));
     const QByteArray nativeShared = QFile::encodeName(shared);
-    QVERIFY(::chmod(nativeShared.constData(), sticky ? 01777 : 0755) == 0);
+    QVERIFY(::chmod(nativeShared.constData(), mode_t(mode)) == 0);
     const uid_t folderOwner = otherUser + 1;
     if (isRoot())
         QVERIFY(::chown(nativeShared.constData(), folderOwner, folderOwner) == 0);
 
-    const QString victim = dir.filePath(QStringLiteral("victim"));
+    const QString victims = dir.filePath(QStringLiteral("victims"));
+    QVERIFY(QDir().mkpath(victims));
+    const QString victim = victims + QStringLiteral("/out.pdf");
     QVERIFY(writeBytes(victim, "the victim's own file\n"));
-    const QString link = shared + QStringLiteral("/out.pdf");
-    QVERIFY(QFile::link(victim, link));
+    const bool onFile = where == QLatin1String("file");
+    const QString link = shared + (onFile ? QStringLiteral("/out.pdf") : QStringLiteral("/x"));
+    QVERIFY(QFile::link(onFile ? victim : victims, link));
     const uid_t owners[] = {::geteuid(), otherUser, folderOwner};
     if (linkOwner != 0) {
         QVERIFY(::lchown(QFile::encodeName(link).constData(), owners[linkOwner], owners[linkOwner])
                 == 0);
+    }
+    QString path = onFile ? link : link + QStringLiteral("/out.pdf");
+    if (where == QLatin1String("up"))
+        path = link + QStringLiteral("/../victims/out.pdf");
+    if (where == QLatin1String("chain")) {
+        path = dir.filePath(QStringLiteral("own.pdf"));
+        QVERIFY(QFile::link(QStringLiteral("shared/x/out.pdf"), path));
     }
 
     const QByteArray document = "a new document\n";
@@ -462,23 +502,26 @@ void AtomicFileTest::linksInSharedFolders()
     }
     QString message;
     try {
-        writeFileAtomically(link, document);
+        if (where == QLatin1String("pages"))
+            writeFilesTogether({path, link + QStringLiteral("/a.pdf")}, {document, document});
+        else
+            writeFileAtomically(path, document);
     } catch (const Fault& fault) {
         message = fault.message();
     }
+    const auto all = QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot;
     QVERIFY(QFileInfo(link).isSymLink());
     if (followed) {
         QVERIFY2(message.isEmpty(), qPrintable(message));
         QCOMPARE(contents(victim), document);
     } else {
-        QVERIFY2(message.contains(link) && message.contains(QLatin1String("not followed")),
+        QVERIFY2(message.contains(path) && message.contains(QLatin1String("not followed")),
                  qPrintable(message));
         QCOMPARE(contents(victim), QByteArray("the victim's own file\n"));
-        QCOMPARE(QFileInfo(link).symLinkTarget(), victim);
+        QCOMPARE(QDir(victims).entryList(all), QStringList{QStringLiteral("out.pdf")});
+        QCOMPARE(QFileInfo(link).symLinkTarget(), onFile ? victim : victims);
     }
-    QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::System | QDir::Hidden
-                                    | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("out.pdf")});
+    QCOMPARE(QDir(shared).entryList(all), QStringList{QFileInfo(link).fileName()});
 }
 
 void AtomicFileTest::interruptedWritesLeaveNoTemporary_data()
