@@ -20,6 +20,7 @@
 #include <optional>
 #include <vector>
 
+#include <malloc.h>
 #include <unistd.h>
 
 int runConverter(const ConverterOptions& options, QTextStream& err, bool progress,
@@ -35,6 +36,14 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
         return exitUsage;
     }
     std::vector<CaptureJob>& jobs = plan.jobs;
+    // Each page's recording and document take a few megabytes: over several
+    // pages they are kept in the heap between pages rather than mapped and
+    // cleared afresh for each, which cost a fifth of a batch's time in page
+    // faults. A single page gives them back, and peaks 3 MB lower.
+    if (jobs.size() > 1 || options.pagecount > 1) {
+        mallopt(M_MMAP_THRESHOLD, 64 << 20);
+        mallopt(M_TRIM_THRESHOLD, 128 << 20);
+    }
     if (!options.outputDir.isEmpty() && !QDir().mkpath(options.outputDir)) {
         err << converterName << ": " << escapedText(options.outputDir)
             << ": the folder cannot be created\n";

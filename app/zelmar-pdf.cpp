@@ -11,7 +11,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <malloc.h>
 #include <optional>
 
 namespace {
@@ -74,11 +73,6 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     // An interrupted run leaves no temporary file behind.
     removePendingFilesOnSignals();
-    // Each page's recording and document take a few megabytes: kept in the
-    // heap between pages rather than mapped and cleared afresh for each,
-    // which cost a fifth of a batch's time in page faults.
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
     // Qt's fonts need a GUI application, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

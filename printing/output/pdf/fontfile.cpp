@@ -3,6 +3,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -44,6 +45,23 @@ qsizetype findTable(const QByteArray& data, const char* tag, qsizetype* length)
     return -1;
 }
 
+// The first of `count` entries of `size` bytes from `at` whose 32- or 16-bit
+// field at `field` is at least `c`, as the tables sort them; `count` if none.
+qsizetype firstReaching(const QByteArray& cmap, qsizetype at, qsizetype count, qsizetype size,
+                        qsizetype field, bool wide, char32_t c)
+{
+    qsizetype low = 0, high = count;
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        const qsizetype entry = at + size * middle + field;
+        if ((wide ? u32(cmap, entry) : u16(cmap, entry)) < c)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
 quint32 glyphInFormat4(const QByteArray& cmap, qsizetype at, char32_t c)
 {
     if (c > 0xffff)
@@ -51,32 +69,29 @@ quint32 glyphInFormat4(const QByteArray& cmap, qsizetype at, char32_t c)
     const qsizetype segments = u16(cmap, at + 6) / 2;
     const qsizetype ends = at + 14, starts = ends + 2 * segments + 2;
     const qsizetype deltas = starts + 2 * segments, rangeOffsets = deltas + 2 * segments;
-    for (qsizetype s = 0; s < segments; ++s) {
-        if (c > u16(cmap, ends + 2 * s))
-            continue;
-        const quint32 start = u16(cmap, starts + 2 * s);
-        if (c < start)
-            return 0;
-        const quint32 delta = u16(cmap, deltas + 2 * s);
-        const qsizetype rangeOffset = u16(cmap, rangeOffsets + 2 * s);
-        if (rangeOffset == 0)
-            return (c + delta) & 0xffff;
-        const quint32 glyph = u16(cmap, rangeOffsets + 2 * s + rangeOffset + 2 * (c - start));
-        return glyph == 0 ? 0 : (glyph + delta) & 0xffff;
-    }
-    return 0;
+    const qsizetype s = firstReaching(cmap, ends, segments, 2, 0, false, c);
+    if (s == segments)
+        return 0;
+    const quint32 start = u16(cmap, starts + 2 * s);
+    if (c < start)
+        return 0;
+    const quint32 delta = u16(cmap, deltas + 2 * s);
+    const qsizetype rangeOffset = u16(cmap, rangeOffsets + 2 * s);
+    if (rangeOffset == 0)
+        return (c + delta) & 0xffff;
+    const quint32 glyph = u16(cmap, rangeOffsets + 2 * s + rangeOffset + 2 * (c - start));
+    return glyph == 0 ? 0 : (glyph + delta) & 0xffff;
 }
 
 quint32 glyphInFormat12(const QByteArray& cmap, qsizetype at, char32_t c)
 {
-    const qsizetype groups = u32(cmap, at + 12);
-    for (qsizetype g = 0; g < groups && at + 16 + 12 * g + 12 <= cmap.size(); ++g) {
-        const qsizetype group = at + 16 + 12 * g;
-        const quint32 first = u32(cmap, group), last = u32(cmap, group + 4);
-        if (c >= first && c <= last)
-            return u32(cmap, group + 8) + (c - first);
-    }
-    return 0;
+    const qsizetype groups = std::min<qsizetype>(u32(cmap, at + 12), (cmap.size() - at) / 12);
+    const qsizetype g = firstReaching(cmap, at + 16, groups, 12, 4, true, c);
+    if (g == groups)
+        return 0;
+    const qsizetype group = at + 16 + 12 * g;
+    const quint32 first = u32(cmap, group);
+    return c < first ? 0 : u32(cmap, group + 8) + (c - first);
 }
 
 } // namespace
@@ -117,7 +132,7 @@ QByteArray FontFile::table(const char* tag) const
 {
     qsizetype length = 0;
     const qsizetype at = findTable(data_, tag, &length);
-    return at < 0 ? QByteArray() : data_.mid(at, length);
+    return at < 0 ? QByteArray() : QByteArray::fromRawData(data_.constData() + at, length);
 }
 
 QString FontFile::family() const

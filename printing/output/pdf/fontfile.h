@@ -14,8 +14,11 @@ public:
     // or is not a TrueType font whose table directory lies within it.
     static std::optional<FontFile> read(const QString& path);
 
-    // The table's bytes; empty when the font has none.
+    // The table's bytes, not copied: valid while bytes() is kept. Empty when
+    // the font has none.
     QByteArray table(const char* tag) const;
+    // The whole file.
+    const QByteArray& bytes() const { return data_; }
     // The font's family (name 1) as its first Unicode or Macintosh record
     // gives it; empty when none.
     QString family() const;

@@ -123,13 +123,15 @@ std::unique_ptr<PdfFont> PdfFont::fromFile(const QString& path)
         || !file->table("bdat").isEmpty())
         return nullptr;
     std::unique_ptr<PdfFont> font(new PdfFont);
-    const bool loaded = font->load(
-        file->family(), [&](const char* tag) { return file->table(tag); },
-        [&](const QString& characters, QList<quint32>& glyphs) {
-            for (qsizetype i = 0; i < characters.size(); ++i)
-                glyphs[i] = file->glyphOf(characters[i].unicode());
-            return true;
-        });
+    // The tables are not copied: they stay in the file's bytes.
+    font->file_ = file->bytes();
+    const bool loaded = font->load([&] { return file->family(); },
+                                   [&](const char* tag) { return file->table(tag); },
+                                   [&](const QString& characters, QList<quint32>& glyphs) {
+                                       for (qsizetype i = 0; i < characters.size(); ++i)
+                                           glyphs[i] = file->glyphOf(characters[i].unicode());
+                                       return true;
+                                   });
     if (!loaded || !font->useLineMetrics(file->table("OS/2")))
         return nullptr;
     return font;
@@ -142,7 +144,8 @@ std::unique_ptr<PdfFont> PdfFont::fromFontDatabase()
         return nullptr;
     std::unique_ptr<PdfFont> font(new PdfFont);
     const bool loaded = font->load(
-        raw.familyName(), [&](const char* tag) { return raw.fontTable(tag); },
+        // Asked only of a sound font: the engine standing in for none has no family.
+        [&] { return raw.familyName(); }, [&](const char* tag) { return raw.fontTable(tag); },
         [&](const QString& characters, QList<quint32>& glyphs) {
             int count = int(characters.size());
             return raw.glyphIndexesForChars(characters.constData(), count, glyphs.data(), &count)
@@ -153,7 +156,8 @@ std::unique_ptr<PdfFont> PdfFont::fromFontDatabase()
     return font;
 }
 
-bool PdfFont::load(const QString& family, const std::function<QByteArray(const char*)>& table,
+bool PdfFont::load(const std::function<QString()>& family,
+                   const std::function<QByteArray(const char*)>& table,
                    const std::function<bool(const QString&, QList<quint32>&)>& glyphsOf)
 {
     head_ = table("head");
@@ -183,7 +187,7 @@ bool PdfFont::load(const QString& family, const std::function<QByteArray(const c
     descender_ = s16(hhea_, 6);
 
     name_.clear();
-    for (const QChar c : family)
+    for (const QChar c : family())
         if (c.unicode() < 128 && c.isLetterOrNumber())
             name_.append(char(c.unicode()));
     if (name_.isEmpty())

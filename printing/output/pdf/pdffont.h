@@ -76,10 +76,12 @@ public:
 private:
     PdfFont() = default;
     static const PdfFont* packaged();
-    bool load(const QString& family, const std::function<QByteArray(const char*)>& table,
+    bool load(const std::function<QString()>& family,
+              const std::function<QByteArray(const char*)>& table,
               const std::function<bool(const QString&, QList<quint32>&)>& glyphsOf);
     bool useLineMetrics(const QByteArray& os2);
 
+    QByteArray file_; // when read from a file: the bytes its tables lie in
     QByteArray name_;
     QByteArray head_, hhea_, maxp_, hmtx_, loca_, glyf_, cvt_, fpgm_, prep_;
     int unitsPerEm_ = 1000;
