@@ -101,10 +101,15 @@ std::optional<FontFile> FontFile::read(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > largestFont)
         return std::nullopt;
-    FontFile font;
-    font.data_ = file.readAll();
-    if (font.data_.size() > largestFont)
+    return fromBytes(file.readAll());
+}
+
+std::optional<FontFile> FontFile::fromBytes(const QByteArray& bytes)
+{
+    if (bytes.size() > largestFont)
         return std::nullopt;
+    FontFile font;
+    font.data_ = bytes;
     if (u32(font.data_, 0) != 0x00010000 && u32(font.data_, 0) != 0x74727565) // 'true'
         return std::nullopt;
     if (12 + 16 * qsizetype(u16(font.data_, 4)) > font.data_.size())

@@ -13,6 +13,8 @@ public:
     // Nothing when the file cannot be read, is larger than a font should be,
     // or is not a TrueType font whose table directory lies within it.
     static std::optional<FontFile> read(const QString& path);
+    // The same of a file's bytes.
+    static std::optional<FontFile> fromBytes(const QByteArray& bytes);
 
     // The table's bytes, not copied: valid while bytes() is kept. Empty when
     // the font has none.
