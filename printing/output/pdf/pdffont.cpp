@@ -118,7 +118,7 @@ std::unique_ptr<PdfFont> PdfFont::fromFile(const QString& path)
 {
     const std::optional<FontFile> file = FontFile::read(path);
     // Qt takes the line metrics of a font with bitmaps from FreeType instead.
-    if (!file || file->family() != pageFont(textPoints).family() || !file->hasUnicodeMap()
+    if (!file || file->family() != QLatin1String(pageFontFamily) || !file->hasUnicodeMap()
         || !file->table("EBLC").isEmpty() || !file->table("CBLC").isEmpty()
         || !file->table("bdat").isEmpty())
         return nullptr;
