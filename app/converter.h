@@ -15,8 +15,10 @@ inline constexpr int exitSuccess = 0;
 inline constexpr int exitFailure = 1;
 inline constexpr int exitUsage = 2;
 
-// Called once, on the calling thread, before the first page is drawn: a run
-// that draws nothing (its one capture cannot be read) never calls it.
+// Makes what Qt's fonts need (the GUI application), on the calling thread,
+// before they are first used: a run that draws nothing (its one capture
+// cannot be read), or only a PDF in the page font read from its file, never
+// calls it. It may be called more than once.
 using BeforeDrawing = std::function<void()>;
 
 // Prints every capture, `options.jobs` at a time. A capture that fails gets one

@@ -8,6 +8,7 @@
 // results waiting to be handed on stay few. An exception from work(i) is
 // thrown again on the calling thread in place of done(i); one from done()
 // goes straight on. Either way no further work starts and every thread has
-// ended before it leaves.
+// ended before it leaves. With one index, or one job, all work runs on the
+// calling thread.
 void runInOrder(int count, int jobs, const std::function<void(int)>& work,
                 const std::function<void(int)>& done);

@@ -11,7 +11,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <malloc.h>
 #include <optional>
 
 namespace {
@@ -74,12 +73,7 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     // An interrupted run leaves no temporary file behind.
     removePendingFilesOnSignals();
-    // Each page's recording and document take a few megabytes: kept in the
-    // heap between pages rather than mapped and cleared afresh for each,
-    // which cost a fifth of a batch's time in page faults.
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
-    // Fonts and the PDF writer need a GUI application, not a display.
+    // Qt's fonts need a GUI application, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(quietNotes);
@@ -88,8 +82,9 @@ int main(int argc, char* argv[])
     QHashSeed::setDeterministicGlobalSeed();
 
     // Fonts and the platform plugin cost more than reading the arguments
-    // and a capture: made only once a page is to be drawn, so help, the
-    // version, a usage error or an unreadable capture are answered at once.
+    // and a capture: made only once text is to be drawn with Qt's fonts, so
+    // help, the version, a usage error, an unreadable capture or a PDF in
+    // the page font alone never wait for them.
     std::optional<QGuiApplication> app;
     const auto startGui = [&] {
         if (app)

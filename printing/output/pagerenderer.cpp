@@ -27,7 +27,7 @@ QPen pagePen(const SurfaceState& state, double minimumWidth)
 
 QFont pageFont(int points)
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font(QString::fromLatin1(pageFontFamily));
     font.setStyleHint(QFont::SansSerif);
     // Plain glyph by glyph: no ligatures, so the PDF's text reads back as typed.
     font.setStyleStrategy(QFont::PreferNoShaping);

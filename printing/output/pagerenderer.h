@@ -15,6 +15,7 @@ class QPainter;
 
 // The page surface's default typeface at `points` on a 1200 dpi page.
 QFont pageFont(int points);
+inline constexpr char pageFontFamily[] = "DejaVu Sans";
 // Its size in pixels.
 int pagePixelSize(int points);
 

@@ -69,6 +69,8 @@ private slots:
     void sourceDateEpoch();
     void soundWithoutThePageFont_data();
     void soundWithoutThePageFont();
+    void sameBytesHoweverFontsAreFound_data();
+    void sameBytesHoweverFontsAreFound();
 
 private:
     struct Result {
@@ -776,8 +778,13 @@ void ConverterTest::answersBeforeAnyPlatform_data()
         << "Cannot open file: No such file or directory (file no-such.csv)";
     QTest::newRow("the application's own option still taken")
         << none << QStringList{"-platform", "offscreen", "--version"} << 0 << "zelmar-pdf 1.0.0\n";
-    QTest::newRow("a page needs the platform")
-        << none << QStringList{"CAPTURE", "-o", "-"} << -1 << "";
+    QTest::newRow("a PDF in the page font alone needs none")
+        << none << QStringList{"CAPTURE", "-o", "-"} << 0 << "%PDF-";
+    QTest::newRow("text in another font needs the platform")
+        << none << QStringList{"CAPTURE", "--heading", "\u03A3\u03AE\u03BC\u03B1", "-o", "-"} << -1
+        << "";
+    QTest::newRow("SVG needs the platform")
+        << none << QStringList{"CAPTURE", "--format", "svg", "-o", "-"} << -1 << "";
     QTest::newRow("the first capture unreadable, the next drawn")
         << QStringLiteral("offscreen")
         << QStringList{"no-such.csv", "CAPTURE", "--output-dir", "FOLDER"} << 1 << "no-such.csv";
@@ -1474,6 +1481,42 @@ void ConverterTest::soundWithoutThePageFont()
     QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
     if (!shown.isEmpty())
         QVERIFY2(poppler::text(out).contains(shown), qPrintable(poppler::text(out)));
+}
+
+void ConverterTest::sameBytesHoweverFontsAreFound_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("second"); // how the second run finds its fonts
+    const QStringList heading{"--heading", "\u03A9\u03BC\u03AD\u03B3\u03B1 \u65E5\u672C", "--pages",
+                              "2"};
+    QTest::newRow("page font, GUI first") << QStringList{} << "-platform";
+    QTest::newRow("Greek and CJK, GUI first") << heading << "-platform";
+    QTest::newRow("page font through fontconfig") << QStringList{} << "FONTCONFIG_FILE";
+    QTest::newRow("Greek and CJK through fontconfig") << heading << "FONTCONFIG_FILE";
+}
+
+// The page font read from its file, with the GUI application made only when
+// text needs it, gives the bytes Qt's fonts give with the application first.
+void ConverterTest::sameBytesHoweverFontsAreFound()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, second);
+    QTemporaryDir here;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("1700000000"));
+    environment.remove(QStringLiteral("FONTCONFIG_FILE"));
+    const QString plain = here.filePath(QStringLiteral("plain.pdf"));
+    const QString other = here.filePath(QStringLiteral("other.pdf"));
+    QCOMPARE(
+        convert(QStringList{good_, QStringLiteral("-o"), plain} + options, environment).exitCode,
+        0);
+    QStringList arguments{good_, QStringLiteral("-o"), other};
+    if (second == QLatin1String("-platform"))
+        arguments << QStringLiteral("-platform") << QStringLiteral("offscreen");
+    else
+        environment.insert(second, QStringLiteral("/etc/fonts/fonts.conf"));
+    QCOMPARE(convert(arguments + options, environment).exitCode, 0);
+    QVERIFY(contents(plain) == contents(other));
 }
 
 void ConverterTest::splitPagesReadBack_data()

@@ -1,5 +1,7 @@
 #include "printing/output/pagerenderer.h"
 #include "printing/output/pdf/pdffont.h"
+#include "printing/output/pdf/pdfobjects.h"
+#include "printing/output/pdf/subsettags.h"
 
 #include <QPainterPath>
 #include <QRawFont>
@@ -17,6 +19,8 @@ private slots:
     void coverage();
     void subset_data();
     void subset();
+    void readFromItsFile_data();
+    void readFromItsFile();
 
 private:
     const PdfFont* font_ = nullptr;
@@ -117,6 +121,66 @@ void PdfFontTest::subset()
     std::vector<std::uint16_t> other;
     QVERIFY(font_->glyphsFor(QStringLiteral("Q"), other));
     QVERIFY(reread.pathForGlyph(other[0]).isEmpty());
+}
+
+void PdfFontTest::readFromItsFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("taken"); // else Qt's font database finds the page font
+    QTest::newRow("the packaged file") << QString::fromLatin1(PdfFont::packagedFile) << true;
+    QTest::newRow("missing") << QStringLiteral("/nonexistent/DejaVuSans.ttf") << false;
+    QTest::newRow("not a font") << QStringLiteral(__FILE__) << false;
+    QTest::newRow("cut short") << QStringLiteral("CUT") << false;
+    QTest::newRow("another family")
+        << QStringLiteral("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf")
+        << false;
+    QTest::newRow("CFF outlines") << QStringLiteral(
+        "/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf")
+                                  << false;
+}
+
+// The page font read from its file is the one Qt's database gives, to the
+// byte; any other file is passed over.
+void PdfFontTest::readFromItsFile()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, taken);
+    QTemporaryDir here;
+    if (file == QLatin1String("CUT")) {
+        QFile whole(QString::fromLatin1(PdfFont::packagedFile)), cut(here.filePath("cut.ttf"));
+        QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
+        cut.write(whole.read(whole.size() / 2));
+        file = cut.fileName();
+    }
+    if (!taken && file.startsWith(u'/') && !file.startsWith(QLatin1String("/nonexistent"))
+        && !QFile::exists(file))
+        QSKIP("that font is not installed (make test installs it)");
+    const std::unique_ptr<PdfFont> read = PdfFont::fromFile(file);
+    QCOMPARE(bool(read), taken);
+    if (!taken)
+        return;
+    const std::unique_ptr<PdfFont> found = PdfFont::fromFontDatabase();
+    QVERIFY(found);
+    std::vector<std::uint16_t> glyphs, expected;
+    for (char16_t c = 0; c < 0x3000; ++c) {
+        const QString text(QChar{c});
+        QCOMPARE(read->glyphsFor(text, glyphs), found->glyphsFor(text, expected));
+    }
+    QVERIFY(glyphs == expected);
+    for (int points = 1; points <= 96; ++points)
+        QCOMPARE(read->ascent(points), found->ascent(points));
+    std::sort(glyphs.begin(), glyphs.end());
+    glyphs.erase(std::unique(glyphs.begin(), glyphs.end()), glyphs.end());
+    const auto written = [&](const PdfFont& font) {
+        PdfObjects objects;
+        SubsetTags tags;
+        const int first = objects.reserve();
+        for (int i = 1; i < 5; ++i)
+            objects.reserve();
+        font.write(objects, first, glyphs, tags);
+        return objects.finish(first, first);
+    };
+    QVERIFY(written(*read) == written(*found));
 }
 
 QTEST_MAIN(PdfFontTest)

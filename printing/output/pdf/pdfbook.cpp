@@ -5,10 +5,27 @@
 #include "printing/page/sheet.h"
 #include "util/fault.h"
 
+#include <QGuiApplication>
+
 #include <utility>
+
+namespace {
+
+std::function<void()> engineSetUp;
+
+} // namespace
+
+PdfEngineSetUp::PdfEngineSetUp(std::function<void()> setUp) { engineSetUp = std::move(setUp); }
+
+PdfEngineSetUp::~PdfEngineSetUp() { engineSetUp = nullptr; }
 
 PdfBook::PdfBook() : buffer_(&document_)
 {
+    if (engineSetUp)
+        engineSetUp();
+    if (!qGuiApp)
+        throw Fault(FaultKind::CannotWriteFile,
+                    QStringLiteral("the PDF engine's fonts need a GUI application"));
     // Drawn in memory first: the PDF engine does not check what its device
     // takes, so a short write would pass unnoticed on the way to a file.
     buffer_.open(QIODevice::WriteOnly);

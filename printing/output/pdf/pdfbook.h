@@ -9,14 +9,27 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <functional>
 #include <memory>
 #include <vector>
+
+// Qt's PDF engine draws with Qt's fonts, which need a GUI application. A
+// program that makes one only once text needs it names, for as long as this
+// lives, what makes it: each PdfBook calls that first, on its own thread.
+class PdfEngineSetUp {
+public:
+    explicit PdfEngineSetUp(std::function<void()> setUp);
+    ~PdfEngineSetUp();
+    PdfEngineSetUp(const PdfEngineSetUp&) = delete;
+    PdfEngineSetUp& operator=(const PdfEngineSetUp&) = delete;
+};
 
 // A PDF of 17 x 11 inch pages at 1200 dpi with no margins, built in memory
 // one page at a time, so a long document never holds more than one page's
 // calls. Each page is drawn exactly as a document of that page alone.
 class PdfBook {
 public:
+    // Throws Fault(CannotWriteFile) when there is no GUI application.
     PdfBook();
     ~PdfBook();
     PdfBook(const PdfBook&) = delete;

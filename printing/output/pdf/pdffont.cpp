@@ -3,6 +3,7 @@
 #include "printing/output/pdf/pdffont.h"
 
 #include "printing/output/pagerenderer.h"
+#include "printing/output/pdf/fontfile.h"
 #include "printing/output/pdf/pdfobjects.h"
 #include "printing/output/pdf/pdfstrokes.h"
 #include "printing/output/pdf/subsettags.h"
@@ -11,6 +12,7 @@
 #include <QRawFont>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -76,6 +78,15 @@ std::vector<std::uint16_t> componentsOf(const QByteArray& glyph)
     return components;
 }
 
+// An environment that points fontconfig at a configuration of its own may
+// resolve the page font to another file: it is then looked up through Qt.
+bool fontconfigSteered()
+{
+    return !qEnvironmentVariableIsEmpty("FONTCONFIG_FILE")
+           || !qEnvironmentVariableIsEmpty("FONTCONFIG_PATH")
+           || !qEnvironmentVariableIsEmpty("FONTCONFIG_SYSROOT");
+}
+
 QByteArray pdfNumber(double value)
 {
     QByteArray out;
@@ -86,31 +97,78 @@ QByteArray pdfNumber(double value)
 
 } // namespace
 
-const PdfFont* PdfFont::page()
+const PdfFont* PdfFont::packaged()
 {
-    static const std::unique_ptr<PdfFont> font = [] {
-        std::unique_ptr<PdfFont> loaded(new PdfFont);
-        if (!loaded->load())
-            loaded.reset();
-        return loaded;
-    }();
+    static const std::unique_ptr<PdfFont> font =
+        fontconfigSteered() ? nullptr : fromFile(QString::fromLatin1(packagedFile));
     return font.get();
 }
 
-bool PdfFont::load()
+bool PdfFont::readFromFile() { return packaged() != nullptr; }
+
+const PdfFont* PdfFont::page()
 {
-    const QRawFont raw = QRawFont::fromFont(pageFont(12));
+    if (const PdfFont* font = packaged())
+        return font;
+    static const std::unique_ptr<PdfFont> font = fromFontDatabase();
+    return font.get();
+}
+
+std::unique_ptr<PdfFont> PdfFont::fromFile(const QString& path)
+{
+    const std::optional<FontFile> file = FontFile::read(path);
+    // Qt takes the line metrics of a font with bitmaps from FreeType instead.
+    if (!file || file->family() != QLatin1String(pageFontFamily) || !file->hasUnicodeMap()
+        || !file->table("EBLC").isEmpty() || !file->table("CBLC").isEmpty()
+        || !file->table("bdat").isEmpty())
+        return nullptr;
+    std::unique_ptr<PdfFont> font(new PdfFont);
+    // The tables are not copied: they stay in the file's bytes.
+    font->file_ = file->bytes();
+    const bool loaded = font->load([&] { return file->family(); },
+                                   [&](const char* tag) { return file->table(tag); },
+                                   [&](const QString& characters, QList<quint32>& glyphs) {
+                                       for (qsizetype i = 0; i < characters.size(); ++i)
+                                           glyphs[i] = file->glyphOf(characters[i].unicode());
+                                       return true;
+                                   });
+    if (!loaded || !font->useLineMetrics(file->table("OS/2")))
+        return nullptr;
+    return font;
+}
+
+std::unique_ptr<PdfFont> PdfFont::fromFontDatabase()
+{
+    const QRawFont raw = QRawFont::fromFont(pageFont(textPoints));
     if (!raw.isValid())
-        return false;
-    head_ = raw.fontTable("head");
-    hhea_ = raw.fontTable("hhea");
-    maxp_ = raw.fontTable("maxp");
-    hmtx_ = raw.fontTable("hmtx");
-    loca_ = raw.fontTable("loca");
-    glyf_ = raw.fontTable("glyf");
-    cvt_ = raw.fontTable("cvt ");
-    fpgm_ = raw.fontTable("fpgm");
-    prep_ = raw.fontTable("prep");
+        return nullptr;
+    std::unique_ptr<PdfFont> font(new PdfFont);
+    const bool loaded = font->load(
+        // Asked only of a sound font: the engine standing in for none has no family.
+        [&] { return raw.familyName(); }, [&](const char* tag) { return raw.fontTable(tag); },
+        [&](const QString& characters, QList<quint32>& glyphs) {
+            int count = int(characters.size());
+            return raw.glyphIndexesForChars(characters.constData(), count, glyphs.data(), &count)
+                   && count == characters.size();
+        });
+    if (!loaded)
+        return nullptr;
+    return font;
+}
+
+bool PdfFont::load(const std::function<QString()>& family,
+                   const std::function<QByteArray(const char*)>& table,
+                   const std::function<bool(const QString&, QList<quint32>&)>& glyphsOf)
+{
+    head_ = table("head");
+    hhea_ = table("hhea");
+    maxp_ = table("maxp");
+    hmtx_ = table("hmtx");
+    loca_ = table("loca");
+    glyf_ = table("glyf");
+    cvt_ = table("cvt ");
+    fpgm_ = table("fpgm");
+    prep_ = table("prep");
     if (head_.size() < 54 || u32(head_, 12) != 0x5F0F3CF5 || hhea_.size() < 36 || maxp_.size() < 6
         || glyf_.isEmpty())
         return false;
@@ -128,9 +186,8 @@ bool PdfFont::load()
     ascender_ = s16(hhea_, 4);
     descender_ = s16(hhea_, 6);
 
-    QString family = raw.familyName();
     name_.clear();
-    for (const QChar c : family)
+    for (const QChar c : family())
         if (c.unicode() < 128 && c.isLetterOrNumber())
             name_.append(char(c.unicode()));
     if (name_.isEmpty())
@@ -144,9 +201,7 @@ bool PdfFont::load()
     for (const char16_t c : punctuation)
         covered.append(QChar(c));
     QList<quint32> indexes(covered.size());
-    int count = int(covered.size());
-    if (!raw.glyphIndexesForChars(covered.constData(), count, indexes.data(), &count)
-        || count != covered.size())
+    if (!glyphsOf(covered, indexes))
         return false;
     glyphOf_.assign(covered.size(), 0);
     characterOf_.assign(std::size_t(glyphCount_), 0);
@@ -160,6 +215,22 @@ bool PdfFont::load()
             characterOf_[glyph] = c;
     }
     return true;
+}
+
+// As Qt's engine takes them: hhea's ascender, or OS/2's where it has one
+// (its typographic one when the font asks for that).
+bool PdfFont::useLineMetrics(const QByteArray& os2)
+{
+    if (s16(hhea_, 4) != 0 || s16(hhea_, 6) != 0)
+        lineAscent_ = s16(hhea_, 4);
+    if (os2.size() >= 78) {
+        const bool typographic = u16(os2, 62) & 0x80;
+        if (typographic && (s16(os2, 68) != 0 || s16(os2, 70) != 0))
+            lineAscent_ = s16(os2, 68);
+        else if (!typographic && (u16(os2, 74) != 0 || u16(os2, 76) != 0))
+            lineAscent_ = int(u16(os2, 74));
+    }
+    return lineAscent_ > 0;
 }
 
 bool PdfFont::glyphsFor(const QString& text, std::vector<std::uint16_t>& glyphs) const
@@ -187,6 +258,11 @@ bool PdfFont::glyphsFor(const QString& text, std::vector<std::uint16_t>& glyphs)
 
 double PdfFont::ascent(int points) const
 {
+    if (lineAscent_ > 0) {
+        // Qt's engine keeps it in 64ths of a pixel.
+        const double pixels = lineAscent_ * double(pagePixelSize(points)) / unitsPerEm_;
+        return std::floor(pixels * 64 + 0.5) / 64;
+    }
     const std::lock_guard<std::mutex> lock(ascentsLock_);
     const auto found = ascents_.find(points);
     if (found != ascents_.end())

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -21,11 +24,28 @@ class SubsetTags;
 // alone, is taken: Latin letters, digits and punctuation the font has. Any
 // other text is left to the engine, which also shapes and falls back to
 // other fonts.
+//
+// The page font is read from its packaged file where that is DejaVu Sans
+// with TrueType outlines, which needs neither Qt's font database nor a GUI
+// application; otherwise, or when the environment points fontconfig at a
+// configuration of its own, it is the font Qt's database resolves
+// pageFont() to, which needs a GUI application.
 class PdfFont {
 public:
-    // The font pageFont() resolves to, or nullptr when it has no TrueType
-    // outlines to embed. Safe to call from any thread.
+    static constexpr char packagedFile[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+    // The page font, or nullptr when it has no TrueType outlines to embed.
+    // Safe to call from any thread.
     static const PdfFont* page();
+    // Whether page() is read from the packaged file, without Qt's fonts.
+    static bool readFromFile();
+
+    // The font in the file at `path`, laid out as Qt's engine lays it out;
+    // nullptr unless it is the page font's family with TrueType outlines.
+    static std::unique_ptr<PdfFont> fromFile(const QString& path);
+    // The font Qt's database resolves pageFont() to; nullptr when it has no
+    // TrueType outlines.
+    static std::unique_ptr<PdfFont> fromFontDatabase();
 
     // The glyph of each character of `text`, appended to `glyphs`; false
     // (and `glyphs` as it was) when the engine must draw the text.
@@ -55,8 +75,13 @@ public:
 
 private:
     PdfFont() = default;
-    bool load();
+    static const PdfFont* packaged();
+    bool load(const std::function<QString()>& family,
+              const std::function<QByteArray(const char*)>& table,
+              const std::function<bool(const QString&, QList<quint32>&)>& glyphsOf);
+    bool useLineMetrics(const QByteArray& os2);
 
+    QByteArray file_; // when read from a file: the bytes its tables lie in
     QByteArray name_;
     QByteArray head_, hhea_, maxp_, hmtx_, loca_, glyf_, cvt_, fpgm_, prep_;
     int unitsPerEm_ = 1000;
@@ -64,6 +89,7 @@ private:
     int horizontalMetrics_ = 0;
     bool longOffsets_ = false;
     int ascender_ = 0, descender_ = 0;
+    int lineAscent_ = 0; // in font units, when read from a file
     int bbox_[4] = {};
     // By character - firstCovered, then the punctuation in its order; 0: not covered.
     std::vector<std::uint16_t> glyphOf_;
