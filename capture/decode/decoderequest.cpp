@@ -67,10 +67,8 @@ Checked<StackRequest> parseStackRequest(QStringView text)
             const Piece& piece = pieces[p];
             if (piece.empty())
                 continue;
-            if (piece.equals < 0 && piece.text == QLatin1String("help")) {
-                request.helpFor = decoder.id;
-                return Result{request, {}};
-            }
+            if (piece.equals < 0 && piece.text == QLatin1String("help"))
+                return Result{StackRequest{{}, decoder.id}, {}};
             if (piece.equals < 0)
                 decoder.settings.append({piece.text, {}, false});
             else

@@ -40,7 +40,7 @@ struct DecoderRequest {
 
 struct StackRequest {
     QList<DecoderRequest> decoders; // the bottom one first
-    QString helpFor;                // "spi" for "spi:help": the rest is not used
+    QString helpFor; // "spi" for "spi:help", and then no decoders: the rest is not used
 
     bool operator==(const StackRequest&) const = default;
 };
