@@ -143,8 +143,20 @@ bool StackSession::send(const std::vector<std::uint8_t>& samples, quint64 count,
 
 void StackSession::finish()
 {
-    if (session_)
-        srd_session_destroy(std::exchange(session_, nullptr));
+    if (!session_)
+        return;
+    // libsigrokdecode 0.5.3 frees an instance's outputs but not the names
+    // of its meta outputs; between send() and here no decoder runs to read
+    // them. Left as null, a library that frees them itself frees nothing.
+    for (srd_decoder_inst* instance : instances_)
+        for (GSList* l = instance->pd_output; l; l = l->next) {
+            auto* output = static_cast<srd_pd_output*>(l->data);
+            if (output->output_type == SRD_OUTPUT_META) {
+                g_free(std::exchange(output->meta_name, nullptr));
+                g_free(std::exchange(output->meta_descr, nullptr));
+            }
+        }
+    srd_session_destroy(std::exchange(session_, nullptr));
 }
 
 QString StackSession::decoderNamedIn(const QString& message) const
