@@ -57,7 +57,17 @@ void start(State& s)
     const QByteArray locale = std::setlocale(LC_ALL, nullptr);
     const int result = srd_init(nullptr);
     std::setlocale(LC_ALL, locale.constData());
-    if (result != SRD_OK) {
+    if (result == SRD_OK) {
+        // libsigrokdecode 0.5.3's has_channel() hands out True or False
+        // without the reference it owes, so every call takes one of theirs;
+        // after a few dozen decodes Python frees True and aborts the
+        // process. A reserve no run can use up keeps them alive (Python 3.12
+        // makes them immortal; later libraries pay the reference).
+        const PyGILState_STATE gil = PyGILState_Ensure();
+        for (PyObject* flag : {Py_True, Py_False})
+            Py_SET_REFCNT(flag, Py_REFCNT(flag) + (Py_ssize_t(1) << 40));
+        PyGILState_Release(gil);
+    } else {
         const QStringList errors = std::exchange(s.errors, {});
         s.startError =
             QStringLiteral("decoding is not available: libsigrokdecode did not start "
@@ -103,6 +113,23 @@ void interruptDecoders()
     PyErr_Clear();
     Py_XDECREF(frames);
     Py_XDECREF(sys);
+    PyGILState_Release(gil);
+}
+
+void KeptInstances::noteThreadOf(void* pythonObject)
+{
+    if (pythonObject && srd_package_version_major_get() == 0
+        && srd_package_version_minor_get() == 5)
+        objects_.push_back(pythonObject);
+}
+
+void KeptInstances::giveBack()
+{
+    if (objects_.empty())
+        return;
+    const PyGILState_STATE gil = PyGILState_Ensure();
+    for (void* object : std::exchange(objects_, {}))
+        Py_DECREF(static_cast<PyObject*>(object));
     PyGILState_Release(gil);
 }
 

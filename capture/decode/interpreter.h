@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <mutex>
+#include <vector>
 
 namespace decode::interpreter {
 
@@ -37,6 +38,22 @@ private:
 // while it waits for samples. Called while the decode's hold is held, from
 // another thread than the one that holds it.
 void interruptDecoders();
+
+// libsigrokdecode 0.5 takes a reference to a decoder instance's Python
+// object for each decode thread it starts and never gives it back, so each
+// decode would keep its decoders' objects (a few kB) for the life of the
+// process. The objects (srd_decoder_inst::py_inst) of the instances that had
+// a thread, to be given back once their session is destroyed; empty for a
+// library that is not known to keep them.
+class KeptInstances {
+public:
+    void noteThreadOf(void* pythonObject);
+    // Gives them back; called after srd_session_destroy(), under the hold.
+    void giveBack();
+
+private:
+    std::vector<void*> objects_;
+};
 
 // The Python exception in an error log as one text, "ValueError: bad value":
 // the lines after its traceback's last frame, else the first message; ""

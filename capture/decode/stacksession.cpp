@@ -156,7 +156,12 @@ void StackSession::finish()
                 g_free(std::exchange(output->meta_descr, nullptr));
             }
         }
+    interpreter::KeptInstances kept;
+    for (srd_decoder_inst* instance : instances_)
+        if (instance->thread_handle)
+            kept.noteThreadOf(instance->py_inst);
     srd_session_destroy(std::exchange(session_, nullptr));
+    kept.giveBack();
 }
 
 QString StackSession::decoderNamedIn(const QString& message) const
