@@ -66,6 +66,9 @@ void start(State& s)
         const PyGILState_STATE gil = PyGILState_Ensure();
         for (PyObject* flag : {Py_True, Py_False})
             Py_SET_REFCNT(flag, Py_REFCNT(flag) + (Py_ssize_t(1) << 40));
+        // A decoder's print() would land in the page when it goes to
+        // standard output (-o -).
+        PyRun_SimpleString("import os, sys\nsys.stdout = sys.stderr = open(os.devnull, 'w')");
         PyGILState_Release(gil);
     } else {
         const QStringList errors = std::exchange(s.errors, {});

@@ -13,9 +13,12 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <thread>
+
+#include <unistd.h>
 
 using namespace decode;
 
@@ -217,6 +220,10 @@ void TestDecode::decodedRows_data()
                          << QStringList{
                                 "Start", "Address write: 50", "Write", "ACK", "Data write: 12",
                                 "ACK",   "Data write: 34",    "ACK",   "Stop"};
+    // Classes in no declared row land in a row of their own.
+    QTest::newRow("guess_bitrate, no rows")
+        << "uart 9600"
+        << "guess_bitrate:data=5" << quint64(1000000) << "" << QStringList{"2398", "9615"};
     QTest::newRow("serial.csv by name")
         << "serial.csv"
         << "spi:clk=SCLK:mosi=MOSI:miso=MISO:cs=CS#" << quint64(4000000) << "miso-data"
@@ -245,6 +252,7 @@ void TestDecode::decodedRows()
     const auto found =
         std::find_if(rows.begin(), rows.end(), [&](const DecodedRow& r) { return r.rowId == row; });
     QVERIFY(found != rows.end());
+    QCOMPARE(found->rowDescription, row.isEmpty() ? found->decoderName : found->rowDescription);
     QStringList longest;
     for (const Annotation& a : found->annotations)
         longest << a.texts.value(0);
@@ -345,6 +353,10 @@ void TestDecode::decoderFaults_data()
     QTest::newRow("raised by the decoder")
         << "uart:rx=2" << quint64(0)
         << R"(Decoder error: uart stopped: "uart.pd.SamplerateError: Cannot decode without samplerate.")";
+    QTest::newRow("escaped and cut")
+        << "zelmar_test:data=1" << quint64(1000000)
+        << R"(Decoder error: zelmar_test stopped: "ValueError: \x1b[31mred\x1b[0m )"
+               + QString(49, u'x') + u'…' + u'"';
     QTest::newRow("raised by a stacked decoder")
         << "spi:clk=1:mosi=2,spiflash" << quint64(1000000)
         << R"(Decoder error: spiflash stopped: "TypeError: %x format: an integer is required, not NoneType")";
@@ -358,12 +370,22 @@ void TestDecode::decoderFaults()
     QFETCH(QString, message);
     const Checked<ResolvedStack> stack = resolve(spec, channelNames(), true);
     QVERIFY2(stack.ok(), qPrintable(stack.error));
+    // What a decoder prints goes nowhere: standard output may carry the page.
+    QTemporaryFile printed;
+    QVERIFY(printed.open());
+    const int out = dup(1);
+    dup2(printed.handle(), 1);
     try {
         decodeStack(stack.value, {wave(QStringLiteral("spi 0")).levels, 0, rate});
+        dup2(out, 1);
         QFAIL("no fault");
     } catch (const Fault& fault) {
+        dup2(out, 1);
         QCOMPARE(fault.message(), message);
     }
+    close(out);
+    QVERIFY(printed.seek(0)); // the file offset is shared with the duplicate
+    QCOMPARE(printed.readAll(), QByteArray());
     // The library runs on after it.
     QCOMPARE(decodeStack(resolve("spi:clk=1:mosi=2", channelNames(), true).value,
                          {wave(QStringLiteral("spi 0")).levels, 0, 0})[4]
