@@ -62,6 +62,11 @@ StackSession::StackSession(interpreter::Hold& hold, const ResolvedStack& stack, 
         setupError_ = QStringLiteral("no session");
         return;
     }
+    // What the library logged, or at least that it refused.
+    const auto refused = [&](const char* what) {
+        const QString logged = interpreter::exceptionText(hold.takeErrors());
+        setupError_ = logged.isEmpty() ? QString::fromLatin1(what) : logged;
+    };
     const QList<int> used = stack.channelsUsed();
     for (qsizetype k = 0; k < stack.decoders.size() && setupError_.isEmpty(); ++k) {
         const ResolvedDecoder& decoder = stack.decoders[k];
@@ -73,7 +78,7 @@ StackSession::StackSession(interpreter::Hold& hold, const ResolvedStack& stack, 
             srd_inst_new(session_, decoder.info.id.toUtf8().constData(), options);
         g_hash_table_destroy(options);
         if (!instance) {
-            setupError_ = interpreter::exceptionText(hold.takeErrors());
+            refused("the library made no instance of it");
             break;
         }
         if (k == 0 && !decoder.channels.isEmpty()) {
@@ -81,11 +86,11 @@ StackSession::StackSession(interpreter::Hold& hold, const ResolvedStack& stack, 
             for (const auto& [id, channel] : decoder.channels)
                 insert(channels, id, g_variant_new_int32(int(used.indexOf(channel))));
             if (srd_inst_channel_set_all(instance, channels) != SRD_OK)
-                setupError_ = interpreter::exceptionText(hold.takeErrors());
+                refused("the library took none of its channels");
             g_hash_table_destroy(channels);
         }
         if (k > 0 && srd_inst_stack(session_, instances_.back(), instance) != SRD_OK)
-            setupError_ = interpreter::exceptionText(hold.takeErrors());
+            refused("the library did not stack it");
         instances_.push_back(instance);
         instanceIds_.push_back(QString::fromUtf8(instance->inst_id));
         rowOfClass_.emplace_back();
