@@ -54,6 +54,10 @@ void start(State& s)
     srd_log_loglevel_set(SRD_LOG_ERR);
     // The embedded Python sets the character type locale to the user's; the
     // program keeps the one it had.
+    // The decoders import only the standard library; without `site` (the
+    // extra package folders and their .pth files) Python starts in half the
+    // work, and runs no code installed beside it.
+    Py_NoSiteFlag = 1;
     const QByteArray locale = std::setlocale(LC_ALL, nullptr);
     const int result = srd_init(nullptr);
     std::setlocale(LC_ALL, locale.constData());
