@@ -2,14 +2,21 @@
 
 // Running a resolved stack over one capture's samples.
 //
-// The order of use, once a run and once a capture:
+// The order of use: once a run (each step's error is a usage error, exit 2,
+// before anything is written), then once a capture on any thread:
 //
-//     auto request = decode::parseStackRequest(text);          // usage error: exit 2
-//     auto stack = decode::resolveStack(request.value, names, periodKnown);
-//     ...                                                      // per capture, any thread:
-//     decode::SampleInput input{levels, firstSample, rateHz};
+//     auto request = decode::parseStackRequest(text);     // each --decode
+//     if (!request.value.helpFor.isEmpty())                // "spi:help"
+//         print(decode::decoderHelp(decode::describeDecoder(request.value.helpFor).value));
+//     auto stack = decode::resolveStack(request.value, channelNames, rateHz > 0);
+//     ...
+//     decode::SampleInput input{levels, firstSample, rateHz}; // rateHz = 1 s / period
 //     std::vector<decode::DecodedRow> rows = decode::decodeStack(stack.value, input);
 //
+// --list-decoders is listDecoders(), --decoder-help ID describeDecoder(ID)
+// and decoderHelp(). Channel names may differ between the captures of a
+// run: resolve again for a capture whose names differ (cheap after the
+// first: the decoders stay loaded and the sample-rate verdict is kept).
 // decodeStack() holds the library's one lock only while the decoders run;
 // decodes on several threads give what they give one after another.
 
