@@ -169,7 +169,7 @@ QString resolveSettings(const DecoderRequest& request, int position, const QStri
                 return QStringLiteral("%1 is stacked on %2 and reads no channels: give %3 to the "
                                       "bottom decoder")
                     .arg(info.id, below, quotedText(given));
-            if (!setting.hasValue)
+            if (!setting.hasValue || setting.value.isEmpty())
                 return QStringLiteral("%1: channel %2 has no value: give %2=CHANNEL, a channel's "
                                       "number or name")
                     .arg(info.id, channel->id);

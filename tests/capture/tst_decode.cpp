@@ -300,7 +300,7 @@ void TestDecode::usageErrors_data()
     row("unknown key", "spi:clk=0:speed=1", true,
         R"(spi has no channel or option "speed": spi takes)");
     row("given twice", "spi:clk=0:clk=1", true, R"(spi: "clk" is given twice)");
-    row("no value", "spi:clk", true, "spi: channel clk has no value");
+    row("no value", "spi:clk=", true, "spi: channel clk has no value");
     row("not whole", "spi:clk=0:wordsize=8.5", true,
         R"(spi: option "wordsize=8.5" is not a whole number)");
     row("not a number", "uart:rx=0:stop_bits=one", true,
