@@ -12,6 +12,7 @@ printing/page: printing/page capture util
 printing/output: printing/output printing/page util
 printing/printers: printing/printers printing/output printing/page util
 printing: printing capture util
+capture/decode: capture/decode capture util
 capture: capture util
 util: util
 ui: ui printing capture util

@@ -10,7 +10,7 @@ root=$(pwd)
 build=${FUZZ_BUILD:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 jobs=${JOBS:-2}
-targets=${FUZZ_TARGETS:-getfield stripper splitpath numbers capture pdfimport outputplan atomicwrite fontfile}
+targets=${FUZZ_TARGETS:-getfield stripper splitpath numbers capture pdfimport outputplan atomicwrite fontfile decoderequest}
 
 cmake -S fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 cmake --build "$build" -j "$jobs"

@@ -14,8 +14,9 @@ PACKAGES="$PACKAGES libdeflate-dev pkg-config"
 # The end-to-end tests take and compare window pictures; the PDF tests need a
 # fallback font for CJK text and OpenType fonts with CFF outlines.
 PACKAGES="$PACKAGES imagemagick fonts-droid-fallback fonts-urw-base35"
-# The value change dump is read back by an independent reader.
-PACKAGES="$PACKAGES sigrok-cli"
+# Protocol decoding runs the sigrok project's decoders through libsigrokdecode;
+# its tests compare with what sigrok-cli decodes from the same samples.
+PACKAGES="$PACKAGES libsigrokdecode-dev sigrok-cli"
 
 case "${1:-}" in
     # Only scripts/bench-page.sh and bench-batch.sh use these: instruction

@@ -83,6 +83,7 @@ QString Fault::kindName(FaultKind kind)
     case FaultKind::TypeMismatch: return QStringLiteral("Type mismatch");
     case FaultKind::Overflow: return QStringLiteral("Overflow");
     case FaultKind::SubscriptOutOfRange: return QStringLiteral("Subscript out of range");
+    case FaultKind::DecoderError: return QStringLiteral("Decoder error");
     }
     return QStringLiteral("Fault");
 }

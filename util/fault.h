@@ -16,6 +16,7 @@ enum class FaultKind {
     TypeMismatch,
     Overflow,
     SubscriptOutOfRange,
+    DecoderError, // a protocol decoder raised an error while it ran
 };
 
 // `text` as a message shows it: in double quotes, with control characters,

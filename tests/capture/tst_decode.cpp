@@ -1,0 +1,465 @@
+// Decoding through libsigrokdecode: the rows match what sigrok-cli decodes
+// from the same samples, mistakes in a request are refused with what the
+// decoder takes, a failing decoder is a fault, threads agree, and the stub
+// (the same source built against it) says that decoding is not available.
+
+#include "capture/decode/decodedrows.h"
+#include "capture/header.h"
+#include "capture/sampletable.h"
+#include "util/fault.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <thread>
+
+#include <unistd.h>
+
+using namespace decode;
+
+namespace {
+
+// Sixteen channels' levels, built up in time.
+struct Wave {
+    std::array<quint8, 16> now{};
+    std::vector<std::vector<quint8>> levels = std::vector<std::vector<quint8>>(16);
+
+    Wave& set(int channel, int level)
+    {
+        now[std::size_t(channel)] = quint8(level);
+        return *this;
+    }
+    Wave& until(std::size_t sample)
+    {
+        for (std::size_t c = 0; c < 16; ++c)
+            levels[c].resize(sample, now[c]);
+        return *this;
+    }
+    Wave& hold(std::size_t samples) { return until(levels[0].size() + samples); }
+};
+
+// CS# 0, CLK 1, MOSI 2, MISO 3; 8 samples a half clock, most significant bit first.
+Wave spi(int mode, QList<int> out, QList<int> in)
+{
+    const int cpol = mode >> 1;
+    Wave w;
+    w.set(0, 1).set(1, cpol).hold(40).set(0, 0).hold(8);
+    for (int bit = 0; bit < 8 * out.size(); ++bit) {
+        const int shift = 7 - bit % 8;
+        const int o = (out[bit / 8] >> shift) & 1, i = (in[bit / 8] >> shift) & 1;
+        if (mode & 1)
+            w.set(1, !cpol).set(2, o).set(3, i).hold(8).set(1, cpol).hold(8);
+        else
+            w.set(2, o).set(3, i).hold(8).set(1, !cpol).hold(8).set(1, cpol);
+    }
+    return w.hold(8).set(0, 1).hold(40);
+}
+
+// RX on channel 5: start bit, 8 data bits from the least significant, parity, stop bit.
+Wave uart(double samplesPerBit, bool odd, QList<int> bytes)
+{
+    Wave w;
+    w.set(5, 1).hold(100);
+    for (const int byte : bytes) {
+        const std::size_t from = w.levels[0].size();
+        int bits[11] = {0, 0, 0, 0, 0, 0, 0, 0, 0, odd, 1};
+        for (int b = 0; b < 8; ++b)
+            bits[9] ^= bits[b + 1] = (byte >> b) & 1;
+        for (int b = 0; b < 11; ++b)
+            w.set(5, bits[b]).until(from + std::size_t((b + 1) * samplesPerBit + 0.5));
+        w.hold(50);
+    }
+    return w.hold(100);
+}
+
+// SCL 6, SDA 7; every byte acknowledged.
+Wave i2c(QList<int> bytes)
+{
+    Wave w;
+    w.set(6, 1).set(7, 1).hold(40).set(7, 0).hold(10).set(6, 0).hold(10);
+    for (const int byte : bytes)
+        for (int bit = 0; bit < 9; ++bit)
+            w.set(7, bit < 8 ? (byte >> (7 - bit)) & 1 : 0).hold(10).set(6, 1).hold(10).set(6, 0);
+    return w.hold(10).set(7, 0).hold(10).set(6, 1).hold(10).set(7, 1).hold(40);
+}
+
+QString examplePath() { return QDir(QStringLiteral(ZELMAR_EXAMPLES_DIR)).filePath("serial.csv"); }
+
+Wave serialExample()
+{
+    const SampleTable table = SampleTable::read(examplePath());
+    Wave w;
+    for (int row = 0; row < sampleCount; ++row)
+        for (int c = 0; c < 16; ++c)
+            w.set(c, table.cell(row, c).toInt()).until(std::size_t(row) + 1);
+    return w;
+}
+
+Wave wave(const QString& name)
+{
+    if (name == QLatin1String("serial.csv"))
+        return serialExample();
+    if (name.startsWith(QLatin1String("spi")))
+        return spi(name.back().digitValue(), {0x9F, 0x01}, {0xEF, 0x40});
+    if (name == QLatin1String("uart 9600"))
+        return uart(1e6 / 9600, false, {0x48, 0x69});
+    if (name == QLatin1String("uart 115200"))
+        return uart(4e6 / 115200, true, {0x00, 0xA5});
+    return i2c({0xA0, 0x12, 0x34});
+}
+
+// Every annotation of the bottom decoder as sigrok-cli -l 4 writes it
+// without the instance: `232-488 mosi-data: "9F"`, sorted.
+QStringList annotationLines(const ResolvedStack& stack, const std::vector<DecodedRow>& rows)
+{
+    QStringList lines;
+    for (const DecodedRow& row : rows)
+        for (const Annotation& a : row.decoder == 0 ? row.annotations : std::vector<Annotation>{})
+            lines << QStringLiteral("%1-%2 %3: \"%4\"")
+                         .arg(a.start)
+                         .arg(a.end)
+                         .arg(stack.decoders[0].info.annotations[a.annotationClass].id,
+                              a.texts.join(QStringLiteral("\" \"")));
+    lines.sort();
+    return lines;
+}
+
+QStringList sigrokCli(const Wave& w, const QString& spec, quint64 rate, const QString& id)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("samples.bin")));
+    if (!file.open(QIODevice::WriteOnly))
+        return {QStringLiteral("cannot write")};
+    for (std::size_t i = 0; i < w.levels[0].size(); ++i) {
+        quint16 sample = 0;
+        for (int c = 0; c < 16; ++c)
+            sample |= quint16(w.levels[std::size_t(c)][i] << c);
+        file.write(reinterpret_cast<const char*>(&sample), 2);
+    }
+    file.close();
+    QProcess cli;
+    cli.start(QStringLiteral("sigrok-cli"),
+              {"-l", "4", "-I", QStringLiteral("binary:numchannels=16:samplerate=%1").arg(rate),
+               "-i", file.fileName(), "-P", spec, "-A", id});
+    cli.waitForFinished(60000);
+    static const QRegularExpression form(QStringLiteral("^(\\d+-\\d+) \\S+: (.*)$"));
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n'))
+        if (const auto match = form.match(line); match.hasMatch())
+            lines << match.captured(1) + u' ' + match.captured(2);
+    lines.sort();
+    return lines;
+}
+
+Checked<ResolvedStack> resolve(const QString& spec, const QStringList& names, bool rateKnown)
+{
+    const Checked<StackRequest> request = parseStackRequest(spec);
+    if (!request.ok())
+        return Checked<ResolvedStack>::refused(request.error);
+    return resolveStack(request.value, names, rateKnown);
+}
+
+QStringList channelNames()
+{
+    QStringList names;
+    for (int c = 0; c < 16; ++c)
+        names << QString::number(c);
+    return names;
+}
+
+} // namespace
+
+#define NEEDS_DECODING                                                                             \
+    if (!decodingAvailable())                                                                      \
+    QSKIP("this build cannot decode")
+
+class TestDecode : public QObject {
+    Q_OBJECT
+private slots:
+    void decodedRows_data();
+    void decodedRows();
+    void usageErrors_data();
+    void usageErrors();
+    void decoderFaults_data();
+    void decoderFaults();
+    void threadsAgree();
+    void catalogue();
+    void unavailable();
+};
+
+void TestDecode::decodedRows_data()
+{
+    QTest::addColumn<QString>("wave");
+    QTest::addColumn<QString>("spec");
+    QTest::addColumn<quint64>("rate");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QStringList>("texts"); // the longest text of each annotation in the row
+
+    const QString spi = QStringLiteral("spi:clk=1:mosi=2:miso=3:cs=0");
+    QTest::newRow("spi mode 0") << "spi 0" << spi << quint64(1000000) << "mosi-data"
+                                << QStringList{"9F", "01"};
+    QTest::newRow("spi mode 3") << "spi 3" << spi + ":cpol=1:cpha=1" << quint64(1000000)
+                                << "miso-data" << QStringList{"EF", "40"};
+    QTest::newRow("uart 9600 even")
+        << "uart 9600"
+        << "uart:rx=5:baudrate=9600:parity=even" << quint64(1000000) << "rx-data"
+        << QStringList{"Start bit", "48", "Parity bit", "Stop bit",
+                       "Start bit", "69", "Parity bit", "Stop bit"};
+    QTest::newRow("uart 115200 odd")
+        << "uart 115200"
+        << "uart:rx=5:baudrate=115200:parity=odd:format=hex" << quint64(4000000) << "rx-data"
+        << QStringList{"Start bit", "00", "Parity bit", "Stop bit",
+                       "Start bit", "A5", "Parity bit", "Stop bit"};
+    QTest::newRow("i2c") << "i2c"
+                         << "i2c:scl=6:sda=7" << quint64(1000000) << "addr-data"
+                         << QStringList{
+                                "Start", "Address write: 50", "Write", "ACK", "Data write: 12",
+                                "ACK",   "Data write: 34",    "ACK",   "Stop"};
+    // Classes in no declared row land in a row of their own.
+    QTest::newRow("guess_bitrate, no rows")
+        << "uart 9600"
+        << "guess_bitrate:data=5" << quint64(1000000) << "" << QStringList{"2398", "9615"};
+    QTest::newRow("serial.csv by name")
+        << "serial.csv"
+        << "spi:clk=SCLK:mosi=MOSI:miso=MISO:cs=CS#" << quint64(4000000) << "miso-data"
+        << QStringList{"00", "EF", "40", "18"};
+}
+
+void TestDecode::decodedRows()
+{
+    NEEDS_DECODING;
+    QFETCH(QString, wave);
+    QFETCH(QString, spec);
+    QFETCH(quint64, rate);
+    QFETCH(QString, row);
+    QFETCH(QStringList, texts);
+
+    const auto header = readHeader(examplePath());
+    QVERIFY(header);
+    const QStringList names = wave == QLatin1String("serial.csv")
+                                  ? QStringList(header->names.begin(), header->names.end())
+                                  : channelNames();
+    const Checked<ResolvedStack> stack = resolve(spec, names, true);
+    QVERIFY2(stack.ok(), qPrintable(stack.error));
+    const Wave w = ::wave(wave);
+    const std::vector<DecodedRow> rows = decodeStack(stack.value, {w.levels, 0, rate});
+
+    const auto found =
+        std::find_if(rows.begin(), rows.end(), [&](const DecodedRow& r) { return r.rowId == row; });
+    QVERIFY(found != rows.end());
+    QCOMPARE(found->rowDescription, row.isEmpty() ? found->decoderName : found->rowDescription);
+    QStringList longest;
+    for (const Annotation& a : found->annotations)
+        longest << a.texts.value(0);
+    QCOMPARE(longest, texts);
+
+    if (QStandardPaths::findExecutable(QStringLiteral("sigrok-cli")).isEmpty())
+        QSKIP("sigrok-cli is not installed");
+    const QString numbered =
+        wave == QLatin1String("serial.csv") ? QStringLiteral("spi:clk=1:mosi=2:miso=3:cs=0") : spec;
+    QCOMPARE(annotationLines(stack.value, rows),
+             sigrokCli(w, numbered, rate, stack.value.decoders[0].info.id));
+
+    // Sample numbers follow the first sample given.
+    const std::vector<DecodedRow> later = decodeStack(stack.value, {w.levels, 5000, rate});
+    QCOMPARE(later[0].annotations.size(), rows[0].annotations.size());
+    for (std::size_t i = 0; i < rows[0].annotations.size(); ++i)
+        QCOMPARE(later[0].annotations[i].start, rows[0].annotations[i].start + 5000);
+}
+
+void TestDecode::usageErrors_data()
+{
+    QTest::addColumn<QString>("spec");
+    QTest::addColumn<bool>("rateKnown");
+    QTest::addColumn<QString>("expected"); // the message's start, or "=" and the settings taken
+
+    const auto row = [](const char* name, const char* spec, bool rate, const QString& expected) {
+        QTest::newRow(name) << QString::fromUtf8(spec) << rate << expected;
+    };
+    row("unknown id", "spix:clk=0", true,
+        R"(unknown decoder "spix": --list-decoders shows the installed ones)");
+    row("python module", "os:x=1", true, R"(unknown decoder "os")");
+    row("escaped id", "s\x1b[2Jpi", true, R"(unknown decoder "s\x1b[2Jpi")");
+    row("missing channel", "spi:mosi=2", true,
+        "spi needs its channel clk: spi takes channels clk; optional channels miso, mosi, cs; "
+        "options cs_polarity, cpol, cpha, bitorder, wordsize (spi:help tells more)");
+    row("no channel", "uart:baudrate=9600", true, "uart needs at least one of its channels rx, tx");
+    row("number outside", "spi:clk=8", true,
+        R"(spi: channel "clk=8": the capture's channels are 0 to 7)");
+    row("name unknown", "spi:clk=sclk", true,
+        R"(spi: channel "clk=sclk": no channel has that name: give a number from 0 to 7 or one of "CS#", "SCLK")");
+    row("name shared", "spi:clk=dup", true,
+        R"(spi: channel "clk=dup": channels 5 and 6 both have that name)");
+    row("digits are numbers", "spi:clk=7:mosi=a\\:b:wordsize=0x10", true,
+        "=clk:7,mosi:7,wordsize:16");
+    row("unknown key", "spi:clk=0:speed=1", true,
+        R"(spi has no channel or option "speed": spi takes)");
+    row("given twice", "spi:clk=0:clk=1", true, R"(spi: "clk" is given twice)");
+    row("no value", "spi:clk=", true, "spi: channel clk has no value");
+    row("not whole", "spi:clk=0:wordsize=8.5", true,
+        R"(spi: option "wordsize=8.5" is not a whole number)");
+    row("not a number", "uart:rx=0:stop_bits=one", true,
+        R"(uart: option "stop_bits=one" is not a number)");
+    row("not allowed", "spi:clk=0:cpol=2", true, R"(spi: option "cpol=2" is not one of 0, 1)");
+    row("text not allowed", "uart:rx=0:parity=Even", true,
+        R"(uart: option "parity=Even" is not one of none, odd, even, zero, one, ignore)");
+    row("stack mismatch", "spi:clk=0,i2c", true,
+        "i2c cannot be stacked on spi: i2c takes logic, spi gives spi");
+    row("bottom reads a decoder", "eeprom24xx", true,
+        "eeprom24xx decodes what another decoder gives (i2c), not samples");
+    row("stacked", "i2c:scl=0:sda=1,eeprom24xx", false, "=scl:0,sda:1");
+    row("empty decoder", "spi:clk=0,", true,
+        R"("spi:clk=0," has nothing where a decoder's id belongs)");
+    row("trailing backslash", "spi:clk=0\\", true, R"("spi:clk=0\" ends in a backslash)");
+    row("rate raised for", "uart:rx=0", false,
+        "uart needs the sample rate, and the sample period is not known");
+    row("rate read first", "ir_nec:ir=0", false, "ir_nec needs the sample rate");
+    row("loops without rate", "morse:data=0", false, "morse needs the sample rate");
+    row("rate known", "uart:rx=0", true, "=rx:0");
+}
+
+void TestDecode::usageErrors()
+{
+    NEEDS_DECODING;
+    QFETCH(QString, spec);
+    QFETCH(bool, rateKnown);
+    QFETCH(QString, expected);
+    const QStringList names{"CS#", "SCLK", "MOSI", "MISO", "7", "dup", "dup", "a:b"};
+    const Checked<ResolvedStack> stack = resolve(spec, names, rateKnown);
+    if (!expected.startsWith(u'=')) {
+        QVERIFY2(stack.error.startsWith(expected), qPrintable(stack.error));
+        return;
+    }
+    QVERIFY2(stack.ok(), qPrintable(stack.error));
+    QStringList taken;
+    for (const auto& [id, channel] : stack.value.decoders[0].channels)
+        taken << QStringLiteral("%1:%2").arg(id).arg(channel);
+    for (const auto& [id, value] : stack.value.decoders[0].options)
+        taken << QStringLiteral("%1:%2").arg(id, optionValueText(value));
+    QCOMPARE(u'=' + taken.join(u','), expected);
+}
+
+void TestDecode::decoderFaults_data()
+{
+    QTest::addColumn<QString>("spec");
+    QTest::addColumn<quint64>("rate");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("raised by the decoder")
+        << "uart:rx=2" << quint64(0)
+        << R"(Decoder error: uart stopped: "uart.pd.SamplerateError: Cannot decode without samplerate.")";
+    QTest::newRow("escaped and cut")
+        << "zelmar_test:data=1" << quint64(1000000)
+        << R"(Decoder error: zelmar_test stopped: "ValueError: \x1b[31mred\x1b[0m )"
+               + QString(49, u'x') + u'…' + u'"';
+    QTest::newRow("raised by a stacked decoder")
+        << "spi:clk=1:mosi=2,spiflash" << quint64(1000000)
+        << R"(Decoder error: spiflash stopped: "TypeError: %x format: an integer is required, not NoneType")";
+}
+
+void TestDecode::decoderFaults()
+{
+    NEEDS_DECODING;
+    QFETCH(QString, spec);
+    QFETCH(quint64, rate);
+    QFETCH(QString, message);
+    const Checked<ResolvedStack> stack = resolve(spec, channelNames(), true);
+    QVERIFY2(stack.ok(), qPrintable(stack.error));
+    // What a decoder prints goes nowhere: standard output may carry the page.
+    QTemporaryFile printed;
+    QVERIFY(printed.open());
+    const int out = dup(1);
+    dup2(printed.handle(), 1);
+    try {
+        decodeStack(stack.value, {wave(QStringLiteral("spi 0")).levels, 0, rate});
+        dup2(out, 1);
+        QFAIL("no fault");
+    } catch (const Fault& fault) {
+        dup2(out, 1);
+        QCOMPARE(fault.message(), message);
+    }
+    close(out);
+    QVERIFY(printed.seek(0)); // the file offset is shared with the duplicate
+    QCOMPARE(printed.readAll(), QByteArray());
+    // The library runs on after it.
+    QCOMPARE(decodeStack(resolve("spi:clk=1:mosi=2", channelNames(), true).value,
+                         {wave(QStringLiteral("spi 0")).levels, 0, 0})[4]
+                 .annotations.size(),
+             std::size_t(2));
+}
+
+void TestDecode::threadsAgree()
+{
+    NEEDS_DECODING;
+    const QList<std::pair<QString, QString>> jobs{{"spi 0", "spi:clk=1:mosi=2:miso=3:cs=0"},
+                                                  {"uart 9600",
+                                                   "uart:rx=5:baudrate=9600:parity=even"},
+                                                  {"i2c", "i2c:scl=6:sda=7"}};
+    QList<QStringList> alone;
+    for (const auto& [name, spec] : jobs) {
+        const ResolvedStack stack = resolve(spec, channelNames(), true).value;
+        alone << annotationLines(stack, decodeStack(stack, {wave(name).levels, 0, 1000000}));
+    }
+    std::vector<QList<QStringList>> together(6);
+    std::vector<std::thread> threads;
+    for (auto& results : together)
+        threads.emplace_back([&] {
+            // Enough decodes to use up True and False in the library's
+            // has_channel(), had their references not been reserved.
+            for (int round = 0; round < 40; ++round)
+                for (const auto& [name, spec] : jobs) {
+                    const ResolvedStack stack = resolve(spec, channelNames(), true).value;
+                    results << annotationLines(stack,
+                                               decodeStack(stack, {wave(name).levels, 0, 1000000}));
+                }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const auto& results : together)
+        for (qsizetype i = 0; i < results.size(); ++i)
+            QCOMPARE(results[i], alone[i % alone.size()]);
+}
+
+void TestDecode::catalogue()
+{
+    NEEDS_DECODING;
+    const auto list = listDecoders();
+    QVERIFY2(list.ok() && list.value.size() > 100, qPrintable(list.error));
+    QVERIFY(std::is_sorted(list.value.begin(), list.value.end(),
+                           [](const auto& a, const auto& b) { return a.id < b.id; }));
+    QVERIFY(std::any_of(list.value.begin(), list.value.end(), [](const DecoderSummary& d) {
+        return d.id == QLatin1String("i2c")
+               && d.longName == QLatin1String("Inter-Integrated Circuit");
+    }));
+    const auto request = parseStackRequest(u"uart:baudrate=9600:help");
+    QCOMPARE(request.value.helpFor, QStringLiteral("uart"));
+    const QString help = decoderHelp(describeDecoder(request.value.helpFor).value);
+    for (const char* line :
+         {"uart (UART): Universal Asynchronous Receiver/Transmitter\n",
+          "Channels, optional:\n  rx  ", "UART receive line (RX)\n", "  parity  ",
+          "Parity: text, default none, one of none, odd, even", "  stop_bits  ",
+          "Stop bits: a number, default 1, one of 0, 0.5, 1, 1.5\n", "  rx-data  ",
+          "\nTakes: logic\nGives: uart\n"})
+        QVERIFY2(help.contains(QString::fromUtf8(line)), line);
+}
+
+void TestDecode::unavailable()
+{
+    if (decodingAvailable())
+        QSKIP("this build decodes: the stub's own test binary checks this");
+    const QString reason =
+        QStringLiteral("decoding is not available: this build has no libsigrokdecode");
+    QCOMPARE(unavailableReason(), reason);
+    QCOMPARE(listDecoders().error, reason);
+    QCOMPARE(describeDecoder(QStringLiteral("spi")).error, reason);
+    QCOMPARE(resolve(QStringLiteral("spi:clk=0"), channelNames(), true).error, reason);
+    QVERIFY_THROWS_EXCEPTION(Fault, decodeStack(ResolvedStack{}, SampleInput{}));
+}
+
+QTEST_GUILESS_MAIN(TestDecode)
+#include "tst_decode.moc"
