@@ -3,9 +3,9 @@
 
 #include "ui/previewview.h"
 
-#include "printing/output/pagerenderer.h"
 #include "printing/page/paper.h"
 #include "printing/page/sheet.h"
+#include "ui/previewdrawing.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,7 +15,6 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace {
@@ -27,84 +26,6 @@ constexpr int margin = 8;          // around the paper at fit
 constexpr qint64 largestCachePixels = 24LL * 1024 * 1024;
 
 const QColor desk(0x80, 0x80, 0x80);
-
-// Every line's ends moved to the corner of their pixel of `whole` sheet
-// pixels. A thin line the one before it covers (the same pixels) is left
-// out: on the busiest pages most lines fall on their neighbours.
-std::vector<SurfaceCall> onPixelGrid(const std::vector<SurfaceCall>& calls, int whole)
-{
-    const auto corner = [whole](int at) {
-        return at >= 0 ? at / whole * whole : -((-at + whole - 1) / whole * whole);
-    };
-    std::vector<SurfaceCall> grid;
-    grid.reserve(calls.size());
-    bool afterLine = false;
-    std::array<int, 4> last{};
-    for (const SurfaceCall& call : calls) {
-        if (call.kind != SurfaceCallKind::Line) {
-            grid.push_back(call);
-            afterLine = false;
-            continue;
-        }
-        std::array<int, 4> ends{corner(call.args[0]), corner(call.args[1]), corner(call.args[2]),
-                                corner(call.args[3])};
-        const std::array<int, 4> reversed{ends[2], ends[3], ends[0], ends[1]};
-        const bool covered = afterLine
-                             && (ends == last || reversed == last
-                                 || (ends[0] == ends[2] && ends[1] == ends[3]
-                                     && ((ends[0] == last[0] && ends[1] == last[1])
-                                         || (ends[0] == last[2] && ends[1] == last[3]))));
-        if (covered)
-            continue;
-        SurfaceCall moved = call;
-        moved.args = ends;
-        grid.push_back(std::move(moved));
-        last = ends;
-        afterLine = true;
-    }
-    return grid;
-}
-
-// Walks the calls as renderPage() does, `pixel` sheet pixels to a pixel of
-// the view. A line thinner than a pixel is drawn one pixel wide at full
-// strength, as a raster printer draws it (the painter would fade it). On the
-// grid (onPixelGrid) a thin line across or down covers whole pixels: drawn
-// without antialiasing it comes out the same, several times faster. Text
-// is drawn as renderPage() draws it.
-void renderForView(QPainter& painter, const std::vector<SurfaceCall>& calls, double pixel,
-                   bool onGrid, double minimumWidth)
-{
-    walkPage(
-        calls, minimumWidth,
-        [&](const StrokeBatch& batch, const QPen& pagepen) {
-            const std::vector<QPoint>& points = batch.points();
-            const std::vector<std::size_t>& starts = batch.starts();
-            QPen pen = pagepen;
-            const bool thin = pen.widthF() <= pixel;
-            if (thin) {
-                pen.setCosmetic(true);
-                pen.setWidth(1);
-            }
-            bool square = onGrid && thin;
-            for (std::size_t i = 1; square && i < points.size(); ++i)
-                square = points[i].x() == points[i - 1].x() || points[i].y() == points[i - 1].y();
-            painter.setRenderHint(QPainter::Antialiasing, !square);
-            painter.setPen(pen);
-            painter.setBrush(Qt::NoBrush);
-            for (std::size_t i = 0; i < starts.size(); ++i) {
-                const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : points.size();
-                painter.drawPolyline(points.data() + starts[i], int(end - starts[i]));
-            }
-        },
-        [&](const SurfaceState& state, const QString& text) {
-            painter.save();
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            painter.setRenderHint(QPainter::TextAntialiasing, true);
-            drawPageText(painter, state, text, true);
-            painter.restore();
-            return true;
-        });
-}
 
 } // namespace
 
@@ -243,9 +164,13 @@ void PageView::ensureCached(const QRect& visible)
         wanted =
             visible.adjusted(-visible.width(), -visible.height(), visible.width(), visible.height())
                 .intersected(paper);
-    QImage image(wanted.size() * ratio, QImage::Format_RGB32);
-    if (image.isNull()) {
-        cache_ = QImage();
+    // The last image's memory serves again while it is the same size.
+    QImage image = std::move(cache_);
+    cache_ = QImage();
+    if (image.size() != wanted.size() * ratio)
+        image = QImage(wanted.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(1);
+    if (image.isNull() || !image.bits()) {
         cached_ = QRect();
         return;
     }
@@ -263,16 +188,17 @@ void PageView::ensureCached(const QRect& visible)
         // In device pixels: the sheet's corner on a whole pixel, so that
         // lines put on the sheet's pixel grid fall on the view's.
         const QPointF corner = (QPointF(fit.left, fit.top) * s - QPointF(wanted.topLeft())) * ratio;
-        painter.translate(std::round(corner.x()), std::round(corner.y()));
+        const QPoint origin(int(std::round(corner.x())), int(std::round(corner.y())));
+        painter.translate(origin);
         const double q = s * fit.scale * ratio;
         painter.scale(q, q);
         // Lines as a raster printer at the view's resolution draws them, as
         // the PNG writer does: on the middle of a pixel, at least one wide.
         if (whole > 0) {
             painter.translate(whole / 2.0, whole / 2.0);
-            renderForView(painter, onPixelGrid(page.calls, whole), whole, true, fit.minimumWidth);
+            renderOnGrid(painter, image, page.calls, whole, origin, fit.minimumWidth);
         } else {
-            renderForView(painter, page.calls, 1 / q, false, fit.minimumWidth);
+            renderScaled(painter, page.calls, 1 / q, fit.minimumWidth);
         }
     }
     image.setDevicePixelRatio(ratio);
