@@ -49,6 +49,13 @@ void PageView::setPages(std::vector<RecordedPage> pages)
     emit pageChanged(page_, int(pages_.size()));
 }
 
+void PageView::releaseCalls()
+{
+    for (RecordedPage& page : pages_)
+        std::vector<SurfaceCall>().swap(page.calls);
+    dirty_ = true;
+}
+
 void PageView::setPage(int page)
 {
     page = std::clamp(page, 0, std::max(0, int(pages_.size()) - 1));

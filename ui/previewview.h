@@ -20,6 +20,10 @@ public:
 
     // Keeps the page number when there are still as many pages.
     void setPages(std::vector<RecordedPage> pages);
+    // Lets go of the pages' calls while new ones are recorded, so that their
+    // memory serves again (fresh memory is much of a busy page's time); the
+    // page number stays for setPages(), which must follow.
+    void releaseCalls();
     const std::vector<RecordedPage>& pages() const { return pages_; }
     int page() const { return page_; } // 0-based
     void setPage(int page);
