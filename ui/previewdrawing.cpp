@@ -24,9 +24,10 @@ namespace {
 // in each column the rows a polyline covers there are one run, written once.
 class ColumnFill {
 public:
-    ColumnFill(QImage& image, QPoint origin, int whole, QRgb colour)
-        : bits_(image.bits()), stride_(image.bytesPerLine()), width_(image.width()),
-          height_(image.height()), origin_(origin), whole_(whole), colour_(0xff000000u | colour)
+    // Within `clip`, which must lie in the image.
+    ColumnFill(QImage& image, const QRect& clip, QPoint origin, int whole, QRgb colour)
+        : bits_(image.bits()), stride_(image.bytesPerLine()), clip_(clip), origin_(origin),
+          whole_(whole), colour_(0xff000000u | colour)
     {
     }
     ColumnFill(const ColumnFill&) = delete;
@@ -76,9 +77,9 @@ private:
     {
         if (column_ == INT_MIN)
             return;
-        if (column_ >= 0 && column_ < width_) {
-            const int last = std::min(bottom_, height_ - 1);
-            for (int y = std::max(top_, 0); y <= last; ++y)
+        if (column_ >= clip_.left() && column_ <= clip_.right()) {
+            const int last = std::min(bottom_, clip_.bottom());
+            for (int y = std::max(top_, clip_.top()); y <= last; ++y)
                 line(y)[column_] = colour_;
         }
         column_ = INT_MIN;
@@ -86,10 +87,10 @@ private:
 
     void fillRow(int y, int left, int right)
     {
-        if (y < 0 || y >= height_)
+        if (y < clip_.top() || y > clip_.bottom())
             return;
-        left = std::max(left, 0);
-        right = std::min(right, width_ - 1);
+        left = std::max(left, clip_.left());
+        right = std::min(right, clip_.right());
         if (left <= right)
             std::fill(line(y) + left, line(y) + right + 1, colour_);
     }
@@ -98,7 +99,7 @@ private:
 
     uchar* bits_;
     qsizetype stride_;
-    int width_, height_;
+    QRect clip_;
     QPoint origin_;
     int whole_;
     quint32 colour_;
@@ -239,7 +240,7 @@ private:
 } // namespace
 
 void renderOnGrid(QPainter& painter, QImage& image, const std::vector<SurfaceCall>& calls,
-                  int whole, QPoint origin, double minimumWidth)
+                  int whole, QPoint origin, double minimumWidth, const QRect& clip)
 {
     walkPage(
         calls, minimumWidth,
@@ -258,7 +259,7 @@ void renderOnGrid(QPainter& painter, QImage& image, const std::vector<SurfaceCal
                 square = points[i].x() == points[i - 1].x() || points[i].y() == points[i - 1].y();
             }
             if (square && pen.style() == Qt::SolidLine && image.depth() == 32) {
-                ColumnFill fill(image, origin, whole, pen.color().rgb());
+                ColumnFill fill(image, clip, origin, whole, pen.color().rgb());
                 for (std::size_t i = 0; i < starts.size(); ++i) {
                     const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : points.size();
                     fill.polyline(points.data() + starts[i], end - starts[i]);

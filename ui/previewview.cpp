@@ -43,8 +43,29 @@ void PageView::setPages(std::vector<RecordedPage> pages)
     pages_ = std::move(pages);
     if (!samecount || page_ >= int(pages_.size()))
         page_ = 0;
-    dirty_ = true;
     updateScrollBars();
+    // On the same grid, only the pieces the page changed are drawn again.
+    const Grid now = grid();
+    if (!dirty_ && !cache_.isNull() && now.whole > 0 && now == drawnGrid_ && !pages_.empty()) {
+        std::vector<DrawnPiece> pieces =
+            piecesOnGrid(pages_[page_].calls, now.whole, now.origin, now.size.width(),
+                         paperFit(pages_[page_].paper).minimumWidth);
+        const QRegion changed = changedBetween(pieces_, pieces) & QRect(QPoint(0, 0), now.size);
+        const QRect box = changed.boundingRect();
+        // Past half the paper, drawing it whole is as quick.
+        if (qint64(box.width()) * box.height() * 2 < qint64(now.size.width()) * now.size.height()) {
+            pieces_ = std::move(pieces);
+            damage_ += changed;
+            const qreal ratio = devicePixelRatioF();
+            viewport()->update(QRectF(box.topLeft() / ratio, box.size() / ratio)
+                                   .toAlignedRect()
+                                   .adjusted(-1, -1, 1, 1)
+                                   .translated(paperOrigin()));
+            emit pageChanged(page_, int(pages_.size()));
+            return;
+        }
+    }
+    dirty_ = true;
     viewport()->update();
     emit pageChanged(page_, int(pages_.size()));
 }
@@ -53,7 +74,6 @@ void PageView::releaseCalls()
 {
     for (RecordedPage& page : pages_)
         std::vector<SurfaceCall>().swap(page.calls);
-    dirty_ = true;
 }
 
 void PageView::setPage(int page)
@@ -160,10 +180,45 @@ QRect PageView::visibleContent() const
         view.translated(horizontalScrollBar()->value(), verticalScrollBar()->value()));
 }
 
+PageView::Grid PageView::grid() const
+{
+    Grid grid;
+    const QSize paper = paperSize();
+    const qreal ratio = devicePixelRatioF();
+    grid.whole = sheetPixelsPerPixel();
+    if (pages_.empty()
+        || qint64(paper.width()) * paper.height() * ratio * ratio > largestCachePixels)
+        grid.whole = 0;
+    if (grid.whole == 0)
+        return grid;
+    // In device pixels: the sheet's corner on a whole pixel, so that lines
+    // put on the sheet's pixel grid fall on the view's.
+    const PaperFit fit = paperFit(pages_[page_].paper);
+    const QPointF corner = QPointF(fit.left, fit.top) * scale() * ratio;
+    grid.origin = QPoint(int(std::round(corner.x())), int(std::round(corner.y())));
+    grid.size = paper * ratio;
+    grid.page = page_;
+    return grid;
+}
+
+void PageView::paintOnGrid(QPainter& painter, const Grid& grid) const
+{
+    const PaperFit fit = paperFit(pages_[page_].paper);
+    const double q = scale() * fit.scale * devicePixelRatioF();
+    painter.translate(grid.origin);
+    painter.scale(q, q);
+    // Lines as a raster printer at the view's resolution draws them, as
+    // the PNG writer does: on the middle of a pixel, at least one wide.
+    painter.translate(grid.whole / 2.0, grid.whole / 2.0);
+}
+
 void PageView::ensureCached(const QRect& visible)
 {
-    if (!dirty_ && cached_.contains(visible))
+    if (!dirty_ && cached_.contains(visible)) {
+        if (!damage_.isEmpty())
+            repairCache();
         return;
+    }
     const QRect paper(QPoint(0, 0), paperSize());
     const qreal ratio = devicePixelRatioF();
     QRect wanted = paper;
@@ -171,6 +226,9 @@ void PageView::ensureCached(const QRect& visible)
         wanted =
             visible.adjusted(-visible.width(), -visible.height(), visible.width(), visible.height())
                 .intersected(paper);
+    pieces_.clear();
+    drawnGrid_ = Grid();
+    damage_ = QRegion();
     // The last image's memory serves again while it is the same size.
     QImage image = std::move(cache_);
     cache_ = QImage();
@@ -189,22 +247,26 @@ void PageView::ensureCached(const QRect& visible)
     if (!pages_.empty()) {
         const RecordedPage& page = pages_[page_];
         const PaperFit fit = paperFit(page.paper);
-        const double s = scale();
-        const int whole = sheetPixelsPerPixel();
         QPainter painter(&image);
         // In device pixels: the sheet's corner on a whole pixel, so that
         // lines put on the sheet's pixel grid fall on the view's.
-        const QPointF corner = (QPointF(fit.left, fit.top) * s - QPointF(wanted.topLeft())) * ratio;
+        const QPointF corner =
+            (QPointF(fit.left, fit.top) * scale() - QPointF(wanted.topLeft())) * ratio;
         const QPoint origin(int(std::round(corner.x())), int(std::round(corner.y())));
-        painter.translate(origin);
-        const double q = s * fit.scale * ratio;
-        painter.scale(q, q);
-        // Lines as a raster printer at the view's resolution draws them, as
-        // the PNG writer does: on the middle of a pixel, at least one wide.
-        if (whole > 0) {
-            painter.translate(whole / 2.0, whole / 2.0);
-            renderOnGrid(painter, image, page.calls, whole, origin, fit.minimumWidth);
+        const Grid drawn{sheetPixelsPerPixel(), origin, image.size(), page_};
+        if (drawn.whole > 0) {
+            paintOnGrid(painter, drawn);
+            renderOnGrid(painter, image, page.calls, drawn.whole, origin, fit.minimumWidth,
+                         image.rect());
+            if (wanted == paper) {
+                pieces_ =
+                    piecesOnGrid(page.calls, drawn.whole, origin, image.width(), fit.minimumWidth);
+                drawnGrid_ = drawn;
+            }
         } else {
+            painter.translate(origin);
+            const double q = scale() * fit.scale * ratio;
+            painter.scale(q, q);
             renderScaled(painter, page.calls, 1 / q, fit.minimumWidth);
         }
     }
@@ -212,6 +274,35 @@ void PageView::ensureCached(const QRect& visible)
     cache_ = std::move(image);
     cached_ = wanted;
     dirty_ = false;
+    ++renders_;
+}
+
+void PageView::repairCache()
+{
+    const QRegion damage = damage_ & cache_.rect();
+    damage_ = QRegion();
+    const qreal ratio = cache_.devicePixelRatio();
+    cache_.setDevicePixelRatio(1);
+    // Written into straight: it must be the cache's own.
+    if (!cache_.bits()) {
+        dirty_ = true;
+        return;
+    }
+    const RecordedPage& page = pages_[page_];
+    const double minimumWidth = paperFit(page.paper).minimumWidth;
+    QPainter painter(&cache_);
+    for (const QRect& r : damage) {
+        painter.resetTransform();
+        painter.setClipRect(r);
+        painter.fillRect(r, Qt::white);
+        paintOnGrid(painter, drawnGrid_);
+        for (const DrawnPiece& piece : pieces_)
+            if (piece.bounds.intersects(r))
+                renderOnGrid(painter, cache_, callsOf(page.calls, piece), drawnGrid_.whole,
+                             drawnGrid_.origin, minimumWidth, r);
+    }
+    painter.end();
+    cache_.setDevicePixelRatio(ratio);
     ++renders_;
 }
 
