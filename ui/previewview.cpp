@@ -1,5 +1,5 @@
 // Drawing a preview's pages: one rendering per change, kept as an image that
-// scrolling only moves.
+// scrolling only moves and a new page of the same view mends where it differs.
 
 #include "ui/previewview.h"
 
@@ -191,8 +191,7 @@ PageView::Grid PageView::grid() const
         grid.whole = 0;
     if (grid.whole == 0)
         return grid;
-    // In device pixels: the sheet's corner on a whole pixel, so that lines
-    // put on the sheet's pixel grid fall on the view's.
+    // Where ensureCached() puts the sheet's corner for the whole paper.
     const PaperFit fit = paperFit(pages_[page_].paper);
     const QPointF corner = QPointF(fit.left, fit.top) * scale() * ratio;
     grid.origin = QPoint(int(std::round(corner.x())), int(std::round(corner.y())));
