@@ -226,6 +226,7 @@ void Preview::refresh()
         return;
     }
     try {
+        view->releaseCalls();
         setPages(recordPages(printing, *source_.table()));
         shownOptions_ = printing.options;
         showMessage(QString());

@@ -1,11 +1,11 @@
 // Drawing a preview's pages: one rendering per change, kept as an image that
-// scrolling only moves.
+// scrolling only moves and a new page of the same view mends where it differs.
 
 #include "ui/previewview.h"
 
-#include "printing/output/pagerenderer.h"
 #include "printing/page/paper.h"
 #include "printing/page/sheet.h"
+#include "ui/previewdrawing.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,7 +15,6 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace {
@@ -27,84 +26,6 @@ constexpr int margin = 8;          // around the paper at fit
 constexpr qint64 largestCachePixels = 24LL * 1024 * 1024;
 
 const QColor desk(0x80, 0x80, 0x80);
-
-// Every line's ends moved to the corner of their pixel of `whole` sheet
-// pixels. A thin line the one before it covers (the same pixels) is left
-// out: on the busiest pages most lines fall on their neighbours.
-std::vector<SurfaceCall> onPixelGrid(const std::vector<SurfaceCall>& calls, int whole)
-{
-    const auto corner = [whole](int at) {
-        return at >= 0 ? at / whole * whole : -((-at + whole - 1) / whole * whole);
-    };
-    std::vector<SurfaceCall> grid;
-    grid.reserve(calls.size());
-    bool afterLine = false;
-    std::array<int, 4> last{};
-    for (const SurfaceCall& call : calls) {
-        if (call.kind != SurfaceCallKind::Line) {
-            grid.push_back(call);
-            afterLine = false;
-            continue;
-        }
-        std::array<int, 4> ends{corner(call.args[0]), corner(call.args[1]), corner(call.args[2]),
-                                corner(call.args[3])};
-        const std::array<int, 4> reversed{ends[2], ends[3], ends[0], ends[1]};
-        const bool covered = afterLine
-                             && (ends == last || reversed == last
-                                 || (ends[0] == ends[2] && ends[1] == ends[3]
-                                     && ((ends[0] == last[0] && ends[1] == last[1])
-                                         || (ends[0] == last[2] && ends[1] == last[3]))));
-        if (covered)
-            continue;
-        SurfaceCall moved = call;
-        moved.args = ends;
-        grid.push_back(std::move(moved));
-        last = ends;
-        afterLine = true;
-    }
-    return grid;
-}
-
-// Walks the calls as renderPage() does, `pixel` sheet pixels to a pixel of
-// the view. A line thinner than a pixel is drawn one pixel wide at full
-// strength, as a raster printer draws it (the painter would fade it). On the
-// grid (onPixelGrid) a thin line across or down covers whole pixels: drawn
-// without antialiasing it comes out the same, several times faster. Text
-// is drawn as renderPage() draws it.
-void renderForView(QPainter& painter, const std::vector<SurfaceCall>& calls, double pixel,
-                   bool onGrid, double minimumWidth)
-{
-    walkPage(
-        calls, minimumWidth,
-        [&](const StrokeBatch& batch, const QPen& pagepen) {
-            const std::vector<QPoint>& points = batch.points();
-            const std::vector<std::size_t>& starts = batch.starts();
-            QPen pen = pagepen;
-            const bool thin = pen.widthF() <= pixel;
-            if (thin) {
-                pen.setCosmetic(true);
-                pen.setWidth(1);
-            }
-            bool square = onGrid && thin;
-            for (std::size_t i = 1; square && i < points.size(); ++i)
-                square = points[i].x() == points[i - 1].x() || points[i].y() == points[i - 1].y();
-            painter.setRenderHint(QPainter::Antialiasing, !square);
-            painter.setPen(pen);
-            painter.setBrush(Qt::NoBrush);
-            for (std::size_t i = 0; i < starts.size(); ++i) {
-                const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : points.size();
-                painter.drawPolyline(points.data() + starts[i], int(end - starts[i]));
-            }
-        },
-        [&](const SurfaceState& state, const QString& text) {
-            painter.save();
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            painter.setRenderHint(QPainter::TextAntialiasing, true);
-            drawPageText(painter, state, text, true);
-            painter.restore();
-            return true;
-        });
-}
 
 } // namespace
 
@@ -122,10 +43,37 @@ void PageView::setPages(std::vector<RecordedPage> pages)
     pages_ = std::move(pages);
     if (!samecount || page_ >= int(pages_.size()))
         page_ = 0;
-    dirty_ = true;
     updateScrollBars();
+    // On the same grid, only the pieces the page changed are drawn again.
+    const Grid now = grid();
+    if (!dirty_ && !cache_.isNull() && now.whole > 0 && now == drawnGrid_ && !pages_.empty()) {
+        std::vector<DrawnPiece> pieces =
+            piecesOnGrid(pages_[page_].calls, now.whole, now.origin, now.size.width(),
+                         paperFit(pages_[page_].paper).minimumWidth);
+        const QRegion changed = changedBetween(pieces_, pieces) & QRect(QPoint(0, 0), now.size);
+        const QRect box = changed.boundingRect();
+        // Past half the paper, drawing it whole is as quick.
+        if (qint64(box.width()) * box.height() * 2 < qint64(now.size.width()) * now.size.height()) {
+            pieces_ = std::move(pieces);
+            damage_ += changed;
+            const qreal ratio = devicePixelRatioF();
+            viewport()->update(QRectF(box.topLeft() / ratio, box.size() / ratio)
+                                   .toAlignedRect()
+                                   .adjusted(-1, -1, 1, 1)
+                                   .translated(paperOrigin()));
+            emit pageChanged(page_, int(pages_.size()));
+            return;
+        }
+    }
+    dirty_ = true;
     viewport()->update();
     emit pageChanged(page_, int(pages_.size()));
+}
+
+void PageView::releaseCalls()
+{
+    for (RecordedPage& page : pages_)
+        std::vector<SurfaceCall>().swap(page.calls);
 }
 
 void PageView::setPage(int page)
@@ -232,10 +180,44 @@ QRect PageView::visibleContent() const
         view.translated(horizontalScrollBar()->value(), verticalScrollBar()->value()));
 }
 
+PageView::Grid PageView::grid() const
+{
+    Grid grid;
+    const QSize paper = paperSize();
+    const qreal ratio = devicePixelRatioF();
+    grid.whole = sheetPixelsPerPixel();
+    if (pages_.empty()
+        || qint64(paper.width()) * paper.height() * ratio * ratio > largestCachePixels)
+        grid.whole = 0;
+    if (grid.whole == 0)
+        return grid;
+    // Where ensureCached() puts the sheet's corner for the whole paper.
+    const PaperFit fit = paperFit(pages_[page_].paper);
+    const QPointF corner = QPointF(fit.left, fit.top) * scale() * ratio;
+    grid.origin = QPoint(int(std::round(corner.x())), int(std::round(corner.y())));
+    grid.size = paper * ratio;
+    grid.page = page_;
+    return grid;
+}
+
+void PageView::paintOnGrid(QPainter& painter, const Grid& grid) const
+{
+    const PaperFit fit = paperFit(pages_[page_].paper);
+    const double q = scale() * fit.scale * devicePixelRatioF();
+    painter.translate(grid.origin);
+    painter.scale(q, q);
+    // Lines as a raster printer at the view's resolution draws them, as
+    // the PNG writer does: on the middle of a pixel, at least one wide.
+    painter.translate(grid.whole / 2.0, grid.whole / 2.0);
+}
+
 void PageView::ensureCached(const QRect& visible)
 {
-    if (!dirty_ && cached_.contains(visible))
+    if (!dirty_ && cached_.contains(visible)) {
+        if (!damage_.isEmpty())
+            repairCache();
         return;
+    }
     const QRect paper(QPoint(0, 0), paperSize());
     const qreal ratio = devicePixelRatioF();
     QRect wanted = paper;
@@ -243,9 +225,16 @@ void PageView::ensureCached(const QRect& visible)
         wanted =
             visible.adjusted(-visible.width(), -visible.height(), visible.width(), visible.height())
                 .intersected(paper);
-    QImage image(wanted.size() * ratio, QImage::Format_RGB32);
-    if (image.isNull()) {
-        cache_ = QImage();
+    pieces_.clear();
+    drawnGrid_ = Grid();
+    damage_ = QRegion();
+    // The last image's memory serves again while it is the same size.
+    QImage image = std::move(cache_);
+    cache_ = QImage();
+    if (image.size() != wanted.size() * ratio)
+        image = QImage(wanted.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(1);
+    if (image.isNull() || !image.bits()) {
         cached_ = QRect();
         return;
     }
@@ -257,28 +246,62 @@ void PageView::ensureCached(const QRect& visible)
     if (!pages_.empty()) {
         const RecordedPage& page = pages_[page_];
         const PaperFit fit = paperFit(page.paper);
-        const double s = scale();
-        const int whole = sheetPixelsPerPixel();
         QPainter painter(&image);
         // In device pixels: the sheet's corner on a whole pixel, so that
         // lines put on the sheet's pixel grid fall on the view's.
-        const QPointF corner = (QPointF(fit.left, fit.top) * s - QPointF(wanted.topLeft())) * ratio;
-        painter.translate(std::round(corner.x()), std::round(corner.y()));
-        const double q = s * fit.scale * ratio;
-        painter.scale(q, q);
-        // Lines as a raster printer at the view's resolution draws them, as
-        // the PNG writer does: on the middle of a pixel, at least one wide.
-        if (whole > 0) {
-            painter.translate(whole / 2.0, whole / 2.0);
-            renderForView(painter, onPixelGrid(page.calls, whole), whole, true, fit.minimumWidth);
+        const QPointF corner =
+            (QPointF(fit.left, fit.top) * scale() - QPointF(wanted.topLeft())) * ratio;
+        const QPoint origin(int(std::round(corner.x())), int(std::round(corner.y())));
+        const Grid drawn{sheetPixelsPerPixel(), origin, image.size(), page_};
+        if (drawn.whole > 0) {
+            paintOnGrid(painter, drawn);
+            renderOnGrid(painter, image, page.calls, drawn.whole, origin, fit.minimumWidth,
+                         image.rect());
+            if (wanted == paper) {
+                pieces_ =
+                    piecesOnGrid(page.calls, drawn.whole, origin, image.width(), fit.minimumWidth);
+                drawnGrid_ = drawn;
+            }
         } else {
-            renderForView(painter, page.calls, 1 / q, false, fit.minimumWidth);
+            painter.translate(origin);
+            const double q = scale() * fit.scale * ratio;
+            painter.scale(q, q);
+            renderScaled(painter, page.calls, 1 / q, fit.minimumWidth);
         }
     }
     image.setDevicePixelRatio(ratio);
     cache_ = std::move(image);
     cached_ = wanted;
     dirty_ = false;
+    ++renders_;
+}
+
+void PageView::repairCache()
+{
+    const QRegion damage = damage_ & cache_.rect();
+    damage_ = QRegion();
+    const qreal ratio = cache_.devicePixelRatio();
+    cache_.setDevicePixelRatio(1);
+    // Written into straight: it must be the cache's own.
+    if (!cache_.bits()) {
+        dirty_ = true;
+        return;
+    }
+    const RecordedPage& page = pages_[page_];
+    const double minimumWidth = paperFit(page.paper).minimumWidth;
+    QPainter painter(&cache_);
+    for (const QRect& r : damage) {
+        painter.resetTransform();
+        painter.setClipRect(r);
+        painter.fillRect(r, Qt::white);
+        paintOnGrid(painter, drawnGrid_);
+        for (const DrawnPiece& piece : pieces_)
+            if (piece.bounds.intersects(r))
+                renderOnGrid(painter, cache_, callsOf(page.calls, piece), drawnGrid_.whole,
+                             drawnGrid_.origin, minimumWidth, r);
+    }
+    painter.end();
+    cache_.setDevicePixelRatio(ratio);
     ++renders_;
 }
 

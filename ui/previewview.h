@@ -4,12 +4,14 @@
 // view: zoom, panning and paging.
 
 #include "printing/page/recordingsurface.h"
+#include "ui/previewpieces.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
+#include <QRegion>
 
 #include <vector>
 
@@ -20,6 +22,10 @@ public:
 
     // Keeps the page number when there are still as many pages.
     void setPages(std::vector<RecordedPage> pages);
+    // Lets go of the pages' calls while new ones are recorded, so that their
+    // memory serves again (fresh memory is much of a busy page's time); the
+    // page number stays for setPages(), which must follow.
+    void releaseCalls();
     const std::vector<RecordedPage>& pages() const { return pages_; }
     int page() const { return page_; } // 0-based
     void setPage(int page);
@@ -67,8 +73,22 @@ private:
     // it is in view (the middle of the sheet is mostly blank), else the
     // middle of the view.
     QPointF zoomAnchor() const;
+    // Where the cache would hold the whole paper on the grid: sheet pixels a
+    // device pixel, where sheet pixel 0 falls, the image's size; whole is 0
+    // off the grid or when the paper is too large for one image.
+    struct Grid {
+        int whole = 0;
+        QPoint origin;
+        QSize size;
+        int page = -1;
+        friend bool operator==(const Grid&, const Grid&) = default;
+    };
+    Grid grid() const;
     // Renders the part of the paper around `visible` unless the cache has it.
     void ensureCached(const QRect& visible);
+    // Draws again what a new page changed (damage_).
+    void repairCache();
+    void paintOnGrid(QPainter& painter, const Grid& grid) const;
     void zoomAround(double zoom, QPointF anchor);
 
     std::vector<RecordedPage> pages_;
@@ -77,6 +97,11 @@ private:
     QImage cache_;      // device pixels
     QRect cached_;      // what it holds, in content coordinates
     bool dirty_ = true; // the cache no longer shows the page
+    // The pieces of the page in the cache when it holds the whole paper on
+    // `drawnGrid_`, and what of the cache no longer shows the page.
+    std::vector<DrawnPiece> pieces_;
+    Grid drawnGrid_;
+    QRegion damage_;
     QPoint dragFrom_;
     bool dragging_ = false;
     int renders_ = 0;

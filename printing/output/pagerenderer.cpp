@@ -59,7 +59,8 @@ bool inPageFont(const QFontMetricsF& metrics, const QString& text)
 
 bool walkPage(const std::vector<SurfaceCall>& calls, double minimumWidth,
               const std::function<void(const StrokeBatch& batch, const QPen& pen)>& stroke,
-              const std::function<bool(const SurfaceState& state, const QString& text)>& print)
+              const std::function<bool(const SurfaceState& state, const QString& text)>& print,
+              const LinePlacer& place)
 {
     SurfaceState state;
     QPen pen = pagePen(state, minimumWidth);
@@ -70,13 +71,16 @@ bool walkPage(const std::vector<SurfaceCall>& calls, double minimumWidth,
             batch.clear();
         }
     };
-    for (const SurfaceCall& call : calls) {
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const SurfaceCall& call = calls[i];
         switch (call.kind) {
-        case SurfaceCallKind::Line:
+        case SurfaceCallKind::Line: {
             // A line leaves the state as it was; most of a busy page is lines.
-            batch.add(QPoint(call.args[0], call.args[1]), QPoint(call.args[2], call.args[3]),
-                      state.drawstyle != 2);
+            std::array<int, 4> ends = call.args;
+            if (!place || place(i, ends))
+                batch.add(QPoint(ends[0], ends[1]), QPoint(ends[2], ends[3]), state.drawstyle != 2);
             continue;
+        }
         case SurfaceCallKind::Print:
             flush();
             if (!print(state, call.text))

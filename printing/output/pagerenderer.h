@@ -8,6 +8,8 @@
 #include <QFont>
 #include <QPen>
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -42,11 +44,16 @@ void renderOnPaper(QPainter& painter, const std::vector<SurfaceCall>& calls, con
 // The pen a line is stroked with in `state`: at least `minimumWidth` wide.
 QPen pagePen(const SurfaceState& state, double minimumWidth = 1);
 
+// Where a line of calls[index] goes: its ends may be moved; false leaves it out.
+using LinePlacer = std::function<bool(std::size_t index, std::array<int, 4>& ends)>;
+
 // Walks the calls as every writer draws them: consecutive lines of one pen
 // joined into a batch, handed to `stroke` before the pen changes, before a
 // text and at the end (then cleared); each text handed to `print` with the
 // state it is drawn in. Stops, returning false, when `print` does. No pen
-// is thinner than `minimumWidth` pixels.
+// is thinner than `minimumWidth` pixels. Each line goes through `place`
+// first when it is given.
 bool walkPage(const std::vector<SurfaceCall>& calls, double minimumWidth,
               const std::function<void(const StrokeBatch& batch, const QPen& pen)>& stroke,
-              const std::function<bool(const SurfaceState& state, const QString& text)>& print);
+              const std::function<bool(const SurfaceState& state, const QString& text)>& print,
+              const LinePlacer& place = {});
