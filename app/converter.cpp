@@ -7,8 +7,9 @@
 #include "app/jobplan.h"
 #include "app/orderedwork.h"
 #include "app/progressline.h"
-#include "printing/output/pdf/pdffont.h"
-#include "printing/output/pdf/pdfpages.h"
+#include "printing/output/binder.h"
+#include "printing/output/documentdate.h"
+#include "printing/output/formats.h"
 #include "util/fault.h"
 #include "util/pathwalk.h"
 
@@ -47,18 +48,17 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
     // The first capture is read before anything else, so that a run whose
     // only capture cannot be read costs no fonts and no GUI.
     if (!jobs.empty())
-        readCapture(jobs.front(), options);
+        readCapture(jobs.front());
     const auto drawn = [](const CaptureJob& job) { return job.error.isEmpty(); };
-    if (!options.valuechangedump && std::any_of(jobs.begin(), jobs.end(), drawn)) {
+    if (documentFormat(options.format).ofPages && std::any_of(jobs.begin(), jobs.end(), drawn)) {
         if (beforeDrawing)
             beforeDrawing();
         // The page font is read once, here, rather than by whichever job
         // first needs it while the others wait.
-        if (options.format == OutputFormat::Pdf)
-            PdfFont::page();
+        prepareWriter(options.format);
     }
     ProgressLine line(err, progress && jobs.size() > 1, int(jobs.size()));
-    std::optional<PdfPages> book;
+    std::optional<Binder> book;
     if (combined)
         book.emplace();
     int failed = 0;
@@ -70,7 +70,7 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
             if (combined && job.error.isEmpty() && failed == 0) {
                 try {
                     inFile(options.combine, [&] {
-                        for (PdfPage& page : job.pages)
+                        for (BinderPage& page : job.pages)
                             book->add(std::move(page));
                     });
                 } catch (const std::exception& failure) {
