@@ -39,6 +39,8 @@ private slots:
     void missingFile();
     void fileClosed_data();
     void fileClosed();
+    void wordsBeyondTheCutter_data();
+    void wordsBeyondTheCutter();
 
 private:
     QTemporaryDir dir_;
@@ -248,6 +250,30 @@ void TestHeader::fileClosed()
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.close();
     QVERIFY(QFile::remove(path));
+}
+
+void TestHeader::wordsBeyondTheCutter_data()
+{
+    QTest::addColumn<int>("line"); // 0-based
+    QTest::newRow("line 3") << 2;
+    QTest::newRow("the names") << 4;
+}
+
+// Load and the converter refuse a header line of more words than the field
+// cutter takes; Print, which takes the heading and names from the window,
+// reads the samples all the same.
+void TestHeader::wordsBeyondTheCutter()
+{
+    QFETCH(int, line);
+    CaptureRecipe recipe;
+    recipe.header[line] = QByteArray("w ").repeated(8000);
+    const QString path = capturefixture::writeCapture(dir_, QStringLiteral("w.csv"), recipe);
+    QVERIFY_THROWS_EXCEPTION(Fault, readHeader(path));
+    QVERIFY_THROWS_EXCEPTION(Fault, readKeyedCapture(path));
+    const Capture capture = readCapture(path);
+    QVERIFY(capture.hasKey());
+    QVERIFY(capture.header().heading.isEmpty());
+    QCOMPARE(capture.sampleCount(), csv::sampleCount);
 }
 
 QTEST_GUILESS_MAIN(TestHeader)
