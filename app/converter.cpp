@@ -7,9 +7,9 @@
 #include "app/jobplan.h"
 #include "app/orderedwork.h"
 #include "app/progressline.h"
-#include "printing/output/pdf/pdfbook.h"
-#include "printing/output/pdf/pdffont.h"
-#include "printing/output/pdf/pdfpages.h"
+#include "printing/output/binder.h"
+#include "printing/output/documentdate.h"
+#include "printing/output/formats.h"
 #include "util/fault.h"
 #include "util/pathwalk.h"
 
@@ -57,28 +57,13 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
     // The first capture is read before anything else, so that a run whose
     // only capture cannot be read costs no fonts and no GUI.
     if (!jobs.empty())
-        readCapture(jobs.front(), options);
+        readCapture(jobs.front());
     const auto drawn = [](const CaptureJob& job) { return job.error.isEmpty(); };
-    std::optional<PdfEngineSetUp> engineSetUp;
-    if (!options.valuechangedump && std::any_of(jobs.begin(), jobs.end(), drawn)) {
-        // SVG and PNG draw their text with Qt's fonts, which need the GUI
-        // application, and so does a PDF page font not read from its file.
-        // Otherwise only text in other fonts needs it: one capture, drawn on
-        // this thread, makes it then, if ever.
-        const bool pdf = options.format == OutputFormat::Pdf;
-        if (beforeDrawing) {
-            if (pdf && jobs.size() == 1 && PdfFont::readFromFile())
-                engineSetUp.emplace(beforeDrawing);
-            else
-                beforeDrawing();
-        }
-        // The page font is read once, here, rather than by whichever job
-        // first needs it while the others wait.
-        if (pdf)
-            PdfFont::page();
-    }
+    std::optional<WriterSetUp> writers;
+    if (documentFormat(options.format).ofPages && std::any_of(jobs.begin(), jobs.end(), drawn))
+        writers.emplace(options.format, jobs.size() == 1, beforeDrawing);
     ProgressLine line(err, progress && jobs.size() > 1, int(jobs.size()));
-    std::optional<PdfPages> book;
+    std::optional<Binder> book;
     if (combined)
         book.emplace();
     int failed = 0;
@@ -90,7 +75,7 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
             if (combined && job.error.isEmpty() && failed == 0) {
                 try {
                     inFile(options.combine, [&] {
-                        for (PdfPage& page : job.pages)
+                        for (BinderPage& page : job.pages)
                             book->add(std::move(page));
                     });
                 } catch (const std::exception& failure) {

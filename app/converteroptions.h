@@ -1,7 +1,8 @@
 #pragma once
 
 #include "app/optionvalues.h"
-#include "printing/output/document.h"
+#include "capture/csvcapture.h"
+#include "printing/output/formats.h"
 #include "printing/page/pagelayout.h"
 
 #include <QString>
@@ -21,10 +22,9 @@ struct ConverterOptions {
     QString outputDir; // each capture's file in this folder
     QString combine;   // one PDF, a page per capture; "-" standard output
     OutputFormat format = OutputFormat::Pdf;
-    bool valuechangedump = false;    // a dump of the samples instead of a page; `format` unused
-    int dpi = 150;                   // PNG only
-    int jobs = 1;                    // captures converted at once
-    std::array<bool, 16> channels{}; // all ticked unless --channels says otherwise
+    int dpi = 150;          // PNG only
+    int jobs = 1;           // captures converted at once
+    ChannelList channels{}; // all ticked unless --channels says otherwise
     bool tickmarks = true;
     QString tickfrequency = QStringLiteral("10");
     QString resolution = QStringLiteral("100");
@@ -33,7 +33,9 @@ struct ConverterOptions {
     PageOptions page;               // the samples, pages, time axis and paper
     int pagecount = 1;              // the pages `page` gives, worked out once
 
-    ConverterOptions() { channels.fill(true); }
+    // The captures are CSV captures: a range is checked against that
+    // format's samples as the options are read.
+    ConverterOptions() : page{0, csv::sampleCount - 1} { channels.fill(true); }
 };
 
 // ".pdf", ".svg", ".png" or ".vcd".

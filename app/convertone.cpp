@@ -1,13 +1,12 @@
 #include "app/convertone.h"
 
-#include "capture/header.h"
+#include "capture/csvcapture.h"
+#include "capture/leveltable.h"
 #include "capture/linereader.h"
-#include "capture/sampletable.h"
-#include "printing/pagerecorder.h"
+#include "printing/drawpages.h"
+#include "printing/output/formats.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
-
-#include <QFile>
 
 #include <exception>
 #include <optional>
@@ -19,37 +18,9 @@ namespace {
 
 const QString standardStream = QStringLiteral("-");
 
-PrintRequest requestFor(const QString& capture, const ConverterOptions& options, QString& error)
-{
-    // A pipe gives its bytes once: they serve the header and the samples.
-    std::optional<QByteArray> bytes = readOnceIfStream(capture);
-    const std::optional<CaptureHeader> header = readHeader(capture, bytes);
-    PrintRequest request;
-    if (!header) {
-        error = QStringLiteral("%1: not a capture file (line 1 does not begin with \"%2\")")
-                    .arg(escapedText(capture), captureKey);
-        return request;
-    }
-    request.filepath = capture;
-    request.filebytes = std::move(bytes);
-    for (int c = 0; c < channelCount; ++c) {
-        const auto i = static_cast<std::size_t>(c);
-        request.values[i] = options.channels[i] ? 1 : 0;
-        request.captions[i] = header->names[i];
-    }
-    request.values[tickMarksBox] = options.tickmarks ? 1 : 0;
-    request.captions[tickMarksBox] = QStringLiteral("Tick marks");
-    request.tickfrequency = options.tickfrequency;
-    request.resolution = options.resolution;
-    request.unitindex = options.unitindex;
-    request.heading = options.heading.value_or(header->heading);
-    request.options = options.page;
-    return request;
-}
-
 // One file after another, each whole; the pages of a capture are there all
 // together or not at all.
-void writeDocuments(const QStringList& files, const std::vector<QByteArray>& documents)
+void writeFiles(const QStringList& files, const std::vector<QByteArray>& documents)
 {
     if (files.size() == 1)
         writeDocument(files.front(), documents.front());
@@ -59,46 +30,71 @@ void writeDocuments(const QStringList& files, const std::vector<QByteArray>& doc
 
 } // namespace
 
-void readCapture(CaptureJob& job, const ConverterOptions& options)
+void readCapture(CaptureJob& job)
 {
-    if (!job.error.isEmpty() || job.request)
+    if (!job.error.isEmpty() || job.read)
         return;
     try {
-        PrintRequest request = requestFor(job.capture, options, job.error);
-        if (job.error.isEmpty())
-            job.request = std::move(request);
+        // A pipe gives its bytes once: they are read whole, then as a file's.
+        std::optional<Capture> capture =
+            readKeyedCapture(job.capture, readOnceIfStream(job.capture));
+        if (capture)
+            job.read = std::move(capture);
+        else
+            job.error = QStringLiteral("%1: not a capture file (line 1 does not begin with \"%2\")")
+                            .arg(escapedText(job.capture), csv::captureKey);
     } catch (const std::exception& failure) {
         job.error = failureMessage(job.capture, failure);
     }
 }
 
+PageRequest converterRequest(const ConverterOptions& options, const Capture& capture)
+{
+    PageRequest request;
+    const std::vector<QString>& names = capture.header().names;
+    for (int c = 0; c < capture.channelCount() && c < int(options.channels.size()); ++c)
+        if (options.channels[std::size_t(c)])
+            request.channels.push_back(
+                {c, std::size_t(c) < names.size() ? names[std::size_t(c)] : QString()});
+    request.ticks = TickMarks::read(options.tickmarks, options.tickfrequency);
+    request.period = SamplePeriod::read(options.resolution, options.unitindex);
+    request.heading = options.heading.value_or(capture.header().heading);
+    request.options = options.page;
+    return request;
+}
+
 void convertOne(CaptureJob& job, const ConverterOptions& options)
 {
-    readCapture(job, options);
+    readCapture(job);
     if (!job.error.isEmpty())
         return;
     try {
-        const PrintRequest request = std::move(*job.request);
-        job.request.reset();
-        std::vector<QByteArray> documents;
-        if (options.valuechangedump) {
-            documents.push_back(
-                valueChangeDumpOf(request, SampleTable::read(request.filepath, request.filebytes)));
+        const Capture capture = std::move(*job.read);
+        job.read.reset();
+        const PageRequest request = converterRequest(options, capture);
+        const DocumentFormat& format = documentFormat(options.format);
+        DocumentSource source;
+        source.dpi = options.dpi;
+        std::optional<LevelTable> levels;
+        if (format.ofPages) {
+            source.pages = drawPages(request, capture);
         } else {
-            std::vector<RecordedPage> pages = recordPages(request);
-            if (job.target.isEmpty()) {
-                // Made here, on this job's core, so binding only copies them.
-                for (RecordedPage& page : pages) {
-                    job.pages.push_back(inFile(options.combine, [&] { return pdfPage(page); }));
-                    page = RecordedPage();
-                }
-                return;
-            }
-            // Every page's document before any is written: a page that cannot
-            // be made leaves all of the capture's files as they were.
-            documents = documentsOf(options.format, std::move(pages), options.dpi,
-                                    job.files.isEmpty() ? QStringList{job.target} : job.files);
+            levels = selectChannels(capture.samples(), request.channels);
+            source.levels = &*levels;
+            source.request = &request;
         }
+        if (job.target.isEmpty()) {
+            // Made here, on this job's core, so binding only copies them.
+            for (RecordedPage& page : source.pages) {
+                job.pages.push_back(inFile(options.combine, [&] { return BinderPage(page); }));
+                page = RecordedPage();
+            }
+            return;
+        }
+        // Every page's document before any is written: a page that cannot
+        // be made leaves all of the capture's files as they were.
+        std::vector<QByteArray> documents = writeDocuments(
+            format, std::move(source), job.files.isEmpty() ? QStringList{job.target} : job.files);
         if (documents.size() != std::size_t(job.files.size()))
             throw Fault(FaultKind::SubscriptOutOfRange,
                         QStringLiteral("%1 documents made for %2 files")
@@ -108,7 +104,7 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
         // own, so that this one goes on converting.
         job.written =
             std::async(std::launch::async, [files = job.files, documents = std::move(documents)] {
-                writeDocuments(files, documents);
+                writeFiles(files, documents);
             });
     } catch (const std::exception& failure) {
         job.error = failureMessage(job.capture, failure);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/converteroptions.h"
-#include "printing/output/pdf/pdfpages.h"
-#include "printing/printtiming.h"
+#include "capture/capture.h"
+#include "printing/output/binder.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,12 +14,12 @@
 // One capture's part in a run: where its document goes and how it went.
 struct CaptureJob {
     QString capture;
-    QString target;                      // empty: pages of the combined PDF
-    QStringList files;                   // target, or a file a page (SVG, PNG)
-    QString error;                       // the one line reporting its failure
-    std::optional<PrintRequest> request; // the capture's header, once read
-    std::vector<PdfPage> pages;          // its pages in the combined PDF
-    std::future<void> written;           // the document being written to the target
+    QString target;                // empty: pages of the combined PDF
+    QStringList files;             // target, or a file a page (SVG, PNG)
+    QString error;                 // the one line reporting its failure
+    std::optional<Capture> read;   // the capture, once read
+    std::vector<BinderPage> pages; // its pages in the combined PDF
+    std::future<void> written;     // the document being written to the target
 };
 
 // Every target of a run, settled before anything is written, so that a

@@ -2,7 +2,7 @@
 
 #include "app/optionvalues.h"
 
-#include "capture/header.h"
+#include "capture/csvcapture.h"
 #include "util/numbers.h"
 
 #include <QList>
@@ -31,7 +31,7 @@ bool allDigits(QStringView text)
 std::optional<int> channelNumber(QStringView text)
 {
     const auto value = wholeNumber(trimBlanks(text));
-    if (!value || *value >= channelCount)
+    if (!value || *value >= csv::channelCount)
         return std::nullopt;
     return value;
 }
@@ -45,9 +45,9 @@ std::optional<int> wholeNumber(QStringView text)
     return text.toInt();
 }
 
-std::optional<std::array<bool, 16>> parseChannelList(const QString& list)
+std::optional<ChannelList> parseChannelList(const QString& list)
 {
-    std::array<bool, 16> chosen{};
+    ChannelList chosen{};
     const QStringView trimmed = trimBlanks(list);
     if (trimmed == QLatin1String("all")) {
         chosen.fill(true);

@@ -3,6 +3,8 @@
 // The converter's option values, each read whole: no blanks or line breaks
 // around a number, no sign, nothing after it.
 
+#include "capture/csvcapture.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -10,13 +12,16 @@
 #include <optional>
 #include <utility>
 
+// A flag for each channel of a CSV capture.
+using ChannelList = std::array<bool, csv::channelCount>;
+
 // 1 to 9 digits and nothing else.
 std::optional<int> wholeNumber(QStringView text);
 
 // "0-3,7", "all" or "none", blanks (spaces, tabs) around items allowed;
 // nullopt for anything else (a channel outside 0 ... 15, a range that runs
 // backwards, an empty item, a line break).
-std::optional<std::array<bool, 16>> parseChannelList(const QString& list);
+std::optional<ChannelList> parseChannelList(const QString& list);
 
 // "600-900": the first and last sample, 0-based; nullopt for anything but
 // two whole numbers with a dash between.

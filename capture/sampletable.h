@@ -1,67 +1,52 @@
 #pragma once
 
-#include "capture/header.h"
+// A capture's samples as the file gives them: a cell of text for each
+// channel at each sample, converted to a level only when the channel is
+// chosen (leveltable.h), so that a channel nobody prints may hold anything.
+
 #include "util/basicutilities.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QStringView>
-#include <QtGlobal>
 
-#include <algorithm>
-#include <array>
-#include <optional>
 #include <vector>
 
-inline constexpr int sampleCount = 2048;
-inline constexpr int firstSampleLine = 6; // sample row r is line 6 + r
-
-// Sample rows 0 … 2047 of a capture file plus the sentinel row 2048 (a copy
-// of row 2047). Cells are kept as text, exactly as the field cut them.
 class SampleTable {
 public:
-    // Reads lines 1 … 2053, of `preloaded` when the file's bytes were read
-    // already (LineReader). Throws Fault on an open or read failure.
-    static SampleTable read(const QString& path,
-                            const std::optional<QByteArray>& preloaded = std::nullopt);
+    // No rows yet, `channels` cells a row, for the file at `path`, whose
+    // sample row r is line `firstline` + r; both are named in faults.
+    SampleTable(QString path, int channels, int firstline);
 
+    void reserve(int rows);
+    // The next sample row; its cells are the fields `separator` cuts, exactly
+    // as getfield() cuts them, "" where the row has too few.
+    void addRow(QString row, QChar separator);
+
+    int channelCount() const { return channels_; }
+    int sampleCount() const { return int(rows_.size()); }
+    const QString& path() const { return path_; }
+    // The file's line that holds sample row `row`.
+    int lineOf(int row) const { return firstline_ + row; }
+
+    // Row sampleCount() is the sentinel after the last sample: a copy of it.
     // Inline: a page reads tens of thousands of cells.
     QStringView cell(int row, int column) const
     {
-        if (row < 0 || row > sampleCount || column < 0 || column >= channelCount)
+        const int count = sampleCount();
+        if (row < 0 || row > count || column < 0 || column >= channels_ || count == 0)
             noCell(row, column);
-        const Span& span = spans_[std::size_t(row)][std::size_t(column)];
-        return QStringView(rows_[std::size_t(std::min(row, sampleCount - 1))])
-            .sliced(span.start, span.length);
+        const int kept = row == count ? count - 1 : row;
+        const Span& span = spans_[std::size_t(kept) * std::size_t(channels_) + std::size_t(column)];
+        return QStringView(rows_[std::size_t(kept)]).sliced(span.start, span.length);
     }
-    const QString& path() const { return path_; }
 
 private:
-    SampleTable() = default;
     [[noreturn]] void noCell(int row, int column) const;
 
     using Span = basicutilities::FieldSpan;
     QString path_;
-    std::vector<QString> rows_;                         // 2048 lines
-    std::vector<std::array<Span, channelCount>> spans_; // 2049 rows
+    int channels_;
+    int firstline_;
+    std::vector<QString> rows_;
+    std::vector<Span> spans_; // channels_ a row
 };
-
-// What the window hands over: the sixteen channel check boxes.
-struct ChannelBoxes {
-    std::array<int, channelCount> values{}; // 0 unticked, 1 ticked, 2 greyed
-    std::array<QString, channelCount> captions;
-};
-
-// The ticked channels compacted into slots, in check-box order.
-struct LevelTable {
-    qint16 lastslot = -1;
-    std::array<QString, channelCount> slotnames;
-    std::array<int, channelCount> channels{}; // channel number held by each slot
-    std::array<std::array<quint8, sampleCount + 1>, channelCount> levels{};
-    std::array<qint16, channelCount> sums{};
-};
-
-// Converts only the ticked columns. Throws Fault(TypeMismatch / Overflow)
-// naming the file, line, field and text that failed, or Fault(Overflow) when
-// a level sum leaves the signed 16-bit range.
-LevelTable selectChannels(const SampleTable& table, const ChannelBoxes& boxes);

@@ -1,5 +1,6 @@
-// The whole capture path: bytes as a file, header, sample table, the ticked
-// channels, then trace drawing and page text into a recording surface.
+// The whole capture path: bytes as a file, header, the capture read once,
+// the window's settings as a request, the ticked channels, then the page
+// drawn into a recording surface.
 // A Fault is an expected answer to a bad file; anything else is a finding.
 //
 // Input: flags, four bytes of check boxes (two bits per channel), the unit
@@ -9,13 +10,13 @@
 // options after the resolution: the first and last sample (two bytes each),
 // the page count (a byte); flag 8 adds the time axis.
 
-#include "capture/header.h"
-#include "capture/sampletable.h"
+#include "capture/csvcapture.h"
+#include "capture/leveltable.h"
 #include "fuzz/fuzzinput.h"
+#include "printing/page/pagedrawing.h"
 #include "printing/page/pagelayout.h"
-#include "printing/page/pagetext.h"
 #include "printing/page/recordingsurface.h"
-#include "printing/page/tracedrawing.h"
+#include "printing/windowsettings.h"
 #include "util/fault.h"
 
 #include <QByteArray>
@@ -28,7 +29,8 @@
 
 namespace {
 
-constexpr int fileLines = firstSampleLine - 1 + sampleCount;
+constexpr int firstSampleLine = csv::firstSampleLine;
+constexpr int fileLines = firstSampleLine - 1 + csv::sampleCount;
 
 // Header lines as given, then the sample lines over and over up to a full
 // file, or up to a size that keeps a run short.
@@ -92,16 +94,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FuzzInput in(data, size);
     const std::uint8_t flags = in.byte();
-    ChannelBoxes boxes;
-    for (int c = 0; c < channelCount; c += 4) {
+    WindowSettings settings;
+    settings.channels.values.resize(csv::channelCount);
+    settings.channels.captions.resize(csv::channelCount);
+    for (int c = 0; c < csv::channelCount; c += 4) {
         const std::uint8_t b = in.byte();
         for (int k = 0; k < 4; ++k)
-            boxes.values[c + k] = (b >> (2 * k)) & 3;
+            settings.channels.values[std::size_t(c + k)] = (b >> (2 * k)) & 3;
     }
-    const int unitindex = static_cast<std::int8_t>(in.byte());
-    const QString tickfrequency = in.shortText();
-    const QString resolution = in.shortText();
-    const bool tickmarks = flags & 2;
+    settings.unitindex = static_cast<std::int8_t>(in.byte());
+    settings.tickfrequency = in.shortText();
+    settings.resolution = in.shortText();
+    settings.tickmarks = flags & 2 ? 1 : 0;
     PageOptions options;
     if (flags & 4) {
         options.firstsample = static_cast<std::int16_t>(in.byte() << 8 | in.byte());
@@ -121,17 +125,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             const std::optional<CaptureHeader> header = readHeader(file.path());
             // Past a wrong key the program stops; the rest still has to stand any file.
-            QString heading;
+            const Capture capture = readCapture(file.path());
+            FUZZ_CHECK(capture.hasKey() == header.has_value());
             if (header) {
-                heading = header->heading;
-                boxes.captions = header->names;
+                FUZZ_CHECK(capture.header().heading == header->heading);
+                settings.heading = header->heading;
+                for (int c = 0; c < csv::channelCount; ++c)
+                    settings.channels.captions[std::size_t(c)] = header->names[std::size_t(c)];
             }
-            const LevelTable levels = selectChannels(SampleTable::read(file.path()), boxes);
-            for (const PageLayout& layout : pageLayouts(options)) {
+            const PageRequest request = pageRequest(settings, options);
+            const LevelTable levels = selectChannels(capture.samples(), request.channels);
+            for (const PageLayout& layout : pageLayouts(request, capture.sampleCount())) {
                 page.clear(); // one surface for all runs: its call list keeps its room
-                drawtraces(page, levels, tickmarks, tickfrequency, file.path(), layout);
-                writePageText(page, levels,
-                              {heading, tickfrequency, resolution, unitindex, tickmarks}, layout);
+                drawPage(page, request, levels, layout, file.path());
                 FUZZ_CHECK(!page.isEmpty());
                 // Whatever the range, the traces and ticks stay in their band.
                 for (const DrawnLine& line : page.lines())

@@ -1,17 +1,21 @@
-// Printing one capture as a timing page: the steps from table to ended document.
+// Printing a capture as timing pages: drawn first, then replayed on the
+// printer chosen.
 
 #include "printing/printtiming.h"
 
-#include "capture/sampletable.h"
-#include "capture/valuechangedump.h"
-#include "printing/page/pagetext.h"
-#include "printing/page/tracedrawing.h"
+#include "capture/csvcapture.h"
+#include "capture/leveltable.h"
+#include "printing/drawpages.h"
 #include "printing/printers/printerchoice.h"
+#include "util/fault.h"
+
+#include <optional>
+#include <span>
 
 namespace {
 
-// Drops the document unless it was ended, so a fault half-way through a print
-// hands nothing on.
+// Drops the document unless it was ended, so a failure half-way through a
+// print hands nothing on.
 class DocumentGuard {
 public:
     explicit DocumentGuard(PageSurface& page) : page_(&page) {}
@@ -31,61 +35,43 @@ private:
 
 } // namespace
 
-PrintOutcome printtiming(const PrintRequest& request, PrintingService& service,
-                         PrinterRef& printerreference)
-{
-    return printtiming(request, SampleTable::read(request.filepath, request.filebytes), service,
-                       printerreference);
-}
-
-PrintOutcome printtiming(const PrintRequest& request, const SampleTable& table,
+PrintOutcome printtiming(const QString& filepath, const PageRequest& request,
                          PrintingService& service, PrinterRef& printerreference)
 {
-    const LevelTable levels = selectChannels(table, channelBoxes(request));
+    return printtiming(request, readCapture(filepath), service, printerreference);
+}
 
-    std::vector<PageLayout> layouts = pageLayouts(request.options);
-    // Time labels stand under tick marks: without them the traces keep their place.
-    if (request.values[tickMarksBox] != 1)
-        for (PageLayout& layout : layouts)
-            layout.timeaxis = false;
+PrintOutcome printtiming(const PageRequest& request, const Capture& capture,
+                         PrintingService& service, PrinterRef& printerreference)
+{
+    const LevelTable levels = selectChannels(capture.samples(), request.channels);
+    const std::vector<PageLayout> layouts = pageLayouts(request, capture.sampleCount());
+    std::vector<RecordedPage> pages;
+    std::optional<Fault> drawing;
+    try {
+        pages = drawPages(request, levels, layouts, capture.path());
+    } catch (const Fault& fault) {
+        drawing = fault; // for the printer, if there is one
+    }
 
     const PrinterRef printer = selectPrinter(service, printerreference);
     if (!printer)
         return PrintOutcome::NoPrinter;
-
     PageSurface& page = printer->surface();
-    const bool tickmarks = request.values[tickMarksBox] == 1;
-    for (std::size_t i = 0; i < layouts.size(); ++i) {
+    DocumentGuard guard(page);
+    if (drawing)
+        throw *drawing;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
         // Every further page is set up as the first was.
-        if (i > 0)
+        if (i > 0) {
+            page.newPage();
             setupPage(page);
-        DocumentGuard guard(page);
-        drawtraces(page, levels, tickmarks, request.tickfrequency, request.filepath, layouts[i]);
-        writePageText(page, levels,
-                      {request.heading, request.tickfrequency, request.resolution,
-                       request.unitindex, tickmarks},
-                      layouts[i]);
-        const bool ended = page.EndDoc();
-        guard.release();
-        if (!ended)
-            return PrintOutcome::Cancelled;
+        }
+        if (pages[i].paper != Paper::Tabloid)
+            page.setPaper(pages[i].paper);
+        replayCalls(std::span(pages[i].calls).subspan(drawingStart(pages[i])), page);
     }
-    return PrintOutcome::Printed;
-}
-
-ChannelBoxes channelBoxes(const PrintRequest& request)
-{
-    ChannelBoxes boxes;
-    for (std::size_t c = 0; c < std::size_t(channelCount); ++c) {
-        boxes.values[c] = request.values[c];
-        boxes.captions[c] = request.captions[c];
-    }
-    return boxes;
-}
-
-QByteArray valueChangeDumpOf(const PrintRequest& request, const SampleTable& table)
-{
-    return valueChangeDump(selectChannels(table, channelBoxes(request)),
-                           {request.heading, request.resolution, request.unitindex,
-                            request.options.firstsample, request.options.lastsample});
+    const bool ended = page.EndDoc();
+    guard.release();
+    return ended ? PrintOutcome::Printed : PrintOutcome::Cancelled;
 }

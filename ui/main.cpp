@@ -2,7 +2,6 @@
 
 #include "ui/main.h"
 
-#include "capture/header.h"
 #include "printing/printtiming.h"
 #include "ui/alert.h"
 #include "ui/choosefile.h"
@@ -36,7 +35,7 @@ namespace {
 const QString caption = QStringLiteral("ZELMAR CSV to PDF (11x17 @ 1200 DPI)");
 constexpr int clientWidth = 5160;
 constexpr int clientHeight = 4125;
-constexpr int tickmarks = int(tickMarksBox);
+constexpr int tickmarks = main::tickMarksIndex;
 
 qint16 pixelsToTwips(int pixels, int dpi)
 {
@@ -274,7 +273,7 @@ void main::openCapture(const QString& path)
         reportError(
             this, QStringLiteral("Load"),
             QStringLiteral("%1 is not a capture file: its first line does not begin with \"%2\".")
-                .arg(escapedText(absolute), captureKey));
+                .arg(escapedText(absolute), csv::captureKey));
     }
 }
 
@@ -285,8 +284,8 @@ bool main::loadCapture(const QString& path)
     if (!header)
         return false;
     Heading->setText(header->heading);
-    for (int k = 0; k < 16; ++k)
-        channelselect[k]->setText(header->names[k]);
+    for (int k = 0; k < tickmarks; ++k)
+        channelselect[k]->setText(header->names[std::size_t(k)]);
     filepath = path;
     Text1->setText(path.toUpper());
     // Show the beginnings, which tell files and captures apart.
@@ -298,9 +297,9 @@ bool main::loadCapture(const QString& path)
 
 void main::printtiming()
 {
-    const PrintRequest request = printRequest();
+    const PageRequest request = pageRequest();
     refreshPrinters();
-    ::printtiming(request, service_, printerreference);
+    ::printtiming(filepath, request, service_, printerreference);
 }
 
 void main::showPreview()
@@ -316,20 +315,22 @@ void main::showPreview()
 
 Preview* main::preview() const { return preview_; }
 
-PrintRequest main::printRequest() const
+WindowSettings main::windowSettings() const
 {
-    PrintRequest request;
-    request.filepath = filepath;
-    for (int k = 0; k <= tickmarks; ++k) {
-        request.values[k] = toolkit::checkValue(channelselect[k]);
-        request.captions[k] = channelselect[k]->text();
+    WindowSettings settings;
+    for (int k = 0; k < tickmarks; ++k) {
+        settings.channels.values.push_back(toolkit::checkValue(channelselect[k]));
+        settings.channels.captions.push_back(channelselect[k]->text());
     }
-    request.tickfrequency = tickfrequency->text();
-    request.resolution = resolution->text();
-    request.heading = Heading->text();
-    request.unitindex = toolkit::comboIndex(units);
-    return request;
+    settings.tickmarks = toolkit::checkValue(channelselect[tickmarks]);
+    settings.tickfrequency = tickfrequency->text();
+    settings.resolution = resolution->text();
+    settings.heading = Heading->text();
+    settings.unitindex = toolkit::comboIndex(units);
+    return settings;
 }
+
+PageRequest main::pageRequest() const { return ::pageRequest(windowSettings()); }
 
 QString main::stripper(QString& datain) { return ::stripper(datain); }
 

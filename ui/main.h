@@ -2,9 +2,11 @@
 
 // The start-up window of the desktop program.
 
+#include "capture/csvcapture.h"
+#include "printing/page/pagerequest.h"
 #include "printing/printers/pdfprinter.h"
 #include "printing/printers/printingservice.h"
-#include "printing/printtiming.h"
+#include "printing/windowsettings.h"
 #include "ui/controlarray.h"
 #include "ui/controlvalues.h"
 
@@ -34,6 +36,9 @@ public:
     // Builds the window from its design and runs Form_Load.
     explicit main(QWidget* parent = nullptr);
 
+    // channelselect(0 … 15) are the channels, channelselect(16) "Tick marks".
+    static constexpr int tickMarksIndex = csv::channelCount;
+
     // Design names from here to printtiming and stripper: the controls, the
     // form's settings and its handlers keep the design's spelling.
     toolkit::ControlArray<QPushButton> cmmd{QStringLiteral("cmmd")};
@@ -57,8 +62,10 @@ public:
     void Form_QueryUnload(int& cancel, int unloadmode);
 
     void printtiming();
-    // What Print prints from the controls as they are now.
-    PrintRequest printRequest() const;
+    // What the controls hand over to Print as they are now.
+    WindowSettings windowSettings() const;
+    // What Print prints from them.
+    PageRequest pageRequest() const;
     QString stripper(QString& datain);
 
     // Loads a capture named outside the chooser (the command line, a drop)

@@ -3,12 +3,13 @@
 
 #include "ui/preview.h"
 
-#include "printing/output/document.h"
+#include "capture/csvcapture.h"
+#include "printing/drawpages.h"
 #include "printing/output/pagerenderer.h"
+#include "printing/output/pngdocument.h"
 #include "printing/output/svgdocument.h"
 #include "printing/page/paper.h"
 #include "printing/page/sheet.h"
-#include "printing/pagerecorder.h"
 #include "ui/faultreport.h"
 #include "ui/main.h"
 #include "ui/modalseam.h"
@@ -148,7 +149,7 @@ Preview::Preview(ui::main* window) : QWidget(window, Qt::Window), window_(window
 
     // The main window's controls do nothing by themselves; the preview only
     // listens to them.
-    for (int k = 0; k <= int(tickMarksBox); ++k)
+    for (int k = 0; k <= ui::main::tickMarksIndex; ++k)
         connect(window->channelselect[k], &QCheckBox::stateChanged, this,
                 &Preview::scheduleRefresh);
     for (QLineEdit* box : {window->tickfrequency, window->resolution, window->Heading})
@@ -202,24 +203,23 @@ void Preview::refresh()
     setWindowTitle(QStringLiteral("Preview — %1").arg(QFileInfo(window_->filepath).fileName()));
 
     QString problem;
-    const std::optional<PageOptions> pageoptions = options->options(&problem);
+    const Capture* capture = source_.capture();
+    const std::optional<PageOptions> pageoptions =
+        options->options(&problem, capture ? capture->sampleCount() : csv::sampleCount);
     if (!pageoptions) {
         // The last good page stays in sight, but no command takes it: the
         // message says why.
         showMessage(problem);
         return;
     }
-    PrintRequest printing = window_->printRequest();
+    PageRequest printing = window_->pageRequest();
     printing.options = *pageoptions;
-    bool ticked = false;
-    for (int k = 0; k < channelCount; ++k)
-        ticked = ticked || printing.values[std::size_t(k)] == 1;
-    if (!ticked) {
+    if (printing.channels.empty()) {
         showMessage(noChannel);
         setPages({});
         return;
     }
-    if (!source_.table()) {
+    if (!capture) {
         showMessage(source_.fault() ? faultText(QStringLiteral("Print"), *source_.fault())
                                     : QString());
         setPages({});
@@ -227,7 +227,7 @@ void Preview::refresh()
     }
     try {
         view->releaseCalls();
-        setPages(recordPages(printing, *source_.table()));
+        setPages(drawPages(printing, *capture));
         shownOptions_ = printing.options;
         showMessage(QString());
     } catch (const Fault& fault) {
@@ -265,17 +265,17 @@ void Preview::saveAs()
     const std::optional<SaveChoice> choice = askSaveAs(this, proposal);
     if (!choice || !confirmReplacing(this, *choice, int(pages.size())))
         return;
-    PrintRequest printing = window_->printRequest();
+    PageRequest printing = window_->pageRequest();
     // The dump covers the samples shown.
     printing.options = shownOptions_;
     try {
         // Many pages take a while to make and write: say so, until an error
         // box, if any, asks for the pointer back.
         const WaitCursor waiting;
-        const QStringList files = saveDocuments(*choice, pages, [&] {
-            if (!source_.table())
+        const QStringList files = saveDocuments(*choice, pages, printing, [&]() -> const Capture& {
+            if (!source_.capture())
                 throw source_.fault().value_or(Fault(FaultKind::CannotOpenFile, window_->filepath));
-            return valueChangeDumpOf(printing, *source_.table());
+            return *source_.capture();
         });
         status->setText(files.size() == 1
                             ? QStringLiteral("Saved to %1").arg(files.first())
@@ -296,7 +296,7 @@ void Preview::copy()
     try {
         // Owned here until the clipboard takes it: a page that cannot be made leaks nothing.
         auto data = std::make_unique<QMimeData>();
-        data->setImageData(QImage::fromData(documentOf(OutputFormat::Png, page, savedPngDpi)));
+        data->setImageData(QImage::fromData(pngDocument(page, savedPngDpi)));
         data->setData(QStringLiteral("image/svg+xml"), svgDocument(page));
         QGuiApplication::clipboard()->setMimeData(data.release());
         status->setText(QStringLiteral("Copied page %1 as an image").arg(view->page() + 1));

@@ -3,8 +3,8 @@
 // The live print preview: the pages Print would make from the main window's
 // settings, redrawn as they change.
 
+#include "printing/page/pagelayout.h"
 #include "printing/page/recordingsurface.h"
-#include "printing/printtiming.h"
 #include "ui/previewoptions.h"
 #include "ui/previewsource.h"
 #include "ui/previewview.h"

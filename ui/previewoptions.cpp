@@ -2,6 +2,7 @@
 
 #include "ui/previewoptions.h"
 
+#include "capture/csvcapture.h"
 #include "util/fault.h"
 
 #include <QHBoxLayout>
@@ -33,9 +34,11 @@ PreviewOptions::PreviewOptions(QWidget* parent) : QWidget(parent)
     paper = new QComboBox(this);
     paper->setObjectName(QStringLiteral("paper"));
     paper->addItems(paperNames());
-    from = spinBox(this, QStringLiteral("from"), 0, sampleCount - 1, 0);
-    to = spinBox(this, QStringLiteral("to"), 0, sampleCount - 1, sampleCount - 1);
-    pages = spinBox(this, QStringLiteral("pages"), 1, sampleCount, 1);
+    // As many as a CSV capture has.
+    const int samples = csv::sampleCount;
+    from = spinBox(this, QStringLiteral("from"), 0, samples - 1, 0);
+    to = spinBox(this, QStringLiteral("to"), 0, samples - 1, samples - 1);
+    pages = spinBox(this, QStringLiteral("pages"), 1, samples, 1);
     timeaxis = new QCheckBox(QStringLiteral("Time &axis"), this);
     timeaxis->setObjectName(QStringLiteral("timeaxis"));
 
@@ -61,7 +64,7 @@ PreviewOptions::PreviewOptions(QWidget* parent) : QWidget(parent)
     connect(timeaxis, &QCheckBox::toggled, this, &PreviewOptions::changed);
 }
 
-std::optional<PageOptions> PreviewOptions::options(QString* problem) const
+std::optional<PageOptions> PreviewOptions::options(QString* problem, int samplecount) const
 {
     PageOptions options;
     options.paper = paperNamed(paper->currentText()).value_or(Paper::Tabloid);
@@ -70,7 +73,7 @@ std::optional<PageOptions> PreviewOptions::options(QString* problem) const
     options.pages = pages->value();
     options.timeaxis = timeaxis->isChecked();
     try {
-        pageLayouts(options);
+        pageLayouts(options, samplecount);
     } catch (const Fault& fault) {
         if (problem)
             *problem = fault.message();

@@ -17,8 +17,9 @@ class PreviewOptions : public QWidget {
 public:
     explicit PreviewOptions(QWidget* parent = nullptr);
 
-    // The options as set, or nullopt with `problem` saying what is wrong.
-    std::optional<PageOptions> options(QString* problem) const;
+    // The options as set, or nullopt with `problem` saying what is wrong
+    // with them for a capture of `samplecount` samples.
+    std::optional<PageOptions> options(QString* problem, int samplecount) const;
     // A number still being typed counts now, as it would once Enter or a
     // click elsewhere took it.
     void takeTyping();

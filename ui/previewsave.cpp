@@ -2,7 +2,7 @@
 
 #include "ui/previewsave.h"
 
-#include "printing/output/document.h"
+#include "capture/leveltable.h"
 #include "ui/modalseam.h"
 #include "util/atomicfile.h"
 #include "util/fault.h"
@@ -14,27 +14,6 @@
 
 #include <algorithm>
 
-namespace {
-
-struct Filter {
-    SaveFormat format;
-    QString filter;
-    QString suffix;
-};
-
-const std::vector<Filter>& filters()
-{
-    static const std::vector<Filter> all = {
-        {SaveFormat::Pdf, QStringLiteral("PDF document (*.pdf)"), QStringLiteral("pdf")},
-        {SaveFormat::Svg, QStringLiteral("SVG image (*.svg)"), QStringLiteral("svg")},
-        {SaveFormat::Png, QStringLiteral("PNG image (*.png)"), QStringLiteral("png")},
-        {SaveFormat::Dump, QStringLiteral("Value change dump (*.vcd)"), QStringLiteral("vcd")},
-    };
-    return all;
-}
-
-} // namespace
-
 std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal)
 {
     QFileDialog dialog(parent, QStringLiteral("Save As"));
@@ -43,38 +22,35 @@ std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     QStringList names;
-    for (const Filter& f : filters())
+    for (const DocumentFormat& f : documentFormats())
         names << f.filter;
     dialog.setNameFilters(names);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    const DocumentFormat& proposed = documentFormats().front();
+    dialog.setDefaultSuffix(proposed.name);
     // The suffix follows the filter, so a name typed without one gets it.
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                      [&dialog](const QString& name) {
-                         for (const Filter& f : filters())
+                         for (const DocumentFormat& f : documentFormats())
                              if (f.filter == name)
-                                 dialog.setDefaultSuffix(f.suffix);
+                                 dialog.setDefaultSuffix(f.name);
                      });
     const QFileInfo target(proposal);
     dialog.setDirectory(target.absolutePath());
-    dialog.selectFile(target.fileName() + QStringLiteral(".pdf"));
+    dialog.selectFile(target.fileName() + proposed.extension());
     modalseam::shown(&dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    SaveChoice choice{dialog.selectedFiles().constFirst(), SaveFormat::Pdf};
+    SaveChoice choice{dialog.selectedFiles().constFirst(), proposed.id};
     // A typed extension names the format; else the filter does.
-    const QString suffix = QFileInfo(choice.path).suffix().toLower();
-    bool named = false;
-    for (const Filter& f : filters())
-        if (f.suffix == suffix) {
-            choice.format = f.format;
-            named = true;
+    if (const DocumentFormat* named = formatNamed(QFileInfo(choice.path).suffix().toLower())) {
+        choice.format = named->id;
+        return choice;
+    }
+    for (const DocumentFormat& f : documentFormats())
+        if (f.filter == dialog.selectedNameFilter()) {
+            choice.format = f.id;
+            choice.path += f.extension();
         }
-    if (!named)
-        for (const Filter& f : filters())
-            if (f.filter == dialog.selectedNameFilter()) {
-                choice.format = f.format;
-                choice.path += QLatin1Char('.') + f.suffix;
-            }
     return choice;
 }
 
@@ -88,7 +64,7 @@ QStringList pageFiles(const QString& path, int count)
 
 bool confirmReplacing(QWidget* parent, const SaveChoice& choice, int count)
 {
-    if (count < 2 || (choice.format != SaveFormat::Svg && choice.format != SaveFormat::Png))
+    if (count < 2 || !documentFormat(choice.format).filePerPage)
         return true;
     QStringList existing;
     for (const QString& file : pageFiles(choice.path, count))
@@ -112,25 +88,31 @@ bool confirmReplacing(QWidget* parent, const SaveChoice& choice, int count)
 }
 
 QStringList saveDocuments(const SaveChoice& choice, const std::vector<RecordedPage>& pages,
-                          const std::function<QByteArray()>& dump)
+                          const PageRequest& request,
+                          const std::function<const Capture&()>& capture)
 {
-    if (choice.format == SaveFormat::Dump) {
-        const QByteArray bytes = dump();
-        inFile(choice.path, [&] { writeFileAtomically(choice.path, bytes); });
-        return {choice.path};
+    const DocumentFormat& format = documentFormat(choice.format);
+    DocumentSource source;
+    source.dpi = savedPngDpi;
+    std::optional<LevelTable> levels;
+    if (format.ofPages) {
+        if (pages.empty())
+            throw Fault(FaultKind::CannotWriteFile, QStringLiteral("there is no page to save"))
+                .inFile(choice.path);
+        source.pages = pages;
+    } else {
+        levels = selectChannels(capture().samples(), request.channels);
+        source.levels = &*levels;
+        source.request = &request;
     }
-    if (pages.empty())
-        throw Fault(FaultKind::CannotWriteFile, QStringLiteral("there is no page to save"))
-            .inFile(choice.path);
-    const OutputFormat format = choice.format == SaveFormat::Svg   ? OutputFormat::Svg
-                                : choice.format == SaveFormat::Png ? OutputFormat::Png
-                                                                   : OutputFormat::Pdf;
-    const QStringList files = format == OutputFormat::Pdf
-                                  ? QStringList{choice.path}
-                                  : pageFiles(choice.path, int(pages.size()));
-    // Every page is made before any is written: a page that cannot be made
+    const QStringList files =
+        format.filePerPage ? pageFiles(choice.path, int(pages.size())) : QStringList{choice.path};
+    // Every document is made before any is written: one that cannot be made
     // leaves no files behind.
-    const std::vector<QByteArray> documents = documentsOf(format, pages, savedPngDpi, files);
-    writeFilesTogether(files, documents);
+    const std::vector<QByteArray> documents = writeDocuments(format, std::move(source), files);
+    if (format.ofPages)
+        writeFilesTogether(files, documents);
+    else
+        inFile(choice.path, [&] { writeFileAtomically(choice.path, documents.front()); });
     return files;
 }

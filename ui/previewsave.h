@@ -2,6 +2,9 @@
 
 // Saving a preview's pages, and asking where.
 
+#include "capture/capture.h"
+#include "printing/output/formats.h"
+#include "printing/page/pagerequest.h"
 #include "printing/page/recordingsurface.h"
 
 #include <QByteArray>
@@ -14,18 +17,16 @@
 
 class QWidget;
 
-enum class SaveFormat { Pdf, Svg, Png, Dump };
-
 inline constexpr int savedPngDpi = 150;
 
 struct SaveChoice {
     QString path;
-    SaveFormat format = SaveFormat::Pdf;
+    OutputFormat format = OutputFormat::Pdf;
 };
 
-// Asks in the save dialog, proposing `proposal` (a path without extension)
-// as a PDF; the filter chosen gives the format and the missing extension.
-// nullopt on Cancel.
+// Asks in the save dialog, offering every output format and proposing
+// `proposal` (a path without extension) as a PDF; the filter chosen gives the
+// format and the missing extension. nullopt on Cancel.
 std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal);
 
 // The files `count` pages of one format go to when each page is a file of
@@ -38,7 +39,10 @@ QStringList pageFiles(const QString& path, int count);
 // typed, which is not written when each page gets a file of its own.
 bool confirmReplacing(QWidget* parent, const SaveChoice& choice, int count);
 
-// Writes the pages (a PDF holds them all), or the dump `dump` makes, each
-// file whole or not at all; the files written. Throws Fault naming the file.
+// Writes the pages (a PDF holds them all), or for a format of samples the
+// channels `request` chooses from the capture `capture` gives (it throws
+// when there is none), each file whole or not at all; the files written.
+// Throws Fault naming the file.
 QStringList saveDocuments(const SaveChoice& choice, const std::vector<RecordedPage>& pages,
-                          const std::function<QByteArray()>& dump);
+                          const PageRequest& request,
+                          const std::function<const Capture&()>& capture);

@@ -2,6 +2,8 @@
 
 #include "ui/previewsource.h"
 
+#include "capture/csvcapture.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -18,15 +20,15 @@ struct CaptureSource::Read {
     std::mutex lock;
     std::condition_variable ended;
     bool done = false;
-    std::optional<SampleTable> table;
+    std::optional<Capture> capture;
     std::optional<Fault> fault;
 
     void run(const Reader& reader, const QString& path)
     {
-        std::optional<SampleTable> read;
+        std::optional<Capture> read;
         std::optional<Fault> failed;
         try {
-            read = reader ? reader(path) : SampleTable::read(path);
+            read = reader ? reader(path) : readCapture(path);
         } catch (const Fault& fault) {
             failed = fault;
         } catch (const std::bad_alloc&) {
@@ -36,7 +38,7 @@ struct CaptureSource::Read {
                 Fault(FaultKind::CannotOpenFile, QString::fromLocal8Bit(other.what())).inFile(path);
         }
         const std::lock_guard hold(lock);
-        table = std::move(read);
+        capture = std::move(read);
         fault = std::move(failed);
         done = true;
         ended.notify_all();
@@ -87,7 +89,7 @@ void CaptureSource::follow(const QString& path, bool again)
         watcher_.removePaths(watcher_.directories());
     if (path != path_) {
         // Nothing of the file shown before stands for this one.
-        table_.reset();
+        capture_.reset();
         fault_.reset();
         // Nor need this one wait for it when it does not answer.
         if (givenUp_) {
@@ -152,13 +154,13 @@ void CaptureSource::reread()
 
 void CaptureSource::collect()
 {
-    std::optional<SampleTable> table;
+    std::optional<Capture> capture;
     std::optional<Fault> fault;
     bool done = false;
     {
         const std::lock_guard hold(read_->lock);
         done = read_->done;
-        table = std::move(read_->table);
+        capture = std::move(read_->capture);
         fault = std::move(read_->fault);
     }
     if (!done) {
@@ -169,7 +171,7 @@ void CaptureSource::collect()
         }
         if (!givenUp_ && std::chrono::milliseconds(started_.elapsed()) >= limit) {
             givenUp_ = true;
-            table_.reset();
+            capture_.reset();
             fault_ = Fault(FaultKind::CannotOpenFile,
                            QStringLiteral("the file does not answer; still waiting for it"))
                          .inFile(path_);
@@ -186,7 +188,7 @@ void CaptureSource::collect()
         return;
     }
     ++reads_;
-    table_ = std::move(table);
+    capture_ = std::move(capture);
     fault_ = std::move(fault);
     watch();
     emit changed();

@@ -5,7 +5,7 @@
 // file that answers at once is shown at once, one that does not (a stalled
 // network or FUSE mount) never holds up the window.
 
-#include "capture/sampletable.h"
+#include "capture/capture.h"
 #include "util/fault.h"
 
 #include <QElapsedTimer>
@@ -32,19 +32,19 @@ public:
 
     const QString& path() const { return path_; }
     // Null when the file could not be read; fault() then says why.
-    const SampleTable* table() const { return table_ ? &*table_ : nullptr; }
+    const Capture* capture() const { return capture_ ? &*capture_ : nullptr; }
     const std::optional<Fault>& fault() const { return fault_; }
     // How often a read ended, or was given up on.
     int reads() const { return reads_; }
 
-    // What reads a capture (SampleTable::read when empty), and how long a
-    // read may take before the source says the file does not answer. For
-    // tests; applies to the reads that start afterwards.
-    using Reader = std::function<SampleTable(const QString&)>;
+    // What reads a capture (readCapture() when empty), and how long a read
+    // may take before the source says the file does not answer. For tests;
+    // applies to the reads that start afterwards.
+    using Reader = std::function<Capture(const QString&)>;
     static void readWith(Reader reader, std::chrono::milliseconds deadline);
 
 signals:
-    // The table or the fault changed.
+    // The capture or the fault changed.
     void changed();
 
 private:
@@ -63,7 +63,7 @@ private:
     QTimer collect_;
 
     QString path_;
-    std::optional<SampleTable> table_;
+    std::optional<Capture> capture_;
     std::optional<Fault> fault_;
     QFileSystemWatcher watcher_;
     // A file is often written in several steps: read once they have settled.

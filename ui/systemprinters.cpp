@@ -15,14 +15,14 @@
 
 namespace {
 
-// Records the page, then sends it to the system printer at EndDoc, so a fault
-// half-way through a drawing never reaches the print queue.
+// Records the pages, then sends them to the system printer at EndDoc, so a
+// fault half-way through a drawing never reaches the print queue.
 class SystemPrinter : public RecordingPrinter {
 public:
     explicit SystemPrinter(const QPrinterInfo& info)
-        : RecordingPrinter(info.printerName(), [info](const RecordedPage& page) {
+        : RecordingPrinter(info.printerName(), [info](const std::vector<RecordedPage>& pages) {
               QPrinter printer(info, QPrinter::HighResolution);
-              return printOnSheet(printer, info.printerName(), page);
+              return printOnSheet(printer, info.printerName(), pages);
           })
     {
     }
@@ -30,8 +30,11 @@ public:
 
 } // namespace
 
-bool printOnSheet(QPrinter& printer, const QString& name, const RecordedPage& page)
+bool printOnSheet(QPrinter& printer, const QString& name, const std::vector<RecordedPage>& pages)
 {
+    if (pages.empty())
+        return false;
+    const RecordedPage& page = pages.front();
     printer.setResolution(sheetDpi);
     // The page's origin is the printable area's corner, as on any printer;
     // the driver keeps its own margins.
@@ -54,7 +57,11 @@ bool printOnSheet(QPrinter& printer, const QString& name, const RecordedPage& pa
     // The page is drawn in 1200 dpi device pixels whatever the driver chose.
     const qreal scale = static_cast<qreal>(printer.resolution()) / sheetDpi;
     painter.scale(scale, scale);
-    renderOnPaper(painter, page.calls, paperFit(page.paper));
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0 && !printer.newPage())
+            return false;
+        renderOnPaper(painter, pages[i].calls, paperFit(pages[i].paper));
+    }
     return painter.end();
 }
 

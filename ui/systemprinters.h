@@ -16,7 +16,8 @@ std::vector<PrinterRef> systemPrinters();
 // The system's default printer among `printers`, or nullptr.
 PrinterRef defaultSystemPrinter(const std::vector<PrinterRef>& printers);
 
-// Draws the recorded page on `printer`: an 11 x 17 inch landscape sheet,
-// origin at the printable area's corner, 1200 dpi units. A printer that does
-// not take that sheet throws Fault naming `name`. False if the driver failed.
-bool printOnSheet(QPrinter& printer, const QString& name, const RecordedPage& page);
+// Draws the recorded pages on `printer`, one document: each an 11 x 17 inch
+// landscape sheet fitted to its paper, origin at the printable area's
+// corner, 1200 dpi units. A printer that does not take the first page's
+// paper throws Fault naming `name`. False if the driver failed.
+bool printOnSheet(QPrinter& printer, const QString& name, const std::vector<RecordedPage>& pages);

@@ -1,27 +1,36 @@
 #pragma once
 
-// Which samples a page shows and where they fall: the whole capture on one
-// page, as the desktop prints it, or a range of samples spread over the same
-// trace width and split over several pages. The drawing never depends on
-// the paper: the writers fit the sheet to it (output/).
+// Which samples a page shows and where everything on it falls: the whole
+// capture on one page, as the desktop prints it, or a range of samples
+// spread over the same trace width and split over several pages. Drawing
+// code takes every position from its layout, so that another arrangement of
+// the sheet changes only the layout. The drawing never depends on the
+// paper: the writers fit the sheet to it (output/).
 
-#include "capture/sampletable.h"
 #include "printing/page/paper.h"
 #include "printing/page/sheet.h"
 
 #include <QString>
 
+#include <limits>
 #include <vector>
 
 struct PageOptions {
+    // The capture's last sample, however many it has.
+    static constexpr int lastOfCapture = std::numeric_limits<int>::max();
+
     int firstsample = 0; // the range, 0-based and inclusive
-    int lastsample = sampleCount - 1;
+    int lastsample = lastOfCapture;
     int pages = 1;                // consecutive pages of equal sample count
     bool timeaxis = false;        // time labels under the tick marks
     Paper paper = Paper::Tabloid; // the writers fit the sheet to it
 
-    // The page the desktop prints: the whole capture, one page, no axis.
-    bool whole() const;
+    // The last sample of the range in a capture of `samplecount` samples.
+    int lastIn(int samplecount) const
+    {
+        return lastsample == lastOfCapture ? samplecount - 1 : lastsample;
+    }
+    friend bool operator==(const PageOptions&, const PageOptions&) = default;
 };
 
 // Time labels need room under the tick marks: the slots move down by this much.
@@ -34,24 +43,42 @@ inline constexpr int rangeLineTop = 1060;
 inline constexpr int rangeLinePoints = 9;
 
 struct PageLayout {
-    int first = 0; // samples on this page
-    int last = sampleCount - 1;
-    int perpage = sampleCount; // samples that fill the trace width
-    int rangefirst = 0;        // the whole range the pages split
-    int rangelast = sampleCount - 1;
+    int samplecount = 0; // samples of the capture
+    int first = 0;       // samples on this page
+    int last = -1;
+    int perpage = 1;    // samples that fill the trace width
+    int rangefirst = 0; // the whole range the pages split
+    int rangelast = -1;
     int page = 0; // 0-based
     int pages = 1;
     bool timeaxis = false;
 
+    // The whole capture on one page, as the desktop prints it.
+    static PageLayout wholeCapture(int samplecount);
     bool whole() const;
-    // x of the boundary before sample k (k = last + 1: the right end).
-    int sampleX(int k) const;
-    int baseLine(int slot) const;
-    int nameTop(int slot) const;
     // A level change from the sample before this page is drawn at its start.
     bool continues() const { return page > 0; }
+    // The page ends with the capture's last sample: the sentinel row follows it.
+    bool endsCapture() const { return last == samplecount - 1; }
+
+    // x of the boundary before sample k (k = last + 1: the right end).
+    int sampleX(int k) const;
+    int traceLeft() const { return ::traceLeft; }
+    int traceRight() const { return ::traceRight; }
+    int baseLine(int slot) const;
+    int levelHeight() const { return ::levelHeight; }
+    int tickTop() const { return ::tickTop; }
+    int tickBottom() const { return ::tickBottom; }
+
+    int textLeft() const { return ::textLeft; }
+    int nameTop(int slot) const;
+    int headingTop() const { return ::headingTop; }
+    int tickLineTop() const { return ::tickLineTop; }
+    int rangeLineTop() const { return ::rangeLineTop; }
+    int timeAxisTop() const { return ::timeAxisTop; }
 };
 
-// The pages `options` asks for, in order. Throws Fault(SubscriptOutOfRange)
-// for a range outside 0 ... 2047, reversed, or a page count below 1.
-std::vector<PageLayout> pageLayouts(const PageOptions& options);
+// The pages `options` asks for in a capture of `samplecount` samples, in
+// order. Throws Fault(SubscriptOutOfRange) for a range outside the capture,
+// reversed, or a page count below 1.
+std::vector<PageLayout> pageLayouts(const PageOptions& options, int samplecount);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printing/page/paper.h"
+
 #include <QRgb>
 #include <QString>
 
@@ -38,4 +40,10 @@ public:
     // Drops the document being drawn without handing anything on (used when
     // a fault stops a print half-way).
     virtual void KillDoc() = 0;
+
+    // Beyond the design, and never made by the one-page print: the paper the
+    // page being drawn is fitted to (tabloid unless set), and the start of a
+    // further page of the same document, set up afresh.
+    virtual void setPaper(Paper paper) = 0;
+    virtual void newPage() = 0;
 };

@@ -3,7 +3,6 @@
 #include "printing/page/pagetext.h"
 
 #include "printing/page/tracedrawing.h"
-
 #include "util/fault.h"
 #include "util/numbers.h"
 
@@ -46,26 +45,15 @@ QString pageName(const QString& name)
     return name.left(length);
 }
 
-QString tickFrequencyLine(const QString& tickfrequency, const QString& resolution, int unitindex)
+QString tickFrequencyLine(const TickMarks& ticks, const SamplePeriod& period)
 {
     QString suffix;
-    if (!resolution.isEmpty()) {
-        const QString unit = unitText(unitindex);
-        const double product =
-            numbers::leadingNumber(resolution) * numbers::leadingNumber(tickfrequency);
-        suffix = QStringLiteral(" @ ") + resolution + unit + QStringLiteral("/sample =")
-                 + numbers::formatGeneral(product) + unit;
+    if (!period.typed.isEmpty()) {
+        const QString unit = unitText(period.unitindex);
+        suffix = QStringLiteral(" @ ") + period.typed + unit + QStringLiteral("/sample =")
+                 + numbers::formatGeneral(period.number * ticks.number) + unit;
     }
-    return QStringLiteral("Tick frequency:") + tickfrequency + QStringLiteral(" samples") + suffix;
-}
-
-double samplePeriod(const QString& resolution, int unitindex)
-{
-    static constexpr double seconds[] = {1e-9, 1e-6, 1e-3};
-    if (resolution.isEmpty() || unitindex < 0 || unitindex > 2)
-        return 0;
-    const double period = numbers::leadingNumber(resolution) * seconds[unitindex];
-    return std::isfinite(period) && period > 0 ? period : 0;
+    return QStringLiteral("Tick frequency:") + ticks.typed + QStringLiteral(" samples") + suffix;
 }
 
 TimeUnit timeUnit(double largest)
@@ -120,7 +108,8 @@ std::vector<TimeLabel> timeLabels(qint32 spacing, const PageLayout& layout, doub
     const qsizetype widest =
         std::max(text(layout.rangefirst).size(), text(layout.rangelast + 1).size());
     const double room = (double(widest) * 0.65 + 1) * em;
-    const double pixelsPerTick = double(traceRight - traceLeft) / layout.perpage * spacing;
+    const double pixelsPerTick =
+        double(layout.traceRight() - layout.traceLeft()) / layout.perpage * spacing;
     qint64 every = 1; // 1, 2, 5, 10, 20, 50 …
     for (qint64 decade = 1; every * pixelsPerTick < room;) {
         if (every == decade)
@@ -137,46 +126,44 @@ std::vector<TimeLabel> timeLabels(qint32 spacing, const PageLayout& layout, doub
     return labels;
 }
 
-void writePageText(PageSurface& page, const LevelTable& levels, const PageTextSettings& settings,
+void writePageText(PageSurface& page, const LevelTable& levels, const PageRequest& request,
                    const PageLayout& layout)
 {
-    if (levels.lastslot >= channelCount)
+    if (!levels.complete())
         throw Fault(FaultKind::SubscriptOutOfRange,
                     QStringLiteral("slot %1 does not exist").arg(levels.lastslot));
     for (int i = 0; i <= levels.lastslot; ++i) {
-        page.CurrentX(textLeft);
+        page.CurrentX(layout.textLeft());
         page.CurrentY(layout.nameTop(i));
         page.FontSize(textPoints);
         page.Print(oneLine(pageName(levels.slotnames[static_cast<std::size_t>(i)])));
     }
 
-    page.CurrentX(textLeft);
-    page.CurrentY(headingTop);
+    page.CurrentX(layout.textLeft());
+    page.CurrentY(layout.headingTop());
     page.FontSize(textPoints);
-    page.Print(oneLine(settings.heading));
+    page.Print(oneLine(request.heading));
 
-    if (settings.tickmarks) {
+    if (request.ticks.shown) {
         // The size set for the heading still holds.
-        page.CurrentX(textLeft);
-        page.CurrentY(tickLineTop);
-        page.Print(oneLine(
-            tickFrequencyLine(settings.tickfrequency, settings.resolution, settings.unitindex)));
+        page.CurrentX(layout.textLeft());
+        page.CurrentY(layout.tickLineTop());
+        page.Print(oneLine(tickFrequencyLine(request.ticks, request.period)));
     }
 
     if (layout.whole())
         return;
-    const double period = samplePeriod(settings.resolution, settings.unitindex);
-    page.CurrentX(textLeft);
-    page.CurrentY(rangeLineTop);
+    const double period = request.period.seconds;
+    page.CurrentX(layout.textLeft());
+    page.CurrentY(layout.rangeLineTop());
     page.FontSize(rangeLinePoints);
     page.Print(rangeLine(layout, period));
-    if (layout.timeaxis && settings.tickmarks) {
+    if (layout.timeaxis && request.ticks.shown) {
         page.FontSize(timeAxisPoints);
-        for (const TimeLabel& label :
-             timeLabels(tickSpacing(settings.tickfrequency), layout, period)) {
+        for (const TimeLabel& label : timeLabels(request.ticks.spacing(), layout, period)) {
             // Just right of its tick, so that a label never reaches back over the one before.
             page.CurrentX(layout.sampleX(label.sample) + timeLabelGap);
-            page.CurrentY(timeAxisTop);
+            page.CurrentY(layout.timeAxisTop());
             page.Print(label.text);
         }
     }

@@ -2,25 +2,16 @@
 
 // The text printed on the page and where it sits.
 
-#include "capture/sampletable.h"
+#include "capture/leveltable.h"
 #include "printing/page/pagelayout.h"
+#include "printing/page/pagerequest.h"
 #include "printing/page/pagesurface.h"
-#include "printing/page/sheet.h"
 
 #include <QString>
 
 #include <vector>
 
 inline constexpr int nameLength = 12; // characters of a name that fit left of the trace
-
-// What the window's controls hold for the page text.
-struct PageTextSettings {
-    QString heading;
-    QString tickfrequency;
-    QString resolution;
-    int unitindex = 0; // 0 ns, 1 us, 2 ms, anything else no unit
-    bool tickmarks = false;
-};
 
 // "ns", "us", "ms" for 0, 1, 2; "" otherwise.
 QString unitText(int unitindex);
@@ -30,12 +21,9 @@ QString unitText(int unitindex);
 QString pageName(const QString& name);
 
 // "Tick frequency:" + spacing as typed + " samples", and, when the resolution
-// text is not empty, " @ " + resolution + unit + "/sample =" + product + unit.
-QString tickFrequencyLine(const QString& tickfrequency, const QString& resolution, int unitindex);
-
-// The sample period in seconds; 0 without a resolution, a positive number in
-// it, or a unit.
-double samplePeriod(const QString& resolution, int unitindex);
+// text is not empty, " @ " + resolution + unit + "/sample =" + product + unit,
+// the product of the numbers the two texts begin with.
+QString tickFrequencyLine(const TickMarks& ticks, const SamplePeriod& period);
 
 // The unit that keeps the numbers of a whole axis short: the largest of
 // ns, µs, ms and s that `largest` (seconds) reaches.
@@ -64,6 +52,7 @@ std::vector<TimeLabel> timeLabels(qint32 spacing, const PageLayout& layout, doub
 // tick-frequency line, each placed explicitly at 12 points. A page of a
 // range adds the line naming its samples, and with the time axis, the time
 // labels under the tick marks. A line break in a name, the heading or the
-// resolution prints as a space.
-void writePageText(PageSurface& page, const LevelTable& levels, const PageTextSettings& settings,
-                   const PageLayout& layout = {});
+// resolution prints as a space. Throws Fault(Overflow) for a time axis of
+// tick marks whose spacing leaves 32 bits.
+void writePageText(PageSurface& page, const LevelTable& levels, const PageRequest& request,
+                   const PageLayout& layout);

@@ -22,7 +22,9 @@ void SurfaceState::apply(const SurfaceCall& call)
     case SurfaceCallKind::Line:
     case SurfaceCallKind::Print:
     case SurfaceCallKind::EndDoc:
-    case SurfaceCallKind::KillDoc: break;
+    case SurfaceCallKind::KillDoc:
+    case SurfaceCallKind::Paper:
+    case SurfaceCallKind::NewPage: break;
     }
 }
 
@@ -96,10 +98,20 @@ bool RecordingSurface::EndDoc()
 
 void RecordingSurface::KillDoc() { record(callOf(SurfaceCallKind::KillDoc)); }
 
+void RecordingSurface::setPaper(Paper paper)
+{
+    recordValue(SurfaceCallKind::Paper, int(paper));
+    paper_ = paper;
+}
+
+void RecordingSurface::newPage() { record(callOf(SurfaceCallKind::NewPage)); }
+
 RecordedPage RecordingSurface::takePage()
 {
     RecordedPage taken;
     taken.calls.swap(calls_);
+    taken.paper = paper_;
+    paper_ = Paper::Tabloid;
     return taken;
 }
 
@@ -154,4 +166,30 @@ std::vector<PrintedText> printedTexts(const std::vector<SurfaceCall>& calls)
                 {state.currentx, state.currenty, state.fontsize, state.forecolor, call.text});
     }
     return out;
+}
+
+void replayCalls(std::span<const SurfaceCall> calls, PageSurface& page)
+{
+    for (const SurfaceCall& call : calls) {
+        const auto& a = call.args;
+        switch (call.kind) {
+        case SurfaceCallKind::ScaleMode: page.ScaleMode(a[0]); break;
+        case SurfaceCallKind::PrintResolution: page.PrintResolution(a[0]); break;
+        case SurfaceCallKind::PageSettingA: page.PageSettingA(a[0]); break;
+        case SurfaceCallKind::PageSettingB: page.PageSettingB(a[0]); break;
+        case SurfaceCallKind::PageSettingC: page.PageSettingC(a[0]); break;
+        case SurfaceCallKind::DrawWidth: page.DrawWidth(a[0]); break;
+        case SurfaceCallKind::DrawStyle: page.DrawStyle(a[0]); break;
+        case SurfaceCallKind::ForeColor: page.ForeColor(call.colour); break;
+        case SurfaceCallKind::Line: page.Line(a[0], a[1], a[2], a[3]); break;
+        case SurfaceCallKind::CurrentX: page.CurrentX(a[0]); break;
+        case SurfaceCallKind::CurrentY: page.CurrentY(a[0]); break;
+        case SurfaceCallKind::FontSize: page.FontSize(a[0]); break;
+        case SurfaceCallKind::Print: page.Print(call.text); break;
+        case SurfaceCallKind::EndDoc: page.EndDoc(); break;
+        case SurfaceCallKind::KillDoc: page.KillDoc(); break;
+        case SurfaceCallKind::Paper: page.setPaper(Paper(a[0])); break;
+        case SurfaceCallKind::NewPage: page.newPage(); break;
+        }
+    }
 }

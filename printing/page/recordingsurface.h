@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <vector>
 
 // One call made on a page surface, in the order it was made.
@@ -29,6 +30,8 @@ enum class SurfaceCallKind {
     Print,
     EndDoc,
     KillDoc,
+    Paper, // args[0]: the Paper
+    NewPage,
 };
 
 struct SurfaceCall {
@@ -102,14 +105,21 @@ public:
     void Print(const QString& text) override;
     bool EndDoc() override;
     void KillDoc() override;
+    void setPaper(Paper paper) override;
+    void newPage() override;
 
     void setEndDocResult(bool result) { endDocResult_ = result; }
     void reserve(std::size_t calls) { calls_.reserve(calls); }
 
     const std::vector<SurfaceCall>& calls() const { return calls_; }
-    // The page drawn so far; the surface is empty afterwards.
+    // The page drawn so far, on the paper last set; the surface is empty
+    // and on tabloid afterwards.
     RecordedPage takePage();
-    void clear() { calls_.clear(); }
+    void clear()
+    {
+        calls_.clear();
+        paper_ = Paper::Tabloid;
+    }
     bool isEmpty() const { return calls_.empty(); }
 
     std::vector<SurfaceCallKind> kinds() const;
@@ -123,13 +133,19 @@ public:
 
 protected:
     void record(SurfaceCall call) { calls_.push_back(std::move(call)); }
+    // The paper the page taken next is on.
+    void setPagePaper(Paper paper) { paper_ = paper; }
 
 private:
     void recordValue(SurfaceCallKind kind, int value);
 
     std::vector<SurfaceCall> calls_;
+    Paper paper_ = Paper::Tabloid;
     bool endDocResult_ = true;
 };
+
+// Makes `calls` again on `page`, in order.
+void replayCalls(std::span<const SurfaceCall> calls, PageSurface& page);
 
 // The same queries over any sequence of calls.
 std::vector<DrawnLine> drawnLines(const std::vector<SurfaceCall>& calls);

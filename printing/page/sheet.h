@@ -4,8 +4,6 @@
 // every size and position of the page, in one place. Positions are device
 // pixels, 1200 to the inch, from the top-left corner, y downwards.
 
-#include "capture/sampletable.h"
-
 #include <QPageLayout>
 
 #include <algorithm>
@@ -26,15 +24,13 @@ QPageLayout sheetLayout();
 
 // The traces and tick marks.
 inline constexpr int traceLeft = 3000;
-inline constexpr int sampleWidth = 8;
-inline constexpr int traceRight = traceLeft + sampleWidth * sampleCount; // 19384
+inline constexpr int traceWidth = 16384; // 8 pixels a sample of a 2048-sample capture
+inline constexpr int traceRight = traceLeft + traceWidth; // 19384
 inline constexpr int levelHeight = 150;
 inline constexpr int slotPitch = 350;
 inline constexpr int firstBaseLine = 1550; // slot 0, level 0
 inline constexpr int tickTop = 1250;
 inline constexpr int tickBottom = 1300;
-
-constexpr int baseLine(int slot) { return firstBaseLine + slotPitch * slot; }
 
 // Trace coordinates are 16-bit: 150 x level must stay below 32768.
 inline constexpr int highestDrawableLevel = 32767 / levelHeight; // 218

@@ -3,18 +3,6 @@
 #include "printing/page/tracedrawing.h"
 
 #include "util/fault.h"
-#include "util/numbers.h"
-
-qint32 tickSpacing(const QString& tickfrequency)
-{
-    qint32 spacing = 0;
-    if (!numbers::toInt32(numbers::leadingNumber(tickfrequency), spacing))
-        throw Fault(FaultKind::Overflow,
-                    QStringLiteral("the tick frequency %1 is outside the 32-bit range")
-                        .arg(quotedText(tickfrequency)))
-            .withText(tickfrequency);
-    return spacing;
-}
 
 std::vector<int> tickSamples(qint32 spacing, const PageLayout& layout)
 {
@@ -30,22 +18,13 @@ std::vector<int> tickSamples(qint32 spacing, const PageLayout& layout)
     return out;
 }
 
-std::vector<int> tickPositions(qint32 spacing)
-{
-    const PageLayout whole;
-    std::vector<int> out = tickSamples(spacing, whole);
-    for (int& k : out)
-        k = whole.sampleX(k);
-    return out;
-}
-
 namespace {
 
 [[noreturn]] void throwLevelOverflow(const LevelTable& levels, int slot, int row,
                                      const QString& sourcefile)
 {
     const int channel = levels.channels[static_cast<std::size_t>(slot)];
-    const int sample = qMin(row, sampleCount - 1); // the sentinel repeats the last sample
+    const int sample = qMin(row, levels.samplecount - 1); // the sentinel repeats the last sample
     Fault fault(
         FaultKind::Overflow,
         QStringLiteral("level %1 at sample %2 is too high to draw (slot %3)")
@@ -54,7 +33,7 @@ namespace {
             .arg(slot));
     if (!sourcefile.isEmpty())
         fault.inFile(sourcefile);
-    fault.atLine(firstSampleLine + sample).atField(channel + 1).onChannel(channel);
+    fault.atLine(levels.firstline + sample).atField(channel + 1).onChannel(channel);
     throw fault;
 }
 
@@ -66,7 +45,7 @@ void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString
     // The page's samples, the one before it when its edge is drawn here, and
     // the sentinel row after the last sample.
     const int from = layout.continues() ? layout.first - 1 : layout.first;
-    const int to = layout.last == sampleCount - 1 ? sampleCount : layout.last;
+    const int to = layout.endsCapture() ? layout.last + 1 : layout.last;
     for (int row = from; row <= to; ++row) {
         if (level[static_cast<std::size_t>(row)] > highestDrawableLevel)
             throwLevelOverflow(levels, slot, row, sourcefile);
@@ -77,18 +56,19 @@ void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString
     const int right = layout.sampleX(layout.last + 1);
     LineGroup guide{1, dottedStyle, guideGreen, {}};
     // A channel that never changes within the range: with the whole capture,
-    // exactly the level sums of 2048 and 0.
+    // exactly the level sums of its sample count and 0.
     const int count = layout.rangelast - layout.rangefirst + 1;
     int sum = levels.sums[static_cast<std::size_t>(slot)];
-    if (count != sampleCount) {
+    if (count != levels.samplecount) {
         sum = 0;
         for (int row = layout.rangefirst; row <= layout.rangelast; ++row)
             sum += level[static_cast<std::size_t>(row)];
     }
     if (sum == count)
         guide.lines.emplace_back(left, base, right, base);
+    const int height = layout.levelHeight();
     if (sum == 0)
-        guide.lines.emplace_back(left, base - levelHeight, right, base - levelHeight);
+        guide.lines.emplace_back(left, base - height, right, base - height);
     plan.groups.push_back(std::move(guide));
 
     LineGroup trace{3, solidStyle, traceBlack, {}};
@@ -98,22 +78,22 @@ void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString
         const int before = level[static_cast<std::size_t>(layout.first) - 1];
         const int now = level[static_cast<std::size_t>(layout.first)];
         if (before != now)
-            trace.lines.emplace_back(x, base - levelHeight * before, x, base - levelHeight * now);
+            trace.lines.emplace_back(x, base - height * before, x, base - height * now);
     }
     const int first = layout.first;
     const int last = layout.last;
     // The sentinel row repeats the last sample; a page's last edge is drawn
     // at the start of the next page.
-    const bool toSentinel = last == sampleCount - 1;
+    const bool toSentinel = layout.endsCapture();
     const int* const boundary = xs.data() + 1;
     for (int k = first; k <= last; ++k) {
         const int v = level[static_cast<std::size_t>(k)];
         const int w = k < last || toSentinel ? level[static_cast<std::size_t>(k) + 1] : v;
         const int nextx = boundary[k - first];
-        const int y = base - levelHeight * v;
+        const int y = base - height * v;
         trace.lines.emplace_back(x, y, nextx, y);
         if (v != w)
-            trace.lines.emplace_back(nextx, y, nextx, base - levelHeight * w);
+            trace.lines.emplace_back(nextx, y, nextx, base - height * w);
         x = nextx;
     }
     plan.groups.push_back(std::move(trace));
@@ -121,20 +101,25 @@ void planSlot(TracePlan& plan, const LevelTable& levels, int slot, const QString
 
 } // namespace
 
-TracePlan planTraces(const LevelTable& levels, bool tickmarks, const QString& tickfrequency,
-                     const QString& sourcefile, const PageLayout& layout)
+TracePlan planTraces(const LevelTable& levels, const TickMarks& ticks, const PageLayout& layout,
+                     const QString& sourcefile)
 {
-    if (levels.lastslot >= channelCount)
+    if (!levels.complete())
         throw Fault(FaultKind::SubscriptOutOfRange,
                     QStringLiteral("slot %1 does not exist").arg(levels.lastslot));
+    if (layout.samplecount != levels.samplecount)
+        throw Fault(FaultKind::SubscriptOutOfRange,
+                    QStringLiteral("a page of %1 samples cannot show a capture of %2")
+                        .arg(layout.samplecount)
+                        .arg(levels.samplecount));
     TracePlan plan;
-    if (tickmarks) {
-        LineGroup ticks{1, solidStyle, traceBlack, {}};
-        for (const int k : tickSamples(tickSpacing(tickfrequency), layout)) {
+    if (ticks.shown) {
+        LineGroup marks{1, solidStyle, traceBlack, {}};
+        for (const int k : tickSamples(ticks.spacing(), layout)) {
             const int x = layout.sampleX(k);
-            ticks.lines.emplace_back(x, tickTop, x, tickBottom);
+            marks.lines.emplace_back(x, layout.tickTop(), x, layout.tickBottom());
         }
-        plan.groups.push_back(std::move(ticks));
+        plan.groups.push_back(std::move(marks));
     }
     // Worked out once for every slot of the page.
     std::vector<int> xs;
@@ -159,8 +144,8 @@ void paintTraces(PageSurface& page, const TracePlan& plan)
     }
 }
 
-void drawtraces(PageSurface& page, const LevelTable& levels, bool tickmarks,
-                const QString& tickfrequency, const QString& sourcefile, const PageLayout& layout)
+void drawtraces(PageSurface& page, const LevelTable& levels, const TickMarks& ticks,
+                const PageLayout& layout, const QString& sourcefile)
 {
-    paintTraces(page, planTraces(levels, tickmarks, tickfrequency, sourcefile, layout));
+    paintTraces(page, planTraces(levels, ticks, layout, sourcefile));
 }

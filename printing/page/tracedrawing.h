@@ -2,10 +2,10 @@
 
 // The diagram part of the page: tick marks, guide lines and stepped traces.
 
-#include "capture/sampletable.h"
+#include "capture/leveltable.h"
 #include "printing/page/pagelayout.h"
+#include "printing/page/pagerequest.h"
 #include "printing/page/pagesurface.h"
-#include "printing/page/sheet.h"
 
 #include <QLine>
 #include <QRgb>
@@ -32,31 +32,22 @@ struct TracePlan {
     std::vector<LineGroup> groups;
 };
 
-// The number the text begins with, rounded half to even; 0 when it begins
-// with no number. Throws Fault(Overflow) when the result leaves 32 bits.
-qint32 tickSpacing(const QString& tickfrequency);
-
-// x of every tick mark: 3000 + 8k for k = 0, T, 2T, ... up to 2048. None
-// when T < 0, and none when T = 0 (that spacing would never reach the end).
-std::vector<int> tickPositions(qint32 spacing);
-
 // The samples k = 0, T, 2T, ... whose tick falls on `layout`'s page: from its
 // first sample to the right end after its last.
 std::vector<int> tickSamples(qint32 spacing, const PageLayout& layout);
 
-// Tick marks (when `tickmarks`), then for each filled slot its guide line
-// (a channel that never changes within the range) and its stepped trace, one
+// Tick marks (when shown), then for each filled slot its guide line (a
+// channel that never changes within the range) and its stepped trace, one
 // segment per sample of the page and an edge wherever the level changes.
 // Throws Fault(Overflow) for an undrawable tick spacing or level;
 // `sourcefile` is named in the fault.
-TracePlan planTraces(const LevelTable& levels, bool tickmarks, const QString& tickfrequency,
-                     const QString& sourcefile = QString(), const PageLayout& layout = {});
+TracePlan planTraces(const LevelTable& levels, const TickMarks& ticks, const PageLayout& layout,
+                     const QString& sourcefile = QString());
 
 // Sets each group's attributes and draws its lines.
 void paintTraces(PageSurface& page, const TracePlan& plan);
 
 // planTraces() then paintTraces(): a fault leaves the page untouched.
 // Design name.
-void drawtraces(PageSurface& page, const LevelTable& levels, bool tickmarks,
-                const QString& tickfrequency, const QString& sourcefile = QString(),
-                const PageLayout& layout = {});
+void drawtraces(PageSurface& page, const LevelTable& levels, const TickMarks& ticks,
+                const PageLayout& layout, const QString& sourcefile = QString());

@@ -11,18 +11,23 @@
 PdfPrinter::PdfPrinter(TargetChooser chooser)
     : RecordingPrinter(name, {}), chooser_(std::move(chooser))
 {
-    setPageEnded([this](const RecordedPage& page) {
+    setDocumentEnded([this](const std::vector<RecordedPage>& pages) {
         const QString path = chooser_ ? chooser_() : QString();
         if (path.isEmpty())
             return false;
-        writePdf(path, page);
+        writePdf(path, pages);
         return true;
     });
 }
 
-void writePdf(const QString& path, const RecordedPage& page)
+void writePdf(const QString& path, const std::vector<RecordedPage>& pages)
 {
-    writeFileAtomically(path, inFile(path, [&] { return pdfDocument(page); }));
+    writeFileAtomically(path, inFile(path, [&] {
+                            PdfPages book;
+                            for (const RecordedPage& page : pages)
+                                book.add(pdfPage(page));
+                            return book.finish();
+                        }));
 }
 
 PrintingService makePrintingService(std::vector<PrinterRef> printers,

@@ -12,8 +12,8 @@
 #include <functional>
 #include <vector>
 
-// A printer that turns the page into a PDF file. Drawing is only recorded;
-// EndDoc() asks where to save and writes the whole document at once.
+// A printer that turns the document into a PDF file. Drawing is only
+// recorded; EndDoc() asks where to save and writes all of its pages at once.
 class PdfPrinter : public RecordingPrinter {
 public:
     // Returns the path to save to; "" cancels.
@@ -29,10 +29,10 @@ private:
     TargetChooser chooser_;
 };
 
-// Writes the page as a PDF to `path` with writeFileAtomically(): the file
+// Writes the pages as one PDF to `path` with writeFileAtomically(): the file
 // appears only when complete; on failure it throws Fault naming the path and
 // leaves any existing file as it was.
-void writePdf(const QString& path, const RecordedPage& page);
+void writePdf(const QString& path, const std::vector<RecordedPage>& pages);
 
 // The printers given, then the PDF printer, in that order. No printer is
 // made current: the caller may make its default printer current.

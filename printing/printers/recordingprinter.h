@@ -1,7 +1,7 @@
 #pragma once
 
-// A printer whose page is only recorded, for the PDF printer and for the
-// converter, which hand the finished page on in their own ways.
+// A printer whose pages are only recorded, for the PDF printer and the
+// system's printers, which hand the finished document on in their own ways.
 
 #include "printing/page/recordingsurface.h"
 #include "printing/printers/printingservice.h"
@@ -10,37 +10,43 @@
 
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 class RecordingPrinter : public Printer {
 public:
-    // Takes the ended page; its answer is EndDoc's (false: the job was given up).
-    using PageEnded = std::function<bool(RecordedPage page)>;
+    // Takes the ended document's pages; its answer is EndDoc's (false: the
+    // job was given up).
+    using DocumentEnded = std::function<bool(std::vector<RecordedPage> pages)>;
 
-    RecordingPrinter(QString name, PageEnded ended);
+    RecordingPrinter(QString name, DocumentEnded ended);
 
     QString deviceName() const override { return name_; }
     PageSurface& surface() override { return surface_; }
 
-    // The document being drawn, empty between documents.
+    // The page being drawn, empty between documents.
     const RecordingSurface& recording() const { return surface_; }
     void reserve(std::size_t calls) { surface_.reserve(calls); }
 
 protected:
-    void setPageEnded(PageEnded ended) { ended_ = std::move(ended); }
+    void setDocumentEnded(DocumentEnded ended) { ended_ = std::move(ended); }
 
 private:
     class Surface : public RecordingSurface {
     public:
         explicit Surface(RecordingPrinter& owner) : owner_(owner) {}
         // Whatever the answer, the next drawing starts a fresh document.
-        bool EndDoc() override { return owner_.ended_(takePage()); }
-        void KillDoc() override { clear(); }
+        bool EndDoc() override;
+        void KillDoc() override;
+        // The paper goes with the page rather than among its calls.
+        void setPaper(Paper paper) override { setPagePaper(paper); }
+        void newPage() override { done_.push_back(takePage()); }
 
     private:
         RecordingPrinter& owner_;
+        std::vector<RecordedPage> done_; // the document's pages before this one
     };
 
     QString name_;
-    PageEnded ended_;
+    DocumentEnded ended_;
     Surface surface_{*this};
 };

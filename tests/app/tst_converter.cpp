@@ -1060,7 +1060,7 @@ void ConverterTest::batchArguments()
     QCOMPARE(o.output, output);
     QCOMPARE(o.outputDir, outputDir);
     QCOMPARE(o.combine, combine);
-    QCOMPARE(o.valuechangedump ? -1 : int(o.format), format);
+    QCOMPARE(o.format == OutputFormat::Vcd ? -1 : int(o.format), format);
     QCOMPARE(o.dpi, dpi);
     QCOMPARE(o.jobs, jobs > 0 ? jobs : std::max(1, QThread::idealThreadCount()));
 }

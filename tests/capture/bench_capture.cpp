@@ -1,8 +1,8 @@
 // Timing of one print's reading work: a 2053-line capture into the sample
 // table, then all sixteen channels converted and summed.
 
-#include "capture/header.h"
-#include "capture/sampletable.h"
+#include "capture/csvcapture.h"
+#include "capture/leveltable.h"
 #include "tests/support/capturefixture.h"
 
 #include <QTemporaryDir>
@@ -30,12 +30,13 @@ void BenchCapture::initTestCase()
 
 void BenchCapture::readAndSelectAll()
 {
-    ChannelBoxes boxes;
-    boxes.values.fill(1);
+    std::vector<ChosenChannel> all;
+    for (int c = 0; c < csv::channelCount; ++c)
+        all.push_back({c, QString()});
     qint16 last = 0;
     QBENCHMARK
     {
-        const LevelTable levels = selectChannels(SampleTable::read(path_), boxes);
+        const LevelTable levels = selectChannels(readCapture(path_).samples(), all);
         last = levels.lastslot;
     }
     QCOMPARE(int(last), 15);

@@ -3,8 +3,8 @@
 // decoder takes, a failing decoder is a fault, threads agree, and the stub
 // (the same source built against it) says that decoding is not available.
 
+#include "capture/csvcapture.h"
 #include "capture/decode/decodedrows.h"
-#include "capture/header.h"
 #include "capture/sampletable.h"
 #include "util/fault.h"
 
@@ -92,10 +92,11 @@ QString examplePath() { return QDir(QStringLiteral(ZELMAR_EXAMPLES_DIR)).filePat
 
 Wave serialExample()
 {
-    const SampleTable table = SampleTable::read(examplePath());
+    const Capture capture = readCapture(examplePath());
+    const SampleTable& table = capture.samples();
     Wave w;
-    for (int row = 0; row < sampleCount; ++row)
-        for (int c = 0; c < 16; ++c)
+    for (int row = 0; row < table.sampleCount(); ++row)
+        for (int c = 0; c < table.channelCount(); ++c)
             w.set(c, table.cell(row, c).toInt()).until(std::size_t(row) + 1);
     return w;
 }

@@ -1,7 +1,7 @@
 // The files in examples/ are what makecapture writes, and they load and print.
 
-#include "capture/header.h"
-#include "capture/sampletable.h"
+#include "capture/csvcapture.h"
+#include "capture/leveltable.h"
 #include "tests/support/capturefixture.h"
 
 #include <QDir>
@@ -51,14 +51,16 @@ void TestExamples::example()
              "examples/ differ from makecapture's output");
     written.close();
 
-    const auto header = readHeader(path);
-    QVERIFY(header);
-    QVERIFY(header->heading.startsWith(QStringLiteral("ZelmarProgramVersion 2.31  / ")));
-    QCOMPARE(QStringList(header->names.begin(), header->names.begin() + 6), firstNames);
+    const auto capture = readKeyedCapture(path);
+    QVERIFY(capture);
+    const CaptureHeader& header = capture->header();
+    QVERIFY(header.heading.startsWith(QStringLiteral("ZelmarProgramVersion 2.31  / ")));
+    QCOMPARE(QStringList(header.names.begin(), header.names.begin() + 6), firstNames);
 
-    ChannelBoxes boxes;
-    boxes.values.fill(1);
-    const LevelTable levels = selectChannels(SampleTable::read(path), boxes);
+    std::vector<ChosenChannel> all;
+    for (int c = 0; c < capture->channelCount(); ++c)
+        all.push_back({c, header.names[std::size_t(c)]});
+    const LevelTable levels = selectChannels(capture->samples(), all);
     for (int c = 0; c < 6; ++c)
         QCOMPARE(int(levels.sums[c]), firstSums[c]);
 }

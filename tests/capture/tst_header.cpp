@@ -1,4 +1,4 @@
-#include "capture/header.h"
+#include "capture/csvcapture.h"
 #include "tests/support/capturefixture.h"
 #include "util/fault.h"
 
@@ -12,12 +12,12 @@ namespace {
 
 QStringList padded(QStringList names)
 {
-    while (names.size() < channelCount)
+    while (names.size() < csv::channelCount)
         names << QString();
     return names;
 }
 
-QStringList toList(const std::array<QString, channelCount>& names)
+QStringList toList(const std::vector<QString>& names)
 {
     return QStringList(names.begin(), names.end());
 }
@@ -39,6 +39,8 @@ private slots:
     void missingFile();
     void fileClosed_data();
     void fileClosed();
+    void wordsBeyondTheCutter_data();
+    void wordsBeyondTheCutter();
 
 private:
     QTemporaryDir dir_;
@@ -87,6 +89,12 @@ void TestHeader::keyTest()
     QCOMPARE(header.has_value(), accepted);
     if (accepted)
         QVERIFY2(header->heading.startsWith(headingStart), qPrintable(header->heading));
+    // The whole capture in one reading: the same header, the key noted.
+    QCOMPARE(readCapture(path).hasKey(), accepted);
+    const auto keyed = readKeyedCapture(path);
+    QCOMPARE(keyed.has_value(), accepted);
+    if (accepted)
+        QCOMPARE(keyed->header().heading, header->heading);
 }
 
 void TestHeader::heading_data()
@@ -135,7 +143,7 @@ void TestHeader::names_data()
     QTest::addColumn<QStringList>("names");
 
     QStringList plain;
-    for (int c = 0; c < channelCount; ++c)
+    for (int c = 0; c < csv::channelCount; ++c)
         plain << QStringLiteral("CH%1").arg(c);
     QTest::newRow("default") << capturefixture::defaultHeader()[4] << plain;
     QTest::newRow("three quoted, empty field")
@@ -151,7 +159,7 @@ void TestHeader::names_data()
     QStringList sixteen;
     for (int w = 0; w < 20; ++w) {
         twenty << "w" + QByteArray::number(w);
-        if (w < channelCount)
+        if (w < csv::channelCount)
             sixteen << QStringLiteral("w%1").arg(w);
     }
     QTest::newRow("twenty words") << twenty.join(' ') << sixteen;
@@ -242,6 +250,30 @@ void TestHeader::fileClosed()
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.close();
     QVERIFY(QFile::remove(path));
+}
+
+void TestHeader::wordsBeyondTheCutter_data()
+{
+    QTest::addColumn<int>("line"); // 0-based
+    QTest::newRow("line 3") << 2;
+    QTest::newRow("the names") << 4;
+}
+
+// Load and the converter refuse a header line of more words than the field
+// cutter takes; Print, which takes the heading and names from the window,
+// reads the samples all the same.
+void TestHeader::wordsBeyondTheCutter()
+{
+    QFETCH(int, line);
+    CaptureRecipe recipe;
+    recipe.header[line] = QByteArray("w ").repeated(8000);
+    const QString path = capturefixture::writeCapture(dir_, QStringLiteral("w.csv"), recipe);
+    QVERIFY_THROWS_EXCEPTION(Fault, readHeader(path));
+    QVERIFY_THROWS_EXCEPTION(Fault, readKeyedCapture(path));
+    const Capture capture = readCapture(path);
+    QVERIFY(capture.hasKey());
+    QVERIFY(capture.header().heading.isEmpty());
+    QCOMPARE(capture.sampleCount(), csv::sampleCount);
 }
 
 QTEST_GUILESS_MAIN(TestHeader)

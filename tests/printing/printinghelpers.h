@@ -1,12 +1,15 @@
 #pragma once
 
-// Shared by the printing tests: a printer that only records, a request
-// ticking every channel, and level tables built from level functions.
+// Shared by the printing tests: a printer that only records, the window's
+// settings ticking every channel, and level tables built from level
+// functions.
 
-#include "capture/sampletable.h"
+#include "capture/leveltable.h"
+#include "printing/page/pagelayout.h"
+#include "printing/page/pagerequest.h"
 #include "printing/page/recordingsurface.h"
 #include "printing/printers/printingservice.h"
-#include "printing/printtiming.h"
+#include "printing/windowsettings.h"
 
 #include <functional>
 #include <memory>
@@ -29,44 +32,60 @@ inline std::shared_ptr<FakePrinter> fakePrinter(const QString& name)
     return std::make_shared<FakePrinter>(name);
 }
 
+inline constexpr int sampleCount = 2048; // of the captures these tests draw
+
 // Every channel ticked and named NameK, tick marks every 10 samples of 100 ns.
-inline PrintRequest request(const QString& path, const QString& heading = QStringLiteral("Heading"),
-                            const PageOptions& options = {})
+inline WindowSettings windowSettings(const QString& heading = QStringLiteral("Heading"))
 {
-    PrintRequest r;
-    r.filepath = path;
-    for (int c = 0; c < 16; ++c) {
-        r.values[std::size_t(c)] = 1;
-        r.captions[std::size_t(c)] = QStringLiteral("Name%1").arg(c);
-    }
-    r.values[16] = 1;
-    r.captions[16] = QStringLiteral("Tick marks");
-    r.tickfrequency = QStringLiteral("10");
-    r.resolution = QStringLiteral("100");
+    WindowSettings w{{std::vector<int>(16, 1), {}}, 1, QStringLiteral("10"),
+                     QStringLiteral("100"),         0, heading};
+    for (int c = 0; c < 16; ++c)
+        w.channels.captions.push_back(QStringLiteral("Name%1").arg(c));
+    return w;
+}
+
+inline PageRequest request(const QString& heading = QStringLiteral("Heading"),
+                           const PageOptions& options = {})
+{
+    return pageRequest(windowSettings(heading), options);
+}
+
+// A request of what the page text needs.
+inline PageRequest textRequest(const QString& heading, const QString& tickfrequency,
+                               const QString& resolution, int unitindex, bool tickmarks)
+{
+    PageRequest r;
     r.heading = heading;
-    r.options = options;
+    r.ticks = TickMarks::read(tickmarks, tickfrequency);
+    r.period = SamplePeriod::read(resolution, unitindex);
     return r;
 }
+
+// The whole capture of `samples` samples on one page.
+inline PageLayout wholePage(int samples = sampleCount) { return PageLayout::wholeCapture(samples); }
 
 using SlotLevels = std::function<int(int sample)>;
 
 // One filled slot per function, holding channel `channels[s]` (s by default);
-// the sentinel repeats sample 2047 and the sums are taken over 0 ... 2047.
+// the sentinel repeats the last sample and the sums are taken over the rest.
 inline LevelTable levelTable(const std::vector<SlotLevels>& slotlist,
-                             const std::vector<int>& channels = {})
+                             const std::vector<int>& channels = {}, int samples = sampleCount)
 {
     LevelTable table;
+    table.samplecount = samples;
+    table.firstline = 6;
     table.lastslot = static_cast<qint16>(static_cast<int>(slotlist.size()) - 1);
     for (std::size_t s = 0; s < slotlist.size(); ++s) {
-        table.channels[s] = s < channels.size() ? channels[s] : static_cast<int>(s);
-        table.slotnames[s] = QStringLiteral("slot%1").arg(s);
+        table.channels.push_back(s < channels.size() ? channels[s] : static_cast<int>(s));
+        table.slotnames.push_back(QStringLiteral("slot%1").arg(s));
+        std::vector<quint8>& levels = table.levels.emplace_back(std::size_t(samples) + 1);
         int sum = 0;
-        for (int k = 0; k < sampleCount; ++k) {
-            table.levels[s][static_cast<std::size_t>(k)] = static_cast<quint8>(slotlist[s](k));
+        for (int k = 0; k < samples; ++k) {
+            levels[static_cast<std::size_t>(k)] = static_cast<quint8>(slotlist[s](k));
             sum += slotlist[s](k);
         }
-        table.levels[s][sampleCount] = table.levels[s][sampleCount - 1];
-        table.sums[s] = static_cast<qint16>(sum);
+        levels[std::size_t(samples)] = levels[std::size_t(samples) - 1];
+        table.sums.push_back(static_cast<qint16>(sum));
     }
     return table;
 }

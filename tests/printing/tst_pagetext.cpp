@@ -69,7 +69,13 @@ void PageTextTest::tickFrequencyLine()
     QFETCH(QString, resolution);
     QFETCH(int, unit);
     QFETCH(QString, line);
-    QCOMPARE(::tickFrequencyLine(tickfrequency, resolution, unit), line);
+    // As the window's controls hand the texts over.
+    WindowSettings settings = windowSettings();
+    settings.tickfrequency = tickfrequency;
+    settings.resolution = resolution;
+    settings.unitindex = unit;
+    const PageRequest request = pageRequest(settings);
+    QCOMPARE(::tickFrequencyLine(request.ticks, request.period), line);
 }
 
 void PageTextTest::unitText_data()
@@ -153,7 +159,8 @@ void PageTextTest::layout()
 
     RecordingSurface page;
     writePageText(page, table,
-                  {heading, QStringLiteral("10"), QStringLiteral("100"), 0, tickmarks});
+                  textRequest(heading, QStringLiteral("10"), QStringLiteral("100"), 0, tickmarks),
+                  wholePage());
 
     std::vector<PrintedText> expected;
     const QRgb black = qRgb(0, 0, 0);
@@ -177,7 +184,8 @@ void PageTextTest::callOrderPerText()
 {
     RecordingSurface page;
     writePageText(page, levelTable({constantLevel(0)}),
-                  {QStringLiteral("H"), QStringLiteral("10"), QString(), 0, true});
+                  textRequest(QStringLiteral("H"), QStringLiteral("10"), QString(), 0, true),
+                  wholePage());
     using K = SurfaceCallKind;
     const std::vector<K> expected{K::CurrentX, K::CurrentY, K::FontSize, K::Print, // name
                                   K::CurrentX, K::CurrentY, K::FontSize, K::Print, // heading
@@ -221,9 +229,9 @@ void PageTextTest::timeAxisLabels()
     QFETCH(int, last);
     QFETCH(QStringList, labels);
     QFETCH(int, count);
-    const PageLayout layout = pageLayouts({first, last, 1, true}).front();
+    const PageLayout layout = pageLayouts(PageOptions{first, last, 1, true}, sampleCount).front();
     const std::vector<TimeLabel> made =
-        timeLabels(spacing, layout, samplePeriod(resolution, unitindex));
+        timeLabels(spacing, layout, SamplePeriod::read(resolution, unitindex).seconds);
     QCOMPARE(int(made.size()), count);
     QCOMPARE(made[0].text, labels[0]);
     QCOMPARE(made[1].text, labels[1]);

@@ -1,8 +1,9 @@
+#include "capture/csvcapture.h"
 #include "popplertools.h"
+#include "printing/drawpages.h"
 #include "printing/output/pdf/pdfpages.h"
 #include "printing/output/pngdocument.h"
 #include "printing/output/svgdocument.h"
-#include "printing/pagerecorder.h"
 #include "printinghelpers.h"
 #include "tests/support/capturefixture.h"
 
@@ -104,7 +105,8 @@ void PaperFitTest::sheetFitsThePaper()
     options.firstsample = first;
     options.lastsample = last;
     options.pages = pages;
-    const std::vector<RecordedPage> recorded = recordPages(request(capture, heading, options));
+    const std::vector<RecordedPage> recorded =
+        drawPages(request(heading, options), readCapture(capture));
     QCOMPARE(int(recorded.size()), pages);
 
     PdfPages book;

@@ -110,10 +110,10 @@ QString PdfPrinterTest::printDiagram(const QString& name)
                                    [](int k) { return k % 2; }, constantLevel(0)});
     for (std::size_t i = 0; i < names.size(); ++i)
         table.slotnames[i] = names[i];
-    drawtraces(printer->surface(), table, true, QStringLiteral("10"));
-    writePageText(printer->surface(), table,
-                  {QStringLiteral("Heading text"), QStringLiteral("10"), QStringLiteral("100"), 0,
-                   true});
+    const PageRequest request = textRequest(QStringLiteral("Heading text"), QStringLiteral("10"),
+                                            QStringLiteral("100"), 0, true);
+    drawtraces(printer->surface(), table, request.ticks, wholePage());
+    writePageText(printer->surface(), table, request, wholePage());
     return printer->surface().EndDoc() ? path : QString();
 }
 
@@ -294,7 +294,7 @@ void PdfPrinterTest::directPageMatchesTheEngine()
     const std::vector<SurfaceCall> calls = page.takePage().calls;
 
     const QString directPdf = dir_.filePath(QStringLiteral("direct.pdf"));
-    writePdf(directPdf, {calls});
+    writePdf(directPdf, {{calls}});
     const QString enginePdf = dir_.filePath(QStringLiteral("engine.pdf"));
     PdfBook book;
     book.addPage(calls);

@@ -1,5 +1,7 @@
 #include "printing/printtiming.h"
 
+#include "popplertools.h"
+#include "printing/drawpages.h"
 #include "printing/printers/pdfprinter.h"
 #include "printinghelpers.h"
 #include "tests/support/capturefixture.h"
@@ -22,6 +24,9 @@ private slots:
     void drawingFaultDropsTheDocument();
     void printerStaysCurrent();
     void cancelledSave();
+    void pageOptionsMakeOneDocument();
+    void aCaptureOfAnyShape_data();
+    void aCaptureOfAnyShape();
 };
 
 namespace {
@@ -43,7 +48,7 @@ void PrintTimingTest::stagesInOrder()
     PrintingService service({fakePrinter(QStringLiteral("Laser")), printer});
     PrinterRef reference;
 
-    QCOMPARE(printtiming(request(path), service, reference), PrintOutcome::Printed);
+    QCOMPARE(printtiming(path, request(), service, reference), PrintOutcome::Printed);
 
     // Set-up, then every line, then every text, then the end of the document.
     using K = SurfaceCallKind;
@@ -72,14 +77,15 @@ void PrintTimingTest::tickedChannelsOnly()
     PrintingService service({printer});
     PrinterRef reference;
 
-    PrintRequest r = request(path);
-    r.values.fill(0);
-    r.values[3] = 1;
-    r.values[7] = 1;
-    r.values[8] = 2;           // greyed counts as not ticked
-    r.values[16] = 2;          // so does a greyed "Tick marks"
-    r.options.timeaxis = true; // with no ticks to label, the traces keep their place
-    QCOMPARE(printtiming(r, service, reference), PrintOutcome::Printed);
+    WindowSettings w = windowSettings();
+    w.channels.values.assign(16, 0);
+    w.channels.values[3] = 1;
+    w.channels.values[7] = 1;
+    w.channels.values[8] = 2; // greyed counts as not ticked
+    w.tickmarks = 2;          // so does a greyed "Tick marks"
+    PageOptions options;
+    options.timeaxis = true; // with no ticks to label, the traces keep their place
+    QCOMPARE(printtiming(path, pageRequest(w, options), service, reference), PrintOutcome::Printed);
 
     const std::vector<PrintedText> texts = printer->page.texts();
     QCOMPARE(texts.size(), std::size_t(3));
@@ -123,7 +129,7 @@ void PrintTimingTest::readFaultComesBeforePrinterChoice()
     service.setCurrent(laser);
     PrinterRef reference;
     try {
-        printtiming(request(path), service, reference);
+        printtiming(path, request(), service, reference);
         QFAIL("no fault");
     } catch (const Fault& fault) {
         QCOMPARE(int(fault.kind()), kind);
@@ -156,16 +162,17 @@ void PrintTimingTest::drawingFaultWritesNothing()
         return out;
     });
     PrinterRef reference;
-    PrintRequest r = request(path);
-    r.tickfrequency = tickfrequency;
-    QVERIFY_THROWS_EXCEPTION(Fault, printtiming(r, service, reference));
+    WindowSettings w = windowSettings();
+    w.tickfrequency = tickfrequency;
+    const PageRequest r = pageRequest(w);
+    QVERIFY_THROWS_EXCEPTION(Fault, printtiming(path, r, service, reference));
     QVERIFY(!asked);
     QVERIFY(!QFile::exists(out));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.csv")});
 
-    // Without the printer the drawing is never reached: given up silently.
+    // Without the printer the drawing's fault is never told: given up silently.
     PrintingService none({fakePrinter(QStringLiteral("Laser"))});
-    QCOMPARE(printtiming(r, none, reference), PrintOutcome::NoPrinter);
+    QCOMPARE(printtiming(path, r, none, reference), PrintOutcome::NoPrinter);
 }
 
 void PrintTimingTest::drawingFaultDropsTheDocument()
@@ -179,7 +186,7 @@ void PrintTimingTest::drawingFaultDropsTheDocument()
     const auto printer = fakePrinter(QStringLiteral("Adobe PDF"));
     PrintingService service({printer});
     PrinterRef reference;
-    QVERIFY_THROWS_EXCEPTION(Fault, printtiming(request(badPath), service, reference));
+    QVERIFY_THROWS_EXCEPTION(Fault, printtiming(badPath, request(), service, reference));
     using K = SurfaceCallKind;
     QCOMPARE(printer->page.kinds().back(), K::KillDoc);
     QCOMPARE(printer->page.count(K::EndDoc), std::size_t(0));
@@ -188,11 +195,11 @@ void PrintTimingTest::drawingFaultDropsTheDocument()
     // The PDF printer starts the next print afresh.
     const QString out = dir.filePath(QStringLiteral("out.pdf"));
     PrintingService pdf = makePrintingService({}, [out] { return out; });
-    QVERIFY_THROWS_EXCEPTION(Fault, printtiming(request(badPath), pdf, reference));
+    QVERIFY_THROWS_EXCEPTION(Fault, printtiming(badPath, request(), pdf, reference));
     auto* writer = dynamic_cast<PdfPrinter*>(pdf.printers().back().get());
     QVERIFY(writer);
     QVERIFY(writer->recording().isEmpty());
-    QCOMPARE(printtiming(request(goodPath), pdf, reference), PrintOutcome::Printed);
+    QCOMPARE(printtiming(goodPath, request(), pdf, reference), PrintOutcome::Printed);
     QVERIFY(QFile::exists(out));
 }
 
@@ -206,9 +213,9 @@ void PrintTimingTest::printerStaysCurrent()
     service.setCurrent(laser);
     PrinterRef reference;
 
-    QCOMPARE(printtiming(request(path), service, reference), PrintOutcome::Printed);
+    QCOMPARE(printtiming(path, request(), service, reference), PrintOutcome::Printed);
     QCOMPARE(service.current(), PrinterRef(pdf));
-    QCOMPARE(printtiming(request(path), service, reference), PrintOutcome::Printed);
+    QCOMPARE(printtiming(path, request(), service, reference), PrintOutcome::Printed);
     QCOMPARE(service.current(), PrinterRef(pdf));
     QCOMPARE(pdf->page.count(SurfaceCallKind::EndDoc), std::size_t(2));
     QVERIFY(laser->page.isEmpty());
@@ -220,8 +227,89 @@ void PrintTimingTest::cancelledSave()
     const QString path = writeCapture(dir, QStringLiteral("a.csv"), moving());
     PrintingService service = makePrintingService({}, [] { return QString(); });
     PrinterRef reference;
-    QCOMPARE(printtiming(request(path), service, reference), PrintOutcome::Cancelled);
+    QCOMPARE(printtiming(path, request(), service, reference), PrintOutcome::Cancelled);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.csv")});
+}
+
+// Pages of a range go to the printer as one document: the PDF printer asks
+// once and writes them all, on their paper.
+void PrintTimingTest::pageOptionsMakeOneDocument()
+{
+    QTemporaryDir dir;
+    const QString path = writeCapture(dir, QStringLiteral("a.csv"), moving());
+    PageOptions options{600, 900, 3, true, Paper::A4};
+    const auto printer = fakePrinter(QStringLiteral("Adobe PDF"));
+    PrintingService service({printer});
+    PrinterRef reference;
+    QCOMPARE(printtiming(path, request(QStringLiteral("H"), options), service, reference),
+             PrintOutcome::Printed);
+    using K = SurfaceCallKind;
+    QCOMPARE(printer->page.count(K::NewPage), std::size_t(2));
+    QCOMPARE(printer->page.count(K::Paper), std::size_t(3));
+    QCOMPARE(printer->page.count(K::ScaleMode), std::size_t(1));
+    QCOMPARE(printer->page.count(K::PageSettingA), std::size_t(3));
+    QCOMPARE(printer->page.count(K::EndDoc), std::size_t(1));
+
+    const QString out = dir.filePath(QStringLiteral("out.pdf"));
+    int asked = 0;
+    PrintingService pdf = makePrintingService({}, [&] {
+        ++asked;
+        return out;
+    });
+    QCOMPARE(printtiming(path, request(QStringLiteral("H"), options), pdf, reference),
+             PrintOutcome::Printed);
+    QCOMPARE(asked, 1);
+    if (!poppler::available())
+        QFAIL("poppler-utils is needed");
+    const QByteArray info = poppler::info(out);
+    QVERIFY2(info.contains("Pages:           3"), info.constData());
+    QVERIFY2(info.contains("pts (A4)"), info.constData());
+}
+
+void PrintTimingTest::aCaptureOfAnyShape_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("samples");
+    QTest::newRow("3 channels, 100 samples") << 3 << 100;
+    QTest::newRow("20 channels, 4096 samples") << 20 << 4096;
+}
+
+// A capture of another format, as its reader would make it: every channel
+// drawn across the whole trace width, a segment a sample.
+void PrintTimingTest::aCaptureOfAnyShape()
+{
+    QFETCH(int, channels);
+    QFETCH(int, samples);
+    SampleTable table(QStringLiteral("other"), channels, 1);
+    for (int r = 0; r < samples; ++r) {
+        QStringList row;
+        for (int c = 0; c < channels; ++c)
+            row << QString::number((r >> (c % 4)) & 1);
+        table.addRow(row.join(u';'), u';');
+    }
+    const Capture capture({QStringLiteral("other"), std::vector<QString>(channels)},
+                          std::move(table), true);
+    PageRequest r = request();
+    r.channels = {{channels - 1, QStringLiteral("last")}, {0, QStringLiteral("first")}};
+    const std::vector<RecordedPage> pages = drawPages(r, capture);
+    QCOMPARE(pages.size(), std::size_t(1));
+    int segments = 0, right = 0, ticks = 0;
+    for (const DrawnLine& line : drawnLines(pages.front().calls)) {
+        segments += line.width == 3 && line.isHorizontal();
+        right = std::max(right, line.x2);
+        ticks += line.y1 == tickTop;
+    }
+    QCOMPARE(segments, 2 * samples);
+    QCOMPARE(right, traceRight);
+    QCOMPARE(ticks, samples / 10 + 1);
+    QCOMPARE(printedTexts(pages.front().calls).front().text, QStringLiteral("last"));
+
+    // Print replays the same drawing.
+    const auto printer = fakePrinter(QStringLiteral("Adobe PDF"));
+    PrintingService service({printer});
+    PrinterRef reference;
+    QCOMPARE(printtiming(r, capture, service, reference), PrintOutcome::Printed);
+    QCOMPARE(printer->page.lines(), drawnLines(pages.front().calls));
 }
 
 QTEST_MAIN(PrintTimingTest)

@@ -106,7 +106,7 @@ void TraceDrawingTest::tickMarks()
     QFETCH(int, lastX);
 
     RecordingSurface page;
-    drawtraces(page, levelTable({}), true, tickfrequency);
+    drawtraces(page, levelTable({}), TickMarks::read(true, tickfrequency), wholePage());
     const std::vector<DrawnLine> lines = page.lines();
     QCOMPARE(int(lines.size()), count);
     QCOMPARE(int(page.count(SurfaceCallKind::DrawWidth)), 1);
@@ -141,7 +141,8 @@ void TraceDrawingTest::tickOverflowDrawsNothing()
     QFETCH(QString, tickfrequency);
     RecordingSurface page;
     try {
-        drawtraces(page, levelTable({constantLevel(1)}), true, tickfrequency);
+        drawtraces(page, levelTable({constantLevel(1)}), TickMarks::read(true, tickfrequency),
+                   wholePage());
         QFAIL("no fault");
     } catch (const Fault& fault) {
         QCOMPARE(fault.kind(), FaultKind::Overflow);
@@ -154,7 +155,7 @@ void TraceDrawingTest::noTickMarksWhenUnticked()
 {
     RecordingSurface page;
     // Not even a bad spacing matters without tick marks.
-    drawtraces(page, levelTable({}), false, QStringLiteral("1e10"));
+    drawtraces(page, levelTable({}), TickMarks::read(false, QStringLiteral("1e10")), wholePage());
     QVERIFY(page.isEmpty());
 }
 
@@ -185,7 +186,7 @@ void TraceDrawingTest::guideLines()
     slotlist.push_back(levels);
 
     RecordingSurface page;
-    drawtraces(page, levelTable(slotlist), false, QString());
+    drawtraces(page, levelTable(slotlist), TickMarks(), wholePage());
     std::vector<DrawnLine> guides;
     for (const DrawnLine& line : page.lines())
         if (line.style == 2)
@@ -224,7 +225,7 @@ void TraceDrawingTest::traceEdges()
     const SlotLevels levels = patterns[std::size_t(pattern)];
 
     RecordingSurface page;
-    drawtraces(page, levelTable({levels}), false, QString());
+    drawtraces(page, levelTable({levels}), TickMarks(), wholePage());
     const std::vector<DrawnLine> trace = withWidth(page.lines(), 3);
 
     QList<QLine> vertical;
@@ -248,7 +249,7 @@ void TraceDrawingTest::traceEdges()
 void TraceDrawingTest::constantChannelIsOneSegmentPerSample()
 {
     RecordingSurface page;
-    drawtraces(page, levelTable({constantLevel(1)}), false, QString());
+    drawtraces(page, levelTable({constantLevel(1)}), TickMarks(), wholePage());
     const std::vector<DrawnLine> trace = withWidth(page.lines(), 3);
     QCOMPARE(int(trace.size()), 2048);
     int x = 3000;
@@ -265,7 +266,7 @@ void TraceDrawingTest::slotZeroIsAlwaysAtTheFirstBaseLine()
     // Channel 7 alone: slot 0, base line 1550; channel 9 in slot 15: 6800.
     std::vector<SlotLevels> slotlist(16, constantLevel(0));
     std::vector<int> channels{7, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 9};
-    drawtraces(page, levelTable(slotlist, channels), false, QString());
+    drawtraces(page, levelTable(slotlist, channels), TickMarks(), wholePage());
     const std::vector<DrawnLine> trace = withWidth(page.lines(), 3);
     QCOMPARE(trace.front().y1, 1550);
     QCOMPARE(trace.back().y1, 6800);
@@ -274,8 +275,8 @@ void TraceDrawingTest::slotZeroIsAlwaysAtTheFirstBaseLine()
 void TraceDrawingTest::lineAttributesInDrawingOrder()
 {
     RecordingSurface page;
-    drawtraces(page, levelTable({constantLevel(1), [](int k) { return k % 2; }}), true,
-               QStringLiteral("1024"));
+    drawtraces(page, levelTable({constantLevel(1), [](int k) { return k % 2; }}),
+               TickMarks::read(true, QStringLiteral("1024")), wholePage());
     // Attributes are set before every group, also before a slot without guide.
     std::vector<std::tuple<int, int, QRgb>> attributes;
     SurfaceState state;
@@ -318,7 +319,8 @@ void TraceDrawingTest::levelOverflow()
         levelTable({constantLevel(1), [=](int k) { return k == sample ? level : 0; }}, {2, 6});
     RecordingSurface page;
     if (!fault) {
-        drawtraces(page, table, true, QStringLiteral("10"), QStringLiteral("a.csv"));
+        drawtraces(page, table, TickMarks::read(true, QStringLiteral("10")), wholePage(),
+                   QStringLiteral("a.csv"));
         const std::vector<DrawnLine> trace = withWidth(page.lines(), 3);
         // Slot 1's segment for the sample: after slot 0's 2048 lines and the rising edge.
         QCOMPARE(trace[2048 + std::size_t(sample) + 1],
@@ -327,7 +329,8 @@ void TraceDrawingTest::levelOverflow()
         return;
     }
     try {
-        drawtraces(page, table, true, QStringLiteral("10"), QStringLiteral("a.csv"));
+        drawtraces(page, table, TickMarks::read(true, QStringLiteral("10")), wholePage(),
+                   QStringLiteral("a.csv"));
         QFAIL("no fault");
     } catch (const Fault& f) {
         QCOMPARE(f.kind(), FaultKind::Overflow);
@@ -381,15 +384,16 @@ void TraceDrawingTest::pagesOfARange()
     const auto toggling = [](int k) { return k % 2; };
     const auto early = [](int k) { return k < 100 ? 1 : 0; };
     const auto high = [](int) { return 1; };
-    const std::vector<PageLayout> layouts = pageLayouts({first, last, pages, false});
+    const std::vector<PageLayout> layouts =
+        pageLayouts(PageOptions{first, last, pages, false}, sampleCount);
     QCOMPARE(int(layouts.size()), pages);
     const PageLayout& layout = layouts[std::size_t(page)];
     QCOMPARE(layout.first, pagefirst);
     QCOMPARE(layout.last, pagelast);
 
     RecordingSurface surface;
-    drawtraces(surface, levelTable({toggling, early, high}), true, QStringLiteral("10"), QString(),
-               layout);
+    drawtraces(surface, levelTable({toggling, early, high}),
+               TickMarks::read(true, QStringLiteral("10")), layout);
     const std::vector<DrawnLine> lines = surface.lines();
     const std::vector<DrawnLine> tickLines = ticksOf(surface);
     QCOMPARE(int(tickLines.size()), ticks[2]);

@@ -1,3 +1,4 @@
+#include "capture/csvcapture.h"
 #include "printing/page/recordingsurface.h"
 #include "printing/printers/printingservice.h"
 #include "tests/printing/popplertools.h"
@@ -305,7 +306,7 @@ private slots:
                 [](const QString& path) {
                     for (int k = 0; k < 100 && !answer; ++k)
                         QThread::msleep(50);
-                    return SampleTable::read(path);
+                    return readCapture(path);
                 },
                 std::chrono::milliseconds(300));
             QElapsedTimer clock;

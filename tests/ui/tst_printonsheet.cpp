@@ -48,7 +48,7 @@ void TestPrintOnSheet::drawsFromThePrintableCorner()
     page.CurrentX(1200); // one inch in
     page.CurrentY(1200);
     page.Print(QStringLiteral("corner"));
-    QVERIFY(printOnSheet(printer, QStringLiteral("stand-in"), {page.calls(), paper}));
+    QVERIFY(printOnSheet(printer, QStringLiteral("stand-in"), {{page.calls(), paper}}));
 
     QVERIFY(poppler::info(pdf).contains(size));
     const QList<poppler::Word> words = poppler::words(pdf);

@@ -1,6 +1,7 @@
 // A PDF of recorded pages: the per-page step and the document assembler.
 #pragma once
 
+#include "printing/output/documentdate.h"
 #include "printing/output/pdf/pdfobjects.h"
 #include "printing/output/pdf/subsettags.h"
 #include "printing/page/recordingsurface.h"
@@ -21,11 +22,6 @@ struct PdfPage {
     QByteArray engineText;             // empty when there is no such text
     Paper paper = Paper::Tabloid;
 };
-
-// The time SOURCE_DATE_EPOCH (the reproducible-builds convention) fixes for
-// a document's date: none when it is unset or empty. Throws Fault when it is
-// not a whole number of seconds from 1970 to the end of the year 9999.
-std::optional<QDateTime> sourceDateEpoch();
 
 // The calls as such a page. Safe to call from any thread; throws Fault when
 // the engine cannot set its page up.

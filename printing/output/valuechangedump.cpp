@@ -1,32 +1,33 @@
 // Writes the value change dump of a level table.
-#include "capture/valuechangedump.h"
+#include "printing/output/valuechangedump.h"
 
 #include "util/fault.h"
 #include "util/numbers.h"
 
 #include <QSet>
 
+#include <algorithm>
 #include <limits>
 
-DumpTimescale dumpTimescale(const QString& resolution, int unitindex)
+DumpTimescale dumpTimescale(const SamplePeriod& period, int samplecount)
 {
     DumpTimescale scale{QStringLiteral("1 ns"), 1, false};
     static constexpr int femtosecondPowers[] = {6, 9, 12}; // ns, us, ms
-    if (unitindex < 0 || unitindex > 2 || resolution.isEmpty())
+    if (period.unitindex < 0 || period.unitindex > 2 || period.typed.isEmpty())
         return scale;
     // From the digits as typed: a double would get the last of 16 wrong.
-    const auto period = numbers::leadingDecimal(resolution);
-    const int power = femtosecondPowers[unitindex];
-    const auto femtoseconds = period ? numbers::scaledWhole(*period, power) : std::nullopt;
+    const std::optional<numbers::Decimal>& exact = period.exact;
+    const int power = femtosecondPowers[period.unitindex];
+    const auto femtoseconds = exact ? numbers::scaledWhole(*exact, power) : std::nullopt;
     // Beyond 2^62 fs (about 77 minutes a sample) times would leave 64 bits.
     if (!femtoseconds || *femtoseconds < 1 || *femtoseconds > 4'600'000'000'000'000'000)
         return scale;
     std::int64_t step = *femtoseconds;
     int exponent = 0;
-    // The last time written is sampleCount steps: a period given to more
+    // The last time written is samplecount steps: a period given to more
     // digits than that leaves room for is rounded to fewer.
-    while (step > std::numeric_limits<std::int64_t>::max() / sampleCount)
-        step = *numbers::scaledWhole(*period, power - ++exponent);
+    while (step > std::numeric_limits<std::int64_t>::max() / std::max(samplecount, 1))
+        step = *numbers::scaledWhole(*exact, power - ++exponent);
     while (exponent < 15 && step % 10 == 0) {
         step /= 10;
         ++exponent;
@@ -62,6 +63,17 @@ QString referenceName(const QString& given)
     return name;
 }
 
+// Identifier codes of printable characters from "!" to "~": one character
+// for the first 94 slots, more after them.
+QByteArray identifierCode(int slot)
+{
+    constexpr int digits = '~' - '!' + 1;
+    QByteArray code;
+    for (int n = slot; n >= 0; n = n / digits - 1)
+        code.prepend(char('!' + n % digits));
+    return code;
+}
+
 } // namespace
 
 QStringList dumpNames(const LevelTable& levels)
@@ -81,21 +93,21 @@ QStringList dumpNames(const LevelTable& levels)
     return names;
 }
 
-QByteArray valueChangeDump(const LevelTable& levels, const DumpSettings& settings)
+QByteArray valueChangeDump(const LevelTable& levels, const PageRequest& request)
 {
-    const DumpTimescale scale = dumpTimescale(settings.resolution, settings.unitindex);
+    const int count = levels.samplecount;
+    const DumpTimescale scale = dumpTimescale(request.period, count);
     const QStringList names = dumpNames(levels);
-    const int first = qBound(0, settings.firstsample, sampleCount - 1);
-    const int last = qBound(first, settings.lastsample, sampleCount - 1);
-    // Identifier codes are single printable characters from "!".
-    const auto code = [](int slot) { return char('!' + slot); };
+    const int first = qBound(0, request.options.firstsample, count - 1);
+    const int last = qBound(first, request.options.lastIn(count), count - 1);
+    const auto code = [](int slot) { return identifierCode(slot); };
     const auto bit = [&](int slot, int sample) {
         return levels.levels[std::size_t(slot)][std::size_t(sample)] != 0 ? '1' : '0';
     };
 
     // The comment keeps the heading on one line, with no control character:
     // at a NUL sigrok reads no samples at all.
-    QString comment = escapedText(settings.heading.simplified());
+    QString comment = escapedText(request.heading.simplified());
     comment.replace(QLatin1String("$end"), QLatin1String("$ end"));
     QByteArray out;
     out += "$comment " + comment.toUtf8() + " $end\n";
@@ -105,7 +117,7 @@ QByteArray valueChangeDump(const LevelTable& levels, const DumpSettings& setting
     out += "$timescale " + scale.timescale.toLatin1() + " $end\n";
     out += "$scope module capture $end\n";
     for (int slot = 0; slot <= levels.lastslot; ++slot)
-        out += QByteArray("$var wire 1 ") + code(slot) + ' ' + names[slot].toLatin1() + " $end\n";
+        out += "$var wire 1 " + code(slot) + ' ' + names[slot].toLatin1() + " $end\n";
     out += "$upscope $end\n$enddefinitions $end\n";
 
     out += '#' + QByteArray::number(std::int64_t(first) * scale.step) + "\n$dumpvars\n";

@@ -1,0 +1,107 @@
+// The converter's command-line options and their help texts.
+#include "app/converterflags.h"
+
+#include "printing/output/formats.h"
+#include "printing/output/pngdocument.h"
+#include "printing/page/paper.h"
+
+namespace converterflags {
+
+const QCommandLineOption
+    outputOption({QStringLiteral("o"), QStringLiteral("output")},
+                 QStringLiteral("Write the one capture's document to <file>; - for standard output "
+                                "(default: beside each capture, its extension replaced)."),
+                 QStringLiteral("file"));
+const QCommandLineOption
+    outputDirOption(QStringLiteral("output-dir"),
+                    QStringLiteral("Write each capture's document into <dir>, created if needed."),
+                    QStringLiteral("dir"));
+const QCommandLineOption combineOption(
+    QStringLiteral("combine"),
+    QStringLiteral("Write one PDF of every capture's pages, in the order given, to <file>; "
+                   "- for standard output. Nothing is written if any capture fails."),
+    QStringLiteral("file"));
+const QCommandLineOption
+    formatOption(QStringLiteral("format"),
+                 formatNames()
+                     + QStringLiteral(", a value change dump of the samples (default: from the "
+                                      "extension of -o, else pdf)."),
+                 QStringLiteral("format"));
+const QCommandLineOption
+    dpiOption(QStringLiteral("dpi"),
+              QStringLiteral("Pixels per inch of a PNG, %1 to %2 (default 150).")
+                  .arg(lowestPngDpi)
+                  .arg(highestPngDpi),
+              QStringLiteral("dpi"));
+const QCommandLineOption
+    jobsOption(QStringLiteral("jobs"),
+               QStringLiteral("Captures converted at once (default: the number of cores)."),
+               QStringLiteral("n"));
+const QCommandLineOption channelsOption(
+    QStringLiteral("channels"),
+    QStringLiteral("Channels to print: numbers and ranges such as 0-3,7, or all, or none "
+                   "(default all)."),
+    QStringLiteral("list"));
+const QCommandLineOption tickMarksOption(
+    QStringLiteral("tick-marks"),
+    QStringLiteral("Draw tick marks every <samples> samples, a whole number; 0 draws none "
+                   "(default 10)."),
+    QStringLiteral("samples"));
+const QCommandLineOption noTickMarksOption(QStringLiteral("no-tick-marks"),
+                                           QStringLiteral("Draw no tick marks."));
+const QCommandLineOption resolutionOption(
+    QStringLiteral("resolution"),
+    QStringLiteral("Sample period, a decimal number such as 2.5, 0.001 or 1e3, printed as typed "
+                   "(default 100; empty for none)."),
+    QStringLiteral("period"));
+const QCommandLineOption unitOption(QStringLiteral("unit"),
+                                    QStringLiteral("Unit of the sample period: ns, us, ms or "
+                                                   "none (default ns)."),
+                                    QStringLiteral("unit"));
+const QCommandLineOption
+    headingOption(QStringLiteral("heading"),
+                  QStringLiteral("Page heading (default: the heading of the capture's header)."),
+                  QStringLiteral("text"));
+const QCommandLineOption samplesOption(
+    QStringLiteral("samples"),
+    QStringLiteral("Print only samples <from> to <to>, counted from 0, such as 600-900 "
+                   "(default 0-2047). A value change dump holds only these too."),
+    QStringLiteral("from-to"));
+const QCommandLineOption pagesOption(
+    QStringLiteral("pages"),
+    QStringLiteral("Split the samples over <n> pages, each of their count divided by <n> "
+                   "and rounded up, the last holding the rest: 301 samples on 3 pages are 101, "
+                   "101 and 99 (default 1). A PDF holds them all; SVG and PNG make a file a "
+                   "page: NAME-1.svg, NAME-2.svg, ..."),
+    QStringLiteral("n"));
+const QCommandLineOption timeAxisOption(QStringLiteral("time-axis"),
+                                        QStringLiteral("Label the tick marks with their time (none "
+                                                       "without tick marks)."));
+const QCommandLineOption
+    paperOption(QStringLiteral("paper"),
+                QStringLiteral("Paper the page is fitted to: %1 (default tabloid, 11 x 17 inch).")
+                    .arg(paperNames().join(QStringLiteral(", "))),
+                QStringLiteral("name"));
+
+const std::array<const QCommandLineOption*, 16>& allOptions()
+{
+    static const std::array<const QCommandLineOption*, 16> all{
+        &outputOption,      &outputDirOption,  &combineOption,  &formatOption,
+        &dpiOption,         &jobsOption,       &channelsOption, &tickMarksOption,
+        &noTickMarksOption, &resolutionOption, &unitOption,     &headingOption,
+        &samplesOption,     &pagesOption,      &timeAxisOption, &paperOption};
+    return all;
+}
+
+void addOptions(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Prints capture files as timing diagrams: PDF, SVG or PNG pages, or "
+                       "value change dumps."));
+    parser.addPositionalArgument(QStringLiteral("capture..."),
+                                 QStringLiteral("The capture files."));
+    for (const QCommandLineOption* option : allOptions())
+        parser.addOption(*option);
+}
+
+} // namespace converterflags

@@ -1,0 +1,86 @@
+// Turning the chosen channels' cells into levels.
+
+#include "capture/leveltable.h"
+
+#include "util/fault.h"
+#include "util/numbers.h"
+
+#include <algorithm>
+
+namespace {
+
+QString conversionDetail(numbers::ConversionError error, QStringView text)
+{
+    const QString quoted = quotedText(text);
+    if (error == numbers::ConversionError::Overflow)
+        return quoted + QStringLiteral(" is outside 0 … 255");
+    return quoted + QStringLiteral(" is not a number");
+}
+
+} // namespace
+
+bool LevelTable::complete() const
+{
+    const std::size_t filled = std::size_t(slotCount());
+    if (lastslot < -1 || slotnames.size() < filled || channels.size() < filled
+        || levels.size() < filled || sums.size() < filled)
+        return false;
+    for (std::size_t s = 0; s < filled; ++s)
+        if (levels[s].size() != std::size_t(samplecount) + 1)
+            return false;
+    return true;
+}
+
+LevelTable selectChannels(const SampleTable& table, const std::vector<ChosenChannel>& chosen)
+{
+    const int count = table.sampleCount();
+    LevelTable levels;
+    levels.samplecount = count;
+    levels.firstline = table.lineOf(0);
+    for (const ChosenChannel& pick : chosen) {
+        const int c = pick.channel;
+        if (c < 0 || c >= table.channelCount())
+            throw Fault(FaultKind::SubscriptOutOfRange,
+                        QStringLiteral("the capture has no channel %1").arg(c))
+                .inFile(table.path());
+        ++levels.lastslot;
+        levels.slotnames.push_back(pick.name);
+        levels.channels.push_back(c);
+        std::vector<quint8>& slot = levels.levels.emplace_back(std::size_t(count) + 1);
+        for (int r = 0; r <= count; ++r) {
+            const QStringView text = table.cell(r, c);
+            const numbers::ByteResult result = numbers::toUnsignedByte(text);
+            if (result.error != numbers::ConversionError::None) {
+                const FaultKind kind = result.error == numbers::ConversionError::Overflow
+                                           ? FaultKind::Overflow
+                                           : FaultKind::TypeMismatch;
+                // The sentinel row is the last row again: report the line it came from.
+                throw Fault(kind, conversionDetail(result.error, text))
+                    .inFile(table.path())
+                    .atLine(table.lineOf(std::min(r, count - 1)))
+                    .atField(c + 1)
+                    .onChannel(c)
+                    .withText(text.toString());
+            }
+            slot[std::size_t(r)] = result.value;
+        }
+    }
+
+    for (int s = 0; s <= levels.lastslot; ++s) {
+        int sum = 0;
+        const std::vector<quint8>& slot = levels.levels[std::size_t(s)];
+        for (int r = 0; r < count; ++r) {
+            sum += slot[std::size_t(r)];
+            if (sum > 32767) {
+                throw Fault(FaultKind::Overflow,
+                            QStringLiteral("the level sum of channel %1 passes 32767")
+                                .arg(levels.channels[std::size_t(s)]))
+                    .inFile(table.path())
+                    .atLine(table.lineOf(r))
+                    .onChannel(levels.channels[std::size_t(s)]);
+            }
+        }
+        levels.sums.push_back(qint16(sum));
+    }
+    return levels;
+}
