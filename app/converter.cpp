@@ -11,7 +11,7 @@
 #include "printing/output/pdf/pdffont.h"
 #include "printing/output/pdf/pdfpages.h"
 #include "util/fault.h"
-#include "util/pathwalk.h"
+#include "util/files/pathwalk.h"
 
 #include <QTextStream>
 

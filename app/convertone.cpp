@@ -4,8 +4,8 @@
 #include "capture/linereader.h"
 #include "capture/sampletable.h"
 #include "printing/pagerecorder.h"
-#include "util/atomicfile.h"
 #include "util/fault.h"
+#include "util/files/atomicfile.h"
 
 #include <QFile>
 

@@ -9,9 +9,9 @@
 // run names two targets that really are one file.
 
 #include "fuzz/fuzzinput.h"
-#include "util/atomicfile.h"
 #include "util/fault.h"
-#include "util/outputname.h"
+#include "util/files/atomicfile.h"
+#include "util/files/outputname.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Where each capture's document goes, and which outputs would clash.
 
-#include "util/outputname.h"
+#include "util/files/outputname.h"
 
 #include "util/fault.h"
 

@@ -1,6 +1,6 @@
-#include "util/atomicfile.h"
 #include "util/fault.h"
-#include "util/pendingfiles.h"
+#include "util/files/atomicfile.h"
+#include "util/files/pendingfiles.h"
 
 #include <QDir>
 #include <QFile>

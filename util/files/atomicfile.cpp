@@ -1,10 +1,10 @@
 // Writing a file whole or not at all, safely against links and signals.
 
-#include "util/atomicfile.h"
+#include "util/files/atomicfile.h"
 
 #include "util/fault.h"
-#include "util/pathwalk.h"
-#include "util/pendingfiles.h"
+#include "util/files/pathwalk.h"
+#include "util/files/pendingfiles.h"
 
 #include <QDir>
 #include <QFile>
