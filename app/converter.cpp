@@ -11,7 +11,7 @@
 #include "printing/output/documentdate.h"
 #include "printing/output/formats.h"
 #include "util/fault.h"
-#include "util/pathwalk.h"
+#include "util/files/pathwalk.h"
 
 #include <QTextStream>
 

@@ -5,8 +5,8 @@
 #include "capture/linereader.h"
 #include "printing/drawpages.h"
 #include "printing/output/formats.h"
-#include "util/atomicfile.h"
 #include "util/fault.h"
+#include "util/files/atomicfile.h"
 
 #include <exception>
 #include <optional>

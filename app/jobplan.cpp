@@ -1,6 +1,6 @@
 #include "app/jobplan.h"
 
-#include "util/outputname.h"
+#include "util/files/outputname.h"
 
 JobPlan planJobs(const ConverterOptions& options)
 {

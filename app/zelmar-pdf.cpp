@@ -2,7 +2,7 @@
 // then converterMain.
 
 #include "app/converter.h"
-#include "util/pendingfiles.h"
+#include "util/files/pendingfiles.h"
 
 #include <QGuiApplication>
 #include <QHashSeed>

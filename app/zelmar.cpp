@@ -2,7 +2,7 @@
 
 #include "app/appicon.h"
 #include "ui/main.h"
-#include "util/pendingfiles.h"
+#include "util/files/pendingfiles.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

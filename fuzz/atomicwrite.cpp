@@ -8,8 +8,8 @@
 // it was.
 
 #include "fuzz/fuzzinput.h"
-#include "util/atomicfile.h"
 #include "util/fault.h"
+#include "util/files/atomicfile.h"
 
 #include <QByteArray>
 #include <QFile>

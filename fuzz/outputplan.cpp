@@ -9,9 +9,9 @@
 // run names two targets that really are one file.
 
 #include "fuzz/fuzzinput.h"
-#include "util/atomicfile.h"
 #include "util/fault.h"
-#include "util/outputname.h"
+#include "util/files/atomicfile.h"
+#include "util/files/outputname.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +19,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -201,6 +202,18 @@ QString extensionOf(std::uint8_t b)
     return QStringLiteral(".pdf");
 }
 
+// How many dangling links in a row `path` names.
+int danglingLinks(QString path)
+{
+    int links = 0;
+    struct stat info {};
+    while (links < 40 && !statOf(path, info) && QFileInfo(path).isSymLink()) {
+        path = QFileInfo(path).symLinkTarget();
+        ++links;
+    }
+    return links;
+}
+
 struct Job {
     QString target;
     QByteArray bytes;
@@ -284,7 +297,12 @@ void runOnce(FuzzInput& in, const QString& root)
         QDir().mkpath(outputDir);
 
     if (refused) {
-        // Written anyway, one at a time: two of the writes must meet in one file.
+        // Written anyway, one at a time: two of the writes must meet in one
+        // file. A dangling link meets what it leads to only when that is
+        // written first: the shorter chains go first.
+        std::stable_sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) {
+            return danglingLinks(a.target) < danglingLinks(b.target);
+        });
         writeAll(jobs, 1);
         bool allWritten = true;
         std::map<std::pair<dev_t, ino_t>, int> seen;

@@ -16,6 +16,8 @@ cmake -S fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER
 cmake --build "$build" -j "$jobs"
 
 mkdir -p "$build/findings" "$build/logs"
+# Absolute: a target may change its working folder (outputplan works in its tree).
+findings=$(cd "$build/findings" && pwd)
 for t in $targets; do
     mkdir -p "$build/corpus/$t"
     [ -d "fuzz/seeds/$t" ] && cp -n fuzz/seeds/"$t"/* "$build/corpus/$t/" 2>/dev/null || true
@@ -47,7 +49,7 @@ for t in $targets; do
     if LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0" \
         "$build/fuzz_$t" -max_total_time="$seconds" -max_len="$max_len" \
         -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
-        -artifact_prefix="$build/findings/$t-" "$build/corpus/$t" > "$log" 2>&1; then
+        -artifact_prefix="$findings/$t-" "$build/corpus/$t" > "$log" 2>&1; then
         result="ok"
     else
         result="FOUND SOMETHING (see $log)"

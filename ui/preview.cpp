@@ -15,7 +15,7 @@
 #include "ui/modalseam.h"
 #include "ui/previewsave.h"
 #include "util/fault.h"
-#include "util/outputname.h"
+#include "util/files/outputname.h"
 
 #include <QApplication>
 #include <QClipboard>

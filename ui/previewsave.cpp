@@ -4,9 +4,9 @@
 
 #include "capture/leveltable.h"
 #include "ui/modalseam.h"
-#include "util/atomicfile.h"
 #include "util/fault.h"
-#include "util/outputname.h"
+#include "util/files/atomicfile.h"
+#include "util/files/outputname.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

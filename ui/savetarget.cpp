@@ -3,7 +3,7 @@
 #include "ui/savetarget.h"
 
 #include "ui/modalseam.h"
-#include "util/outputname.h"
+#include "util/files/outputname.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

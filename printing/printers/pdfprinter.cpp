@@ -3,8 +3,8 @@
 #include "printing/printers/pdfprinter.h"
 
 #include "printing/output/pdf/pdfpages.h"
-#include "util/atomicfile.h"
 #include "util/fault.h"
+#include "util/files/atomicfile.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 // Where each capture's document goes, and which outputs would clash.
 
-#include "util/outputname.h"
+#include "util/files/outputname.h"
 
 #include "util/fault.h"
 
@@ -9,8 +9,11 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +58,34 @@ QString keyOf(QByteArray path)
         return QFile::decodeName(path);
     // Nothing here yet: the folder decides, however far up it first exists.
     return keyOf(folder) + u'/' + QFile::decodeName(name);
+}
+
+// Where a dangling link at `path` leads on, each place keyed as keyOf()
+// keys it. A write there lands in the first of them made by then (by
+// another write of the run), else replaces the link.
+QStringList onwardKeys(const QString& path)
+{
+    QStringList keys;
+    QByteArray at = QFile::encodeName(path);
+    struct stat info {};
+    for (int hops = 0; hops < 40 && ::stat(at.constData(), &info) != 0 && errno == ENOENT; ++hops) {
+        QByteArray target(PATH_MAX, '\0');
+        const ssize_t size = ::readlink(at.constData(), target.data(), std::size_t(target.size()));
+        if (size <= 0 || size >= target.size())
+            break;
+        target.truncate(size);
+        QByteArray folder, name;
+        split(at, folder, name);
+        at = target.startsWith('/') ? target : folder + '/' + target;
+        keys << keyOf(at);
+    }
+    return keys;
+}
+
+const QString* valueAt(const QHash<QString, QString>& hash, const QString& key)
+{
+    const auto found = hash.constFind(key);
+    return found == hash.cend() ? nullptr : &*found;
 }
 
 } // namespace
@@ -126,6 +157,7 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output, const
         return plan;
     }
     QHash<QString, QString> targetOf; // key -> capture written there
+    QHash<QString, QString> onwardOf; // where a dangling link among them leads on -> its capture
     for (const QString& capture : captures) {
         const QString target =
             !output.isEmpty() ? output : outputNameFor(capture, extension, outputDir);
@@ -149,7 +181,14 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output, const
             if (file == standardStream)
                 continue;
             const QString key = sameFileKey(file);
-            if (const auto other = targetOf.constFind(key); other != targetOf.cend()) {
+            // A link to a place another target makes is followed once it is made.
+            const QStringList onward = onwardKeys(file);
+            const QString* other = valueAt(targetOf, key);
+            if (!other)
+                other = valueAt(onwardOf, key);
+            for (qsizetype i = 0; !other && i < onward.size(); ++i)
+                other = valueAt(targetOf, onward[i]);
+            if (other) {
                 if (plan.collision.isEmpty())
                     plan.collision =
                         QStringLiteral("%1 and %2 would both be written to %3")
@@ -157,6 +196,8 @@ OutputPlan planOutputs(const QStringList& captures, const QString& output, const
                 continue;
             }
             targetOf.insert(key, capture);
+            for (const QString& place : onward)
+                onwardOf.insert(place, capture);
         }
         plan.files << files;
         plan.overCapture << refusal;

@@ -1,6 +1,6 @@
 // Temporary files removed when a signal ends the run.
 
-#include "util/pendingfiles.h"
+#include "util/files/pendingfiles.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // Walking a path one part at a time, with the rule for links in shared folders.
 
-#include "util/pathwalk.h"
+#include "util/files/pathwalk.h"
 
 #include <QDir>
 #include <QFile>
