@@ -35,7 +35,11 @@ struct ConverterOptions {
 
     // The captures are CSV captures: a range is checked against that
     // format's samples as the options are read.
-    ConverterOptions() : page{0, csv::sampleCount - 1} { channels.fill(true); }
+    ConverterOptions()
+    {
+        page.lastsample = csv::sampleCount - 1;
+        channels.fill(true);
+    }
 };
 
 // ".pdf", ".svg", ".png" or ".vcd".

@@ -7,6 +7,7 @@
 // the sheet changes only the layout. The drawing never depends on the
 // paper: the writers fit the sheet to it (output/).
 
+#include "printing/page/diagramoptions.h"
 #include "printing/page/paper.h"
 #include "printing/page/sheet.h"
 
@@ -24,6 +25,9 @@ struct PageOptions {
     int pages = 1;                // consecutive pages of equal sample count
     bool timeaxis = false;        // time labels under the tick marks
     Paper paper = Paper::Tabloid; // the writers fit the sheet to it
+    std::vector<Marker> markers;
+    std::vector<BusLane> buses;
+    LayoutKind layout = LayoutKind::Sheet;
 
     // The last sample of the range in a capture of `samplecount` samples.
     int lastIn(int samplecount) const
@@ -52,6 +56,7 @@ struct PageLayout {
     int page = 0; // 0-based
     int pages = 1;
     bool timeaxis = false;
+    int slotcount = 0; // traces and lanes, one slot each
 
     // The whole capture on one page, as the desktop prints it.
     static PageLayout wholeCapture(int samplecount);

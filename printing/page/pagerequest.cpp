@@ -52,8 +52,10 @@ SamplePeriod SamplePeriod::read(const QString& typed, int unitindex)
 std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount)
 {
     std::vector<PageLayout> layouts = pageLayouts(request.options, samplecount);
-    if (!request.ticks.shown)
-        for (PageLayout& layout : layouts)
+    for (PageLayout& layout : layouts) {
+        if (!request.ticks.shown)
             layout.timeaxis = false;
+        layout.slotcount = int(request.channels.size() + request.options.buses.size());
+    }
     return layouts;
 }

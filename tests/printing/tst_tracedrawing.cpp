@@ -384,8 +384,11 @@ void TraceDrawingTest::pagesOfARange()
     const auto toggling = [](int k) { return k % 2; };
     const auto early = [](int k) { return k < 100 ? 1 : 0; };
     const auto high = [](int) { return 1; };
-    const std::vector<PageLayout> layouts =
-        pageLayouts(PageOptions{first, last, pages, false}, sampleCount);
+    PageOptions options;
+    options.firstsample = first;
+    options.lastsample = last;
+    options.pages = pages;
+    const std::vector<PageLayout> layouts = pageLayouts(options, sampleCount);
     QCOMPARE(int(layouts.size()), pages);
     const PageLayout& layout = layouts[std::size_t(page)];
     QCOMPARE(layout.first, pagefirst);
