@@ -4,16 +4,19 @@
 // capture on one page, as the desktop prints it, or a range of samples
 // spread over the same trace width and split over several pages. Drawing
 // code takes every position from its layout, so that another arrangement of
-// the sheet changes only the layout. The drawing never depends on the
-// paper: the writers fit the sheet to it (output/).
+// the page changes only the layout. A page is drawn on the sheet, which the
+// writers fit to the paper (output/), or with LayoutKind::Fill on the paper
+// itself, which they then take as it is.
 
 #include "printing/page/diagramoptions.h"
 #include "printing/page/paper.h"
 #include "printing/page/sheet.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <limits>
+#include <optional>
 #include <vector>
 
 struct PageOptions {
@@ -24,7 +27,7 @@ struct PageOptions {
     int lastsample = lastOfCapture;
     int pages = 1;                // consecutive pages of equal sample count
     bool timeaxis = false;        // time labels under the tick marks
-    Paper paper = Paper::Tabloid; // the writers fit the sheet to it
+    Paper paper = Paper::Tabloid; // the writers fit the sheet to it, or fill lays it out
     std::vector<Marker> markers;
     std::vector<BusLane> buses;
     LayoutKind layout = LayoutKind::Sheet;
@@ -37,14 +40,40 @@ struct PageOptions {
     friend bool operator==(const PageOptions&, const PageOptions&) = default;
 };
 
-// Time labels need room under the tick marks: the slots move down by this much.
-inline constexpr int timeAxisTop = tickBottom + 25;
-inline constexpr int timeAxisPoints = 9;
-inline constexpr int timeAxisShift = 200;
-inline constexpr int timeLabelGap = 20; // from its tick to a label
-// The line naming a page's samples, between the tick-frequency line and the ticks.
-inline constexpr int rangeLineTop = 1060;
-inline constexpr int rangeLinePoints = 9;
+// Where everything falls on a page of one layout kind, in pixels at 1200 dpi
+// from the top-left corner, y downwards: of the 17 x 11 inch sheet (the
+// default values, the page the window prints), or of the paper itself.
+struct PageGeometry {
+    int width = sheetWidthPixels; // the page the positions are on
+    int height = sheetHeightPixels;
+    int textLeft = ::textLeft;
+    int headingTop = ::headingTop;
+    int tickLineTop = ::tickLineTop;
+    int rangeLineTop = ::rangeLineTop;
+    int tickTop = ::tickTop;
+    int tickBottom = ::tickBottom;
+    int timeAxisTop = ::timeAxisTop;
+    int timeAxisShift = ::timeAxisShift; // the slots move down under time labels
+    int timeLabelGap = ::timeLabelGap;   // from its tick to a label
+    int traceLeft = ::traceLeft;
+    int traceRight = ::traceRight;
+    int firstBaseLine = ::firstBaseLine; // slot 0, level 0, without the time axis
+    int slotPitch = ::slotPitch;
+    int levelHeight = ::levelHeight;
+    int nameAbove = ::firstBaseLine - ::firstNameTop; // a name's top above its base line
+    int headingWidth = 0; // > 0: the heading breaks into lines this wide
+    int headingLineHeight = ::headingLineHeight;
+    int bottom = sheetBottom;        // the lowest the drawing reaches
+    int textPoints = ::textPoints;   // heading, names, tick frequency line
+    int labelPoints = ::labelPoints; // range line, time labels
+
+    // Laid out on `paper` itself for `slotcount` traces and lanes under a
+    // heading of `headinglines` lines, `room` pixels kept free under the
+    // last slot.
+    static PageGeometry filling(Paper paper, int slotcount, bool timeaxis, int headinglines,
+                                int room);
+    friend bool operator==(const PageGeometry&, const PageGeometry&) = default;
+};
 
 struct PageLayout {
     int samplecount = 0; // samples of the capture
@@ -57,6 +86,7 @@ struct PageLayout {
     int pages = 1;
     bool timeaxis = false;
     int slotcount = 0; // traces and lanes, one slot each
+    PageGeometry geometry;
 
     // The whole capture on one page, as the desktop prints it.
     static PageLayout wholeCapture(int samplecount);
@@ -66,22 +96,48 @@ struct PageLayout {
     // The page ends with the capture's last sample: the sentinel row follows it.
     bool endsCapture() const { return last == samplecount - 1; }
 
+    int width() const { return geometry.width; }
+    int height() const { return geometry.height; }
+
     // x of the boundary before sample k (k = last + 1: the right end).
     int sampleX(int k) const;
-    int traceLeft() const { return ::traceLeft; }
-    int traceRight() const { return ::traceRight; }
+    int traceLeft() const { return geometry.traceLeft; }
+    int traceRight() const { return geometry.traceRight; }
     int baseLine(int slot) const;
-    int levelHeight() const { return ::levelHeight; }
-    int tickTop() const { return ::tickTop; }
-    int tickBottom() const { return ::tickBottom; }
+    int levelHeight() const { return geometry.levelHeight; }
+    int slotPitch() const { return geometry.slotPitch; }
+    // Below the lowest line of the slot (its share of the pitch ends here).
+    int slotBottom(int slot) const;
+    // Under the last trace or lane, where the page's own slots end; and the
+    // room from there to the bottom margin.
+    int lastSlotBottom() const { return slotBottom(slotcount - 1); }
+    int belowSlots() const { return geometry.bottom - lastSlotBottom(); }
+    int bottom() const { return geometry.bottom; }
+    int tickTop() const { return geometry.tickTop; }
+    int tickBottom() const { return geometry.tickBottom; }
 
-    int textLeft() const { return ::textLeft; }
-    int nameTop(int slot) const;
-    int headingTop() const { return ::headingTop; }
-    int tickLineTop() const { return ::tickLineTop; }
-    int rangeLineTop() const { return ::rangeLineTop; }
-    int timeAxisTop() const { return ::timeAxisTop; }
+    int textLeft() const { return geometry.textLeft; }
+    int nameTop(int slot) const { return baseLine(slot) - geometry.nameAbove; }
+    int headingTop() const { return geometry.headingTop; }
+    int tickLineTop() const { return geometry.tickLineTop; }
+    int rangeLineTop() const { return geometry.rangeLineTop; }
+    int timeAxisTop() const { return geometry.timeAxisTop; }
+    int timeLabelGap() const { return geometry.timeLabelGap; }
+    // Points of the heading and names, and of the smaller labels.
+    int textPoints() const { return geometry.textPoints; }
+    int labelPoints() const { return geometry.labelPoints; }
 };
+
+// "sheet", "fill".
+QString layoutName(LayoutKind layout);
+// Case-insensitive; nullopt for any other name.
+std::optional<LayoutKind> layoutNamed(const QString& name);
+QStringList layoutNames();
+
+// The geometry `options` lays its pages out in, for `slotcount` traces and
+// lanes under a heading of `headinglines` lines.
+PageGeometry pageGeometry(const PageOptions& options, int slotcount, bool timeaxis,
+                          int headinglines = 1);
 
 // The pages `options` asks for in a capture of `samplecount` samples, in
 // order. Throws Fault(SubscriptOutOfRange) for a range outside the capture,

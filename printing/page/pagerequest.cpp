@@ -1,6 +1,8 @@
 // Reading a request's numbers from their texts, once.
 #include "printing/page/pagerequest.h"
 
+#include "printing/page/pagetext.h"
+
 #include "util/fault.h"
 
 #include <cmath>
@@ -56,6 +58,12 @@ std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount)
         if (!request.ticks.shown)
             layout.timeaxis = false;
         layout.slotcount = int(request.channels.size() + request.options.buses.size());
+        layout.geometry = pageGeometry(request.options, layout.slotcount, layout.timeaxis);
+        // The heading's lines, broken as wide as this geometry's.
+        const int headinglines = int(headingLines(request.heading, layout).size());
+        if (headinglines > 1)
+            layout.geometry =
+                pageGeometry(request.options, layout.slotcount, layout.timeaxis, headinglines);
     }
     return layouts;
 }

@@ -7,7 +7,9 @@
 #include "util/numbers.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 
 QString unitText(int unitindex)
 {
@@ -34,6 +36,77 @@ QString oneLine(QString text)
 }
 
 } // namespace
+
+namespace {
+
+// The advance of `c` in the page font, in 2048ths of the em: DejaVu Sans's
+// own for ' ' ... '~', generous ones beyond.
+int advanceOf(char32_t c)
+{
+    static constexpr std::array<short, 95> ascii{
+        651,  821,  942,  1716, 1303, 1946, 1597, 563,  799,  799,  1024, 1716, 651,  739,
+        651,  690,  1303, 1303, 1303, 1303, 1303, 1303, 1303, 1303, 1303, 1303, 690,  690,
+        1716, 1716, 1716, 1087, 2048, 1401, 1405, 1430, 1577, 1294, 1178, 1587, 1540, 604,
+        604,  1343, 1141, 1767, 1532, 1612, 1235, 1612, 1423, 1300, 1251, 1499, 1401, 2025,
+        1403, 1251, 1403, 799,  690,  799,  1716, 1024, 1024, 1255, 1300, 1126, 1300, 1260,
+        721,  1300, 1298, 569,  569,  1186, 569,  1995, 1298, 1253, 1300, 1300, 842,  1067,
+        803,  1298, 1212, 1675, 1212, 1212, 1075, 1303, 690,  1303, 1716};
+    if (c >= U' ' && c <= U'~')
+        return ascii[c - U' '];
+    return c < 0x2e80 ? 1612 : 2048; // the widest Latin capitals but M and W; an ideograph's em
+}
+
+qint64 pixelsOf(qint64 units, int points) { return (units * textPixels(points) + 2047) / 2048; }
+
+} // namespace
+
+int textWidth(const QString& text, int points)
+{
+    qint64 units = 0;
+    for (const char32_t c : QStringView(text).toUcs4())
+        units += advanceOf(c);
+    return int(std::min<qint64>(pixelsOf(units, points), std::numeric_limits<int>::max()));
+}
+
+QStringList headingLines(const QString& heading, const PageLayout& layout)
+{
+    const QString text = oneLine(heading);
+    const int width = layout.geometry.headingWidth;
+    const int points = layout.textPoints();
+    if (width <= 0 || textWidth(text, points) <= width)
+        return {text};
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < text.size() && lines.size() + 1 < mostHeadingLines) {
+        // The most that fits, ended at the last space within it; a
+        // character pair stays whole.
+        qint64 units = 0;
+        qsizetype end = start, space = -1;
+        while (end < text.size()) {
+            const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size()
+                              && text.at(end + 1).isLowSurrogate();
+            const char32_t c = pair ? QChar::surrogateToUcs4(text.at(end), text.at(end + 1))
+                                    : text.at(end).unicode();
+            if (end > start && pixelsOf(units + advanceOf(c), points) > width)
+                break;
+            units += advanceOf(c);
+            if (c == U' ')
+                space = end;
+            end += pair ? 2 : 1;
+        }
+        if (end == text.size())
+            break;
+        if (space > start)
+            end = space;
+        lines << text.mid(start, end - start);
+        start = end;
+        while (start < text.size() && text.at(start) == u' ')
+            ++start;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
+}
 
 QString pageName(const QString& name)
 {
@@ -104,7 +177,7 @@ std::vector<TimeLabel> timeLabels(qint32 spacing, const PageLayout& layout, doub
         return period > 0 ? timeText(double(sample) * period, unit) : QString::number(sample);
     };
     // The widest label of the range, at about 0.65 em a character, and an em between labels.
-    const double em = textPixels(timeAxisPoints);
+    const double em = textPixels(layout.labelPoints());
     const qsizetype widest =
         std::max(text(layout.rangefirst).size(), text(layout.rangelast + 1).size());
     const double room = (double(widest) * 0.65 + 1) * em;
@@ -135,14 +208,17 @@ void writePageText(PageSurface& page, const LevelTable& levels, const PageReques
     for (int i = 0; i <= levels.lastslot; ++i) {
         page.CurrentX(layout.textLeft());
         page.CurrentY(layout.nameTop(i));
-        page.FontSize(textPoints);
+        page.FontSize(layout.textPoints());
         page.Print(oneLine(pageName(levels.slotnames[static_cast<std::size_t>(i)])));
     }
 
-    page.CurrentX(layout.textLeft());
-    page.CurrentY(layout.headingTop());
-    page.FontSize(textPoints);
-    page.Print(oneLine(request.heading));
+    const QStringList heading = headingLines(request.heading, layout);
+    for (qsizetype i = 0; i < heading.size(); ++i) {
+        page.CurrentX(layout.textLeft());
+        page.CurrentY(layout.headingTop() + int(i) * layout.geometry.headingLineHeight);
+        page.FontSize(layout.textPoints());
+        page.Print(heading[i]);
+    }
 
     if (request.ticks.shown) {
         // The size set for the heading still holds.
@@ -156,13 +232,13 @@ void writePageText(PageSurface& page, const LevelTable& levels, const PageReques
     const double period = request.period.seconds;
     page.CurrentX(layout.textLeft());
     page.CurrentY(layout.rangeLineTop());
-    page.FontSize(rangeLinePoints);
+    page.FontSize(layout.labelPoints());
     page.Print(rangeLine(layout, period));
     if (layout.timeaxis && request.ticks.shown) {
-        page.FontSize(timeAxisPoints);
+        page.FontSize(layout.labelPoints());
         for (const TimeLabel& label : timeLabels(request.ticks.spacing(), layout, period)) {
             // Just right of its tick, so that a label never reaches back over the one before.
-            page.CurrentX(layout.sampleX(label.sample) + timeLabelGap);
+            page.CurrentX(layout.sampleX(label.sample) + layout.timeLabelGap());
             page.CurrentY(layout.timeAxisTop());
             page.Print(label.text);
         }

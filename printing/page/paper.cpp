@@ -85,3 +85,14 @@ PaperFit paperFit(Paper paper)
     }
     return fitSheetOnto(width, height);
 }
+
+PaperFit paperFit(Paper paper, LayoutKind layout)
+{
+    if (layout == LayoutKind::Sheet)
+        return paperFit(paper);
+    const PaperEntry& entry = entryOf(paper);
+    PaperFit fit;
+    fit.width = pixels(entry, entry.width);
+    fit.height = pixels(entry, entry.height);
+    return fit;
+}
