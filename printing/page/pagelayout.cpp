@@ -48,6 +48,7 @@ PageGeometry PageGeometry::filling(Paper paper, int slotcount, bool timeaxis, in
     g.traceLeft = fillMargin + fillNameColumn;
     g.traceRight = g.width - fillMargin;
     g.headingWidth = g.traceRight - g.textLeft;
+    g.textRight = g.traceRight;
     g.bottom = g.height - fillMargin;
     // What follows the heading moves down by its further lines.
     const int lower = (std::clamp(headinglines, 1, mostHeadingLines) - 1) * g.headingLineHeight;

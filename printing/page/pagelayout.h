@@ -62,6 +62,7 @@ struct PageGeometry {
     int levelHeight = ::levelHeight;
     int nameAbove = ::firstBaseLine - ::firstNameTop; // a name's top above its base line
     int headingWidth = 0; // > 0: the heading breaks into lines this wide
+    int textRight = 0;    // > 0: time labels kept left of this where they can be
     int headingLineHeight = ::headingLineHeight;
     int bottom = sheetBottom;        // the lowest the drawing reaches
     int textPoints = ::textPoints;   // heading, names, tick frequency line

@@ -236,9 +236,17 @@ void writePageText(PageSurface& page, const LevelTable& levels, const PageReques
     page.Print(rangeLine(layout, period));
     if (layout.timeaxis && request.ticks.shown) {
         page.FontSize(layout.labelPoints());
+        int free = 0; // where the label before ends
         for (const TimeLabel& label : timeLabels(request.ticks.spacing(), layout, period)) {
             // Just right of its tick, so that a label never reaches back over the one before.
-            page.CurrentX(layout.sampleX(label.sample) + layout.timeLabelGap());
+            int x = layout.sampleX(label.sample) + layout.timeLabelGap();
+            if (const int right = layout.geometry.textRight; right > 0) {
+                // Within the margin where it can be, never over the label before.
+                const int width = textWidth(label.text, layout.labelPoints());
+                x = std::max(std::min(x, right - width), free);
+                free = x + width + layout.timeLabelGap();
+            }
+            page.CurrentX(x);
             page.CurrentY(layout.timeAxisTop());
             page.Print(label.text);
         }
