@@ -8,7 +8,8 @@
 // Flag 1 grows a short file to full length by repeating its sample lines,
 // so small inputs reach the level table and the drawing. Flag 4 puts page
 // options after the resolution: the first and last sample (two bytes each),
-// the page count (a byte); flag 8 adds the time axis.
+// the page count (a byte); flag 8 adds the time axis. Flag 16 lays the page
+// out on the paper the next byte names.
 
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
@@ -113,6 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.pages = static_cast<std::int8_t>(in.byte());
         options.timeaxis = flags & 8;
     }
+    if (flags & 16) {
+        options.layout = LayoutKind::Fill;
+        options.paper = Paper(in.byte() % paperNames().size());
+    }
 
     if (flags & 1) {
         const QByteArray bytes = grown(in.data(), in.left());
@@ -141,8 +146,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(!page.isEmpty());
                 // Whatever the range, the traces and ticks stay in their band.
                 for (const DrawnLine& line : page.lines())
-                    FUZZ_CHECK(std::min(line.x1, line.x2) >= traceLeft
-                               && std::max(line.x1, line.x2) <= traceRight);
+                    FUZZ_CHECK(std::min(line.x1, line.x2) >= layout.traceLeft()
+                               && std::max(line.x1, line.x2) <= layout.traceRight());
             }
         } catch (const Fault&) {
         }
