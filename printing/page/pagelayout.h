@@ -27,7 +27,7 @@ struct PageOptions {
     int lastsample = lastOfCapture;
     int pages = 1;                // consecutive pages of equal sample count
     bool timeaxis = false;        // time labels under the tick marks
-    Paper paper = Paper::Tabloid; // the writers fit the sheet to it, or fill lays it out
+    Paper paper = Paper::Tabloid; // the sheet is fitted to it, or the page laid out on it
     std::vector<Marker> markers;
     std::vector<BusLane> buses;
     LayoutKind layout = LayoutKind::Sheet;
