@@ -7,8 +7,8 @@
 #include "printing/printers/pdfprinter.h"
 #include "printing/printers/printingservice.h"
 #include "printing/windowsettings.h"
-#include "ui/controlarray.h"
-#include "ui/controlvalues.h"
+#include "ui/toolkit/controlarray.h"
+#include "ui/toolkit/controlvalues.h"
 
 #include <QComboBox>
 #include <QFrame>

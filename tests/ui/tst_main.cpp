@@ -2,11 +2,11 @@
 #include "tests/printing/printinghelpers.h"
 #include "tests/support/capturefixture.h"
 #include "tests/ui/modalanswers.h"
+#include "ui/chooser/selectfile.h"
 #include "ui/main.h"
-#include "ui/modalseam.h"
 #include "ui/savetarget.h"
-#include "ui/selectfile.h"
-#include "ui/twips.h"
+#include "ui/toolkit/modalseam.h"
+#include "ui/toolkit/twips.h"
 
 #include <QApplication>
 #include <QDir>
