@@ -5,6 +5,7 @@
 #include "printing/printtiming.h"
 #include "ui/alert.h"
 #include "ui/chooser/choosefile.h"
+#include "ui/mainsettings.h"
 #include "ui/preview/preview.h"
 #include "ui/savetarget.h"
 #include "ui/systemprinters.h"
@@ -74,6 +75,7 @@ main::main(QWidget* parent)
     resize(toolkit::twipsToPixels(clientWidth, logicalDpiX()),
            toolkit::twipsToPixels(clientHeight, logicalDpiY()));
     buildControls();
+    settings_ = new MainSettings(*this);
 
     pdfprinter_->setTargetChooser([this] { return askSaveTarget(); });
     printerlist_ = [this] {
@@ -305,7 +307,7 @@ void main::printtiming()
 void main::showPreview()
 {
     if (!preview_)
-        preview_ = new Preview(this);
+        preview_ = new Preview(*settings_, this);
     // Asked for again, a minimised preview comes back.
     preview_->setWindowState(preview_->windowState() & ~Qt::WindowMinimized);
     preview_->show();

@@ -29,6 +29,8 @@ class Preview;
 // program's entry point.
 namespace ui {
 
+class MainSettings;
+
 // The start-up window: the settings a print uses and the four commands.
 class main : public QWidget { // design name
     Q_OBJECT
@@ -119,6 +121,7 @@ private:
     PrintingService service_;
     std::function<void()> endprogram_;
     bool resizing_ = false;
+    MainSettings* settings_; // what the preview follows
     QPointer<Preview> preview_;
 };
 

@@ -10,7 +10,6 @@
 #include "printing/output/svgdocument.h"
 #include "printing/page/paper.h"
 #include "printing/page/sheet.h"
-#include "ui/main.h"
 #include "ui/preview/previewsave.h"
 #include "ui/toolkit/faultreport.h"
 #include "ui/toolkit/modalseam.h"
@@ -71,7 +70,8 @@ const QString noChannel =
 
 } // namespace
 
-Preview::Preview(ui::main* window) : QWidget(window, Qt::Window), window_(window)
+Preview::Preview(SettingsSource& settings, QWidget* parent)
+    : QWidget(parent, Qt::Window), settings_(&settings)
 {
     setObjectName(QStringLiteral("preview"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -147,16 +147,8 @@ Preview::Preview(ui::main* window) : QWidget(window, Qt::Window), window_(window
     connect(&source_, &CaptureSource::changed, this, &Preview::scheduleRefresh);
     connect(options, &PreviewOptions::changed, this, &Preview::scheduleRefresh);
 
-    // The main window's controls do nothing by themselves; the preview only
-    // listens to them.
-    for (int k = 0; k <= ui::main::tickMarksIndex; ++k)
-        connect(window->channelselect[k], &QCheckBox::stateChanged, this,
-                &Preview::scheduleRefresh);
-    for (QLineEdit* box : {window->tickfrequency, window->resolution, window->Heading})
-        connect(box, &QLineEdit::textChanged, this, &Preview::scheduleRefresh);
-    connect(window->units, &QComboBox::currentIndexChanged, this, &Preview::scheduleRefresh);
-    connect(window->units, &QComboBox::editTextChanged, this, &Preview::scheduleRefresh);
-    connect(window, &ui::main::captureLoaded, this, &Preview::captureLoaded);
+    connect(&settings, &SettingsSource::changed, this, &Preview::scheduleRefresh);
+    connect(&settings, &SettingsSource::captureLoaded, this, &Preview::captureLoaded);
 
     resize(1100, 760);
     view->setFocus();
@@ -164,8 +156,8 @@ Preview::Preview(ui::main* window) : QWidget(window, Qt::Window), window_(window
 
 void Preview::captureLoaded()
 {
-    if (window_)
-        source_.follow(window_->filepath, true);
+    if (settings_)
+        source_.follow(settings_->capturePath(), true);
 }
 
 void Preview::scheduleRefresh() { refresh_.start(); }
@@ -192,15 +184,16 @@ void Preview::setPages(std::vector<RecordedPage> pages)
 void Preview::refresh()
 {
     refresh_.stop();
-    if (!window_ || !isVisible())
+    if (!settings_ || !isVisible())
         return;
     // What a command said was about the page it had.
     status->clear();
     // The path may change without a Load: before any, it is the default.
-    source_.follow(window_->filepath);
+    const QString path = settings_->capturePath();
+    source_.follow(path);
     // What a read of it changed is drawn now, not once more.
     refresh_.stop();
-    setWindowTitle(QStringLiteral("Preview — %1").arg(QFileInfo(window_->filepath).fileName()));
+    setWindowTitle(QStringLiteral("Preview — %1").arg(QFileInfo(path).fileName()));
 
     QString problem;
     const Capture* capture = source_.capture();
@@ -212,7 +205,7 @@ void Preview::refresh()
         showMessage(problem);
         return;
     }
-    PageRequest printing = window_->pageRequest();
+    PageRequest printing = settings_->pageRequest();
     printing.options = *pageoptions;
     if (printing.channels.empty()) {
         showMessage(noChannel);
@@ -256,16 +249,16 @@ bool Preview::nothingTo(const QString& command)
 
 void Preview::saveAs()
 {
-    if (!window_)
+    if (!settings_)
         return;
     if (nothingTo(QStringLiteral("save")))
         return;
     const std::vector<RecordedPage> pages = view->pages();
-    const QString proposal = outputNameFor(window_->filepath, QString());
+    const QString proposal = outputNameFor(settings_->capturePath(), QString());
     const std::optional<SaveChoice> choice = askSaveAs(this, proposal);
     if (!choice || !confirmReplacing(this, *choice, int(pages.size())))
         return;
-    PageRequest printing = window_->pageRequest();
+    PageRequest printing = settings_->pageRequest();
     // The dump covers the samples shown.
     printing.options = shownOptions_;
     try {
@@ -274,7 +267,7 @@ void Preview::saveAs()
         const WaitCursor waiting;
         const QStringList files = saveDocuments(*choice, pages, printing, [&]() -> const Capture& {
             if (!source_.capture())
-                throw source_.fault().value_or(Fault(FaultKind::CannotOpenFile, window_->filepath));
+                throw source_.fault().value_or(Fault(FaultKind::CannotOpenFile, source_.path()));
             return *source_.capture();
         });
         status->setText(files.size() == 1

@@ -1,13 +1,14 @@
 #pragma once
 
-// The live print preview: the pages Print would make from the main window's
-// settings, redrawn as they change.
+// The live print preview: the pages Print would make from the settings of
+// a source (the main window's), redrawn as they change.
 
 #include "printing/page/pagelayout.h"
 #include "printing/page/recordingsurface.h"
 #include "ui/preview/capturesource.h"
 #include "ui/preview/pageview.h"
 #include "ui/preview/previewoptions.h"
+#include "ui/preview/settingssource.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -17,15 +18,11 @@
 
 #include <vector>
 
-namespace ui {
-class main;
-}
-
 class Preview : public QWidget {
     Q_OBJECT
 public:
-    // A window of its own that follows `window`'s controls.
-    explicit Preview(ui::main* window);
+    // A window of its own (over `parent`) that follows `settings`.
+    explicit Preview(SettingsSource& settings, QWidget* parent = nullptr);
 
     PageView* view;
     PreviewOptions* options;
@@ -48,7 +45,7 @@ public:
     void print();
 
 public slots:
-    // Reads the window's capture again, as it was loaded anew.
+    // Reads the source's capture again, as it was loaded anew.
     void captureLoaded();
     // Records the pages again once the events of this turn are handled.
     void scheduleRefresh();
@@ -63,7 +60,7 @@ private:
     bool nothingTo(const QString& command);
     void setPages(std::vector<RecordedPage> pages);
 
-    QPointer<ui::main> window_;
+    QPointer<SettingsSource> settings_;
     CaptureSource source_;
     PageOptions shownOptions_; // those of the pages shown
     QTimer refresh_;

@@ -1,0 +1,32 @@
+#pragma once
+
+// What a preview draws from, whoever holds it: the settings a page request
+// is made of and the capture they apply to. The main window is one such
+// source (ui/mainsettings.h); a test or another window can be another.
+
+#include "printing/page/pagerequest.h"
+#include "printing/windowsettings.h"
+
+#include <QObject>
+#include <QString>
+
+class SettingsSource : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // What the controls hand over as they are now.
+    virtual WindowSettings settings() const = 0;
+    // The capture the pages are drawn from. It may change without a load
+    // (before any, it is a default).
+    virtual QString capturePath() const = 0;
+
+    // The request the settings make.
+    PageRequest pageRequest() const { return ::pageRequest(settings()); }
+
+signals:
+    // A setting changed.
+    void changed();
+    // The capture was loaded anew: read it again, changed on disk or not.
+    void captureLoaded();
+};
