@@ -27,6 +27,9 @@ class Preview;
 
 // In a namespace because `main` at global scope would be hidden by the
 // program's entry point.
+class OptionsSummary;
+class PageOptionsModel;
+
 namespace ui {
 
 class MainSettings;
@@ -52,6 +55,9 @@ public:
     QLineEdit* Heading;
     QLineEdit* resolution;
     QComboBox* units;
+    // Not of the design: what Print uses of the page options when they are
+    // not the defaults.
+    OptionsSummary* optionsSummary;
 
     PrinterRef printerreference;
     qint16 formwidth = 0; // outer size recorded at start-up, in twips
@@ -66,7 +72,10 @@ public:
     void printtiming();
     // What the controls hand over to Print as they are now.
     WindowSettings windowSettings() const;
-    // What Print prints from them.
+    // The page options Print uses, shown and edited in the preview; at
+    // their defaults Print makes the designed page.
+    PageOptionsModel& pageOptions() const { return *pageoptions_; }
+    // What Print prints from the controls and the page options.
     PageRequest pageRequest() const;
     QString stripper(QString& datain);
 
@@ -121,6 +130,7 @@ private:
     PrintingService service_;
     std::function<void()> endprogram_;
     bool resizing_ = false;
+    PageOptionsModel* pageoptions_;
     MainSettings* settings_; // what the preview follows
     QPointer<Preview> preview_;
 };

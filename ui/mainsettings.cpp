@@ -6,7 +6,8 @@
 
 namespace ui {
 
-MainSettings::MainSettings(main& window) : SettingsSource(&window), window_(window)
+MainSettings::MainSettings(main& window)
+    : SettingsSource(window.pageOptions(), &window), window_(window)
 {
     // The window's controls do nothing by themselves; a change only says so.
     for (int k = 0; k <= main::tickMarksIndex; ++k)

@@ -1,7 +1,7 @@
 #pragma once
 
 // The main window as the preview's settings source: its controls, followed
-// as they change, and its capture.
+// as they change, its capture and the page options it prints with.
 
 #include "ui/preview/settingssource.h"
 

@@ -92,7 +92,7 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
         button(this, QStringLiteral("next"), QStringLiteral("▶"), QKeySequence(Qt::Key_PageDown));
     pageNumber = new QLabel(this);
     pageNumber->setObjectName(QStringLiteral("pagenumber"));
-    options = new PreviewOptions(this);
+    options = new PreviewOptions(settings.pageOptions(), this);
     message = new QLabel(this);
     message->setObjectName(QStringLiteral("message"));
     message->setWordWrap(true);
@@ -145,7 +145,7 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     refresh_.setInterval(0);
     connect(&refresh_, &QTimer::timeout, this, &Preview::refresh);
     connect(&source_, &CaptureSource::changed, this, &Preview::scheduleRefresh);
-    connect(options, &PreviewOptions::changed, this, &Preview::scheduleRefresh);
+    connect(&settings.pageOptions(), &PageOptionsModel::changed, this, &Preview::scheduleRefresh);
 
     connect(&settings, &SettingsSource::changed, this, &Preview::scheduleRefresh);
     connect(&settings, &SettingsSource::captureLoaded, this, &Preview::captureLoaded);
@@ -195,18 +195,16 @@ void Preview::refresh()
     refresh_.stop();
     setWindowTitle(QStringLiteral("Preview — %1").arg(QFileInfo(path).fileName()));
 
-    QString problem;
     const Capture* capture = source_.capture();
-    const std::optional<PageOptions> pageoptions =
-        options->options(&problem, capture ? capture->sampleCount() : csv::sampleCount);
-    if (!pageoptions) {
+    const QString problem =
+        settings_->pageOptions().problem(capture ? capture->sampleCount() : csv::sampleCount);
+    if (!problem.isEmpty()) {
         // The last good page stays in sight, but no command takes it: the
         // message says why.
         showMessage(problem);
         return;
     }
-    PageRequest printing = settings_->pageRequest();
-    printing.options = *pageoptions;
+    const PageRequest printing = settings_->pageRequest();
     if (printing.channels.empty()) {
         showMessage(noChannel);
         setPages({});

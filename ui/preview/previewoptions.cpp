@@ -1,12 +1,12 @@
-// The preview's page options and their check.
+// The preview's page options: the widgets and what they mean.
 
 #include "ui/preview/previewoptions.h"
 
 #include "capture/csvcapture.h"
-#include "util/fault.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -29,7 +29,8 @@ QLabel* labelFor(QWidget* parent, const QString& text, QWidget* buddy)
 
 } // namespace
 
-PreviewOptions::PreviewOptions(QWidget* parent) : QWidget(parent)
+PreviewOptions::PreviewOptions(PageOptionsModel& model, QWidget* parent)
+    : QWidget(parent), model_(&model)
 {
     paper = new QComboBox(this);
     paper->setObjectName(QStringLiteral("paper"));
@@ -41,6 +42,10 @@ PreviewOptions::PreviewOptions(QWidget* parent) : QWidget(parent)
     pages = spinBox(this, QStringLiteral("pages"), 1, samples, 1);
     timeaxis = new QCheckBox(QStringLiteral("Time &axis"), this);
     timeaxis->setObjectName(QStringLiteral("timeaxis"));
+    reset = new QPushButton(QStringLiteral("R&eset"), this);
+    reset->setObjectName(QStringLiteral("reset"));
+    reset->setAutoDefault(false);
+    reset->setToolTip(QStringLiteral("Back to the page Print makes by design"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -56,29 +61,45 @@ PreviewOptions::PreviewOptions(QWidget* parent) : QWidget(parent)
     row->addWidget(pages);
     row->addSpacing(12);
     row->addWidget(timeaxis);
+    row->addSpacing(12);
+    row->addWidget(reset);
     row->addStretch(1);
 
-    connect(paper, &QComboBox::currentIndexChanged, this, &PreviewOptions::changed);
+    showOptions(model.options());
+    const auto edited = [this] {
+        if (model_)
+            model_->set(readOptions());
+    };
+    connect(paper, &QComboBox::currentIndexChanged, this, edited);
     for (QSpinBox* box : {from, to, pages})
-        connect(box, &QSpinBox::valueChanged, this, &PreviewOptions::changed);
-    connect(timeaxis, &QCheckBox::toggled, this, &PreviewOptions::changed);
+        connect(box, &QSpinBox::valueChanged, this, edited);
+    connect(timeaxis, &QCheckBox::toggled, this, edited);
+    connect(reset, &QPushButton::clicked, &model, &PageOptionsModel::reset);
+    connect(&model, &PageOptionsModel::changed, this, [this] { showOptions(model_->options()); });
 }
 
-std::optional<PageOptions> PreviewOptions::options(QString* problem, int samplecount) const
+void PreviewOptions::showOptions(const PageOptions& options)
 {
-    PageOptions options;
+    const QSignalBlocker blockPaper(paper), blockFrom(from), blockTo(to), blockPages(pages),
+        blockAxis(timeaxis);
+    paper->setCurrentText(paperName(options.paper));
+    from->setValue(options.firstsample);
+    // The whole capture's last sample is the last the box offers.
+    to->setValue(options.lastsample);
+    pages->setValue(options.pages);
+    timeaxis->setChecked(options.timeaxis);
+    reset->setEnabled(!model_->isDefault());
+}
+
+PageOptions PreviewOptions::readOptions() const
+{
+    // What the widgets do not show stays as it is.
+    PageOptions options = model_->options();
     options.paper = paperNamed(paper->currentText()).value_or(Paper::Tabloid);
     options.firstsample = from->value();
     options.lastsample = to->value();
     options.pages = pages->value();
     options.timeaxis = timeaxis->isChecked();
-    try {
-        pageLayouts(options, samplecount);
-    } catch (const Fault& fault) {
-        if (problem)
-            *problem = fault.message();
-        return std::nullopt;
-    }
     return options;
 }
 

@@ -1,25 +1,23 @@
 #pragma once
 
-// The preview's own page options: paper, sample range, pages, time axis.
+// The preview's widgets for the page options it shares with Print: paper,
+// sample range, pages, time axis, and Reset back to the defaults. They show
+// the options held and write every edit back.
 
-#include "printing/page/pagelayout.h"
+#include "ui/preview/pageoptionsmodel.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPointer>
+#include <QPushButton>
 #include <QSpinBox>
-#include <QString>
 #include <QWidget>
-
-#include <optional>
 
 class PreviewOptions : public QWidget {
     Q_OBJECT
 public:
-    explicit PreviewOptions(QWidget* parent = nullptr);
+    explicit PreviewOptions(PageOptionsModel& model, QWidget* parent = nullptr);
 
-    // The options as set, or nullopt with `problem` saying what is wrong
-    // with them for a capture of `samplecount` samples.
-    std::optional<PageOptions> options(QString* problem, int samplecount) const;
     // A number still being typed counts now, as it would once Enter or a
     // click elsewhere took it.
     void takeTyping();
@@ -29,7 +27,12 @@ public:
     QSpinBox* to;
     QSpinBox* pages;
     QCheckBox* timeaxis;
+    QPushButton* reset;
 
-signals:
-    void changed();
+private:
+    // The options on the widgets, and back.
+    void showOptions(const PageOptions& options);
+    PageOptions readOptions() const;
+
+    QPointer<PageOptionsModel> model_;
 };
