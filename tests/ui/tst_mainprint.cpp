@@ -63,20 +63,22 @@ private slots:
 
     void printUsesThePageOptions_data()
     {
-        QTest::addColumn<bool>("set"); // the preview's options, else the defaults
-        QTest::addColumn<int>("pages");
-        QTest::addColumn<QString>("size");  // of every page, as pdfinfo gives it
-        QTest::addColumn<QString>("first"); // on the first page
-        QTest::newRow("designed") << false << 1 << "1224 x 792 pts"
+        QTest::addColumn<int>("last");     // of the preview's range from 600 on A4; -1 the defaults
+        QTest::addColumn<int>("pages");    // 0: Print stops
+        QTest::addColumn<QString>("size"); // of every page, as pdfinfo gives it
+        QTest::addColumn<QString>("first"); // on the first page, or in the report
+        QTest::newRow("designed") << -1 << 1 << "1224 x 792 pts"
                                   << "Tick frequency:10";
-        QTest::newRow("A4, 600 to 900 on 3 pages") << true << 3 << "841.89 x 595.2"
+        QTest::newRow("A4, 600 to 900 on 3 pages") << 900 << 3 << "841.89 x 595.2"
                                                    << "samples 600\u2013700";
+        QTest::newRow("reversed range") << 100 << 0 << ""
+                                        << "Subscript out of range";
     }
 
     // Several pages make one document, asked for once.
     void printUsesThePageOptions()
     {
-        QFETCH(bool, set);
+        QFETCH(int, last);
         QFETCH(int, pages);
         QFETCH(QString, size);
         QFETCH(QString, first);
@@ -84,6 +86,7 @@ private slots:
         w.filepath = capturefixture::writeCapture(dir, QStringLiteral("options.csv"), {});
         toolkit::setCheckValue(w.channelselect[0], 1);
         const QString pdf = dir.filePath(QStringLiteral("options.pdf"));
+        QFile::remove(pdf);
         int asked = 0;
         w.pdfPrinter().setTargetChooser([&asked, pdf] {
             ++asked;
@@ -91,13 +94,23 @@ private slots:
         });
         w.setPrinterList(
             [&w] { return std::vector<PrinterRef>{PrinterRef(&w.pdfPrinter(), [](Printer*) {})}; });
-        if (set) {
+        if (last >= 0) {
             PageOptions options;
             options.paper = Paper::A4;
             options.firstsample = 600;
-            options.lastsample = 900;
+            options.lastsample = last;
             options.pages = 3;
             w.pageOptions().set(options);
+        }
+        if (pages == 0) {
+            const WindowState before = stateof(w);
+            const auto report = catchreport();
+            w.cmmd[3]->click();
+            QVERIFY2(report->contains(first), qPrintable(*report));
+            QCOMPARE(asked, 0);
+            QVERIFY(!QFile::exists(pdf));
+            QCOMPARE(stateof(w), before);
+            return;
         }
         w.cmmd[3]->click();
         QCOMPARE(modalseam::pending(), 0);
