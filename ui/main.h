@@ -23,13 +23,12 @@
 #include <optional>
 
 class Fault;
+class OptionsSummary;
+class PageOptionsModel;
 class Preview;
 
 // In a namespace because `main` at global scope would be hidden by the
 // program's entry point.
-class OptionsSummary;
-class PageOptionsModel;
-
 namespace ui {
 
 class MainSettings;
