@@ -80,6 +80,17 @@ inline void loadInto(ui::main& window, const QString& path)
     QCOMPARE(modalseam::pending(), 0);
 }
 
+// Samples `first` to `last` over `pages` pages of A4, as the preview sets them.
+inline PageOptions onA4(int first, int last, int pages)
+{
+    PageOptions options;
+    options.firstsample = first;
+    options.lastsample = last;
+    options.pages = pages;
+    options.paper = Paper::A4;
+    return options;
+}
+
 // A fresh window for each test, its printers a fake "Adobe PDF" only.
 class MainFixture {
 protected:

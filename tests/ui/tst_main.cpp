@@ -47,28 +47,19 @@ private slots:
     {
         QTest::addColumn<PageOptions>("options"); // as the preview sets them
         QTest::addColumn<QString>("summary");     // what the window says of them
+        PageOptions set = onA4(600, 900, 3);
+        set.timeaxis = true;
         QTest::newRow("designed") << PageOptions{} << QString();
         PageOptions whole; // as the preview's range boxes give it
         whole.lastsample = 2047;
         QTest::newRow("the whole capture by number") << whole << QString();
-        PageOptions set;
-        set.paper = Paper::A4;
-        set.firstsample = 600;
-        set.lastsample = 900;
-        set.pages = 3;
-        set.timeaxis = true;
         QTest::newRow("A4, a range over pages, a time axis")
             << set << QStringLiteral("A4 · 600–900 · 3 pages · time axis");
-        PageOptions tail;
-        tail.firstsample = 100;
-        QTest::newRow("to the end") << tail << QStringLiteral("100–2047");
-        set.markers = {{10, {}}, {20, {}}};
-        set.buses = {{QStringLiteral("DATA"), {0, 1}, Radix::Hex}};
+        set.markers.resize(2);
+        set.buses.resize(1);
         set.layout = LayoutKind::Fill;
         QTest::newRow("more than the line holds")
-            << set
-            << QStringLiteral(
-                   "A4 · 600–900 · 3 pages · time axis · 2 markers · 1 bus · filled page");
+            << set << "A4 · 600–900 · 3 pages · time axis · 2 markers · 1 bus · filled page";
     }
 
     // Each control stands where the design puts it, in the design's order,
@@ -98,42 +89,32 @@ private slots:
 
         w.pageOptions().set(options);
         QCOMPARE(w.pageOptions().summary(), summary);
-        QCOMPARE(w.pageOptions().isDefault(), summary.isEmpty());
         QCOMPARE(w.optionsSummary->isVisible(), !summary.isEmpty());
         QVERIFY(w.optionsSummary->toolTip().contains(summary));
-        QList<QRect> moved;
-        for (QWidget* control : controls)
-            moved << control->geometry();
-        QCOMPARE(moved, places);
-
         if (w.optionsSummary->isVisible())
             controls << w.optionsSummary;
         for (int i = 0; i < controls.size(); ++i) {
+            QVERIFY(i >= places.size() || controls[i]->geometry() == places[i]);
             QVERIFY(w.rect().contains(controls[i]->geometry()));
-            for (int j = i + 1; j < controls.size(); ++j) {
-                if (controls[j] == w.optionsSummary && controls[i] == w.Line1[1])
-                    continue;
-                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+            for (int j = i + 1; j < controls.size(); ++j)
+                QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry())
+                             || (controls[i] == w.Line1[1] && controls[j] == w.optionsSummary),
                          qPrintable(controls[i]->objectName() + " " + controls[j]->objectName()));
-            }
         }
+        // The left column from top to bottom; the channels in two columns of eight.
         const QList<QWidget*> column = {w.cmmd[0], w.Label1[1],         w.cmmd[4],
                                         w.cmmd[5], w.channelselect[16], w.tickfrequency,
                                         w.cmmd[1], w.Label1[2],         w.resolution,
                                         w.cmmd[3]};
         for (int i = 1; i < column.size(); ++i)
             QVERIFY(column[i - 1]->geometry().bottom() < column[i]->y());
-        for (int k = 0; k < 16; ++k) {
-            const QRect box = w.channelselect[k]->geometry();
-            QVERIFY(w.cmmd[4]->geometry().right() < box.left());
-            QVERIFY(box.bottom() < w.cmmd[3]->y());
-            if (k % 8 < 7)
-                QVERIFY(box.bottom() < w.channelselect[k + 1]->y());
-            if (k < 8)
-                QVERIFY(box.right() < w.channelselect[k + 8]->x()
-                        && box.y() == w.channelselect[k + 8]->y());
+        for (int k = 0; k < 15; ++k) {
+            const QRect box = w.channelselect[k]->geometry(),
+                        next = w.channelselect[k + 1]->geometry();
+            QVERIFY(k == 7 ? box.right() < next.left() : box.bottom() < next.top());
         }
     }
+
     void tabOrderFollowsTheDesign()
     {
         ui::main& w = *window;
