@@ -1,7 +1,7 @@
 #pragma once
 
 // The preview's widgets for the page options it shares with Print: paper,
-// sample range, pages, time axis, and Reset back to the defaults. They show
+// layout, sample range, pages, time axis, and Reset back to the defaults. They show
 // the options held and write every edit back.
 
 #include "ui/preview/pageoptionsmodel.h"
@@ -23,6 +23,7 @@ public:
     void takeTyping();
 
     QComboBox* paper;
+    QComboBox* layout;
     QSpinBox* from;
     QSpinBox* to;
     QSpinBox* pages;

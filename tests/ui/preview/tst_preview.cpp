@@ -297,10 +297,13 @@ private slots:
         window->pageOptions().set(onA4(600, 900, 1));
         o.pages->setValue(3);
         o.timeaxis->setChecked(true);
+        o.layout->setCurrentText(QStringLiteral("fill"));
         settle();
         QCOMPARE((QStringList{o.paper->currentText(), o.from->text(), o.to->text()}),
                  (QStringList{"a4", "600", "900"}));
-        QCOMPARE(window->pageOptions().summary(), "A4 · 600–900 · 3 pages · time axis");
+        QCOMPARE(window->pageOptions().summary(),
+                 "A4 · 600–900 · 3 pages · time axis · filled page");
+        QCOMPARE(p.view->pages().back().layout, LayoutKind::Fill);
         QVERIFY(!window->optionsSummary->isHidden() && o.reset->isEnabled());
         QCOMPARE(p.view->pages().size(), std::size_t(3));
 
@@ -313,6 +316,7 @@ private slots:
             (QStringList{o.paper->currentText(), o.from->text(), o.to->text(), o.pages->text()}),
             (QStringList{"tabloid", "0", "2047", "1"}));
         QVERIFY(!o.timeaxis->isChecked());
+        QCOMPARE(o.layout->currentText(), "sheet");
         QCOMPARE(drawing(p), designed);
     }
 
