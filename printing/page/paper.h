@@ -43,3 +43,5 @@ PaperFit paperFit(Paper paper, LayoutKind layout);
 // The sheet fitted onto any area, such as a printer's page, given in
 // 1200-dpi pixels: scaled uniformly to fill it and centred.
 PaperFit fitSheetOnto(double width, double height);
+// The same for a page of any size, such as one laid out on its paper.
+PaperFit fitPageOnto(double pagewidth, double pageheight, double width, double height);
