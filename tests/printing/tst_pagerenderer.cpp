@@ -93,6 +93,9 @@ void PageRendererTest::lineWidthAndStyle()
         }
         QVERIFY2(style == 2 ? gaps > 60 && longest < 10 : gaps > 40 && longest >= 44,
                  qPrintable(QStringLiteral("%1 %2").arg(gaps).arg(longest)));
+        // The SVG says the same, in sheet pixels.
+        const QByteArray dashes = style == 2 ? "1,2" : "48,24";
+        QVERIFY(svgDocument({calls}).contains("stroke-dasharray=\"" + dashes + '"'));
     }
 }
 
