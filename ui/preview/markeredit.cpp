@@ -67,11 +67,9 @@ void MarkerEdit::setShown(const PageRequest& request, std::vector<PageLayout> la
         levels_.reset();
     channels_ = request.channels;
     layouts_ = std::move(layouts);
-    if (layouts_.empty()) {
+    // (A drag goes on over the redrawn page.)
+    if (layouts_.empty())
         levels_.reset();
-        dragged_.reset();
-        pressed_.reset();
-    }
     showChosen();
 }
 
