@@ -19,14 +19,14 @@
 std::optional<int> slotAt(const PageLayout& layout, double y);
 
 // The sample a marker placed at `x` of the page goes to: the nearest
-// boundary within `reach` pixels where a level of `traces` (the level
-// table's, all of them when empty) changes, else the sample under `x`; none
+// boundary within `reach` pixels where a level of the level table's slots
+// `traces` (all of them when empty) changes, else the sample under `x`; none
 // outside the traces.
 std::optional<int> sampleForMarker(const LevelTable& levels, const std::vector<int>& traces,
                                    const PageLayout& layout, double x, double reach);
 
-// The marker on the page whose line (or label) is nearest to (x, y) within
-// `reach` pixels across it; none.
+// The marker on the page whose line, from its label's row to the times
+// under the last slot, is nearest to (x, y) within `reach` pixels; none.
 std::optional<std::size_t> markerNear(const std::vector<Marker>& markers, const PageLayout& layout,
                                       double x, double y, double reach);
 
