@@ -83,13 +83,21 @@ const QCommandLineOption
                     .arg(paperNames().join(QStringLiteral(", "))),
                 QStringLiteral("name"));
 
-const std::array<const QCommandLineOption*, 16>& allOptions()
+const QCommandLineOption markerOption(
+    QStringLiteral("marker"),
+    QStringLiteral("Mark <sample> (0-2047) with a dashed line and <label> above it (default A, "
+                   "B, C ... by the marker's place), and print under the traces the time from "
+                   "each marker to the next, and its frequency; up to 26 times, at different "
+                   "samples and labels. A marker outside --samples is shown on no page."),
+    QStringLiteral("sample[:label]"));
+
+const std::array<const QCommandLineOption*, 17>& allOptions()
 {
-    static const std::array<const QCommandLineOption*, 16> all{
-        &outputOption,      &outputDirOption,  &combineOption,  &formatOption,
-        &dpiOption,         &jobsOption,       &channelsOption, &tickMarksOption,
-        &noTickMarksOption, &resolutionOption, &unitOption,     &headingOption,
-        &samplesOption,     &pagesOption,      &timeAxisOption, &paperOption};
+    static const std::array<const QCommandLineOption*, 17> all{
+        &outputOption, &outputDirOption, &combineOption,   &formatOption,      &dpiOption,
+        &jobsOption,   &channelsOption,  &tickMarksOption, &noTickMarksOption, &resolutionOption,
+        &unitOption,   &headingOption,   &samplesOption,   &pagesOption,       &timeAxisOption,
+        &paperOption,  &markerOption};
     return all;
 }
 

@@ -2,6 +2,7 @@
 #include "app/converteroptions.h"
 
 #include "app/converterflags.h"
+#include "app/markeroption.h"
 #include "util/fault.h"
 
 #include <QCommandLineOption>
@@ -31,6 +32,8 @@ QString repeated(const QCommandLineParser& parser)
 {
     const QStringList given = parser.optionNames();
     for (const QCommandLineOption* single : allOptions()) {
+        if (single == &markerOption)
+            continue;
         qsizetype times = 0;
         for (const QString& name : single->names())
             times += given.count(name);
@@ -176,7 +179,8 @@ QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
 {
     const DocumentFormat& format = documentFormat(options.format);
     if (!format.ofPages) {
-        for (const QCommandLineOption* pageOnly : {&pagesOption, &timeAxisOption, &paperOption})
+        for (const QCommandLineOption* pageOnly :
+             {&pagesOption, &timeAxisOption, &paperOption, &markerOption})
             if (parser.isSet(*pageOnly))
                 return QStringLiteral("--%1 sets up printed pages; a value change dump has none "
                                       "(--samples still applies)")
@@ -242,6 +246,11 @@ QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
     return QString();
 }
 
+QString readMarkers(const QCommandLineParser& parser, ConverterOptions& options)
+{
+    return readMarkerValues(parser.values(markerOption), csv::sampleCount, options.page.markers);
+}
+
 } // namespace
 
 QString extensionOf(const ConverterOptions& options)
@@ -293,7 +302,8 @@ ParsedArguments parseArguments(const QStringList& arguments)
         return usageError(QStringLiteral("no capture file given"));
     if (const QString error = repeated(parser); !error.isEmpty())
         return usageError(error);
-    for (const Step step : {readDestinations, readFormat, readNumbers, readDrawing, readPages})
+    for (const Step step :
+         {readDestinations, readFormat, readNumbers, readDrawing, readPages, readMarkers})
         if (const QString error = step(parser, parsed.options); !error.isEmpty())
             return usageError(error);
     parsed.action = ParsedArguments::Action::Run;

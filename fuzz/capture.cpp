@@ -8,11 +8,13 @@
 // Flag 1 grows a short file to full length by repeating its sample lines,
 // so small inputs reach the level table and the drawing. Flag 4 puts page
 // options after the resolution: the first and last sample (two bytes each),
-// the page count (a byte); flag 8 adds the time axis.
+// the page count (a byte); flag 8 adds the time axis. Flag 16 puts markers
+// after them: a count byte, then each marker's sample (two bytes) and label.
 
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
 #include "fuzz/fuzzinput.h"
+#include "printing/page/markers.h"
 #include "printing/page/pagedrawing.h"
 #include "printing/page/pagelayout.h"
 #include "printing/page/recordingsurface.h"
@@ -21,6 +23,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QRect>
 
 #include <algorithm>
 
@@ -113,6 +116,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.pages = static_cast<std::int8_t>(in.byte());
         options.timeaxis = flags & 8;
     }
+    if (flags & 16) {
+        for (int n = in.byte() % 32; n > 0; --n) {
+            const int sample = static_cast<std::int16_t>(in.byte() << 8 | in.byte());
+            options.markers.push_back({sample, in.shortText()});
+        }
+    }
 
     if (flags & 1) {
         const QByteArray bytes = grown(in.data(), in.left());
@@ -143,6 +152,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 for (const DrawnLine& line : page.lines())
                     FUZZ_CHECK(std::min(line.x1, line.x2) >= traceLeft
                                && std::max(line.x1, line.x2) <= traceRight);
+                // Marker labels and distances never meet, as far as their
+                // widths can be told.
+                std::vector<QRect> boxes;
+                for (const PrintedText& text : page.texts()) {
+                    if (text.colour != markerBlue)
+                        continue;
+                    const QRect box(text.x, text.y, textWidthEstimate(text.text, text.fontsize),
+                                    textPixels(text.fontsize) * 6 / 5);
+                    for (const QRect& other : boxes)
+                        FUZZ_CHECK(!box.intersects(other));
+                    boxes.push_back(box);
+                }
             }
         } catch (const Fault&) {
         }

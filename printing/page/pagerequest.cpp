@@ -1,6 +1,7 @@
 // Reading a request's numbers from their texts, once.
 #include "printing/page/pagerequest.h"
 
+#include "printing/page/markers.h"
 #include "util/fault.h"
 
 #include <cmath>
@@ -57,5 +58,8 @@ std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount)
             layout.timeaxis = false;
         layout.slotcount = int(request.channels.size() + request.options.buses.size());
     }
+    const int rows = markerRows(request.options.markers, layouts);
+    for (PageLayout& layout : layouts)
+        layout.markerrows = rows;
     return layouts;
 }

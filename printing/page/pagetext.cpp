@@ -19,10 +19,7 @@ QString unitText(int unitindex)
     }
 }
 
-namespace {
-
-// Each text is one line on the page, and the engines lose or misplace what
-// follows a break; a break prints as a space.
+// The engines lose or misplace what follows a break.
 QString oneLine(QString text)
 {
     for (QChar& c : text) {
@@ -32,8 +29,6 @@ QString oneLine(QString text)
     }
     return text;
 }
-
-} // namespace
 
 QString pageName(const QString& name)
 {

@@ -5,8 +5,9 @@
 # Ctrl + wheel zooms about the pointer, then saves a PDF from the preview by
 # keyboard and reads it back with poppler's tools. Then sets A4 and a range
 # over pages in the preview, prints from the main window with Ctrl+P and
-# reads that PDF back; Reset brings the main window back as it was. Escape
-# closes the preview.
+# reads that PDF back; Reset brings the main window back as it was. A marker
+# is placed, dragged, named (Print has it) and deleted. Escape closes the
+# preview.
 # Usage: e2e_preview.sh ZELMAR MAKECAPTURE
 set -euo pipefail
 
@@ -144,6 +145,43 @@ xdotool key alt+e
 shot "$MAIN" "$WORK/main-reset.png"
 same=$(compare -metric AE "$WORK/main-designed.png" "$WORK/main-reset.png" null: 2>&1 || true)
 [ "${same%% *}" = 0 ] || fail "the main window differs after Reset: $same pixels"
+
+# Markers: a click on the lowest trace (no edge there) puts one under the
+# pointer, a drag moves it with the pointer, a name typed in the field is
+# printed by the main window's Print, and Delete takes it away. Its line is
+# found in the picture by its blue, its label right of it: "LINE" in the
+# view, or "" for none.
+marker() {
+    convert "$1" -crop "$VIEW" +repage -fuzz 25% -fill red -opaque "#0046c8" \
+        -fill white +opaque red -format '%@\n' info: 2>/dev/null \
+        | sed -nE 's/^([0-9]+)x[0-9]+\+([0-9]+)\+[0-9]+$/\2 \1/p' \
+        | { read -r x w; [ "$w" -ge 1 ] && [ "$w" -lt 20 ] && echo "$x"; } || true
+}
+focus "$PREVIEW"
+px=$((vx + (fx + fr) / 2)) py=$((vy + fb - 3))
+xdotool mousemove --window "$PREVIEW" $px $py click 1
+shot "$PREVIEW" "$WORK/marker.png"
+read -r ml < <(marker "$WORK/marker.png") || fail "no marker after a click"
+[ $((vx + ml - px)) -le 2 ] && [ $((px - vx - ml)) -le 2 ] \
+    || fail "the marker is at $((vx + ml)), the click at $px"
+xdotool mousemove --window "$PREVIEW" $px $py mousedown 1 sleep 0.2 \
+    mousemove --window "$PREVIEW" $((px + 30)) $py sleep 0.2 \
+    mousemove --window "$PREVIEW" $((px + 60)) $py sleep 0.2 mouseup 1
+shot "$PREVIEW" "$WORK/dragged.png"
+read -r dl < <(marker "$WORK/dragged.png") || fail "no marker after a drag"
+[ $((dl - ml - 60)) -le 2 ] && [ $((ml + 60 - dl)) -le 2 ] \
+    || fail "dragged 60 pixels, the marker moved $((dl - ml))"
+xdotool key alt+k && xdotool type --delay 20 "ack" && xdotool key Tab
+focus "$MAIN"
+PDF=$WORK/captures/bus.pdf
+rm -f "$PDF"
+xdotool key ctrl+p
+save "$PDF"
+grep -qx "ack" < <(pdftotext "$PDF" - | tr -s ' ' '\n') || fail "Print has no marker \"ack\""
+focus "$PREVIEW"
+xdotool mousemove --window "$PREVIEW" $((vx + dl)) $py click 1 key Delete
+shot "$PREVIEW" "$WORK/deleted.png"
+[ -z "$(marker "$WORK/deleted.png")" ] || fail "the marker stayed after Delete"
 
 # For the README: E2E_SCREENSHOTS=DIR keeps a picture of the preview, and of
 # the main window with page options set.

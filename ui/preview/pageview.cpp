@@ -305,6 +305,31 @@ void PageView::repairCache()
     ++renders_;
 }
 
+QPointF PageView::sheetAt(QPointF point) const
+{
+    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    return ((point - QPointF(paperOrigin())) / scale() - QPointF(fit.left, fit.top)) / fit.scale;
+}
+
+QPointF PageView::viewAt(QPointF sheet) const
+{
+    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    return QPointF(paperOrigin()) + (QPointF(fit.left, fit.top) + sheet * fit.scale) * scale();
+}
+
+double PageView::sheetScale() const
+{
+    return scale() * paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper).scale;
+}
+
+void PageView::setHighlight(QLineF line)
+{
+    if (line == highlight_)
+        return;
+    highlight_ = line;
+    viewport()->update();
+}
+
 QImage PageView::drawnImage()
 {
     ensureCached(visibleContent());
@@ -322,6 +347,10 @@ void PageView::paintEvent(QPaintEvent* event)
         painter.fillRect(r, desk);
     if (!cache_.isNull())
         painter.drawImage(origin + cached_.topLeft(), cache_);
+    if (!highlight_.isNull() && !pages_.empty()) {
+        painter.setPen(QPen(QColor(0, 70, 200, 64), 7, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(QLineF(viewAt(highlight_.p1()), viewAt(highlight_.p2())));
+    }
 }
 
 void PageView::resizeEvent(QResizeEvent* event)
