@@ -83,13 +83,22 @@ const QCommandLineOption
                     .arg(paperNames().join(QStringLiteral(", "))),
                 QStringLiteral("name"));
 
-const std::array<const QCommandLineOption*, 16>& allOptions()
+const QCommandLineOption busOption(
+    QStringLiteral("bus"),
+    QStringLiteral("Draw channels read together as one value in a lane after the traces: "
+                   "NAME=CHANNELS[:hex|dec|bin|ascii], the channels most significant first, "
+                   "such as DATA=7-0 or ADDR=15,11-8:dec (default hex). Give it again for more "
+                   "lanes. A bus's channels are drawn alone too only when --channels names "
+                   "them."),
+    QStringLiteral("bus"));
+
+const std::array<const QCommandLineOption*, 17>& allOptions()
 {
-    static const std::array<const QCommandLineOption*, 16> all{
-        &outputOption,      &outputDirOption,  &combineOption,  &formatOption,
-        &dpiOption,         &jobsOption,       &channelsOption, &tickMarksOption,
-        &noTickMarksOption, &resolutionOption, &unitOption,     &headingOption,
-        &samplesOption,     &pagesOption,      &timeAxisOption, &paperOption};
+    static const std::array<const QCommandLineOption*, 17> all{
+        &outputOption, &outputDirOption, &combineOption,   &formatOption,      &dpiOption,
+        &jobsOption,   &channelsOption,  &tickMarksOption, &noTickMarksOption, &resolutionOption,
+        &unitOption,   &headingOption,   &samplesOption,   &pagesOption,       &timeAxisOption,
+        &paperOption,  &busOption};
     return all;
 }
 

@@ -25,9 +25,10 @@ extern const QCommandLineOption samplesOption;
 extern const QCommandLineOption pagesOption;
 extern const QCommandLineOption timeAxisOption;
 extern const QCommandLineOption paperOption;
+extern const QCommandLineOption busOption; // may be given again
 
 // Every option above, in the order the help lists them.
-const std::array<const QCommandLineOption*, 16>& allOptions();
+const std::array<const QCommandLineOption*, 17>& allOptions();
 
 // The description, the captures and every option above.
 void addOptions(QCommandLineParser& parser);

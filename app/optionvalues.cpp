@@ -3,10 +3,13 @@
 #include "app/optionvalues.h"
 
 #include "capture/csvcapture.h"
+#include "capture/leveltable.h"
+#include "util/fault.h"
 #include "util/numbers.h"
 
 #include <QList>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -111,4 +114,79 @@ bool isTickSpacing(const QString& text)
 bool isResolution(const QString& text)
 {
     return text.isEmpty() || numbers::wholeDecimal(text).has_value();
+}
+
+namespace {
+
+std::optional<Radix> radixNamed(QStringView name)
+{
+    const QString lower = name.toString().toLower();
+    if (lower == QLatin1String("hex"))
+        return Radix::Hex;
+    if (lower == QLatin1String("dec"))
+        return Radix::Dec;
+    if (lower == QLatin1String("bin"))
+        return Radix::Bin;
+    if (lower == QLatin1String("ascii"))
+        return Radix::Ascii;
+    return std::nullopt;
+}
+
+bool hasLineBreak(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if ((code >= 0xa && code <= 0xd) || code == 0x85 || code == 0x2028 || code == 0x2029)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::variant<BusLane, QString> parseBus(const QString& text)
+{
+    const qsizetype equals = text.indexOf(u'=');
+    BusLane bus;
+    bus.name = text.left(std::max<qsizetype>(equals, 0));
+    if (trimBlanks(bus.name).isEmpty())
+        return QStringLiteral("a bus needs a name (NAME=CHANNELS[:hex|dec|bin|ascii], such as "
+                              "DATA=7-0)");
+    if (hasLineBreak(bus.name))
+        return QStringLiteral("its name is more than one line");
+    QStringView channels = QStringView(text).sliced(equals + 1);
+    if (const qsizetype colon = channels.lastIndexOf(u':'); colon >= 0) {
+        const auto radix = radixNamed(trimBlanks(channels.sliced(colon + 1)));
+        if (!radix)
+            return QStringLiteral("unknown radix %1 (use hex, dec, bin or ascii)")
+                .arg(quotedText(channels.sliced(colon + 1)));
+        bus.radix = *radix;
+        channels = channels.left(colon);
+    }
+    const QString numbering = QStringLiteral(" (use channel numbers 0-%1, most significant "
+                                             "first, and ranges such as 7-0 or 15,11-8)")
+                                  .arg(csv::channelCount - 1);
+    for (const QStringView item : channels.split(u',')) {
+        const qsizetype dash = item.indexOf(u'-');
+        const auto first = wholeNumber(trimBlanks(dash < 0 ? item : item.left(dash)));
+        const auto last = dash < 0 ? first : wholeNumber(trimBlanks(item.sliced(dash + 1)));
+        if (!first || !last)
+            return QStringLiteral("bad channel %1").arg(quotedText(item)) + numbering;
+        if (std::max(*first, *last) >= csv::channelCount)
+            return QStringLiteral("the capture has no channel %1").arg(std::max(*first, *last))
+                   + numbering;
+        const int step = *first <= *last ? 1 : -1;
+        for (int c = *first;; c += step) {
+            if (std::find(bus.channels.begin(), bus.channels.end(), c) != bus.channels.end())
+                return QStringLiteral("channel %1 is in it twice").arg(c);
+            bus.channels.push_back(c);
+            if (c == *last)
+                break;
+        }
+    }
+    if (bus.channels.size() > std::size_t(widestBus))
+        return QStringLiteral("%1 channels are more than a value of %2 bits holds")
+            .arg(bus.channels.size())
+            .arg(widestBus);
+    return bus;
 }

@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     settings.channels.captions[std::size_t(c)] = header->names[std::size_t(c)];
             }
             const PageRequest request = pageRequest(settings, options);
-            const LevelTable levels = selectChannels(capture.samples(), request.channels);
+            const LevelTable levels = requestLevels(capture.samples(), request);
             for (const PageLayout& layout : pageLayouts(request, capture.sampleCount())) {
                 page.clear(); // one surface for all runs: its call list keeps its room
                 drawPage(page, request, levels, layout, file.path());

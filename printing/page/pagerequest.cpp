@@ -59,3 +59,11 @@ std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount)
     }
     return layouts;
 }
+
+LevelTable requestLevels(const SampleTable& table, const PageRequest& request)
+{
+    std::vector<std::vector<int>> buses;
+    for (const BusLane& bus : request.options.buses)
+        buses.push_back(bus.channels);
+    return selectChannels(table, request.channels, buses);
+}

@@ -19,10 +19,8 @@ QString unitText(int unitindex)
     }
 }
 
-namespace {
-
 // Each text is one line on the page, and the engines lose or misplace what
-// follows a break; a break prints as a space.
+// follows a break.
 QString oneLine(QString text)
 {
     for (QChar& c : text) {
@@ -32,8 +30,6 @@ QString oneLine(QString text)
     }
     return text;
 }
-
-} // namespace
 
 QString pageName(const QString& name)
 {

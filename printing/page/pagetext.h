@@ -16,6 +16,9 @@ inline constexpr int nameLength = 12; // characters of a name that fit left of t
 // "ns", "us", "ms" for 0, 1, 2; "" otherwise.
 QString unitText(int unitindex);
 
+// `text` with each line break as a space.
+QString oneLine(QString text);
+
 // The first 12 characters of a name; a character pair that the cut would
 // split is dropped whole.
 QString pageName(const QString& name);
