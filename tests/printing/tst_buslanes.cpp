@@ -1,0 +1,164 @@
+// A bus lane read back from the PDF (its values) and from the recorded page
+// (its crossings), both worked out from the capture the test writes.
+#include "capture/csvcapture.h"
+#include "popplertools.h"
+#include "printing/drawpages.h"
+#include "printing/output/formats.h"
+#include "printinghelpers.h"
+#include "tests/support/capturefixture.h"
+
+#include <QtTest>
+
+#include <set>
+
+using namespace capturefixture;
+
+namespace {
+
+// Channels 7 … 0 hold these values, each for this many samples, in order;
+// the last lasts to the end of the capture.
+const std::vector<std::pair<int, int>> stretches = {{300, 0x48}, {1, 0x69}, {2, 0x21},   {80, 0xa5},
+                                                    {400, 0x5c}, {3, 0x00}, {600, 0x7f}, {0, 0x20}};
+
+int busValue(int sample)
+{
+    int start = 0;
+    for (const auto& [samples, value] : stretches) {
+        if (sample < start + samples || samples == 0)
+            return value;
+        start += samples;
+    }
+    return 0;
+}
+
+// The x of the boundary before sample k on a page of `perpage` samples from `first`.
+int sampleX(int k, int first, int perpage)
+{
+    return 3000 + int(std::lround(16384.0 * (k - first) / perpage));
+}
+
+} // namespace
+
+class BusLanesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void valuesAndCrossings_data();
+    void valuesAndCrossings();
+};
+
+void BusLanesTest::valuesAndCrossings_data()
+{
+    QTest::addColumn<int>("radix");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<int>("page"); // from 1
+    QTest::addColumn<bool>("trace");
+    QTest::addColumn<bool>("timeaxis");
+    // In order; "…" at the end: cut to some of its first characters, then "…".
+    QTest::addColumn<QStringList>("texts");
+
+    QTest::newRow("hex, whole capture") << int(Radix::Hex) << 0 << 2047 << 1 << 1 << false << false
+                                        << QStringList{"48", "A5", "5C", "7F", "20"};
+    QTest::newRow("bin, a trace above")
+        << int(Radix::Bin) << 0 << 2047 << 1 << 1 << true << false
+        << QStringList{"01001000", "10100101…", "01011100", "01111111", "00100000"};
+    // 500 samples a page, the second beginning with a change.
+    QTest::newRow("dec, second page of a range")
+        << int(Radix::Dec) << 283 << 1282 << 2 << 2 << false << true << QStringList{"127"};
+    QTest::newRow("ascii, first page of a range")
+        << int(Radix::Ascii) << 283 << 1282 << 2 << 1 << true << true
+        << QStringList{"H", "\\xA5", "\\\\"};
+    QTest::newRow("ascii, whole capture")
+        << int(Radix::Ascii) << 0 << 2047 << 1 << 1 << false << false
+        << QStringList{"H", "\\xA5", "\\\\", "\\x7F", "\\x20"};
+}
+
+void BusLanesTest::valuesAndCrossings()
+{
+    QFETCH(int, radix);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(int, pages);
+    QFETCH(int, page);
+    QFETCH(bool, trace);
+    QFETCH(bool, timeaxis);
+    QFETCH(QStringList, texts);
+    CaptureRecipe recipe;
+    recipe.level = [](int row, int channel) {
+        return channel < 8 ? busValue(row) >> channel & 1 : 0;
+    };
+    QTemporaryDir dir;
+    const Capture capture = readCapture(writeCapture(dir, QStringLiteral("bus.csv"), recipe));
+    PageRequest r = request(QStringLiteral("H"));
+    r.options.firstsample = first;
+    r.options.lastsample = last;
+    r.options.pages = pages;
+    r.options.timeaxis = timeaxis;
+    r.channels =
+        trace ? std::vector<ChosenChannel>{{9, QStringLiteral("T")}} : std::vector<ChosenChannel>{};
+    r.options.buses = {
+        {QStringLiteral("DATA BUS 7-0 LONG"), {7, 6, 5, 4, 3, 2, 1, 0}, Radix(radix)}};
+    const std::vector<RecordedPage> drawn = drawPages(r, capture);
+    const int perpage = (last - first + pages) / pages;
+    const int from = first + (page - 1) * perpage;
+    const int to = std::min(last, from + perpage - 1);
+    const int base = 1550 + 350 * int(trace) + (timeaxis ? 200 : 0);
+    const int middle = base - 75;
+
+    // Each value within its stretch, its middle on the lane's.
+    const QString pdf = dir.filePath(QStringLiteral("bus.pdf"));
+    DocumentSource source;
+    source.pages = drawn;
+    QVERIFY(writeBytes(pdf, writeDocuments(documentFormat(OutputFormat::Pdf), source, {pdf})[0]));
+    QStringList name;
+    QList<poppler::Word> lane;
+    for (const poppler::Word& word : poppler::words(pdf, page)) {
+        const double top = word.yMin * 1200 / 72, bottom = word.yMax * 1200 / 72;
+        if (word.xMin * 1200 / 72 < 2900 && std::abs(top - (base - 200)) < 20)
+            name << word.text;
+        else if (std::abs((top + bottom) / 2 - middle) < 10)
+            lane << word;
+    }
+    QCOMPARE(name.join(u' '), QStringLiteral("DATA BUS 7-0"));
+    QCOMPARE(lane.size(), texts.size());
+    for (qsizetype i = 0; i < lane.size(); ++i) {
+        const QString& text = lane[i].text;
+        if (texts[i].endsWith(u'…')) {
+            QVERIFY2(text.endsWith(u'…') && text.size() > 1, qPrintable(text));
+            QVERIFY2(texts[i].startsWith(text.chopped(1)) && text != texts[i], qPrintable(text));
+        } else {
+            QCOMPARE(text, texts[i]);
+        }
+        const int centre = int((lane[i].xMin + lane[i].xMax) / 2 * 1200 / 72);
+        int k = std::max(from, centre < 3000 ? from : from + (centre - 3000) * perpage / 16384);
+        const int value = busValue(k);
+        int start = k, end = k;
+        while (start > from && busValue(start - 1) == value)
+            --start;
+        while (end < to && busValue(end + 1) == value)
+            ++end;
+        QVERIFY(lane[i].xMin * 1200 / 72 >= sampleX(start, from, perpage) - 1);
+        QVERIFY(lane[i].xMax * 1200 / 72 <= sampleX(end + 1, from, perpage) + 1);
+    }
+
+    // The lines cross where the value changes, or meet there at a page's edge.
+    std::set<int> crossings, changes;
+    for (int k = from; k <= to + 1 && k < sampleCount; ++k)
+        if ((k > from || page > 1) && k > 0 && busValue(k) != busValue(k - 1))
+            changes.insert(sampleX(k, from, perpage));
+    for (const DrawnLine& line : drawnLines(drawn[std::size_t(page - 1)].calls)) {
+        if (line.isHorizontal() || std::min(line.y1, line.y2) < base - 150
+            || std::max(line.y1, line.y2) > base)
+            continue;
+        QVERIFY(line.x1 >= 3000 && line.x2 <= 19384);
+        crossings.insert(line.y1 == middle   ? line.x1
+                         : line.y2 == middle ? line.x2
+                                             : (line.x1 + line.x2) / 2);
+    }
+    QCOMPARE(crossings, changes);
+}
+
+QTEST_MAIN(BusLanesTest)
+#include "tst_buslanes.moc"
