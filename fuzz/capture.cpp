@@ -8,7 +8,9 @@
 // Flag 1 grows a short file to full length by repeating its sample lines,
 // so small inputs reach the level table and the drawing. Flag 4 puts page
 // options after the resolution: the first and last sample (two bytes each),
-// the page count (a byte); flag 8 adds the time axis.
+// the page count (a byte); flag 8 adds the time axis. Flag 16 then adds
+// two buses: a radix byte and two bytes of channels each (most significant
+// bit first, so a mask may repeat a channel or reach one past the capture).
 
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
@@ -112,6 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.lastsample = static_cast<std::int16_t>(in.byte() << 8 | in.byte());
         options.pages = static_cast<std::int8_t>(in.byte());
         options.timeaxis = flags & 8;
+    }
+    for (int b = 0; b < 2 && (flags & 16); ++b) {
+        BusLane bus{QStringLiteral("BUS"), {}, Radix(in.byte() % 4)};
+        const int mask = in.byte() << 8 | in.byte();
+        for (int bit = 15; bit >= 0; --bit)
+            if (mask >> bit & 1)
+                bus.channels.push_back(b == 0 ? bit : 15 - bit + (mask & 1));
+        options.buses.push_back(std::move(bus));
     }
 
     if (flags & 1) {
