@@ -111,7 +111,14 @@ void planLane(LanePlan& plan, const std::vector<quint64>& values, const BusLane&
         half[i] = c;
     }
 
-    std::vector<QLine>& lines = plan.lines.lines;
+    // Two lines, each a polyline that changes sides at every crossing, so
+    // that the writers stroke each in one piece.
+    std::vector<QPoint> paths[2];
+    int side[2] = {top, base};
+    const auto reach = [&](int path, int x, int y) {
+        if (paths[path].empty() || paths[path].back() != QPoint(x, y))
+            paths[path].emplace_back(x, y);
+    };
     const int points = laneValuePoints(layout);
     const double ellipsis = pageTextWidth(u"\u2026", points);
     const double gap = textPixels(points) / 8.0; // the slants lean away from the text
@@ -119,21 +126,23 @@ void planLane(LanePlan& plan, const std::vector<quint64>& values, const BusLane&
     for (std::size_t i = 0; i <= n; ++i) {
         const int x = xs[i];
         const int c = half[i];
-        if (c > 0) {
+        for (int path = 0; path < 2; ++path) {
             // The two lines cross at the change, or at a page's edge meet there.
-            const int left = i == 0 ? x : x - c;
-            const int right = i == n ? x : x + c;
-            lines.emplace_back(left, i == 0 ? middle : top, right, i == n ? middle : base);
-            lines.emplace_back(left, i == 0 ? middle : base, right, i == n ? middle : top);
+            if (c > 0 && i == 0)
+                reach(path, x, middle);
+            else if (c > 0)
+                reach(path, x - c, side[path]);
+            if (c > 0 && i == n)
+                reach(path, x, middle);
+            else if (c > 0)
+                side[path] = side[path] == top ? base : top;
+            if (i < n)
+                reach(path, x + c, side[path]);
         }
         if (i == n)
             break;
         const int from = x + c;
         const int to = xs[i + 1] - half[i + 1];
-        if (from < to) {
-            lines.emplace_back(from, top, to, top);
-            lines.emplace_back(from, base, to, base);
-        }
         const double room = to - from - 2 * gap;
         if (room < ellipsis)
             continue;
@@ -146,6 +155,9 @@ void planLane(LanePlan& plan, const std::vector<quint64>& values, const BusLane&
         const int textLeft = int(std::lround(centre - pageTextWidth(text, points) / 2));
         plan.values.push_back({textLeft, textTop, std::move(text)});
     }
+    for (const std::vector<QPoint>& path : paths)
+        for (std::size_t k = 1; k < path.size(); ++k)
+            plan.lines.lines.emplace_back(path[k - 1], path[k]);
 }
 
 } // namespace
