@@ -90,6 +90,15 @@ inline LevelTable levelTable(const std::vector<SlotLevels>& slotlist,
     return table;
 }
 
+// `text` where the heading goes, in the heading's size.
+inline void drawText(PageSurface& page, const QString& text)
+{
+    page.CurrentX(1200);
+    page.CurrentY(625);
+    page.FontSize(12);
+    page.Print(text);
+}
+
 inline SlotLevels constantLevel(int level)
 {
     return [level](int) { return level; };

@@ -229,7 +229,11 @@ void PageTextTest::timeAxisLabels()
     QFETCH(int, last);
     QFETCH(QStringList, labels);
     QFETCH(int, count);
-    const PageLayout layout = pageLayouts(PageOptions{first, last, 1, true}, sampleCount).front();
+    PageOptions options;
+    options.firstsample = first;
+    options.lastsample = last;
+    options.timeaxis = true;
+    const PageLayout layout = pageLayouts(options, sampleCount).front();
     const std::vector<TimeLabel> made =
         timeLabels(spacing, layout, SamplePeriod::read(resolution, unitindex).seconds);
     QCOMPARE(int(made.size()), count);

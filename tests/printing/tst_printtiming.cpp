@@ -237,7 +237,12 @@ void PrintTimingTest::pageOptionsMakeOneDocument()
 {
     QTemporaryDir dir;
     const QString path = writeCapture(dir, QStringLiteral("a.csv"), moving());
-    PageOptions options{600, 900, 3, true, Paper::A4};
+    PageOptions options;
+    options.firstsample = 600;
+    options.lastsample = 900;
+    options.pages = 3;
+    options.timeaxis = true;
+    options.paper = Paper::A4;
     const auto printer = fakePrinter(QStringLiteral("Adobe PDF"));
     PrintingService service({printer});
     PrinterRef reference;

@@ -1,0 +1,235 @@
+// How zelmar-pdf reads its options: the channel list, the page options and
+// every usage error, without running it.
+
+#include "convertertools.h"
+#include "util/fault.h"
+
+#include <map>
+
+using namespace convertertools;
+
+class ConverterOptionsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void channelList_data();
+    void channelList();
+    void arguments_data();
+    void arguments();
+};
+
+void ConverterOptionsTest::channelList_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("channels"); // bit c for channel c; -1 refused
+    QTest::newRow("numbers and a range") << "0-3,7" << 0x008f;
+    QTest::newRow("all") << "all" << 0xffff;
+    QTest::newRow("none") << "none" << 0;
+    QTest::newRow("last channel") << "15" << 0x8000;
+    QTest::newRow("one-channel range") << "3-3" << 0x0008;
+    QTest::newRow("repeated") << "2,2,1-2" << 0x0006;
+    QTest::newRow("blanks around items") << " 1 , 4 " << 0x0012;
+    QTest::newRow("whole range") << "0-15" << 0xffff;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("16") << "16" << -1;
+    QTest::newRow("negative") << "-1" << -1;
+    QTest::newRow("backwards range") << "5-3" << -1;
+    QTest::newRow("range past 15") << "0-16" << -1;
+    QTest::newRow("open range") << "3-" << -1;
+    QTest::newRow("empty item") << "1,,2" << -1;
+    QTest::newRow("trailing comma") << "1," << -1;
+    QTest::newRow("line break after") << "1\n" << -1;
+    QTest::newRow("word") << "a" << -1;
+    QTest::newRow("fraction") << "1.5" << -1;
+    QTest::newRow("plus sign") << "+1" << -1;
+    QTest::newRow("two dashes") << "1-2-3" << -1;
+    QTest::newRow("capitals") << "ALL" << -1;
+}
+
+void ConverterOptionsTest::channelList()
+{
+    QFETCH(QString, list);
+    QFETCH(int, channels);
+    const auto parsed = parseChannelList(list);
+    if (channels < 0) {
+        QVERIFY(!parsed);
+        return;
+    }
+    QVERIFY(parsed);
+    QCOMPARE(mask(*parsed), channels);
+}
+
+void ConverterOptionsTest::arguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<bool>("tickmarks");
+    QTest::addColumn<QString>("tickfrequency");
+    QTest::addColumn<QString>("resolution");
+    QTest::addColumn<int>("unit");
+    QTest::addColumn<QString>("heading"); // "(header)": from the capture
+    QTest::addColumn<QString>("page");    // first-last pages axis|- paper
+
+    const QString fromHeader = QStringLiteral("(header)");
+    const auto run = int(Action::Run);
+    const auto usage = int(Action::UsageError);
+    const QString whole = QStringLiteral("0-2047 1 - tabloid");
+    QTest::newRow("defaults") << QStringList{"a.csv", "-o", "a.pdf"} << run << 0xffff << true
+                              << "10"
+                              << "100" << 0 << fromHeader << whole;
+    QTest::newRow("everything") << QStringList{"a.csv", "--output",     "a.pdf", "--channels",
+                                               "0-3,7", "--tick-marks", "025",   "--resolution",
+                                               "",      "--unit",       "ms",    "--heading",
+                                               "Bench"}
+                                << run << 0x008f << true << "025"
+                                << "" << 2 << "Bench" << whole;
+    QTest::newRow("tick spacing 0")
+        << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "0"} << run << 0xffff << true << "0"
+        << "100" << 0 << fromHeader << whole;
+    QTest::newRow("largest tick spacing")
+        << QStringList{"a.csv", "-o", "a.pdf", "--tick-marks", "2147483647"} << run << 0xffff
+        << true << "2147483647"
+        << "100" << 0 << fromHeader << whole;
+    QTest::newRow("no tick marks")
+        << QStringList{"a.csv", "-o", "a.pdf", "--no-tick-marks"} << run << 0xffff << false << "10"
+        << "100" << 0 << fromHeader << whole;
+    QTest::newRow("unit none") << QStringList{"a.csv", "-o", "a.pdf", "--unit", "none"} << run
+                               << 0xffff << true << "10"
+                               << "100" << -1 << fromHeader << whole;
+    QTest::newRow("empty heading")
+        << QStringList{"a.csv", "-o", "a.pdf", "--heading", ""} << run << 0xffff << true << "10"
+        << "100" << 0 << "" << whole;
+    QTest::newRow("no channels") << QStringList{"a.csv", "-o", "a.pdf", "--channels", "none"} << run
+                                 << 0 << true << "10"
+                                 << "100" << 0 << fromHeader << whole;
+    const auto page = [&](const char* name, const QStringList& options, const char* shown) {
+        QTest::newRow(name) << QStringList{"a.csv", "-o", "a.pdf"} + options << run << 0xffff
+                            << true << "10"
+                            << "100" << 0 << fromHeader << QString::fromLatin1(shown);
+    };
+    page("sample range", {"--samples", "600-900"}, "600-900 1 - tabloid");
+    page("one sample", {"--samples", "2047-2047"}, "2047-2047 1 - tabloid");
+    page("four pages", {"--pages", "4"}, "0-2047 4 - tabloid");
+    page("a page a sample", {"--samples", "10-13", "--pages", "4"}, "10-13 4 - tabloid");
+    page("time axis", {"--time-axis"}, "0-2047 1 axis tabloid");
+    page("paper in capitals", {"--paper", "A4"}, "0-2047 1 - a4");
+    for (const char* paper : {"tabloid", "a3", "letter", "legal"})
+        page(qPrintable(QStringLiteral("paper %1").arg(QLatin1String(paper))), {"--paper", paper},
+             qPrintable(QStringLiteral("0-2047 1 - %1").arg(QLatin1String(paper))));
+    const auto period = [&](const char* text) {
+        QTest::addRow("resolution %s", text)
+            << QStringList{"a.csv", "-o", "a.pdf", "--resolution", text} << run << 0xffff << true
+            << "10" << text << 0 << fromHeader << whole;
+    };
+    for (const char* text : {"2.5", "0.001", "1e3", ".5", "-5"})
+        period(text);
+    page("all of them",
+         {"--paper", "letter", "--samples", "600-900", "--time-axis", "--pages", "3"},
+         "600-900 3 axis letter");
+
+    const auto refused = [&](const char* name, const QStringList& args) {
+        QTest::newRow(name) << args << usage << 0 << false << ""
+                            << "" << 0 << "" << whole;
+    };
+    refused("no arguments", {});
+    refused("empty output", {"a.csv", "-o", ""});
+    refused("no capture", {"-o", "a.pdf"});
+    refused("two captures", {"a.csv", "b.csv", "-o", "a.pdf"});
+    refused("bad channel list", {"a.csv", "-o", "a.pdf", "--channels", "0-16"});
+    refused("bad unit", {"a.csv", "-o", "a.pdf", "--unit", "nS"});
+    refused("tick marks both ways",
+            {"a.csv", "-o", "a.pdf", "--tick-marks", "5", "--no-tick-marks"});
+    refused("unknown option", {"a.csv", "-o", "a.pdf", "--colour"});
+    refused("option without value", {"a.csv", "-o", "a.pdf", "--channels"});
+    refused("output twice", {"a.csv", "-o", "a.pdf", "-o", "b.pdf"});
+    refused("output twice, both spellings", {"a.csv", "-o", "a.pdf", "--output", "b.pdf"});
+    refused("no tick marks twice", {"a.csv", "-o", "a.pdf", "--no-tick-marks", "--no-tick-marks"});
+    for (const char* text : {"abc", "2,5", "2.5ns", " 2", "1e", ".", "-", "inf"})
+        refused(qPrintable(QStringLiteral("resolution \"%1\"").arg(QLatin1String(text))),
+                {"a.csv", "-o", "a.pdf", "--resolution", text});
+    // A line break after a good value is refused, and escapes in a value are
+    // shown escaped (arguments() reads every message for control characters).
+    const std::map<QString, QString> good{
+        {"--dpi", "150"},      {"--jobs", "2"},     {"--channels", "1"},  {"--tick-marks", "5"},
+        {"--resolution", "2"}, {"--unit", "ns"},    {"--samples", "1-5"}, {"--pages", "2"},
+        {"--paper", "a4"},     {"--format", "pdf"}, {"--\x1b[2J", ""}};
+    for (const auto& [option, value] : good) {
+        for (const QString& bad : {value + "\n", "\x1b]0;x\x07" + value})
+            refused(qPrintable(escapedText(option + QLatin1Char(' ') + bad)),
+                    QStringList{"a.csv", "-o", "a.pdf", option} << bad);
+    }
+    refused("-o with escapes", {"a.csv", "-o", "\x1b[31m.jpg"});
+    for (const char* spacing :
+         {"abc", "2.5", "1e3", "-5", "+5", " 5", "", "2147483648", "99999999999"})
+        refused(qPrintable(QStringLiteral("tick spacing \"%1\"").arg(QLatin1String(spacing))),
+                {"a.csv", "-o", "a.pdf", "--tick-marks", spacing});
+    for (const char* range : {"900-600", "0-2048", "2047-2048", "600", "600-", "-900", "a-b",
+                              "1-2-3", " 1-5", "+1-5", "1--5", "1.5-3", "", "0-99999999999"})
+        refused(qPrintable(QStringLiteral("samples \"%1\"").arg(QLatin1String(range))),
+                {"a.csv", "-o", "a.pdf", "--samples", range});
+    for (const char* pages : {"0", "-1", "x", "1.5", "+2", " 2", "", "2049", "99999999999"})
+        refused(qPrintable(QStringLiteral("pages \"%1\"").arg(QLatin1String(pages))),
+                {"a.csv", "-o", "a.pdf", "--pages", pages});
+    refused("more pages than samples",
+            {"a.csv", "-o", "a.pdf", "--samples", "10-12", "--pages", "4"});
+    refused("fewer pages of equal length",
+            {"a.csv", "-o", "a.pdf", "--samples", "0-6", "--pages", "5"});
+    refused("unknown paper", {"a.csv", "-o", "a.pdf", "--paper", "a5"});
+    refused("paper twice", {"a.csv", "-o", "a.pdf", "--paper", "a4", "--paper", "a4"});
+    refused("samples twice", {"a.csv", "-o", "a.pdf", "--samples", "1-2", "--samples", "1-2"});
+    refused("pages twice", {"a.csv", "-o", "a.pdf", "--pages", "2", "--pages", "2"});
+    refused("time axis twice", {"a.csv", "-o", "a.pdf", "--time-axis", "--time-axis"});
+    for (const char* pageOnly : {"--pages=2", "--time-axis", "--paper=a4"})
+        refused(
+            qPrintable(QStringLiteral("value change dump with %1").arg(QLatin1String(pageOnly))),
+            {"a.csv", "-o", "a.pdf", "--format", "vcd", pageOnly});
+
+    QTest::newRow("help") << QStringList{"--help"} << int(Action::Help) << 0 << false << ""
+                          << "" << 0 << "" << whole;
+    QTest::newRow("version") << QStringList{"--version"} << int(Action::Version) << 0 << false << ""
+                             << "" << 0 << "" << whole;
+}
+
+void ConverterOptionsTest::arguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, action);
+    QFETCH(int, channels);
+    QFETCH(bool, tickmarks);
+    QFETCH(QString, tickfrequency);
+    QFETCH(QString, resolution);
+    QFETCH(int, unit);
+    QFETCH(QString, heading);
+    QFETCH(QString, page);
+
+    const ParsedArguments parsed = parseArguments(QStringList{QStringLiteral("zelmar-pdf")} + args);
+    QCOMPARE(int(parsed.action), action);
+    if (parsed.action == Action::UsageError)
+        QVERIFY2(plainLine(parsed.error), qPrintable(escapedText(parsed.error)));
+    if (parsed.action != Action::Run)
+        return;
+    const ConverterOptions& o = parsed.options;
+    QCOMPARE(o.captures, QStringList{QStringLiteral("a.csv")});
+    QCOMPARE(o.output, QStringLiteral("a.pdf"));
+    QCOMPARE(mask(o.channels), channels);
+    QCOMPARE(o.tickmarks, tickmarks);
+    QCOMPARE(o.tickfrequency, tickfrequency);
+    QCOMPARE(o.resolution, resolution);
+    QCOMPARE(o.unitindex, unit);
+    if (heading == QLatin1String("(header)"))
+        QVERIFY(!o.heading.has_value());
+    else
+        QCOMPARE(o.heading.value_or(QStringLiteral("(unset)")), heading);
+    QCOMPARE(QStringLiteral("%1-%2 %3 %4 %5")
+                 .arg(o.page.firstsample)
+                 .arg(o.page.lastsample)
+                 .arg(o.page.pages)
+                 .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
+                 .arg(paperName(o.page.paper)),
+             page);
+    QCOMPARE(o.pagecount, o.page.pages);
+}
+
+QTEST_MAIN(ConverterOptionsTest)
+#include "tst_converteroptions.moc"
