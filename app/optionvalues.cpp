@@ -147,8 +147,10 @@ bool hasLineBreak(QStringView text)
 std::variant<BusLane, QString> parseBus(const QString& text)
 {
     const qsizetype equals = text.indexOf(u'=');
+    if (equals < 0)
+        return QStringLiteral("no channels (NAME=CHANNELS[:hex|dec|bin|ascii], such as DATA=7-0)");
     BusLane bus;
-    bus.name = text.left(std::max<qsizetype>(equals, 0));
+    bus.name = text.left(equals);
     if (trimBlanks(bus.name).isEmpty())
         return QStringLiteral("a bus needs a name (NAME=CHANNELS[:hex|dec|bin|ascii], such as "
                               "DATA=7-0)");
