@@ -89,30 +89,25 @@ void TestLevelTable::badField_data()
     QTest::addColumn<QByteArray>("rowText");
     QTest::addColumn<FaultKind>("kind");
     QTest::addColumn<QString>("failed");
-    QTest::addColumn<bool>("bus"); // also read as a bus's channel
 
     QTest::newRow("letter") << 3 << 3 << QByteArray("x") << QByteArray() << FaultKind::TypeMismatch
-                            << "x" << false;
+                            << "x";
     QTest::newRow("256") << 0 << 0 << QByteArray("256") << QByteArray() << FaultKind::Overflow
-                         << "256" << false;
+                         << "256";
     QTest::newRow("-1") << 100 << 15 << QByteArray("-1") << QByteArray() << FaultKind::Overflow
-                        << "-1" << false;
+                        << "-1";
     QTest::newRow("255.5 rounds to 256")
-        << 7 << 2 << QByteArray("255.5") << QByteArray() << FaultKind::Overflow << "255.5" << false;
+        << 7 << 2 << QByteArray("255.5") << QByteArray() << FaultKind::Overflow << "255.5";
     QTest::newRow("empty field") << 2047 << 8 << QByteArray("") << QByteArray()
-                                 << FaultKind::TypeMismatch << "" << false;
+                                 << FaultKind::TypeMismatch << "";
     QTest::newRow("blank field") << 12 << 1 << QByteArray("  ") << QByteArray()
-                                 << FaultKind::TypeMismatch << "  " << false;
+                                 << FaultKind::TypeMismatch << "  ";
     QTest::newRow("number and letter")
-        << 5 << 4 << QByteArray("1a") << QByteArray() << FaultKind::TypeMismatch << "1a" << false;
-    QTest::newRow("quoted number") << 9 << 6 << QByteArray("\"1\"") << QByteArray()
-                                   << FaultKind::TypeMismatch << "\"1\"" << false;
+        << 5 << 4 << QByteArray("1a") << QByteArray() << FaultKind::TypeMismatch << "1a";
+    QTest::newRow("quoted number")
+        << 9 << 6 << QByteArray("\"1\"") << QByteArray() << FaultKind::TypeMismatch << "\"1\"";
     QTest::newRow("too few fields")
-        << 40 << 3 << QByteArray() << QByteArray("0,1,0") << FaultKind::TypeMismatch << "" << false;
-    QTest::newRow("2 on a bus") << 30 << 5 << QByteArray("2") << QByteArray()
-                                << FaultKind::TypeMismatch << "2" << true;
-    QTest::newRow("letter on a bus")
-        << 0 << 0 << QByteArray("x") << QByteArray() << FaultKind::TypeMismatch << "x" << true;
+        << 40 << 3 << QByteArray() << QByteArray("0,1,0") << FaultKind::TypeMismatch << "";
 }
 
 void TestLevelTable::badField()
@@ -123,7 +118,6 @@ void TestLevelTable::badField()
     QFETCH(QByteArray, rowText);
     QFETCH(FaultKind, kind);
     QFETCH(QString, failed);
-    QFETCH(bool, bus);
     CaptureRecipe recipe;
     if (rowText.isNull())
         recipe.fields[{row, channel}] = text;
@@ -132,10 +126,7 @@ void TestLevelTable::badField()
     const QString path = write(recipe);
     const SampleTable table = readTable(path);
     try {
-        if (bus)
-            selectChannels(table, tickedChannels(boxes({1, channel})), {{3, channel}});
-        else
-            selectChannels(table, boxes({0, channel}));
+        selectChannels(table, boxes({0, channel}));
         QFAIL("no fault");
     } catch (const Fault& fault) {
         QCOMPARE(fault.kind(), kind);
@@ -150,10 +141,8 @@ void TestLevelTable::badField()
                                   .arg(6 + row)
                                   .arg(channel + 1)
                                   .arg(channel);
-        QString detail = kind == FaultKind::Overflow ? QStringLiteral(" is outside 0 … 255")
-                                                     : QStringLiteral(" is not a number");
-        if (failed == QLatin1String("2"))
-            detail = QStringLiteral(" is not 0 or 1, as a bus's channel must be");
+        const QString detail = kind == FaultKind::Overflow ? QStringLiteral(" is outside 0 … 255")
+                                                           : QStringLiteral(" is not a number");
         QCOMPARE(fault.message(), Fault::kindName(kind) + QStringLiteral(": \"") + failed
                                       + QLatin1Char('"') + detail + place);
     }
