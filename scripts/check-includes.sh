@@ -17,6 +17,9 @@ capture/decode: capture/decode capture util
 capture: capture util
 util/files: util/files util
 util: util !util/files
+ui/toolkit: ui/toolkit util
+ui/chooser: ui/chooser ui/toolkit util
+ui/preview: ui/preview ui/toolkit printing capture util
 ui: ui printing capture util
 app: app ui printing capture util !printing/output/pdf
 '

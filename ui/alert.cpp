@@ -2,8 +2,8 @@
 
 #include "ui/alert.h"
 
-#include "ui/modalseam.h"
-#include "ui/twips.h"
+#include "ui/toolkit/modalseam.h"
+#include "ui/toolkit/twips.h"
 
 #include <QCoreApplication>
 #include <QPalette>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/controlarray.h"
-#include "ui/textbox.h"
+#include "ui/toolkit/controlarray.h"
+#include "ui/toolkit/textbox.h"
 
 #include <QDialog>
 #include <QPushButton>

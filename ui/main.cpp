@@ -4,12 +4,14 @@
 
 #include "printing/printtiming.h"
 #include "ui/alert.h"
-#include "ui/choosefile.h"
-#include "ui/faultreport.h"
-#include "ui/preview.h"
+#include "ui/chooser/choosefile.h"
+#include "ui/mainsettings.h"
+#include "ui/optionssummary.h"
+#include "ui/preview/preview.h"
 #include "ui/savetarget.h"
 #include "ui/systemprinters.h"
-#include "ui/twips.h"
+#include "ui/toolkit/faultreport.h"
+#include "ui/toolkit/twips.h"
 #include "util/basicutilities.h"
 #include "util/fault.h"
 #include "util/stripper.h"
@@ -73,7 +75,9 @@ main::main(QWidget* parent)
     setFont(toolkit::designFont(8.25));
     resize(toolkit::twipsToPixels(clientWidth, logicalDpiX()),
            toolkit::twipsToPixels(clientHeight, logicalDpiY()));
+    pageoptions_ = new PageOptionsModel(csv::sampleCount, this);
     buildControls();
+    settings_ = new MainSettings(*this);
 
     pdfprinter_->setTargetChooser([this] { return askSaveTarget(); });
     printerlist_ = [this] {
@@ -174,6 +178,11 @@ void main::buildControls()
         toolkit::placeTwips(Line1[i], 0, top, clientWidth, 0);
         Line1[i]->setGeometry(Line1[i]->x(), Line1[i]->y() - 1, Line1[i]->width(), 3);
     }
+
+    // Between the channels and Print, the lower rule its only control.
+    const QRect freeBand(QPoint(channelselect[0]->x(), channelselect[7]->geometry().bottom() + 1),
+                         QPoint(channelselect[15]->geometry().right(), print->y() - 1));
+    optionsSummary = new OptionsSummary(*pageoptions_, freeBand, this);
 
     QList<QWidget*> order = {load, print};
     for (int k = 0; k < 16; ++k)
@@ -305,7 +314,7 @@ void main::printtiming()
 void main::showPreview()
 {
     if (!preview_)
-        preview_ = new Preview(this);
+        preview_ = new Preview(*settings_, this);
     // Asked for again, a minimised preview comes back.
     preview_->setWindowState(preview_->windowState() & ~Qt::WindowMinimized);
     preview_->show();
@@ -330,7 +339,10 @@ WindowSettings main::windowSettings() const
     return settings;
 }
 
-PageRequest main::pageRequest() const { return ::pageRequest(windowSettings()); }
+PageRequest main::pageRequest() const
+{
+    return ::pageRequest(windowSettings(), pageoptions_->options());
+}
 
 QString main::stripper(QString& datain) { return ::stripper(datain); }
 

@@ -7,8 +7,8 @@
 #include "printing/printers/pdfprinter.h"
 #include "printing/printers/printingservice.h"
 #include "printing/windowsettings.h"
-#include "ui/controlarray.h"
-#include "ui/controlvalues.h"
+#include "ui/toolkit/controlarray.h"
+#include "ui/toolkit/controlvalues.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -23,11 +23,15 @@
 #include <optional>
 
 class Fault;
+class OptionsSummary;
+class PageOptionsModel;
 class Preview;
 
 // In a namespace because `main` at global scope would be hidden by the
 // program's entry point.
 namespace ui {
+
+class MainSettings;
 
 // The start-up window: the settings a print uses and the four commands.
 class main : public QWidget { // design name
@@ -50,6 +54,9 @@ public:
     QLineEdit* Heading;
     QLineEdit* resolution;
     QComboBox* units;
+    // Not of the design: what Print uses of the page options when they are
+    // not the defaults.
+    OptionsSummary* optionsSummary;
 
     PrinterRef printerreference;
     qint16 formwidth = 0; // outer size recorded at start-up, in twips
@@ -64,7 +71,10 @@ public:
     void printtiming();
     // What the controls hand over to Print as they are now.
     WindowSettings windowSettings() const;
-    // What Print prints from them.
+    // The page options Print uses, shown and edited in the preview; at
+    // their defaults Print makes the designed page.
+    PageOptionsModel& pageOptions() const { return *pageoptions_; }
+    // What Print prints from the controls and the page options.
     PageRequest pageRequest() const;
     QString stripper(QString& datain);
 
@@ -119,6 +129,8 @@ private:
     PrintingService service_;
     std::function<void()> endprogram_;
     bool resizing_ = false;
+    PageOptionsModel* pageoptions_;
+    MainSettings* settings_; // what the preview follows
     QPointer<Preview> preview_;
 };
 

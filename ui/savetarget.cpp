@@ -2,7 +2,7 @@
 
 #include "ui/savetarget.h"
 
-#include "ui/modalseam.h"
+#include "ui/toolkit/modalseam.h"
 #include "util/files/outputname.h"
 
 #include <QFileDialog>

@@ -3,7 +3,10 @@
 # every channel, opens the preview with Alt+V, checks that its drawing follows
 # None in the main window, that zooming by keys keeps the heading in view and
 # Ctrl + wheel zooms about the pointer, then saves a PDF from the preview by
-# keyboard and reads it back with poppler's tools. Escape closes the preview.
+# keyboard and reads it back with poppler's tools. Then sets A4 and a range
+# over pages in the preview, prints from the main window with Ctrl+P and
+# reads that PDF back; Reset brings the main window back as it was. Escape
+# closes the preview.
 # Usage: e2e_preview.sh ZELMAR MAKECAPTURE
 set -euo pipefail
 
@@ -106,9 +109,47 @@ for want in "ZelmarProgramVersion 2.31" "CS#" "SCLK" "HOLD#" "CH15"; do
     grep -qF -- "$want" <<<"$text" || fail "\"$want\" is not on the page"
 done
 
-# For the README: E2E_SCREENSHOTS=DIR keeps a picture of the preview.
+# The preview's page options are Print's: A4, samples 600 to 900 on 3 pages
+# set in the preview, then Ctrl+P in the main window. Meanwhile the main
+# window says so above Print, and nothing else in it changes.
+focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
+focus "$PREVIEW"
+shot "$MAIN" "$WORK/main-designed.png"
+xdotool key alt+r Down Down               # paper: tabloid, a3, a4
+xdotool key alt+m ctrl+a && xdotool type --delay 20 600 && xdotool key Return
+xdotool key alt+t ctrl+a && xdotool type --delay 20 900 && xdotool key Return
+xdotool key alt+g ctrl+a && xdotool type --delay 20 3 && xdotool key Return
+shot "$MAIN" "$WORK/main-options.png"
+read -r cx cy cr cb < <(box "$WORK/main-designed.png" "$WORK/main-options.png" \
+    -compose difference -composite -compose over -colorspace gray -threshold 0 -negate)
+width=$(identify -format %w "$WORK/main-options.png")
+[ "$cr" -gt "$cx" ] && [ "$cx" -ge $((1740 * width / 5160)) ] \
+    && [ "$cy" -ge $((3315 * width / 5160)) ] && [ "$cb" -le $((3540 * width / 5160 + 1)) ] \
+    || fail "the summary is not (only) above Print: the window changed from $cx,$cy to $cr,$cb"
+
+focus "$MAIN"
+xdotool key ctrl+p
+PDF=$WORK/captures/bus.pdf
+save "$PDF"
+sizes=$(pdfinfo -f 1 -l 3 "$PDF" | grep -c "size: *841\.89 x 595\.2" || true)
+grep -q "^Pages: *3$" < <(pdfinfo "$PDF") && [ "$sizes" = 3 ] \
+    || fail "Print did not make 3 pages on A4: $(pdfinfo -f 1 -l 3 "$PDF")"
+grep -qF "samples 600" < <(pdftotext -f 1 -l 1 "$PDF" -) \
+    && grep -qF "900" < <(pdftotext -f 3 -l 3 "$PDF" -) \
+    || fail "Print's pages are not samples 600 to 900: $(pdftotext "$PDF" - | grep samples)"
+
+# Reset in the preview: the designed page again, and the main window as it was.
+focus "$PREVIEW"
+xdotool key alt+e
+shot "$MAIN" "$WORK/main-reset.png"
+same=$(compare -metric AE "$WORK/main-designed.png" "$WORK/main-reset.png" null: 2>&1 || true)
+[ "${same%% *}" = 0 ] || fail "the main window differs after Reset: $same pixels"
+
+# For the README: E2E_SCREENSHOTS=DIR keeps a picture of the preview, and of
+# the main window with page options set.
 if [ -n "${E2E_SCREENSHOTS:-}" ]; then
     cp "$WORK/all.png" "$E2E_SCREENSHOTS/preview.png"
+    cp "$WORK/main-options.png" "$E2E_SCREENSHOTS/main-options.png"
 fi
 
 xdotool windowactivate --sync "$PREVIEW" 2>/dev/null || xdotool windowfocus --sync "$PREVIEW"

@@ -2,7 +2,7 @@
 
 // Answering the program's modal windows in the window tests.
 
-#include "ui/modalseam.h"
+#include "ui/toolkit/modalseam.h"
 
 #include <QMessageBox>
 #include <QString>

@@ -4,9 +4,9 @@
 //   xvfb-run -a -s "-screen 0 1280x1024x24" sh -c 'twm & sleep 2; uiscreenshots docs'
 
 #include "ui/alert.h"
-#include "ui/choosefile.h"
-#include "ui/modalseam.h"
-#include "ui/selectfile.h"
+#include "ui/chooser/choosefile.h"
+#include "ui/chooser/selectfile.h"
+#include "ui/toolkit/modalseam.h"
 #include "util/basicutilities.h"
 
 #include <QApplication>

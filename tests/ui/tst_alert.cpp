@@ -1,7 +1,7 @@
 #include "modalanswers.h"
 #include "ui/alert.h"
-#include "ui/modalseam.h"
-#include "ui/twips.h"
+#include "ui/toolkit/modalseam.h"
+#include "ui/toolkit/twips.h"
 
 #include <QTest>
 
