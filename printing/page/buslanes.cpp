@@ -57,6 +57,12 @@ int laneValuePoints(const PageLayout& layout)
     return points;
 }
 
+double laneLeastRoom(const PageLayout& layout)
+{
+    const int points = laneValuePoints(layout);
+    return pageTextWidth(u"\u2026", points) + 2 * laneTextGap(points);
+}
+
 namespace {
 
 // The lane's two lines, each a polyline that changes sides at every
@@ -71,6 +77,7 @@ struct LanePaths {
     }
     void flush(std::vector<QLine>& lines)
     {
+        lines.reserve(lines.size() + paths[0].size() + paths[1].size());
         for (std::vector<QPoint>& path : paths) {
             for (std::size_t k = 1; k < path.size(); ++k)
                 lines.emplace_back(path[k - 1], path[k]);
@@ -127,11 +134,13 @@ void planLane(LanePlan& plan, const std::vector<LaneStretch>& stretches, int slo
     }
 
     LanePaths lane;
+    for (std::vector<QPoint>& path : lane.paths)
+        path.reserve(3 * n + 1);
     int side[2] = {top, base};
     const int points = laneValuePoints(layout);
     plan.points = points;
     const double ellipsis = pageTextWidth(u"\u2026", points);
-    const double gap = textPixels(points) / 8.0; // the slants lean away from the text
+    const double gap = laneTextGap(points);
     const int textTop = int(std::lround(middle - pageCapitalMiddle(points)));
     for (std::size_t j = 0; j < n; ++j) {
         const Box& box = boxes[j];
@@ -176,7 +185,12 @@ void planLane(LanePlan& plan, const std::vector<LaneStretch>& stretches, int slo
 
 void paintLanes(PageSurface& page, const LanePlan& plan)
 {
-    paintTraces(page, TracePlan{{plan.lines}});
+    const LineGroup& group = plan.lines;
+    page.DrawWidth(group.width);
+    page.DrawStyle(group.style);
+    page.ForeColor(group.colour);
+    for (const QLine& line : group.lines)
+        page.Line(line.x1(), line.y1(), line.x2(), line.y2());
     page.FontSize(plan.points);
     for (const LaneText& text : plan.texts) {
         page.CurrentX(text.x);
@@ -207,13 +221,18 @@ std::vector<LaneStretch> busStretches(const std::vector<quint64>& values, const 
     const bool changeIn = layout.continues() && at(first) != at(first - 1);
     const bool changeOut = at(last + 1) != at(last);
     const int width = int(bus.channels.size());
+    // Too narrow for any text, a stretch is not given one: on a busy page
+    // most are.
+    const double least = laneLeastRoom(layout);
     std::vector<LaneStretch> stretches;
     int begin = changeIn ? first : first - 1;
     for (int k = first + 1; k <= last + 1; ++k) {
         if (k <= last && at(k) == at(k - 1))
             continue;
         const int end = k <= last || changeOut ? k : k + 1;
-        stretches.push_back({begin, end, {busValueText(at(k - 1), width, bus.radix)}});
+        stretches.push_back({begin, end, {}});
+        if (layout.sampleX(k) - layout.sampleX(std::max(begin, first)) >= least)
+            stretches.back().texts = QStringList{busValueText(at(k - 1), width, bus.radix)};
         begin = k;
     }
     return stretches;

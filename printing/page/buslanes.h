@@ -30,6 +30,11 @@ QString fittedText(const QString& text, double room, int points);
 // The size of a lane's values: 9 points, smaller when a lane is lower than
 // their em.
 int laneValuePoints(const PageLayout& layout);
+// Between a lane's text and the slants beside it.
+inline double laneTextGap(int points) { return textPixels(points) / 8.0; }
+// The narrowest stretch, in pixels, that may hold a text: narrower ones
+// need none.
+double laneLeastRoom(const PageLayout& layout);
 
 // Samples first … end - 1 of a lane, one box: written in it is the first of
 // `texts` (longest first) that fits whole, else the last cut short, else
