@@ -108,11 +108,10 @@ void planLane(LanePlan& plan, const std::vector<LaneStretch>& stretches, int slo
             continue;
         const bool joins = j + 1 < stretches.size() && stretches[j + 1].first == s.end
                            && to == s.end && s.end < pageEnd;
-        boxes.push_back({layout.sampleX(from),
-                         layout.sampleX(to),
-                         {s.first<layout.first, s.end> pageEnd},
-                         joins,
-                         &s.texts});
+        const bool cutLeft = s.first < layout.first;
+        const bool cutRight = s.end > pageEnd;
+        boxes.push_back(
+            {layout.sampleX(from), layout.sampleX(to), {cutLeft, cutRight}, joins, &s.texts});
     }
 
     const int height = layout.levelHeight();
