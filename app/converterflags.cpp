@@ -90,14 +90,22 @@ const QCommandLineOption markerOption(
                    "each marker to the next, and its frequency; up to 26 times, at different "
                    "samples and labels. A marker outside --samples is shown on no page."),
     QStringLiteral("sample[:label]"));
+const QCommandLineOption busOption(
+    QStringLiteral("bus"),
+    QStringLiteral("Draw channels read together as one value in a lane after the traces: "
+                   "NAME=CHANNELS[:hex|dec|bin|ascii], the channels most significant first, "
+                   "such as DATA=7-0 or ADDR=15,11-8:dec (default hex). Give it again for more "
+                   "lanes. A bus's channels are drawn alone too only when --channels names "
+                   "them."),
+    QStringLiteral("bus"));
 
-const std::array<const QCommandLineOption*, 17>& allOptions()
+const std::array<const QCommandLineOption*, 18>& allOptions()
 {
-    static const std::array<const QCommandLineOption*, 17> all{
+    static const std::array<const QCommandLineOption*, 18> all{
         &outputOption, &outputDirOption, &combineOption,   &formatOption,      &dpiOption,
         &jobsOption,   &channelsOption,  &tickMarksOption, &noTickMarksOption, &resolutionOption,
         &unitOption,   &headingOption,   &samplesOption,   &pagesOption,       &timeAxisOption,
-        &paperOption,  &markerOption};
+        &paperOption,  &markerOption,    &busOption};
     return all;
 }
 

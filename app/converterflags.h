@@ -26,9 +26,10 @@ extern const QCommandLineOption pagesOption;
 extern const QCommandLineOption timeAxisOption;
 extern const QCommandLineOption paperOption;
 extern const QCommandLineOption markerOption; // given again for each marker
+extern const QCommandLineOption busOption;    // may be given again
 
 // Every option above, in the order the help lists them.
-const std::array<const QCommandLineOption*, 17>& allOptions();
+const std::array<const QCommandLineOption*, 18>& allOptions();
 
 // The description, the captures and every option above.
 void addOptions(QCommandLineParser& parser);

@@ -32,7 +32,7 @@ QString repeated(const QCommandLineParser& parser)
 {
     const QStringList given = parser.optionNames();
     for (const QCommandLineOption* single : allOptions()) {
-        if (single == &markerOption)
+        if (single == &markerOption || single == &busOption)
             continue;
         qsizetype times = 0;
         for (const QString& name : single->names())
@@ -130,6 +130,32 @@ QString readNumbers(const QCommandLineParser& parser, ConverterOptions& options)
     return QString();
 }
 
+// Each --bus in the order given. Unless --channels names them, a bus's
+// channels are not drawn alone as well.
+QString readBuses(const QCommandLineParser& parser, ConverterOptions& options)
+{
+    std::vector<BusLane>& buses = options.page.buses;
+    for (const QString& given : parser.values(busOption)) {
+        auto parsed = parseBus(given);
+        if (const QString* error = std::get_if<QString>(&parsed))
+            return QStringLiteral("bad --bus %1: %2").arg(quotedText(given), *error);
+        BusLane& bus = std::get<BusLane>(parsed);
+        for (const BusLane& before : buses)
+            for (const int c : bus.channels)
+                if (std::find(before.channels.begin(), before.channels.end(), c)
+                    != before.channels.end())
+                    return QStringLiteral("bad --bus %1: channel %2 is in bus %3 too")
+                        .arg(quotedText(given))
+                        .arg(c)
+                        .arg(quotedText(before.name));
+        if (!parser.isSet(channelsOption))
+            for (const int c : bus.channels)
+                options.channels[std::size_t(c)] = false;
+        buses.push_back(std::move(bus));
+    }
+    return QString();
+}
+
 // The channels, the tick marks, the sample period and the heading.
 QString readDrawing(const QCommandLineParser& parser, ConverterOptions& options)
 {
@@ -141,6 +167,8 @@ QString readDrawing(const QCommandLineParser& parser, ConverterOptions& options)
                 .arg(quotedText(parser.value(channelsOption)));
         options.channels = *channels;
     }
+    if (const QString error = readBuses(parser, options); !error.isEmpty())
+        return error;
 
     if (parser.isSet(tickMarksOption) && parser.isSet(noTickMarksOption))
         return QStringLiteral("--tick-marks and --no-tick-marks exclude each other");
@@ -180,7 +208,7 @@ QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
     const DocumentFormat& format = documentFormat(options.format);
     if (!format.ofPages) {
         for (const QCommandLineOption* pageOnly :
-             {&pagesOption, &timeAxisOption, &paperOption, &markerOption})
+             {&pagesOption, &timeAxisOption, &paperOption, &markerOption, &busOption})
             if (parser.isSet(*pageOnly))
                 return QStringLiteral("--%1 sets up printed pages; a value change dump has none "
                                       "(--samples still applies)")

@@ -10,6 +10,9 @@
 // options after the resolution: the first and last sample (two bytes each),
 // the page count (a byte); flag 8 adds the time axis. Flag 16 puts markers
 // after them: a count byte, then each marker's sample (two bytes) and label.
+// Flag 32 then adds two buses: a radix byte and two bytes of channels each
+// (most significant bit first, so a mask may repeat a channel or reach one
+// past the capture).
 
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
@@ -122,6 +125,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             options.markers.push_back({sample, in.shortText()});
         }
     }
+    for (int b = 0; b < 2 && (flags & 32); ++b) {
+        BusLane bus{QStringLiteral("BUS"), {}, Radix(in.byte() % 4)};
+        const int mask = in.byte() << 8 | in.byte();
+        for (int bit = 15; bit >= 0; --bit)
+            if (mask >> bit & 1)
+                bus.channels.push_back(b == 0 ? bit : 15 - bit + (mask & 1));
+        options.buses.push_back(std::move(bus));
+    }
 
     if (flags & 1) {
         const QByteArray bytes = grown(in.data(), in.left());
@@ -143,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     settings.channels.captions[std::size_t(c)] = header->names[std::size_t(c)];
             }
             const PageRequest request = pageRequest(settings, options);
-            const LevelTable levels = selectChannels(capture.samples(), request.channels);
+            const LevelTable levels = requestLevels(capture.samples(), request);
             for (const PageLayout& layout : pageLayouts(request, capture.sampleCount())) {
                 page.clear(); // one surface for all runs: its call list keeps its room
                 drawPage(page, request, levels, layout, file.path());

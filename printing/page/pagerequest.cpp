@@ -63,3 +63,11 @@ std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount)
         layout.markerrows = rows;
     return layouts;
 }
+
+LevelTable requestLevels(const SampleTable& table, const PageRequest& request)
+{
+    std::vector<std::vector<int>> buses;
+    for (const BusLane& bus : request.options.buses)
+        buses.push_back(bus.channels);
+    return selectChannels(table, request.channels, buses);
+}

@@ -135,6 +135,18 @@ void ConverterOptionsTest::arguments_data()
     page("26 markers", letters,
          "0-2047 1 - tabloid 0: 1: 2: 3: 4: 5: 6: 7: 8: 9: 10: 11: 12: "
          "13: 14: 15: 16: 17: 18: 19: 20: 21: 22: 23: 24: 25:");
+    // Bus lanes follow the paper: NAME=channels:radix (0 hex … 3 ascii).
+    const auto bus = [&](const char* name, const QStringList& options, int channels,
+                         const char* buses) {
+        QTest::newRow(name) << QStringList{"a.csv", "-o", "a.pdf"} + options << run << channels
+                            << true << "10"
+                            << "100" << 0 << fromHeader << whole + QLatin1Char(' ') + buses;
+    };
+    bus("bus", {"--bus", "DATA=7-4"}, 0xff0f, "DATA=7,6,5,4:0");
+    bus("buses, a list and a radix each", {"--bus", "ADDR=15,11-8:bin", "--bus", "LOW=0-2:Ascii"},
+        0x70f8, "ADDR=15,11,10,9,8:2 LOW=0,1,2:3");
+    bus("bus channels that --channels names", {"--channels", "0-3", "--bus", "D=3-2:dec"}, 0x000f,
+        "D=3,2:1");
     page("all of them",
          {"--paper", "letter", "--samples", "600-900", "--time-axis", "--pages", "3"},
          "600-900 3 axis letter");
@@ -201,7 +213,15 @@ void ConverterOptionsTest::arguments_data()
             {"a.csv", "-o", "a.pdf", "--marker", "10:B", "--marker", "20"});
     refused("labels alike once cut to 12 characters",
             {"a.csv", "-o", "a.pdf", "--marker", "1:abcdefghijklX", "--marker", "2:abcdefghijklY"});
-    for (const char* pageOnly : {"--pages=2", "--time-axis", "--paper=a4", "--marker=5"})
+    refused("bus without a name", {"a.csv", "-o", "a.pdf", "--bus", "=1-0"});
+    refused("bus without channels", {"a.csv", "-o", "a.pdf", "--bus", "DATA"});
+    refused("bus name of two lines", {"a.csv", "-o", "a.pdf", "--bus", "A\nB=1-0"});
+    for (const char* channels : {"D=", "D=1-x", "D=1,,2", "D=16-12", "D=3,2,3", "D=3-0:oct"})
+        refused(qPrintable(QStringLiteral("bus \"%1\"").arg(QLatin1String(channels))),
+                {"a.csv", "-o", "a.pdf", "--bus", channels});
+    refused("channel in two buses", {"a.csv", "-o", "a.pdf", "--bus", "A=3-0", "--bus", "B=4,3"});
+    for (const char* pageOnly :
+         {"--pages=2", "--time-axis", "--paper=a4", "--marker=5", "--bus=D=1-0"})
         refused(
             qPrintable(QStringLiteral("value change dump with %1").arg(QLatin1String(pageOnly))),
             {"a.csv", "-o", "a.pdf", "--format", "vcd", pageOnly});
@@ -242,18 +262,21 @@ void ConverterOptionsTest::arguments()
         QVERIFY(!o.heading.has_value());
     else
         QCOMPARE(o.heading.value_or(QStringLiteral("(unset)")), heading);
-    QCOMPARE(QStringLiteral("%1-%2 %3 %4 %5")
-                     .arg(o.page.firstsample)
-                     .arg(o.page.lastsample)
-                     .arg(o.page.pages)
-                     .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
-                     .arg(paperName(o.page.paper))
-                 + std::accumulate(o.page.markers.begin(), o.page.markers.end(), QString(),
-                                   [](const QString& all, const Marker& m) {
-                                       return all
-                                              + QStringLiteral(" %1:%2").arg(m.sample).arg(m.label);
-                                   }),
-             page);
+    QString shown = QStringLiteral("%1-%2 %3 %4 %5")
+                        .arg(o.page.firstsample)
+                        .arg(o.page.lastsample)
+                        .arg(o.page.pages)
+                        .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
+                        .arg(paperName(o.page.paper));
+    for (const Marker& m : o.page.markers)
+        shown += QStringLiteral(" %1:%2").arg(m.sample).arg(m.label);
+    for (const BusLane& bus : o.page.buses) {
+        QStringList channels;
+        for (const int c : bus.channels)
+            channels << QString::number(c);
+        shown += QStringLiteral(" %1=%2:%3").arg(bus.name, channels.join(u',')).arg(int(bus.radix));
+    }
+    QCOMPARE(shown, page);
     QCOMPARE(o.pagecount, o.page.pages);
 }
 

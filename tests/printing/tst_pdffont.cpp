@@ -2,6 +2,7 @@
 #include "printing/output/pdf/pdffont.h"
 #include "printing/output/pdf/pdfobjects.h"
 #include "printing/output/pdf/subsettags.h"
+#include "printing/page/pagefontmetrics.h"
 
 #include <QPainterPath>
 #include <QRawFont>
@@ -21,6 +22,7 @@ private slots:
     void subset();
     void readFromItsFile_data();
     void readFromItsFile();
+    void pageMetricsAreTheFonts();
 
 private:
     const PdfFont* font_ = nullptr;
@@ -182,6 +184,22 @@ void PdfFontTest::readFromItsFile()
         return objects.finish(first, first);
     };
     QVERIFY(written(*read) == written(*found));
+}
+
+// The widths and heights the page fits text by, without loading the font.
+void PdfFontTest::pageMetricsAreTheFonts()
+{
+    const QRawFont raw(QString::fromLatin1(PdfFont::packagedFile), pagePixelSize(9));
+    QString characters = QStringLiteral("\u2026");
+    for (char16_t c = 0x20; c < 0x7f; ++c)
+        characters += QChar(c);
+    for (const QChar c : characters) {
+        std::vector<std::uint16_t> glyph;
+        QVERIFY(font_->glyphsFor(c, glyph));
+        QCOMPARE(pageTextWidth(QString(c), 9), font_->width(glyph[0]) * pagePixelSize(9) / 1000);
+    }
+    const QRectF capital = raw.boundingRect(raw.glyphIndexesForString(QStringLiteral("H"))[0]);
+    QVERIFY(std::abs(pageCapitalMiddle(9) - (font_->ascent(9) + capital.center().y())) < 0.5);
 }
 
 QTEST_MAIN(PdfFontTest)

@@ -121,7 +121,8 @@ QPointF PageView::zoomAnchor() const
 double PageView::scale() const
 {
     const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
-    const QSize room = viewport()->size() - QSize(2 * margin, 2 * margin);
+    // The room without scroll bars, so that their coming and going moves nothing.
+    const QSize room = maximumViewportSize() - QSize(2 * margin, 2 * margin);
     const double fitted =
         std::min(std::max(1, room.width()) / fit.width, std::max(1, room.height()) / fit.height);
     const int whole = sheetPixelsPerPixel();
@@ -133,7 +134,7 @@ double PageView::scale() const
 int PageView::sheetPixelsPerPixel() const
 {
     const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
-    const QSize room = viewport()->size() - QSize(2 * margin, 2 * margin);
+    const QSize room = maximumViewportSize() - QSize(2 * margin, 2 * margin);
     const double fitted =
         std::min(std::max(1, room.width()) / fit.width, std::max(1, room.height()) / fit.height);
     const double perPixel = 1 / (fitted * zoom_ * fit.scale * devicePixelRatioF());

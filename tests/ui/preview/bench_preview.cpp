@@ -60,10 +60,16 @@ class BenchPreview : public QObject {
         busy.window.filepath = capture;
         busy.window.cmmd[4]->click();
         busy.window.tickfrequency->setText(QStringLiteral("1"));
-        // BENCH_MARKERS=N: N markers spread over the page.
+        // BENCH_MARKERS=N: N markers spread over the page; BENCH_BUSES=1: four
+        // bus lanes under the sixteen traces.
         PageOptions options;
         for (int k = 0; k < qEnvironmentVariableIntValue("BENCH_MARKERS"); ++k)
             options.markers.push_back({100 + 250 * k, {}});
+        if (qEnvironmentVariableIsSet("BENCH_BUSES"))
+            for (int b = 0; b < 4; ++b)
+                options.buses.push_back({QStringLiteral("B%1").arg(b),
+                                         {4 * b + 3, 4 * b + 2, 4 * b + 1, 4 * b},
+                                         Radix(b)});
         busy.window.pageOptions().set(options);
         busy.window.cmmd[1]->click();
         busy.preview = busy.window.preview();

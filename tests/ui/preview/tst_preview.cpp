@@ -286,6 +286,77 @@ private slots:
         }
     }
 
+    void busEditorTakesWhatReads_data()
+    {
+        QTest::addColumn<QString>("action");     // on a page with bus "LOW" of channels 1 and 0
+        QTest::addColumn<QStringList>("fields"); // name, channels, radix
+        QTest::addColumn<QStringList>("buses");  // NAME=CHANNELS:RADIX after it
+        QTest::addColumn<QString>("problem");
+        const QStringList low{"LOW=1,0:0"};
+        QTest::newRow("add") << "add" << QStringList{"DATA", " 15, 11-8 ", "dec"}
+                             << QStringList{"LOW=1,0:0", "DATA=15,11,10,9,8:1"} << "";
+        QTest::newRow("add, upwards") << "add" << QStringList{"UP", "2-5", "ascii"}
+                                      << QStringList{"LOW=1,0:0", "UP=2,3,4,5:3"} << "";
+        QTest::newRow("edit") << "edit" << QStringList{"LOW BITS", "0-2", "bin"}
+                              << QStringList{"LOW BITS=0,1,2:2"} << "";
+        QTest::newRow("remove") << "remove" << QStringList{} << QStringList{} << "";
+        QTest::newRow("a channel in another bus")
+            << "add" << QStringList{"D", "3-1", "hex"} << low << "channel 1 is in bus \"LOW\" too";
+        QTest::newRow("no such channel")
+            << "add" << QStringList{"D", "16", "hex"} << low << "the capture has no channel 16";
+        QTest::newRow("not a channel")
+            << "edit" << QStringList{"LOW", "1-x", "hex"} << low << "bad channel \"1-x\"";
+        QTest::newRow("a channel twice")
+            << "edit" << QStringList{"LOW", "1,0,1", "hex"} << low << "channel 1 is in it twice";
+        QTest::newRow("no name") << "add" << QStringList{" ", "4", "hex"} << low
+                                 << "a bus needs a name";
+    }
+
+    void busEditorTakesWhatReads()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, buses);
+        QFETCH(QString, problem);
+        Preview& p = preview();
+        BusEditor& e = *p.options->buses;
+        PageOptions options;
+        options.buses = {{QStringLiteral("LOW"), {1, 0}, Radix::Hex}};
+        window->pageOptions().set(options);
+        QCOMPARE(e.bus->currentText(), QStringLiteral("New bus"));
+        if (action != QLatin1String("add"))
+            e.bus->setCurrentIndex(0);
+        QCOMPARE(e.channels->text(), action == QLatin1String("add") ? "" : "1,0");
+        if (!fields.isEmpty()) {
+            e.name->setText(fields[0]);
+            e.radix->setCurrentText(fields[2]);
+            e.channels->setFocus();
+            e.channels->selectAll();
+            QTest::keyClicks(e.channels, fields[1]);
+            QTest::keyClick(e.channels, Qt::Key_Return);
+        } else {
+            e.remove->click();
+        }
+        QStringList held;
+        for (const BusLane& bus : window->pageOptions().options().buses) {
+            QStringList channels;
+            for (const int c : bus.channels)
+                channels << QString::number(c);
+            held << bus.name + u'=' + channels.join(u',') + u':' + QString::number(int(bus.radix));
+        }
+        QCOMPARE(held, buses);
+        QCOMPARE(e.problem->isVisible(), !problem.isEmpty());
+        QCOMPARE(e.problem->text().left(problem.isEmpty() ? 1 : problem.size()), problem);
+        // What is held is drawn: each bus's name beside its lane.
+        settle();
+        QStringList names;
+        for (const SurfaceCall& call : p.view->pages().front().calls)
+            names << call.text;
+        for (const QString& bus : buses)
+            QVERIFY(names.contains(bus.section(u'=', 0, 0)));
+        QCOMPARE(e.bus->count(), buses.size() + 1);
+    }
+
     // The options set in the preview are those the main window prints with;
     // set there or here, both show them, and Reset takes them back to the
     // designed page.
@@ -298,10 +369,13 @@ private slots:
         window->pageOptions().set(onA4(600, 900, 1));
         o.pages->setValue(3);
         o.timeaxis->setChecked(true);
+        o.buses->name->setText(QStringLiteral("B"));
+        o.buses->channels->setText(QStringLiteral("3-0"));
+        o.buses->add->click();
         settle();
         QCOMPARE((QStringList{o.paper->currentText(), o.from->text(), o.to->text()}),
                  (QStringList{"a4", "600", "900"}));
-        QCOMPARE(window->pageOptions().summary(), "A4 · 600–900 · 3 pages · time axis");
+        QCOMPARE(window->pageOptions().summary(), "A4 · 600–900 · 3 pages · time axis · 1 bus");
         QVERIFY(!window->optionsSummary->isHidden() && o.reset->isEnabled());
         QCOMPARE(p.view->pages().size(), std::size_t(3));
 
@@ -314,6 +388,8 @@ private slots:
             (QStringList{o.paper->currentText(), o.from->text(), o.to->text(), o.pages->text()}),
             (QStringList{"tabloid", "0", "2047", "1"}));
         QVERIFY(!o.timeaxis->isChecked());
+        QCOMPARE((QStringList{o.buses->bus->currentText(), o.buses->name->text()}),
+                 (QStringList{"New bus", ""}));
         QCOMPARE(drawing(p), designed);
     }
 
