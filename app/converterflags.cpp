@@ -94,14 +94,29 @@ const QCommandLineOption
     cropOption(QStringLiteral("crop"),
                QStringLiteral("Cut %1 images to the drawing, with an eighth of an inch round it.")
                    .arg(croppingFormats()));
+const QCommandLineOption markerOption(
+    QStringLiteral("marker"),
+    QStringLiteral("Mark <sample> (0-2047) with a dashed line and <label> above it (default A, "
+                   "B, C ... by the marker's place), and print under the traces the time from "
+                   "each marker to the next, and its frequency; up to 26 times, at different "
+                   "samples and labels. A marker outside --samples is shown on no page."),
+    QStringLiteral("sample[:label]"));
+const QCommandLineOption busOption(
+    QStringLiteral("bus"),
+    QStringLiteral("Draw channels read together as one value in a lane after the traces: "
+                   "NAME=CHANNELS[:hex|dec|bin|ascii], the channels most significant first, "
+                   "such as DATA=7-0 or ADDR=15,11-8:dec (default hex). Give it again for more "
+                   "lanes. A bus's channels are drawn alone too only when --channels names "
+                   "them."),
+    QStringLiteral("bus"));
 
-const std::array<const QCommandLineOption*, 18>& allOptions()
+const std::array<const QCommandLineOption*, 20>& allOptions()
 {
-    static const std::array<const QCommandLineOption*, 18> all{
+    static const std::array<const QCommandLineOption*, 20> all{
         &outputOption, &outputDirOption, &combineOption,   &formatOption,      &dpiOption,
         &jobsOption,   &channelsOption,  &tickMarksOption, &noTickMarksOption, &resolutionOption,
         &unitOption,   &headingOption,   &samplesOption,   &pagesOption,       &timeAxisOption,
-        &paperOption,  &layoutOption,    &cropOption};
+        &paperOption,  &layoutOption,    &cropOption,      &markerOption,      &busOption};
     return all;
 }
 

@@ -2,6 +2,7 @@
 #include "app/converteroptions.h"
 
 #include "app/converterflags.h"
+#include "app/markeroption.h"
 #include "util/fault.h"
 
 #include <QCommandLineOption>
@@ -31,6 +32,8 @@ QString repeated(const QCommandLineParser& parser)
 {
     const QStringList given = parser.optionNames();
     for (const QCommandLineOption* single : allOptions()) {
+        if (single == &markerOption || single == &busOption)
+            continue;
         qsizetype times = 0;
         for (const QString& name : single->names())
             times += given.count(name);
@@ -127,6 +130,32 @@ QString readNumbers(const QCommandLineParser& parser, ConverterOptions& options)
     return QString();
 }
 
+// Each --bus in the order given. Unless --channels names them, a bus's
+// channels are not drawn alone as well.
+QString readBuses(const QCommandLineParser& parser, ConverterOptions& options)
+{
+    std::vector<BusLane>& buses = options.page.buses;
+    for (const QString& given : parser.values(busOption)) {
+        auto parsed = parseBus(given);
+        if (const QString* error = std::get_if<QString>(&parsed))
+            return QStringLiteral("bad --bus %1: %2").arg(quotedText(given), *error);
+        BusLane& bus = std::get<BusLane>(parsed);
+        for (const BusLane& before : buses)
+            for (const int c : bus.channels)
+                if (std::find(before.channels.begin(), before.channels.end(), c)
+                    != before.channels.end())
+                    return QStringLiteral("bad --bus %1: channel %2 is in bus %3 too")
+                        .arg(quotedText(given))
+                        .arg(c)
+                        .arg(quotedText(before.name));
+        if (!parser.isSet(channelsOption))
+            for (const int c : bus.channels)
+                options.channels[std::size_t(c)] = false;
+        buses.push_back(std::move(bus));
+    }
+    return QString();
+}
+
 // The channels, the tick marks, the sample period and the heading.
 QString readDrawing(const QCommandLineParser& parser, ConverterOptions& options)
 {
@@ -138,6 +167,8 @@ QString readDrawing(const QCommandLineParser& parser, ConverterOptions& options)
                 .arg(quotedText(parser.value(channelsOption)));
         options.channels = *channels;
     }
+    if (const QString error = readBuses(parser, options); !error.isEmpty())
+        return error;
 
     if (parser.isSet(tickMarksOption) && parser.isSet(noTickMarksOption))
         return QStringLiteral("--tick-marks and --no-tick-marks exclude each other");
@@ -176,8 +207,8 @@ QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
 {
     const DocumentFormat& format = documentFormat(options.format);
     if (!format.ofPages) {
-        for (const QCommandLineOption* pageOnly :
-             {&pagesOption, &timeAxisOption, &paperOption, &layoutOption})
+        for (const QCommandLineOption* pageOnly : {&pagesOption, &timeAxisOption, &paperOption,
+                                                   &layoutOption, &markerOption, &busOption})
             if (parser.isSet(*pageOnly))
                 return QStringLiteral("--%1 sets up printed pages; a value change dump has none "
                                       "(--samples still applies)")
@@ -257,6 +288,11 @@ QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
     return QString();
 }
 
+QString readMarkers(const QCommandLineParser& parser, ConverterOptions& options)
+{
+    return readMarkerValues(parser.values(markerOption), csv::sampleCount, options.page.markers);
+}
+
 } // namespace
 
 QString extensionOf(const ConverterOptions& options)
@@ -308,7 +344,8 @@ ParsedArguments parseArguments(const QStringList& arguments)
         return usageError(QStringLiteral("no capture file given"));
     if (const QString error = repeated(parser); !error.isEmpty())
         return usageError(error);
-    for (const Step step : {readDestinations, readFormat, readNumbers, readDrawing, readPages})
+    for (const Step step :
+         {readDestinations, readFormat, readNumbers, readDrawing, readPages, readMarkers})
         if (const QString error = step(parser, parsed.options); !error.isEmpty())
             return usageError(error);
     parsed.action = ParsedArguments::Action::Run;

@@ -3,10 +3,13 @@
 #include "app/optionvalues.h"
 
 #include "capture/csvcapture.h"
+#include "printing/page/busdescription.h"
+#include "util/fault.h"
 #include "util/numbers.h"
 
 #include <QList>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -111,4 +114,46 @@ bool isTickSpacing(const QString& text)
 bool isResolution(const QString& text)
 {
     return text.isEmpty() || numbers::wholeDecimal(text).has_value();
+}
+
+namespace {
+
+bool hasLineBreak(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if ((code >= 0xa && code <= 0xd) || code == 0x85 || code == 0x2028 || code == 0x2029)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::variant<BusLane, QString> parseBus(const QString& text)
+{
+    const qsizetype equals = text.indexOf(u'=');
+    if (equals < 0)
+        return QStringLiteral("no channels (NAME=CHANNELS[:hex|dec|bin|ascii], such as DATA=7-0)");
+    BusLane bus;
+    bus.name = text.left(equals);
+    if (trimBlanks(bus.name).isEmpty())
+        return QStringLiteral("a bus needs a name (NAME=CHANNELS[:hex|dec|bin|ascii], such as "
+                              "DATA=7-0)");
+    if (hasLineBreak(bus.name))
+        return QStringLiteral("its name is more than one line");
+    QStringView channels = QStringView(text).sliced(equals + 1);
+    if (const qsizetype colon = channels.lastIndexOf(u':'); colon >= 0) {
+        const auto radix = radixNamed(trimBlanks(channels.sliced(colon + 1)));
+        if (!radix)
+            return QStringLiteral("unknown radix %1 (use hex, dec, bin or ascii)")
+                .arg(quotedText(channels.sliced(colon + 1)));
+        bus.radix = *radix;
+        channels = channels.left(colon);
+    }
+    auto parsed = parseBusChannels(channels);
+    if (QString* error = std::get_if<QString>(&parsed))
+        return std::move(*error);
+    bus.channels = std::move(std::get<std::vector<int>>(parsed));
+    return bus;
 }

@@ -4,6 +4,7 @@
 // around a number, no sign, nothing after it.
 
 #include "capture/csvcapture.h"
+#include "printing/page/diagramoptions.h"
 
 #include <QString>
 #include <QStringView>
@@ -11,6 +12,7 @@
 #include <array>
 #include <optional>
 #include <utility>
+#include <variant>
 
 // A flag for each channel of a CSV capture.
 using ChannelList = std::array<bool, csv::channelCount>;
@@ -38,3 +40,9 @@ bool isTickSpacing(const QString& text);
 // for none. The page prints it as typed and computes with its value, so
 // "2,5" would print one period and time another.
 bool isResolution(const QString& text);
+
+// "DATA=7-0", "ADDR=15,11-8:dec": a bus's name, its channels most
+// significant first (numbers, and ranges that may run either way), and its
+// radix (hex, dec, bin or ascii, any case; hex when none). Otherwise what is
+// wrong with it, for a usage error.
+std::variant<BusLane, QString> parseBus(const QString& text);

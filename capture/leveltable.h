@@ -26,14 +26,25 @@ struct LevelTable {
     std::vector<std::vector<quint8>>
         levels;               // samplecount + 1 a slot: the sentinel repeats the last
     std::vector<qint16> sums; // over samples 0 … samplecount - 1
+    // For each bus asked for, its value at each sample and the sentinel.
+    std::vector<std::vector<quint64>> busvalues;
 
     int slotCount() const { return lastslot + 1; }
-    // Every slot up to lastslot has its name, channel, levels and sum.
+    // Every slot up to lastslot has its name, channel, levels and sum, and
+    // every bus its values.
     bool complete() const;
 };
+
+// The most channels a bus may read together: one bit each of a value.
+inline constexpr int widestBus = 64;
 
 // Converts only the chosen columns. Throws Fault(TypeMismatch / Overflow)
 // naming the file, line, field and text that failed, Fault(Overflow) when a
 // level sum leaves the signed 16-bit range, and Fault(SubscriptOutOfRange)
 // for a channel the capture does not have.
-LevelTable selectChannels(const SampleTable& table, const std::vector<ChosenChannel>& chosen);
+//
+// Each of `buses` lists channels read together as one value, the first the
+// most significant bit; each of their levels must be 0 or 1 (else
+// Fault(TypeMismatch) naming where), and a bus holds at most widestBus.
+LevelTable selectChannels(const SampleTable& table, const std::vector<ChosenChannel>& chosen,
+                          const std::vector<std::vector<int>>& buses = {});

@@ -8,12 +8,17 @@
 // Flag 1 grows a short file to full length by repeating its sample lines,
 // so small inputs reach the level table and the drawing. Flag 4 puts page
 // options after the resolution: the first and last sample (two bytes each),
-// the page count (a byte); flag 8 adds the time axis. Flag 16 lays the page
-// out on the paper the next byte names.
+// the page count (a byte); flag 8 adds the time axis. Flag 16 puts markers
+// after them: a count byte, then each marker's sample (two bytes) and label.
+// Flag 32 then adds two buses: a radix byte and two bytes of channels each
+// (most significant bit first, so a mask may repeat a channel or reach one
+// past the capture). Flag 64 then lays the page out on the paper the next
+// byte names.
 
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
 #include "fuzz/fuzzinput.h"
+#include "printing/page/markers.h"
 #include "printing/page/pagedrawing.h"
 #include "printing/page/pagelayout.h"
 #include "printing/page/recordingsurface.h"
@@ -22,6 +27,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QRect>
 
 #include <algorithm>
 
@@ -115,6 +121,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.timeaxis = flags & 8;
     }
     if (flags & 16) {
+        for (int n = in.byte() % 32; n > 0; --n) {
+            const int sample = static_cast<std::int16_t>(in.byte() << 8 | in.byte());
+            options.markers.push_back({sample, in.shortText()});
+        }
+    }
+    for (int b = 0; b < 2 && (flags & 32); ++b) {
+        BusLane bus{QStringLiteral("BUS"), {}, Radix(in.byte() % 4)};
+        const int mask = in.byte() << 8 | in.byte();
+        for (int bit = 15; bit >= 0; --bit)
+            if (mask >> bit & 1)
+                bus.channels.push_back(b == 0 ? bit : 15 - bit + (mask & 1));
+        options.buses.push_back(std::move(bus));
+    }
+    if (flags & 64) {
         options.layout = LayoutKind::Fill;
         options.paper = Paper(in.byte() % paperNames().size());
     }
@@ -139,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     settings.channels.captions[std::size_t(c)] = header->names[std::size_t(c)];
             }
             const PageRequest request = pageRequest(settings, options);
-            const LevelTable levels = selectChannels(capture.samples(), request.channels);
+            const LevelTable levels = requestLevels(capture.samples(), request);
             for (const PageLayout& layout : pageLayouts(request, capture.sampleCount())) {
                 page.clear(); // one surface for all runs: its call list keeps its room
                 drawPage(page, request, levels, layout, file.path());
@@ -147,7 +167,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 // Whatever the range, the traces and ticks stay in their band.
                 for (const DrawnLine& line : page.lines())
                     FUZZ_CHECK(std::min(line.x1, line.x2) >= layout.traceLeft()
-                               && std::max(line.x1, line.x2) <= layout.traceRight());
+                               && std::max(line.x1, line.x2) <= layout.traceRight()
+                               && std::max(line.y1, line.y2) <= layout.height());
+                // Marker labels and distances never meet, as far as their
+                // widths can be told.
+                std::vector<QRect> boxes;
+                for (const PrintedText& text : page.texts()) {
+                    if (text.colour != markerBlue)
+                        continue;
+                    const QRect box(text.x, text.y, textWidthEstimate(text.text, text.fontsize),
+                                    textPixels(text.fontsize) * 6 / 5);
+                    for (const QRect& other : boxes)
+                        FUZZ_CHECK(!box.intersects(other));
+                    boxes.push_back(box);
+                }
             }
         } catch (const Fault&) {
         }

@@ -6,7 +6,7 @@
 
 std::vector<RecordedPage> drawPages(const PageRequest& request, const Capture& capture)
 {
-    const LevelTable levels = selectChannels(capture.samples(), request.channels);
+    const LevelTable levels = requestLevels(capture.samples(), request);
     return drawPages(request, levels, pageLayouts(request, capture.sampleCount()), capture.path());
 }
 

@@ -44,7 +44,7 @@ PrintOutcome printtiming(const QString& filepath, const PageRequest& request,
 PrintOutcome printtiming(const PageRequest& request, const Capture& capture,
                          PrintingService& service, PrinterRef& printerreference)
 {
-    const LevelTable levels = selectChannels(capture.samples(), request.channels);
+    const LevelTable levels = requestLevels(capture.samples(), request);
     const std::vector<PageLayout> layouts = pageLayouts(request, capture.sampleCount());
     std::vector<RecordedPage> pages;
     std::optional<Fault> drawing;

@@ -1,6 +1,8 @@
 // The elements of a page, in drawing order.
 #include "printing/page/pagedrawing.h"
 
+#include "printing/page/buslanes.h"
+#include "printing/page/markers.h"
 #include "printing/page/pagetext.h"
 #include "printing/page/tracedrawing.h"
 
@@ -9,4 +11,6 @@ void drawPage(PageSurface& page, const PageRequest& request, const LevelTable& l
 {
     drawtraces(page, levels, request.ticks, layout, sourcefile);
     writePageText(page, levels, request, layout);
+    drawBusLanes(page, request, levels, layout);
+    drawMarkers(page, request, layout);
 }

@@ -27,14 +27,7 @@ int PageLayout::sampleX(int k) const
 int PageLayout::baseLine(int slot) const
 {
     const PageGeometry& g = geometry;
-    return g.firstBaseLine + g.slotPitch * slot + (timeaxis ? g.timeAxisShift : 0);
-}
-
-int PageLayout::slotBottom(int slot) const
-{
-    // The slot's pitch less the trace, shared above and below it.
-    const int free = slotPitch() - levelHeight();
-    return baseLine(slot) + free - free / 2;
+    return g.firstBaseLine + g.slotPitch * slot + (timeaxis ? g.timeAxisShift : 0) + markerBand();
 }
 
 PageGeometry PageGeometry::filling(Paper paper, int slotcount, bool timeaxis, int headinglines,
@@ -82,12 +75,10 @@ std::optional<LayoutKind> layoutNamed(const QString& name)
 QStringList layoutNames() { return {layoutName(LayoutKind::Sheet), layoutName(LayoutKind::Fill)}; }
 
 PageGeometry pageGeometry(const PageOptions& options, int slotcount, bool timeaxis,
-                          int headinglines)
+                          int headinglines, int room)
 {
     if (options.layout == LayoutKind::Sheet)
         return PageGeometry();
-    // Room for the lines under the last slot that tell the time between markers.
-    const int room = options.markers.empty() ? 0 : fillMarkerRoom;
     return PageGeometry::filling(options.paper, slotcount, timeaxis, headinglines, room);
 }
 

@@ -69,8 +69,8 @@ struct PageGeometry {
     int labelPoints = ::labelPoints; // range line, time labels
 
     // Laid out on `paper` itself for `slotcount` traces and lanes under a
-    // heading of `headinglines` lines, `room` pixels kept free under the
-    // last slot.
+    // heading of `headinglines` lines, `room` pixels of the height kept from
+    // the slots.
     static PageGeometry filling(Paper paper, int slotcount, bool timeaxis, int headinglines,
                                 int room);
     friend bool operator==(const PageGeometry&, const PageGeometry&) = default;
@@ -86,7 +86,8 @@ struct PageLayout {
     int page = 0; // 0-based
     int pages = 1;
     bool timeaxis = false;
-    int slotcount = 0; // traces and lanes, one slot each
+    int slotcount = 0;  // traces and lanes, one slot each
+    int markerrows = 0; // rows of marker labels above the tick marks
     PageGeometry geometry;
 
     // The whole capture on one page, as the desktop prints it.
@@ -107,26 +108,30 @@ struct PageLayout {
     int baseLine(int slot) const;
     int levelHeight() const { return geometry.levelHeight; }
     int slotPitch() const { return geometry.slotPitch; }
-    // Below the lowest line of the slot (its share of the pitch ends here).
-    int slotBottom(int slot) const;
-    // Under the last trace or lane, where the page's own slots end; and the
-    // room from there to the bottom margin.
-    int lastSlotBottom() const { return slotBottom(slotcount - 1); }
-    int belowSlots() const { return geometry.bottom - lastSlotBottom(); }
-    int bottom() const { return geometry.bottom; }
-    int tickTop() const { return geometry.tickTop; }
-    int tickBottom() const { return geometry.tickBottom; }
+    int tickTop() const { return geometry.tickTop + markerBand(); }
+    int tickBottom() const { return geometry.tickBottom + markerBand(); }
+    // The last slot's base line; the tick marks' foot when there is no slot.
+    int slotsBottom() const { return slotcount > 0 ? baseLine(slotcount - 1) : tickBottom(); }
 
     int textLeft() const { return geometry.textLeft; }
     int nameTop(int slot) const { return baseLine(slot) - geometry.nameAbove; }
     int headingTop() const { return geometry.headingTop; }
     int tickLineTop() const { return geometry.tickLineTop; }
     int rangeLineTop() const { return geometry.rangeLineTop; }
-    int timeAxisTop() const { return geometry.timeAxisTop; }
+    int timeAxisTop() const { return geometry.timeAxisTop + markerBand(); }
     int timeLabelGap() const { return geometry.timeLabelGap; }
     // Points of the heading and names, and of the smaller labels.
     int textPoints() const { return geometry.textPoints; }
     int labelPoints() const { return geometry.labelPoints; }
+
+    // Marker label row `row`, counted upwards from the tick marks.
+    int markerLabelTop(int row) const { return tickTop() - (row + 1) * markerRowPitch; }
+    // Row `row` of the times between markers.
+    int distanceTop(int row) const { return slotsBottom() + distanceGap + row * distanceRowPitch; }
+    // No text reaches below this: the bottom margin.
+    int textBottom() const { return geometry.bottom; }
+    // What the label rows push the tick marks and slots down by.
+    int markerBand() const { return markerrows * markerRowPitch; }
 };
 
 // "sheet", "fill".
@@ -136,9 +141,10 @@ std::optional<LayoutKind> layoutNamed(const QString& name);
 QStringList layoutNames();
 
 // The geometry `options` lays its pages out in, for `slotcount` traces and
-// lanes under a heading of `headinglines` lines.
+// lanes under a heading of `headinglines` lines; a page laid out on its
+// paper keeps `room` pixels of its height for the markers' rows.
 PageGeometry pageGeometry(const PageOptions& options, int slotcount, bool timeaxis,
-                          int headinglines = 1);
+                          int headinglines = 1, int room = 0);
 
 // The pages `options` asks for in a capture of `samplecount` samples, in
 // order. Throws Fault(SubscriptOutOfRange) for a range outside the capture,

@@ -1,8 +1,8 @@
 // Reading a request's numbers from their texts, once.
 #include "printing/page/pagerequest.h"
 
+#include "printing/page/markers.h"
 #include "printing/page/pagetext.h"
-
 #include "util/fault.h"
 
 #include <cmath>
@@ -58,12 +58,26 @@ std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount)
         if (!request.ticks.shown)
             layout.timeaxis = false;
         layout.slotcount = int(request.channels.size() + request.options.buses.size());
-        layout.geometry = pageGeometry(request.options, layout.slotcount, layout.timeaxis);
+    }
+    // The markers' rows depend only on where samples fall across the page.
+    const MarkerRows rows = markerRows(request.options.markers, layouts);
+    const int room = markerRoom(rows);
+    for (PageLayout& layout : layouts) {
+        layout.markerrows = rows.labels;
+        layout.geometry = pageGeometry(request.options, layout.slotcount, layout.timeaxis, 1, room);
         // The heading's lines, broken as wide as this geometry's.
         const int headinglines = int(headingLines(request.heading, layout).size());
         if (headinglines > 1)
-            layout.geometry =
-                pageGeometry(request.options, layout.slotcount, layout.timeaxis, headinglines);
+            layout.geometry = pageGeometry(request.options, layout.slotcount, layout.timeaxis,
+                                           headinglines, room);
     }
     return layouts;
+}
+
+LevelTable requestLevels(const SampleTable& table, const PageRequest& request)
+{
+    std::vector<std::vector<int>> buses;
+    for (const BusLane& bus : request.options.buses)
+        buses.push_back(bus.channels);
+    return selectChannels(table, request.channels, buses);
 }

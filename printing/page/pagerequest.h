@@ -61,3 +61,7 @@ struct PageRequest {
 // labels stand under tick marks: without marks the traces keep their
 // place. Throws as pageLayouts() does.
 std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount);
+
+// The levels of the request's channels and the values of its buses, as
+// selectChannels() reads them and throws.
+LevelTable requestLevels(const SampleTable& table, const PageRequest& request);

@@ -2,12 +2,12 @@
 
 #include "printing/page/pagetext.h"
 
+#include "printing/page/pagefontmetrics.h"
 #include "printing/page/tracedrawing.h"
 #include "util/fault.h"
 #include "util/numbers.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
 
@@ -21,10 +21,7 @@ QString unitText(int unitindex)
     }
 }
 
-namespace {
-
-// Each text is one line on the page, and the engines lose or misplace what
-// follows a break; a break prints as a space.
+// The engines lose or misplace what follows a break.
 QString oneLine(QString text)
 {
     for (QChar& c : text) {
@@ -35,24 +32,14 @@ QString oneLine(QString text)
     return text;
 }
 
-} // namespace
-
 namespace {
 
-// The advance of `c` in the page font, in 2048ths of the em: DejaVu Sans's
-// own for ' ' ... '~', generous ones beyond.
+// The advance of `c` in the page font, in 2048ths of the em: its own for
+// ASCII, generous ones beyond.
 int advanceOf(char32_t c)
 {
-    static constexpr std::array<short, 95> ascii{
-        651,  821,  942,  1716, 1303, 1946, 1597, 563,  799,  799,  1024, 1716, 651,  739,
-        651,  690,  1303, 1303, 1303, 1303, 1303, 1303, 1303, 1303, 1303, 1303, 690,  690,
-        1716, 1716, 1716, 1087, 2048, 1401, 1405, 1430, 1577, 1294, 1178, 1587, 1540, 604,
-        604,  1343, 1141, 1767, 1532, 1612, 1235, 1612, 1423, 1300, 1251, 1499, 1401, 2025,
-        1403, 1251, 1403, 799,  690,  799,  1716, 1024, 1024, 1255, 1300, 1126, 1300, 1260,
-        721,  1300, 1298, 569,  569,  1186, 569,  1995, 1298, 1253, 1300, 1300, 842,  1067,
-        803,  1298, 1212, 1675, 1212, 1212, 1075, 1303, 690,  1303, 1716};
     if (c >= U' ' && c <= U'~')
-        return ascii[c - U' '];
+        return pageAsciiAdvance(c);
     return c < 0x2e80 ? 1612 : 2048; // the widest Latin capitals but M and W; an ideograph's em
 }
 

@@ -28,6 +28,9 @@ QStringList headingLines(const QString& heading, const PageLayout& layout);
 // "ns", "us", "ms" for 0, 1, 2; "" otherwise.
 QString unitText(int unitindex);
 
+// Each text is one line on the page: a line break prints as a space.
+QString oneLine(QString text);
+
 // The first 12 characters of a name; a character pair that the cut would
 // split is dropped whole.
 QString pageName(const QString& name);

@@ -49,8 +49,16 @@ inline constexpr int labelPoints = 9;
 inline constexpr int timeAxisTop = tickBottom + 25;
 inline constexpr int timeAxisShift = 200;
 inline constexpr int timeLabelGap = 20; // from its tick to a label
-// The lowest anything else under the slots may reach.
-inline constexpr int sheetBottom = sheetHeightPixels - 600;
+// The lowest anything else under the slots may reach: the heading's margin,
+// kept at the foot.
+inline constexpr int sheetBottom = sheetHeightPixels - headingTop;
+// Marker labels stand in rows above the tick marks, which move down to make
+// room; the times between markers stand in rows under the last slot.
+inline constexpr int markerLabelPoints = 12;
+inline constexpr int markerRowPitch = 250;
+inline constexpr int distancePoints = 9;
+inline constexpr int distanceRowPitch = 200;
+inline constexpr int distanceGap = 100; // from the last slot's base line to the first row
 
 // Laid out on the paper itself (pixels at 1200 dpi of the paper): the text
 // at its printed size and the same distances from the top as on the sheet,
@@ -66,8 +74,9 @@ inline constexpr int fillPitchParts = 7;
 // A name's capitals centred on its trace: their middle is this far below the
 // name's top at 12 points.
 inline constexpr int fillNameMiddle = 113;
-// Under the last slot with markers: three lines of 9-point text.
-inline constexpr int fillMarkerRoom = 600;
+// Under the last slot, room kept for at most this many rows of the times
+// between markers; further rows take what room is left.
+inline constexpr int fillDistanceRows = 3;
 // A heading wider than the paper breaks into lines this far apart (the
 // tick-frequency line's distance), at most this many.
 inline constexpr int headingLineHeight = tickLineTop - headingTop;

@@ -71,6 +71,12 @@ void ConverterFaultsTest::runs_data()
             << QStringList{escapes, "line 15", "\"\\x1b]0;owned\\x07\\x1b[2J\""};
         row("level 219") << high << QStringList{} << existing << 1
                          << QStringList{high, "line 306", "field 2", "Overflow"};
+        for (const char* traces : {"0", "1"}) // channel 1 read once, or as its trace too
+            row(*traces == '1' ? "level 219 on a bus and a trace" : "level 219 on a bus")
+                << high << QStringList{"--bus", "D=1-0", "--channels", traces} << existing << 1
+                << QStringList{high, "line 306", "field 2", "channel 1", "\"219\" is not 0 or 1"};
+        row("channel in two buses") << good_ << QStringList{"--bus", "A=3-0", "--bus", "B=4,3"}
+                                    << existing << 2 << QStringList{"\"B=4,3\"", "\"A\""};
         row("short file") << shortFile << QStringList{} << existing << 1
                           << QStringList{shortFile, "line 2053"};
         row("missing capture") << missing << QStringList{} << existing << 1 << QStringList{missing};

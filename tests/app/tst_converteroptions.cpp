@@ -5,6 +5,7 @@
 #include "util/fault.h"
 
 #include <map>
+#include <numeric>
 
 using namespace convertertools;
 
@@ -69,7 +70,8 @@ void ConverterOptionsTest::arguments_data()
     QTest::addColumn<QString>("resolution");
     QTest::addColumn<int>("unit");
     QTest::addColumn<QString>("heading"); // "(header)": from the capture
-    QTest::addColumn<QString>("page");    // first-last pages axis|- paper [fill] [crop]
+    QTest::addColumn<QString>(
+        "page"); // first-last pages axis|- paper [fill] [crop] [sample:label ...]
 
     const QString fromHeader = QStringLiteral("(header)");
     const auto run = int(Action::Run);
@@ -128,6 +130,28 @@ void ConverterOptionsTest::arguments_data()
     };
     for (const char* text : {"2.5", "0.001", "1e3", ".5", "-5"})
         period(text);
+    page("markers", {"--marker", "512:Z", "--marker", "256", "--marker", "0:", "--marker", "7:a:b"},
+         "0-2047 1 - tabloid 512:Z 256: 0: 7:a:b");
+    page("a marker outside the range", {"--samples", "600-900", "--marker", "2047"},
+         "600-900 1 - tabloid 2047:");
+    QStringList letters;
+    for (int k = 0; k < 26; ++k)
+        letters << "--marker" << QString::number(k);
+    page("26 markers", letters,
+         "0-2047 1 - tabloid 0: 1: 2: 3: 4: 5: 6: 7: 8: 9: 10: 11: 12: "
+         "13: 14: 15: 16: 17: 18: 19: 20: 21: 22: 23: 24: 25:");
+    // Bus lanes follow the paper: NAME=channels:radix (0 hex … 3 ascii).
+    const auto bus = [&](const char* name, const QStringList& options, int channels,
+                         const char* buses) {
+        QTest::newRow(name) << QStringList{"a.csv", "-o", "a.pdf"} + options << run << channels
+                            << true << "10"
+                            << "100" << 0 << fromHeader << whole + QLatin1Char(' ') + buses;
+    };
+    bus("bus", {"--bus", "DATA=7-4"}, 0xff0f, "DATA=7,6,5,4:0");
+    bus("buses, a list and a radix each", {"--bus", "ADDR=15,11-8:bin", "--bus", "LOW=0-2:Ascii"},
+        0x70f8, "ADDR=15,11,10,9,8:2 LOW=0,1,2:3");
+    bus("bus channels that --channels names", {"--channels", "0-3", "--bus", "D=3-2:dec"}, 0x000f,
+        "D=3,2:1");
     page("all of them",
          {"--paper", "letter", "--samples", "600-900", "--time-axis", "--pages", "3"},
          "600-900 3 axis letter");
@@ -157,7 +181,8 @@ void ConverterOptionsTest::arguments_data()
     const std::map<QString, QString> good{
         {"--dpi", "150"},      {"--jobs", "2"},     {"--channels", "1"},  {"--tick-marks", "5"},
         {"--resolution", "2"}, {"--unit", "ns"},    {"--samples", "1-5"}, {"--pages", "2"},
-        {"--paper", "a4"},     {"--format", "pdf"}, {"--layout", "fill"}, {"--\x1b[2J", ""}};
+        {"--paper", "a4"},     {"--format", "pdf"}, {"--layout", "fill"}, {"--\x1b[2J", ""},
+        {"--marker", "5"}};
     for (const auto& [option, value] : good) {
         for (const QString& bad : {value + "\n", "\x1b]0;x\x07" + value})
             refused(qPrintable(escapedText(option + QLatin1Char(' ') + bad)),
@@ -187,8 +212,25 @@ void ConverterOptionsTest::arguments_data()
     refused("samples twice", {"a.csv", "-o", "a.pdf", "--samples", "1-2", "--samples", "1-2"});
     refused("pages twice", {"a.csv", "-o", "a.pdf", "--pages", "2", "--pages", "2"});
     refused("time axis twice", {"a.csv", "-o", "a.pdf", "--time-axis", "--time-axis"});
-    for (const char* pageOnly :
-         {"--pages=2", "--time-axis", "--paper=a4", "--layout=fill", "--crop"})
+    for (const char* sample : {"x", "2048", "-1", "", ":A", "1.5", "+5", " 5", "99999999999"})
+        refused(qPrintable(QStringLiteral("marker \"%1\"").arg(QLatin1String(sample))),
+                {"a.csv", "-o", "a.pdf", "--marker", sample});
+    refused("27 markers", QStringList{"a.csv", "-o", "a.pdf", "--marker", "26"} + letters);
+    refused("two markers at one sample",
+            {"a.csv", "-o", "a.pdf", "--marker", "9:P", "--marker", "9:Q"});
+    refused("a label taken by a letter",
+            {"a.csv", "-o", "a.pdf", "--marker", "10:B", "--marker", "20"});
+    refused("labels alike once cut to 12 characters",
+            {"a.csv", "-o", "a.pdf", "--marker", "1:abcdefghijklX", "--marker", "2:abcdefghijklY"});
+    refused("bus without a name", {"a.csv", "-o", "a.pdf", "--bus", "=1-0"});
+    refused("bus without channels", {"a.csv", "-o", "a.pdf", "--bus", "DATA"});
+    refused("bus name of two lines", {"a.csv", "-o", "a.pdf", "--bus", "A\nB=1-0"});
+    for (const char* channels : {"D=", "D=1-x", "D=1,,2", "D=16-12", "D=3,2,3", "D=3-0:oct"})
+        refused(qPrintable(QStringLiteral("bus \"%1\"").arg(QLatin1String(channels))),
+                {"a.csv", "-o", "a.pdf", "--bus", channels});
+    refused("channel in two buses", {"a.csv", "-o", "a.pdf", "--bus", "A=3-0", "--bus", "B=4,3"});
+    for (const char* pageOnly : {"--pages=2", "--time-axis", "--paper=a4", "--layout=fill",
+                                 "--crop", "--marker=5", "--bus=D=1-0"})
         refused(
             qPrintable(QStringLiteral("value change dump with %1").arg(QLatin1String(pageOnly))),
             {"a.csv", "-o", "a.pdf", "--format", "vcd", pageOnly});
@@ -229,14 +271,23 @@ void ConverterOptionsTest::arguments()
         QVERIFY(!o.heading.has_value());
     else
         QCOMPARE(o.heading.value_or(QStringLiteral("(unset)")), heading);
-    QCOMPARE(QStringLiteral("%1-%2 %3 %4 %5%6%7")
-                 .arg(o.page.firstsample)
-                 .arg(o.page.lastsample)
-                 .arg(o.page.pages)
-                 .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
-                 .arg(paperName(o.page.paper), o.page.layout == LayoutKind::Fill ? " fill" : "",
-                      o.crop ? " crop" : ""),
-             page);
+    QString shown =
+        QStringLiteral("%1-%2 %3 %4 %5%6%7")
+            .arg(o.page.firstsample)
+            .arg(o.page.lastsample)
+            .arg(o.page.pages)
+            .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
+            .arg(paperName(o.page.paper), o.page.layout == LayoutKind::Fill ? " fill" : "",
+                 o.crop ? " crop" : "");
+    for (const Marker& m : o.page.markers)
+        shown += QStringLiteral(" %1:%2").arg(m.sample).arg(m.label);
+    for (const BusLane& bus : o.page.buses) {
+        QStringList channels;
+        for (const int c : bus.channels)
+            channels << QString::number(c);
+        shown += QStringLiteral(" %1=%2:%3").arg(bus.name, channels.join(u',')).arg(int(bus.radix));
+    }
+    QCOMPARE(shown, page);
     QCOMPARE(o.pagecount, o.page.pages);
 }
 

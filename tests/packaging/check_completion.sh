@@ -59,6 +59,7 @@ expect "pdf png svg vcd" --format ""
 expect "all none" --channels ""
 expect "ms none ns us" --unit ""
 expect "" --pages ""
+expect "--marker" --marker 10 --mar
 
 cd "$WORK"
 mkdir runs "old runs"

@@ -2,6 +2,7 @@
 #include "printing/output/pdf/pdffont.h"
 #include "printing/output/pdf/pdfobjects.h"
 #include "printing/output/pdf/subsettags.h"
+#include "printing/page/pagefontmetrics.h"
 
 #include <QPainterPath>
 #include <QRawFont>
@@ -21,6 +22,7 @@ private slots:
     void subset();
     void readFromItsFile_data();
     void readFromItsFile();
+    void pageMetricsAreTheFonts();
 
 private:
     const PdfFont* font_ = nullptr;
@@ -58,6 +60,7 @@ void PdfFontTest::coverage_data()
                            << true;
     QTest::newRow("Latin-1 and Latin Extended-A") << QStringLiteral("Größe ÆØÅ µs ¼ Łódź") << true;
     QTest::newRow("dashes and quotes") << QStringLiteral("samples 512–1023 “x” ‘y’ — − …") << true;
+    QTest::newRow("arrow") << QStringLiteral("A→B  32 µs") << true;
     QTest::newRow("Latin Extended-B, next to them") << QStringLiteral("ƀ") << false;
     QTest::newRow("Greek") << QStringLiteral("\u03A3\u03B7\u03BC\u03B1") << false;
     QTest::newRow("CJK") << QStringLiteral("\u4E2D\u6587") << false;
@@ -181,6 +184,22 @@ void PdfFontTest::readFromItsFile()
         return objects.finish(first, first);
     };
     QVERIFY(written(*read) == written(*found));
+}
+
+// The widths and heights the page fits text by, without loading the font.
+void PdfFontTest::pageMetricsAreTheFonts()
+{
+    const QRawFont raw(QString::fromLatin1(PdfFont::packagedFile), pagePixelSize(9));
+    QString characters = QStringLiteral("\u2026");
+    for (char16_t c = 0x20; c < 0x7f; ++c)
+        characters += QChar(c);
+    for (const QChar c : characters) {
+        std::vector<std::uint16_t> glyph;
+        QVERIFY(font_->glyphsFor(c, glyph));
+        QCOMPARE(pageTextWidth(QString(c), 9), font_->width(glyph[0]) * pagePixelSize(9) / 1000);
+    }
+    const QRectF capital = raw.boundingRect(raw.glyphIndexesForString(QStringLiteral("H"))[0]);
+    QVERIFY(std::abs(pageCapitalMiddle(9) - (font_->ascent(9) + capital.center().y())) < 0.5);
 }
 
 QTEST_MAIN(PdfFontTest)

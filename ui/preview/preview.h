@@ -6,6 +6,7 @@
 #include "printing/page/pagelayout.h"
 #include "printing/page/recordingsurface.h"
 #include "ui/preview/capturesource.h"
+#include "ui/preview/markeredit.h"
 #include "ui/preview/pageview.h"
 #include "ui/preview/previewoptions.h"
 #include "ui/preview/settingssource.h"
@@ -26,6 +27,7 @@ public:
 
     PageView* view;
     PreviewOptions* options;
+    MarkerEdit* markers;
     QLabel* message; // what keeps a page from being drawn; hidden when nothing does
     QLabel* status;  // what the last command did
     QLabel* pageNumber;
