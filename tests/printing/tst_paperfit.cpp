@@ -62,9 +62,11 @@ std::optional<poppler::Word> wordAt(const QList<poppler::Word>& words, const QSt
 }
 
 // The first page of the capture's first `channels` channels, changing at
-// different rates; with `axis`, samples 100-1099 with times under the ticks.
+// different rates; with `axis`, samples 100-1099 with times under the ticks;
+// with `marks`, four markers (two close, their labels in two rows) and a bus.
 RecordedPage drawnPage(const QTemporaryDir& dir, Paper paper, LayoutKind layout, int channels,
-                       bool axis, const QString& heading = QStringLiteral("Heading"))
+                       bool axis, const QString& heading = QStringLiteral("Heading"),
+                       bool marks = false)
 {
     capturefixture::CaptureRecipe moving;
     moving.level = [](int row, int c) { return (row >> (c % 8)) & 1; };
@@ -75,6 +77,10 @@ RecordedPage drawnPage(const QTemporaryDir& dir, Paper paper, LayoutKind layout,
         options.firstsample = 100;
         options.lastsample = 1099;
         options.timeaxis = true;
+    }
+    if (marks) {
+        options.markers = {{300, {}}, {310, {}}, {600, {}}, {1000, {}}};
+        options.buses = {{QStringLiteral("Bus"), {3, 2, 1, 0}, Radix::Hex}};
     }
     PageRequest drawn = request(heading, options);
     drawn.channels.resize(std::size_t(channels));
@@ -105,6 +111,7 @@ void PaperFitTest::sheetFitsThePaper_data()
     QTest::addColumn<int>("last");
     QTest::addColumn<int>("pages");
     QTest::addColumn<QString>("heading");
+    QTest::addColumn<bool>("marks");
 
     const double mm = 1 / 25.4;
     const QString plain = QStringLiteral("Heading");
@@ -285,17 +292,26 @@ void PaperFitTest::fillLaysOutThePaper_data()
     QTest::addColumn<bool>("axis");
     QTest::addColumn<double>("reach"); // the least share of the height the traces take
     QTest::addColumn<QString>("heading");
+    QTest::addColumn<bool>("marks");
 
     const double mm = 1 / 25.4;
     const QString plain = QStringLiteral("Heading");
     // Wider than any of the papers at 12 points.
     const QString wide = plain + QStringLiteral(" wide words of a long heading").repeated(8);
-    QTest::newRow("a4, 4") << Paper::A4 << 297 * mm << 210 * mm << 4 << false << 0.75 << plain;
+    QTest::newRow("a4, 4") << Paper::A4 << 297 * mm << 210 * mm << 4 << false << 0.75 << plain
+                           << false;
     QTest::newRow("a4, 16, axis, wide heading")
-        << Paper::A4 << 297 * mm << 210 * mm << 16 << true << 0.85 << wide;
-    QTest::newRow("letter, 4, axis") << Paper::Letter << 11.0 << 8.5 << 4 << true << 0.75 << plain;
+        << Paper::A4 << 297 * mm << 210 * mm << 16 << true << 0.85 << wide << false;
+    QTest::newRow("letter, 4, axis")
+        << Paper::Letter << 11.0 << 8.5 << 4 << true << 0.75 << plain << false;
     // Four slots at the most pitch leave the larger papers' foot free.
-    QTest::newRow("a3, 4") << Paper::A3 << 420 * mm << 297 * mm << 4 << false << 0.5 << plain;
+    QTest::newRow("a3, 4") << Paper::A3 << 420 * mm << 297 * mm << 4 << false << 0.5 << plain
+                           << false;
+    // Their rows above the ticks and under the bus lane fit in too.
+    QTest::newRow("a4, 16, axis, markers and a bus")
+        << Paper::A4 << 297 * mm << 210 * mm << 16 << true << 0.8 << plain << true;
+    QTest::newRow("letter, 4, markers and a bus")
+        << Paper::Letter << 11.0 << 8.5 << 4 << false << 0.75 << plain << true;
 }
 
 // Laid out on the paper: half-inch margins, text at its printed size,
@@ -310,12 +326,13 @@ void PaperFitTest::fillLaysOutThePaper()
     QFETCH(bool, axis);
     QFETCH(double, reach);
     QFETCH(QString, heading);
+    QFETCH(bool, marks);
     if (!poppler::available())
         QFAIL("poppler-utils is needed");
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("fill.pdf"));
     QVERIFY(capturefixture::writeBytes(
-        pdf, pdfDocument(drawnPage(dir, paper, LayoutKind::Fill, channels, axis, heading))));
+        pdf, pdfDocument(drawnPage(dir, paper, LayoutKind::Fill, channels, axis, heading, marks))));
     const double right = width * 72 - 36, bottom = height * 72 - 36;
 
     // A line of DejaVu Sans is 2384 / 2048 of its size high: 12 or 9 points, nothing smaller.
@@ -324,11 +341,12 @@ void PaperFitTest::fillLaysOutThePaper()
     };
     const QStringList headingWords = heading.split(u' ');
     std::set<double> headingLines;
-    int headed = 0, small = 0, names = 0;
+    int headed = 0, small = 0, names = 0, distances = 0;
     double namesRight = 0, nameBottom = 0;
     for (const poppler::Word& word : poppler::words(pdf)) {
         QVERIFY2(high(word, 12) || high(word, 9), qPrintable(word.text));
         small += high(word, 9);
+        distances += word.text.contains(u'\u2192');
         QVERIFY2(word.xMin > 35.5 && word.yMin > 35.5 && word.yMax < bottom, qPrintable(word.text));
         if (headingWords.contains(word.text)) {
             QVERIFY2(word.xMax < right + 0.5 && high(word, 12), qPrintable(word.text));
@@ -347,7 +365,8 @@ void PaperFitTest::fillLaysOutThePaper()
     QVERIFY(heading.size() > 100 ? headingLines.size() >= 2 && headingLines.size() <= 3
                                  : headingLines.size() == 1);
     QCOMPARE(names, channels);
-    QCOMPARE(small > 0, axis);
+    QCOMPARE(small > 0, axis || marks);
+    QCOMPARE(distances, marks ? 3 : 0);
 
     double left = 1e9, far = 0, low = 0, thinnest = 1e9;
     for (const poppler::Stroke& stroke :

@@ -403,6 +403,9 @@ private slots:
     // lower under a row of labels. "BEFORE|STEPS|AFTER|SAID", where steps are
     // "click SAMPLE SLOT" (-1: the tick marks), "drag FROM TO SLOT", "key"
     // (Delete) and "type TEXT", and markers "SAMPLE[:LABEL]" (26: 70 apart).
+    // "|fill" after them: on A4 laid out on the paper, the traces from 2520
+    // to 600 short of its 14031, where the page drawn shows the marker under
+    // the pointer.
     void markersByPointerAndKeys_data()
     {
         QTest::addColumn<QString>("row");
@@ -418,6 +421,8 @@ private slots:
         QTest::newRow("a name taken")
             << "300 600|click 600 0;type A|300 600|Another marker is named A already";
         QTest::newRow("a 27th") << "26|click 2000 15|26|A page takes at most 26 markers";
+        QTest::newRow("on a filled page") << "|click 78 -1|80||fill";
+        QTest::newRow("dragged on a filled page") << "300|drag 300 414 -1|416||fill";
     }
 
     void markersByPointerAndKeys()
@@ -437,23 +442,31 @@ private slots:
         Preview& p = preview();
         PageOptions options;
         options.markers = read(columns[0]);
+        const bool fill = columns.size() > 4;
+        if (fill) {
+            options.paper = Paper::A4;
+            options.layout = LayoutKind::Fill;
+        }
         window->pageOptions().set(options);
         p.view->setZoom(4); // a reach of about three samples
         settle();
         QWidget* viewport = p.view->viewport();
+        QPoint last;
         for (const QString& step : steps.split(u';')) {
             const QStringList f = step.split(u' ');
             const auto at = [&](const QString& sample, const QString& slot) {
                 const bool rows = !window->pageOptions().options().markers.empty();
                 const double y = slot.toInt() < 0 ? 1275 : 1475 + 350 * slot.toInt();
-                return p.view->viewAt({3000 + 8 * sample.toDouble(), y + 250 * rows}).toPoint();
+                const double x = fill ? 2520 + (13431 - 2520) * sample.toDouble() / 2048
+                                      : 3000 + 8 * sample.toDouble();
+                return p.view->viewAt({x, y + 250 * rows}).toPoint();
             };
             if (f[0] == QLatin1String("click")) {
-                QTest::mouseClick(viewport, Qt::LeftButton, {}, at(f[1], f[2]));
+                QTest::mouseClick(viewport, Qt::LeftButton, {}, last = at(f[1], f[2]));
             } else if (f[0] == QLatin1String("drag")) {
                 QTest::mousePress(viewport, Qt::LeftButton, {}, at(f[1], f[3]));
                 QTest::mouseMove(viewport, at(f[2], f[3]));
-                QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(f[2], f[3]));
+                QTest::mouseRelease(viewport, Qt::LeftButton, {}, last = at(f[2], f[3]));
             } else if (f[0] == QLatin1String("key")) {
                 QTest::keyClick(p.view, Qt::Key_Delete);
             } else {
@@ -470,6 +483,16 @@ private slots:
             texts << call.text;
         for (std::size_t i = 0; i < after.size(); ++i)
             QVERIFY(texts.contains(markerLabel(after, i)));
+        if (fill) {
+            // The page's own dashed blue line, not the lighter highlight.
+            const QImage shown = viewport->grab().toImage();
+            int found = -1;
+            for (int x = 0; x < shown.width(); ++x)
+                for (int y = 0; y < shown.height() && found < 0; ++y)
+                    if (const QColor c = shown.pixelColor(x, y); c.blue() - c.red() > 120)
+                        found = x;
+            QVERIFY2(std::abs(found - last.x()) <= 2, qPrintable(QString::number(found)));
+        }
     }
 
     // A preview needs no main window: any source of settings will do.
