@@ -3,6 +3,7 @@
 
 #include "printing/output/formats.h"
 #include "printing/output/pngdocument.h"
+#include "printing/page/pagelayout.h"
 #include "printing/page/paper.h"
 
 namespace converterflags {
@@ -83,6 +84,16 @@ const QCommandLineOption
                     .arg(paperNames().join(QStringLiteral(", "))),
                 QStringLiteral("name"));
 
+const QCommandLineOption
+    layoutOption(QStringLiteral("layout"),
+                 QStringLiteral("sheet: the 17 x 11 inch page fitted to the paper (default); "
+                                "fill: laid out on the paper itself, text at its printed size, "
+                                "the traces taking the paper's width and height."),
+                 QStringLiteral("layout"));
+const QCommandLineOption
+    cropOption(QStringLiteral("crop"),
+               QStringLiteral("Cut %1 images to the drawing, with an eighth of an inch round it.")
+                   .arg(croppingFormats()));
 const QCommandLineOption markerOption(
     QStringLiteral("marker"),
     QStringLiteral("Mark <sample> (0-2047) with a dashed line and <label> above it (default A, "
@@ -99,13 +110,13 @@ const QCommandLineOption busOption(
                    "them."),
     QStringLiteral("bus"));
 
-const std::array<const QCommandLineOption*, 18>& allOptions()
+const std::array<const QCommandLineOption*, 20>& allOptions()
 {
-    static const std::array<const QCommandLineOption*, 18> all{
+    static const std::array<const QCommandLineOption*, 20> all{
         &outputOption, &outputDirOption, &combineOption,   &formatOption,      &dpiOption,
         &jobsOption,   &channelsOption,  &tickMarksOption, &noTickMarksOption, &resolutionOption,
         &unitOption,   &headingOption,   &samplesOption,   &pagesOption,       &timeAxisOption,
-        &paperOption,  &markerOption,    &busOption};
+        &paperOption,  &layoutOption,    &cropOption,      &markerOption,      &busOption};
     return all;
 }
 

@@ -25,11 +25,13 @@ extern const QCommandLineOption samplesOption;
 extern const QCommandLineOption pagesOption;
 extern const QCommandLineOption timeAxisOption;
 extern const QCommandLineOption paperOption;
+extern const QCommandLineOption layoutOption;
+extern const QCommandLineOption cropOption;
 extern const QCommandLineOption markerOption; // given again for each marker
 extern const QCommandLineOption busOption;    // may be given again
 
 // Every option above, in the order the help lists them.
-const std::array<const QCommandLineOption*, 18>& allOptions();
+const std::array<const QCommandLineOption*, 20>& allOptions();
 
 // The description, the captures and every option above.
 void addOptions(QCommandLineParser& parser);

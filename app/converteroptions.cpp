@@ -202,13 +202,13 @@ QString readDrawing(const QCommandLineParser& parser, ConverterOptions& options)
     return QString();
 }
 
-// The samples, the pages, the time axis and the paper.
+// The samples, the pages, the time axis, the paper and the layout.
 QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
 {
     const DocumentFormat& format = documentFormat(options.format);
     if (!format.ofPages) {
-        for (const QCommandLineOption* pageOnly :
-             {&pagesOption, &timeAxisOption, &paperOption, &markerOption, &busOption})
+        for (const QCommandLineOption* pageOnly : {&pagesOption, &timeAxisOption, &paperOption,
+                                                   &layoutOption, &markerOption, &busOption})
             if (parser.isSet(*pageOnly))
                 return QStringLiteral("--%1 sets up printed pages; a value change dump has none "
                                       "(--samples still applies)")
@@ -253,6 +253,20 @@ QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
                      paperNames().join(QStringLiteral(", ")));
         page.paper = *paper;
     }
+    if (parser.isSet(layoutOption)) {
+        const auto layout = layoutNamed(parser.value(layoutOption));
+        if (!layout)
+            return QStringLiteral("unknown layout %1: use %2")
+                .arg(quotedText(parser.value(layoutOption)),
+                     layoutNames().join(QStringLiteral(", ")));
+        page.layout = *layout;
+    }
+    options.crop = parser.isSet(cropOption);
+    if (options.crop && !format.crops)
+        return QStringLiteral("--crop cuts %1 images to the drawing; %2")
+            .arg(croppingFormats(),
+                 format.ofPages ? QStringLiteral("a %1 page stays whole").arg(format.name.toUpper())
+                                : QStringLiteral("a value change dump has no pages"));
     if (!format.ofPages)
         return QString();
     // Pages of equal length may come out fewer than asked (7 samples on 5

@@ -30,7 +30,8 @@ struct ConverterOptions {
     QString resolution = QStringLiteral("100");
     int unitindex = 0;              // ns
     std::optional<QString> heading; // none: the heading from the capture's header
-    PageOptions page;               // the samples, pages, time axis and paper
+    PageOptions page;               // the samples, pages, time axis, paper and layout
+    bool crop = false;              // SVG and PNG cut to the drawing
     int pagecount = 1;              // the pages `page` gives, worked out once
 
     // The captures are CSV captures: a range is checked against that

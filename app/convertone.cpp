@@ -75,6 +75,7 @@ void convertOne(CaptureJob& job, const ConverterOptions& options)
         const DocumentFormat& format = documentFormat(options.format);
         DocumentSource source;
         source.dpi = options.dpi;
+        source.crop = options.crop;
         std::optional<LevelTable> levels;
         if (format.ofPages) {
             source.pages = drawPages(request, capture);

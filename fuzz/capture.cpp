@@ -12,7 +12,8 @@
 // after them: a count byte, then each marker's sample (two bytes) and label.
 // Flag 32 then adds two buses: a radix byte and two bytes of channels each
 // (most significant bit first, so a mask may repeat a channel or reach one
-// past the capture).
+// past the capture). Flag 64 then lays the page out on the paper the next
+// byte names.
 
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
@@ -133,6 +134,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 bus.channels.push_back(b == 0 ? bit : 15 - bit + (mask & 1));
         options.buses.push_back(std::move(bus));
     }
+    if (flags & 64) {
+        options.layout = LayoutKind::Fill;
+        options.paper = Paper(in.byte() % paperNames().size());
+    }
 
     if (flags & 1) {
         const QByteArray bytes = grown(in.data(), in.left());
@@ -161,8 +166,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(!page.isEmpty());
                 // Whatever the range, the traces and ticks stay in their band.
                 for (const DrawnLine& line : page.lines())
-                    FUZZ_CHECK(std::min(line.x1, line.x2) >= traceLeft
-                               && std::max(line.x1, line.x2) <= traceRight);
+                    FUZZ_CHECK(std::min(line.x1, line.x2) >= layout.traceLeft()
+                               && std::max(line.x1, line.x2) <= layout.traceRight()
+                               && std::max(line.y1, line.y2) <= layout.height());
                 // Marker labels and distances never meet, as far as their
                 // widths can be told.
                 std::vector<QRect> boxes;

@@ -29,6 +29,7 @@ std::vector<RecordedPage> drawPages(const PageRequest& request, const LevelTable
         lastSize = surface.calls().size();
         pages.push_back(surface.takePage());
         pages.back().paper = request.options.paper;
+        pages.back().layout = request.options.layout;
     }
     return pages;
 }

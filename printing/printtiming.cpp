@@ -67,8 +67,8 @@ PrintOutcome printtiming(const PageRequest& request, const Capture& capture,
             page.newPage();
             setupPage(page);
         }
-        if (pages[i].paper != Paper::Tabloid)
-            page.setPaper(pages[i].paper);
+        if (pages[i].paper != Paper::Tabloid || pages[i].layout != LayoutKind::Sheet)
+            page.setPaper(pages[i].paper, pages[i].layout);
         replayCalls(std::span(pages[i].calls).subspan(drawingStart(pages[i])), page);
     }
     const bool ended = page.EndDoc();

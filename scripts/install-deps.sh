@@ -14,6 +14,8 @@ PACKAGES="$PACKAGES libdeflate-dev pkg-config"
 # The end-to-end tests take and compare window pictures; the PDF tests need a
 # fallback font for CJK text and OpenType fonts with CFF outlines.
 PACKAGES="$PACKAGES imagemagick fonts-droid-fallback fonts-urw-base35"
+# The preview's end-to-end test reads what Copy put on the clipboard, as another program would.
+PACKAGES="$PACKAGES xclip"
 # Protocol decoding runs the sigrok project's decoders through libsigrokdecode;
 # its tests compare with what sigrok-cli decodes from the same samples.
 PACKAGES="$PACKAGES libsigrokdecode-dev sigrok-cli"

@@ -37,8 +37,9 @@ bool printOnSheet(QPrinter& printer, const QString& name, const std::vector<Reco
     const RecordedPage& page = pages.front();
     printer.setResolution(sheetDpi);
     // The page's origin is the printable area's corner, as on any printer;
-    // the driver keeps its own margins.
-    printer.setFullPage(false);
+    // the driver keeps its own margins. A page laid out on its paper has
+    // margins of its own, measured from the paper's corner.
+    printer.setFullPage(page.layout == LayoutKind::Fill);
     const QPageSize paper = pageSizeOf(page.paper);
     if (!printer.setPageSize(paper) || !printer.setPageOrientation(QPageLayout::Landscape)
         || !printer.pageLayout().pageSize().isEquivalentTo(paper)) {
@@ -60,7 +61,7 @@ bool printOnSheet(QPrinter& printer, const QString& name, const std::vector<Reco
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0 && !printer.newPage())
             return false;
-        renderOnPaper(painter, pages[i].calls, paperFit(pages[i].paper));
+        renderOnPaper(painter, pages[i].calls, pageFit(pages[i]));
     }
     return painter.end();
 }

@@ -18,6 +18,7 @@ PrinterRef defaultSystemPrinter(const std::vector<PrinterRef>& printers);
 
 // Draws the recorded pages on `printer`, one document: each an 11 x 17 inch
 // landscape sheet fitted to its paper, origin at the printable area's
-// corner, 1200 dpi units. A printer that does not take the first page's
+// corner, or a page laid out on its paper, origin at the paper's corner;
+// 1200 dpi units. A printer that does not take the first page's
 // paper throws Fault naming `name`. False if the driver failed.
 bool printOnSheet(QPrinter& printer, const QString& name, const std::vector<RecordedPage>& pages);

@@ -29,19 +29,20 @@ std::vector<QByteArray> pdfDocuments(DocumentSource source, const QStringList& f
 }
 
 // A document a page, made by `write`.
-template <QByteArray (*write)(const RecordedPage&, int)>
+template <QByteArray (*write)(const RecordedPage&, int, bool)>
 std::vector<QByteArray> pageDocuments(DocumentSource source, const QStringList& files)
 {
     std::vector<QByteArray> documents;
     for (std::size_t i = 0; i < source.pages.size(); ++i) {
-        documents.push_back(
-            inFile(fileOf(files, i), [&] { return write(source.pages[i], source.dpi); }));
+        documents.push_back(inFile(fileOf(files, i), [&] {
+            return write(source.pages[i], source.dpi, source.crop);
+        }));
         source.pages[i] = RecordedPage();
     }
     return documents;
 }
 
-QByteArray svgPage(const RecordedPage& page, int) { return svgDocument(page); }
+QByteArray svgPage(const RecordedPage& page, int, bool crop) { return svgDocument(page, crop); }
 
 std::vector<QByteArray> dumpDocuments(DocumentSource source, const QStringList& files)
 {
@@ -57,13 +58,13 @@ const std::vector<DocumentFormat>& documentFormats()
 {
     static const std::vector<DocumentFormat> formats{
         {OutputFormat::Pdf, QStringLiteral("pdf"), QStringLiteral("PDF document (*.pdf)"), true,
-         false, true, pdfDocuments},
+         false, true, false, pdfDocuments},
         {OutputFormat::Svg, QStringLiteral("svg"), QStringLiteral("SVG image (*.svg)"), true, true,
-         false, pageDocuments<svgPage>},
+         false, true, pageDocuments<svgPage>},
         {OutputFormat::Png, QStringLiteral("png"), QStringLiteral("PNG image (*.png)"), true, true,
-         false, pageDocuments<pngDocument>},
+         false, true, pageDocuments<pngDocument>},
         {OutputFormat::Vcd, QStringLiteral("vcd"), QStringLiteral("Value change dump (*.vcd)"),
-         false, false, false, dumpDocuments},
+         false, false, false, false, dumpDocuments},
     };
     return formats;
 }
@@ -91,6 +92,15 @@ QString formatNames(const QString& prefix)
         names << prefix + format.name;
     const QString last = names.takeLast();
     return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+QString croppingFormats()
+{
+    QStringList names;
+    for (const DocumentFormat& format : documentFormats())
+        if (format.crops)
+            names << format.name.toUpper();
+    return names.join(QStringLiteral(" and "));
 }
 
 WriterSetUp::WriterSetUp(OutputFormat id, bool oneCapture, const std::function<void()>& startGui)

@@ -26,7 +26,8 @@ struct DocumentSource {
     std::vector<RecordedPage> pages;
     const LevelTable* levels = nullptr;
     const PageRequest* request = nullptr;
-    int dpi = 150; // of a raster image
+    int dpi = 150;     // of a raster image
+    bool crop = false; // images cut to the drawing (a format that crops)
 };
 
 struct DocumentFormat {
@@ -36,6 +37,7 @@ struct DocumentFormat {
     bool ofPages;     // written from pages; false: from the levels (no pages, paper or axis)
     bool filePerPage; // a file a page (NAME-1.svg …) rather than one document
     bool binds;       // --combine binds the pages of several captures into one
+    bool crops;       // its images can be cut to the drawing (--crop)
     // The documents, one a file; `files` name them in the Fault one that
     // cannot be made throws. Each page is let go once it is written.
     std::vector<QByteArray> (*write)(DocumentSource source, const QStringList& files);
@@ -52,6 +54,8 @@ const DocumentFormat* formatNamed(const QString& name);
 // The names, as a message lists them: "pdf, svg, png or vcd"; each after
 // `prefix` (".pdf, .svg, …").
 QString formatNames(const QString& prefix = QString());
+// The formats that crop, upper case: "SVG and PNG".
+QString croppingFormats();
 
 // Makes ready, on the calling thread, what a run's writers need, for as long
 // as it lives: the PDF's font, which the writers would otherwise load in

@@ -1,5 +1,6 @@
 #include "printing/output/pngdocument.h"
 
+#include "printing/output/drawingbounds.h"
 #include "printing/output/pagerenderer.h"
 #include "util/fault.h"
 
@@ -153,20 +154,34 @@ std::vector<SurfaceCall> onOutputPixels(std::vector<SurfaceCall> calls, int dpi,
     return calls;
 }
 
-QByteArray pngDocument(const RecordedPage& recorded, int dpi)
+QByteArray pngDocument(const RecordedPage& recorded, int dpi, bool crop)
 {
     if (dpi < lowestPngDpi || dpi > highestPngDpi)
         throw Fault(FaultKind::CannotWriteFile, QStringLiteral("%1 dpi is outside %2 ... %3")
                                                     .arg(dpi)
                                                     .arg(lowestPngDpi)
                                                     .arg(highestPngDpi));
-    const PaperFit fit = paperFit(recorded.paper);
+    const PaperFit fit = pageFit(recorded);
     const std::vector<SurfaceCall> page = onOutputPixels(recorded.calls, dpi, fit);
-    const int width = qRound(fit.width * dpi / sheetDpi);
-    const int height = qRound(fit.height * dpi / sheetDpi);
-    // Output pixels a sheet pixel takes, and where the sheet's corner falls.
+    // The whole image, and the part of it this one is.
+    const int paperWidth = qRound(fit.width * dpi / sheetDpi);
+    const int paperHeight = qRound(fit.height * dpi / sheetDpi);
+    QRect shown(0, 0, paperWidth, paperHeight);
+    if (crop) {
+        const QRectF area = croppedArea(recorded);
+        const double pixel = double(sheetDpi) / dpi;
+        shown = QRect(QPoint(int(std::floor(area.left() / pixel + 1e-9)),
+                             int(std::floor(area.top() / pixel + 1e-9))),
+                      QPoint(int(std::ceil(area.right() / pixel - 1e-9)) - 1,
+                             int(std::ceil(area.bottom() / pixel - 1e-9)) - 1))
+                    .intersected(shown);
+    }
+    const int width = shown.width();
+    const int height = shown.height();
+    // Output pixels a page pixel takes, and where the page's corner falls.
     const double scale = double(dpi) / sheetDpi * fit.scale;
-    const double left = fit.left * dpi / sheetDpi, top = fit.top * dpi / sheetDpi;
+    const double left = fit.left * dpi / sheetDpi - shown.left();
+    const double top = fit.top * dpi / sheetDpi - shown.top();
 
     QByteArray document;
     PngWriter writer;

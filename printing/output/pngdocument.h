@@ -13,8 +13,10 @@ inline constexpr int highestPngDpi = 1200;
 // the 17 x 11 inch sheet fitted to it. Every line is at least one output
 // pixel wide, on whole pixels. The image is drawn and compressed a band of
 // rows at a time, so memory stays bounded at any resolution. Throws
-// Fault(CannotWriteFile) when it cannot be made.
-QByteArray pngDocument(const RecordedPage& page, int dpi);
+// Fault(CannotWriteFile) when it cannot be made. `crop`: only the part of
+// the paper that holds the drawing (croppedArea()), out to whole pixels, the
+// pixels exactly those of the whole image there.
+QByteArray pngDocument(const RecordedPage& page, int dpi, bool crop = false);
 
 // The calls as a raster printer at `dpi` draws them on a paper the sheet is
 // fitted to: every line width raised to at least one output pixel, and line

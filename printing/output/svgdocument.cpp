@@ -1,5 +1,6 @@
 #include "printing/output/svgdocument.h"
 
+#include "printing/output/drawingbounds.h"
 #include "printing/output/pagerenderer.h"
 #include "printing/page/sheet.h"
 #include "util/fault.h"
@@ -35,7 +36,7 @@ QString xmlText(const QString& text)
 }
 
 // The generator's size is whole pixels; the paper's is exact.
-void setPaperSize(QByteArray& document, const PaperFit& fit)
+void setPaperSize(QByteArray& document, const QSizeF& size)
 {
     const qsizetype start = document.indexOf("<svg width=\"");
     const qsizetype end = start < 0 ? -1 : document.indexOf('\n', start);
@@ -45,13 +46,13 @@ void setPaperSize(QByteArray& document, const PaperFit& fit)
         return QByteArray::number(pixels * 25.4 / sheetDpi, 'g', 6);
     };
     document.replace(start, end - start,
-                     "<svg width=\"" + millimetres(fit.width) + "mm\" height=\""
-                         + millimetres(fit.height) + "mm\"");
+                     "<svg width=\"" + millimetres(size.width()) + "mm\" height=\""
+                         + millimetres(size.height()) + "mm\"");
 }
 
 } // namespace
 
-QByteArray svgDocument(const RecordedPage& recorded)
+QByteArray svgDocument(const RecordedPage& recorded, bool crop)
 {
     const std::vector<SurfaceCall>& page = recorded.calls;
     std::vector<SurfaceCall> changed;
@@ -72,16 +73,19 @@ QByteArray svgDocument(const RecordedPage& recorded)
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
     generator.setResolution(sheetDpi);
-    const PaperFit fit = paperFit(recorded.paper);
-    if (fit.identity()) {
+    const PaperFit fit = pageFit(recorded);
+    const QRectF area = crop ? croppedArea(recorded) : QRectF(0, 0, fit.width, fit.height);
+    const bool sheet = area == QRectF(0, 0, sheetWidthPixels, sheetHeightPixels);
+    if (fit.identity() && sheet) {
         generator.setSize(QSize(sheetWidthPixels, sheetHeightPixels));
         generator.setViewBox(QRect(0, 0, sheetWidthPixels, sheetHeightPixels));
     } else {
-        // User units stay the sheet's pixels; the view around the sheet is
-        // the paper.
-        generator.setSize(QSize(qRound(fit.width), qRound(fit.height)));
-        generator.setViewBox(QRectF(-fit.left / fit.scale, -fit.top / fit.scale,
-                                    fit.width / fit.scale, fit.height / fit.scale));
+        // User units stay the page's pixels; the view is the part of the
+        // paper shown.
+        generator.setSize(QSize(qRound(area.width()), qRound(area.height())));
+        generator.setViewBox(QRectF((area.left() - fit.left) / fit.scale,
+                                    (area.top() - fit.top) / fit.scale, area.width() / fit.scale,
+                                    area.height() / fit.scale));
     }
     generator.setTitle(QStringLiteral("Timing diagram"));
     generator.setDescription(QStringLiteral("Made by zelmar-pdf"));
@@ -90,7 +94,7 @@ QByteArray svgDocument(const RecordedPage& recorded)
         throw Fault(FaultKind::CannotWriteFile, QStringLiteral("the SVG page cannot be set up"));
     renderPage(painter, calls, false, fit.minimumWidth);
     painter.end();
-    if (!fit.identity())
-        setPaperSize(document, fit);
+    if (!fit.identity() || !sheet)
+        setPaperSize(document, area.size());
     return document;
 }

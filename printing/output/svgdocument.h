@@ -11,5 +11,6 @@
 // inch), so every coordinate and stroke width is the one the PDF's content
 // has; text stays text, and the file well-formed XML whatever the text
 // holds (characters XML cannot carry show as U+FFFD, or a control as its
-// picture, U+2400 + code).
-QByteArray svgDocument(const RecordedPage& page);
+// picture, U+2400 + code). `crop`: only the part of the paper that holds
+// the drawing (croppedArea()).
+QByteArray svgDocument(const RecordedPage& page, bool crop = false);

@@ -51,7 +51,7 @@ QString fittedText(const QString& text, double room, int points)
 
 int laneValuePoints(const PageLayout& layout)
 {
-    int points = 9;
+    int points = layout.labelPoints();
     while (points > 1 && textPixels(points) > layout.levelHeight())
         --points;
     return points;
@@ -257,7 +257,7 @@ void drawBusLanes(PageSurface& page, const PageRequest& request, const LevelTabl
                  layout);
 
     paintLanes(page, plan);
-    page.FontSize(textPoints);
+    page.FontSize(layout.textPoints());
     for (std::size_t b = 0; b < buses.size(); ++b) {
         page.CurrentX(layout.textLeft());
         page.CurrentY(layout.nameTop(firstSlot + int(b)));

@@ -166,23 +166,34 @@ MarkerPlan planMarkers(const std::vector<Marker>& markers, const PageLayout& lay
         const int left = std::max(layout.textLeft(),
                                   std::min((from + to - width) / 2, layout.traceRight() - width));
         const int row = freeRow(rows, left - em, left + width + em);
-        if (row >= rowsRoom)
-            continue;
         if (std::size_t(row) == rows.size())
             rows.emplace_back();
         rows[std::size_t(row)].emplace_back(left, left + width);
-        plan.distances.push_back({left, row, text});
+        if (row < rowsRoom)
+            plan.distances.push_back({left, row, text});
     }
+    plan.distanceRows = int(rows.size());
     return plan;
 }
 
-int markerRows(const std::vector<Marker>& markers, const std::vector<PageLayout>& layouts)
+MarkerRows markerRows(const std::vector<Marker>& markers, const std::vector<PageLayout>& layouts)
 {
-    int rows = 0;
-    if (!markers.empty())
-        for (const PageLayout& layout : layouts)
-            rows = std::max(rows, planMarkers(markers, layout, 0).labelRows);
+    MarkerRows rows;
+    if (!markers.empty()) {
+        for (const PageLayout& layout : layouts) {
+            const MarkerPlan plan = planMarkers(markers, layout, 0);
+            rows.labels = std::max(rows.labels, plan.labelRows);
+            rows.distances = std::max(rows.distances, plan.distanceRows);
+        }
+    }
     return rows;
+}
+
+int markerRoom(const MarkerRows& rows)
+{
+    const int distances = std::min(rows.distances, fillDistanceRows);
+    return rows.labels * markerRowPitch
+           + (distances > 0 ? distanceGap + distances * distanceRowPitch : 0);
 }
 
 void drawMarkers(PageSurface& page, const PageRequest& request, const PageLayout& layout)
@@ -198,7 +209,7 @@ void drawMarkers(PageSurface& page, const PageRequest& request, const PageLayout
     const int bottom = layout.slotsBottom() + distanceGap / 2;
     // The time labels' row stays clear.
     const int timeLabelsTop = layout.timeAxisTop();
-    const int timeLabelsFoot = timeLabelsTop + textPixels(timeAxisPoints) * 5 / 4;
+    const int timeLabelsFoot = timeLabelsTop + textPixels(layout.labelPoints()) * 5 / 4;
     for (const PlacedMarker& marker : plan.markers) {
         const int top = layout.tickTop() - std::max(marker.row, 0) * markerRowPitch;
         if (layout.timeaxis && timeLabelsFoot < bottom) {

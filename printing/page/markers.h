@@ -65,11 +65,20 @@ struct MarkerPlan {
     std::vector<PlacedMarker> markers;
     std::vector<PlacedText> distances;
     int labelRows = 0;
+    int distanceRows = 0; // rows the distances would take with room for all
 };
 MarkerPlan planMarkers(const std::vector<Marker>& markers, const PageLayout& layout, double period);
 
-// The rows of labels every page needs: the most any page of `layouts` needs.
-int markerRows(const std::vector<Marker>& markers, const std::vector<PageLayout>& layouts);
+// The rows of labels every page needs, and of distances: the most any page
+// of `layouts` needs.
+struct MarkerRows {
+    int labels = 0;
+    int distances = 0;
+};
+MarkerRows markerRows(const std::vector<Marker>& markers, const std::vector<PageLayout>& layouts);
+// The height a page laid out on its paper keeps from its slots for `rows`:
+// all the label rows, and up to fillDistanceRows rows of distances.
+int markerRoom(const MarkerRows& rows);
 
 // Draws the request's markers on the page, and leaves the surface drawing
 // 1-pixel solid black lines, as a fresh one does.

@@ -38,6 +38,8 @@ double pageTextWidth(QStringView text, int points)
     return double(units) * textPixels(points) / unitsPerEm;
 }
 
+int pageAsciiAdvance(char32_t c) { return asciiAdvances[std::size_t(c - U' ')]; }
+
 double pageCapitalMiddle(int points)
 {
     return (ascent - capitalHeight / 2.0) * textPixels(points) / unitsPerEm;

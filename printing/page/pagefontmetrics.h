@@ -11,6 +11,9 @@
 // widest of them.
 double pageTextWidth(QStringView text, int points);
 
+// The advance of printable ASCII `c` (' ' … '~'), in 2048ths of the em.
+int pageAsciiAdvance(char32_t c);
+
 // How far the middle of the digits and capitals lies below the top of a
 // text's cell (CurrentY) at `points`, in 1200 dpi pixels.
 double pageCapitalMiddle(int points);

@@ -26,12 +26,60 @@ int PageLayout::sampleX(int k) const
 
 int PageLayout::baseLine(int slot) const
 {
-    return firstBaseLine + slotPitch * slot + (timeaxis ? timeAxisShift : 0) + markerBand();
+    const PageGeometry& g = geometry;
+    return g.firstBaseLine + g.slotPitch * slot + (timeaxis ? g.timeAxisShift : 0) + markerBand();
 }
 
-int PageLayout::nameTop(int slot) const
+PageGeometry PageGeometry::filling(Paper paper, int slotcount, bool timeaxis, int headinglines,
+                                   int room)
 {
-    return firstNameTop + slotPitch * slot + (timeaxis ? timeAxisShift : 0) + markerBand();
+    const PaperFit fit = paperFit(paper);
+    PageGeometry g;
+    g.width = int(fit.width);
+    g.height = int(fit.height);
+    g.textLeft = fillMargin;
+    g.traceLeft = fillMargin + fillNameColumn;
+    g.traceRight = g.width - fillMargin;
+    g.headingWidth = g.traceRight - g.textLeft;
+    g.textRight = g.traceRight;
+    g.bottom = g.height - fillMargin;
+    // What follows the heading moves down by its further lines.
+    const int lower = (std::clamp(headinglines, 1, mostHeadingLines) - 1) * g.headingLineHeight;
+    for (int* y : {&g.tickLineTop, &g.rangeLineTop, &g.tickTop, &g.tickBottom, &g.timeAxisTop})
+        *y += lower;
+    // The slots' band starts under the tick marks, as on the sheet.
+    const int top = g.tickBottom + (timeaxis ? g.timeAxisShift : 0);
+    const int height = g.bottom - room - top;
+    g.slotPitch = std::clamp(height / std::max(slotcount, 1), 1, fillMostPitch);
+    g.levelHeight =
+        std::max(1, (g.slotPitch * fillTraceParts + fillPitchParts / 2) / fillPitchParts);
+    const int free = g.slotPitch - g.levelHeight;
+    g.firstBaseLine = g.tickBottom + free / 2 + g.levelHeight;
+    g.nameAbove = g.levelHeight / 2 + fillNameMiddle;
+    return g;
+}
+
+QString layoutName(LayoutKind layout)
+{
+    return layout == LayoutKind::Fill ? QStringLiteral("fill") : QStringLiteral("sheet");
+}
+
+std::optional<LayoutKind> layoutNamed(const QString& name)
+{
+    for (const LayoutKind layout : {LayoutKind::Sheet, LayoutKind::Fill})
+        if (name.compare(layoutName(layout), Qt::CaseInsensitive) == 0)
+            return layout;
+    return std::nullopt;
+}
+
+QStringList layoutNames() { return {layoutName(LayoutKind::Sheet), layoutName(LayoutKind::Fill)}; }
+
+PageGeometry pageGeometry(const PageOptions& options, int slotcount, bool timeaxis,
+                          int headinglines, int room)
+{
+    if (options.layout == LayoutKind::Sheet)
+        return PageGeometry();
+    return PageGeometry::filling(options.paper, slotcount, timeaxis, headinglines, room);
 }
 
 std::vector<PageLayout> pageLayouts(const PageOptions& options, int samplecount)
@@ -60,6 +108,7 @@ std::vector<PageLayout> pageLayouts(const PageOptions& options, int samplecount)
         layout.rangelast = lastsample;
         layout.page = page;
         layout.timeaxis = options.timeaxis;
+        layout.geometry = pageGeometry(options, layout.slotcount, layout.timeaxis);
         layouts.push_back(layout);
     }
     for (PageLayout& layout : layouts)

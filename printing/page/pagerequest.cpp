@@ -2,6 +2,7 @@
 #include "printing/page/pagerequest.h"
 
 #include "printing/page/markers.h"
+#include "printing/page/pagetext.h"
 #include "util/fault.h"
 
 #include <cmath>
@@ -58,9 +59,18 @@ std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount)
             layout.timeaxis = false;
         layout.slotcount = int(request.channels.size() + request.options.buses.size());
     }
-    const int rows = markerRows(request.options.markers, layouts);
-    for (PageLayout& layout : layouts)
-        layout.markerrows = rows;
+    // The markers' rows depend only on where samples fall across the page.
+    const MarkerRows rows = markerRows(request.options.markers, layouts);
+    const int room = markerRoom(rows);
+    for (PageLayout& layout : layouts) {
+        layout.markerrows = rows.labels;
+        layout.geometry = pageGeometry(request.options, layout.slotcount, layout.timeaxis, 1, room);
+        // The heading's lines, broken as wide as this geometry's.
+        const int headinglines = int(headingLines(request.heading, layout).size());
+        if (headinglines > 1)
+            layout.geometry = pageGeometry(request.options, layout.slotcount, layout.timeaxis,
+                                           headinglines, room);
+    }
     return layouts;
 }
 

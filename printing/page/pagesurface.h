@@ -42,8 +42,9 @@ public:
     virtual void KillDoc() = 0;
 
     // Beyond the design, and never made by the one-page print: the paper the
-    // page being drawn is fitted to (tabloid unless set), and the start of a
-    // further page of the same document, set up afresh.
-    virtual void setPaper(Paper paper) = 0;
+    // page being drawn is fitted to, or with LayoutKind::Fill drawn on
+    // (the tabloid sheet unless set), and the start of a further page of the
+    // same document, set up afresh.
+    virtual void setPaper(Paper paper, LayoutKind layout) = 0;
     virtual void newPage() = 0;
 };

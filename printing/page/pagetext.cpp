@@ -2,12 +2,14 @@
 
 #include "printing/page/pagetext.h"
 
+#include "printing/page/pagefontmetrics.h"
 #include "printing/page/tracedrawing.h"
 #include "util/fault.h"
 #include "util/numbers.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 QString unitText(int unitindex)
 {
@@ -28,6 +30,69 @@ QString oneLine(QString text)
             c = QLatin1Char(' ');
     }
     return text;
+}
+
+namespace {
+
+// The advance of `c` in the page font, in 2048ths of the em: its own for
+// ASCII, generous ones beyond.
+int advanceOf(char32_t c)
+{
+    if (c >= U' ' && c <= U'~')
+        return pageAsciiAdvance(c);
+    return c < 0x2e80 ? 1612 : 2048; // the widest Latin capitals but M and W; an ideograph's em
+}
+
+qint64 pixelsOf(qint64 units, int points) { return (units * textPixels(points) + 2047) / 2048; }
+
+} // namespace
+
+int textWidth(const QString& text, int points)
+{
+    qint64 units = 0;
+    for (const char32_t c : QStringView(text).toUcs4())
+        units += advanceOf(c);
+    return int(std::min<qint64>(pixelsOf(units, points), std::numeric_limits<int>::max()));
+}
+
+QStringList headingLines(const QString& heading, const PageLayout& layout)
+{
+    const QString text = oneLine(heading);
+    const int width = layout.geometry.headingWidth;
+    const int points = layout.textPoints();
+    if (width <= 0 || textWidth(text, points) <= width)
+        return {text};
+    QStringList lines;
+    qsizetype start = 0;
+    while (start < text.size() && lines.size() + 1 < mostHeadingLines) {
+        // The most that fits, ended at the last space within it; a
+        // character pair stays whole.
+        qint64 units = 0;
+        qsizetype end = start, space = -1;
+        while (end < text.size()) {
+            const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size()
+                              && text.at(end + 1).isLowSurrogate();
+            const char32_t c = pair ? QChar::surrogateToUcs4(text.at(end), text.at(end + 1))
+                                    : text.at(end).unicode();
+            if (end > start && pixelsOf(units + advanceOf(c), points) > width)
+                break;
+            units += advanceOf(c);
+            if (c == U' ')
+                space = end;
+            end += pair ? 2 : 1;
+        }
+        if (end == text.size())
+            break;
+        if (space > start)
+            end = space;
+        lines << text.mid(start, end - start);
+        start = end;
+        while (start < text.size() && text.at(start) == u' ')
+            ++start;
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
 }
 
 QString pageName(const QString& name)
@@ -99,7 +164,7 @@ std::vector<TimeLabel> timeLabels(qint32 spacing, const PageLayout& layout, doub
         return period > 0 ? timeText(double(sample) * period, unit) : QString::number(sample);
     };
     // The widest label of the range, at about 0.65 em a character, and an em between labels.
-    const double em = textPixels(timeAxisPoints);
+    const double em = textPixels(layout.labelPoints());
     const qsizetype widest =
         std::max(text(layout.rangefirst).size(), text(layout.rangelast + 1).size());
     const double room = (double(widest) * 0.65 + 1) * em;
@@ -130,14 +195,17 @@ void writePageText(PageSurface& page, const LevelTable& levels, const PageReques
     for (int i = 0; i <= levels.lastslot; ++i) {
         page.CurrentX(layout.textLeft());
         page.CurrentY(layout.nameTop(i));
-        page.FontSize(textPoints);
+        page.FontSize(layout.textPoints());
         page.Print(oneLine(pageName(levels.slotnames[static_cast<std::size_t>(i)])));
     }
 
-    page.CurrentX(layout.textLeft());
-    page.CurrentY(layout.headingTop());
-    page.FontSize(textPoints);
-    page.Print(oneLine(request.heading));
+    const QStringList heading = headingLines(request.heading, layout);
+    for (qsizetype i = 0; i < heading.size(); ++i) {
+        page.CurrentX(layout.textLeft());
+        page.CurrentY(layout.headingTop() + int(i) * layout.geometry.headingLineHeight);
+        page.FontSize(layout.textPoints());
+        page.Print(heading[i]);
+    }
 
     if (request.ticks.shown) {
         // The size set for the heading still holds.
@@ -151,13 +219,21 @@ void writePageText(PageSurface& page, const LevelTable& levels, const PageReques
     const double period = request.period.seconds;
     page.CurrentX(layout.textLeft());
     page.CurrentY(layout.rangeLineTop());
-    page.FontSize(rangeLinePoints);
+    page.FontSize(layout.labelPoints());
     page.Print(rangeLine(layout, period));
     if (layout.timeaxis && request.ticks.shown) {
-        page.FontSize(timeAxisPoints);
+        page.FontSize(layout.labelPoints());
+        int free = 0; // where the label before ends
         for (const TimeLabel& label : timeLabels(request.ticks.spacing(), layout, period)) {
             // Just right of its tick, so that a label never reaches back over the one before.
-            page.CurrentX(layout.sampleX(label.sample) + timeLabelGap);
+            int x = layout.sampleX(label.sample) + layout.timeLabelGap();
+            if (const int right = layout.geometry.textRight; right > 0) {
+                // Within the margin where it can be, never over the label before.
+                const int width = textWidth(label.text, layout.labelPoints());
+                x = std::max(std::min(x, right - width), free);
+                free = x + width + layout.timeLabelGap();
+            }
+            page.CurrentX(x);
             page.CurrentY(layout.timeAxisTop());
             page.Print(label.text);
         }

@@ -8,10 +8,22 @@
 #include "printing/page/pagesurface.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
 inline constexpr int nameLength = 12; // characters of a name that fit left of the trace
+
+// About how wide `text` is in the page font at `points`, in 1200 dpi
+// pixels: DejaVu Sans's own advances for ASCII, generous ones beyond. For
+// laying text out where the font itself is not at hand.
+int textWidth(const QString& text, int points);
+
+// The heading's lines on a page of `layout`: one, or on a page laid out on
+// its paper, broken at spaces (within a word where it must) into lines that
+// fit its width, at most mostHeadingLines, the last taking the rest. A line
+// break in the heading prints as a space.
+QStringList headingLines(const QString& heading, const PageLayout& layout);
 
 // "ns", "us", "ms" for 0, 1, 2; "" otherwise.
 QString unitText(int unitindex);

@@ -60,16 +60,21 @@ QStringList paperNames()
 
 QPageSize pageSizeOf(Paper paper) { return QPageSize(entryOf(paper).id); }
 
-PaperFit fitSheetOnto(double width, double height)
+PaperFit fitPageOnto(double pagewidth, double pageheight, double width, double height)
 {
     PaperFit fit;
     fit.width = width;
     fit.height = height;
-    fit.scale = std::min(width / sheetWidthPixels, height / sheetHeightPixels);
-    fit.left = (width - sheetWidthPixels * fit.scale) / 2;
-    fit.top = (height - sheetHeightPixels * fit.scale) / 2;
+    fit.scale = std::min(width / pagewidth, height / pageheight);
+    fit.left = (width - pagewidth * fit.scale) / 2;
+    fit.top = (height - pageheight * fit.scale) / 2;
     fit.minimumWidth = 1 / fit.scale;
     return fit;
+}
+
+PaperFit fitSheetOnto(double width, double height)
+{
+    return fitPageOnto(sheetWidthPixels, sheetHeightPixels, width, height);
 }
 
 PaperFit paperFit(Paper paper)
@@ -84,4 +89,15 @@ PaperFit paperFit(Paper paper)
         return fit;
     }
     return fitSheetOnto(width, height);
+}
+
+PaperFit paperFit(Paper paper, LayoutKind layout)
+{
+    if (layout == LayoutKind::Sheet)
+        return paperFit(paper);
+    const PaperEntry& entry = entryOf(paper);
+    PaperFit fit;
+    fit.width = pixels(entry, entry.width);
+    fit.height = pixels(entry, entry.height);
+    return fit;
 }

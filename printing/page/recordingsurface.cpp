@@ -98,10 +98,10 @@ bool RecordingSurface::EndDoc()
 
 void RecordingSurface::KillDoc() { record(callOf(SurfaceCallKind::KillDoc)); }
 
-void RecordingSurface::setPaper(Paper paper)
+void RecordingSurface::setPaper(Paper paper, LayoutKind layout)
 {
-    recordValue(SurfaceCallKind::Paper, int(paper));
-    paper_ = paper;
+    record(callOf(SurfaceCallKind::Paper, {int(paper), int(layout), 0, 0}));
+    setPagePaper(paper, layout);
 }
 
 void RecordingSurface::newPage() { record(callOf(SurfaceCallKind::NewPage)); }
@@ -111,7 +111,9 @@ RecordedPage RecordingSurface::takePage()
     RecordedPage taken;
     taken.calls.swap(calls_);
     taken.paper = paper_;
+    taken.layout = layout_;
     paper_ = Paper::Tabloid;
+    layout_ = LayoutKind::Sheet;
     return taken;
 }
 
@@ -188,7 +190,7 @@ void replayCalls(std::span<const SurfaceCall> calls, PageSurface& page)
         case SurfaceCallKind::Print: page.Print(call.text); break;
         case SurfaceCallKind::EndDoc: page.EndDoc(); break;
         case SurfaceCallKind::KillDoc: page.KillDoc(); break;
-        case SurfaceCallKind::Paper: page.setPaper(Paper(a[0])); break;
+        case SurfaceCallKind::Paper: page.setPaper(Paper(a[0]), LayoutKind(a[1])); break;
         case SurfaceCallKind::NewPage: page.newPage(); break;
         }
     }

@@ -30,7 +30,7 @@ enum class SurfaceCallKind {
     Print,
     EndDoc,
     KillDoc,
-    Paper, // args[0]: the Paper
+    Paper, // args[0]: the Paper, args[1]: the LayoutKind
     NewPage,
 };
 
@@ -64,7 +64,11 @@ struct SurfaceState {
 struct RecordedPage {
     std::vector<SurfaceCall> calls;
     Paper paper = Paper::Tabloid;
+    LayoutKind layout = LayoutKind::Sheet; // Fill: the calls are the paper's own pixels
 };
+
+// Where the page's calls fall on its paper.
+inline PaperFit pageFit(const RecordedPage& page) { return paperFit(page.paper, page.layout); }
 
 struct DrawnLine {
     int x1, y1, x2, y2;
@@ -105,20 +109,21 @@ public:
     void Print(const QString& text) override;
     bool EndDoc() override;
     void KillDoc() override;
-    void setPaper(Paper paper) override;
+    void setPaper(Paper paper, LayoutKind layout) override;
     void newPage() override;
 
     void setEndDocResult(bool result) { endDocResult_ = result; }
     void reserve(std::size_t calls) { calls_.reserve(calls); }
 
     const std::vector<SurfaceCall>& calls() const { return calls_; }
-    // The page drawn so far, on the paper last set; the surface is empty
-    // and on tabloid afterwards.
+    // The page drawn so far, on the paper and in the layout last set; the
+    // surface is empty and on the tabloid sheet afterwards.
     RecordedPage takePage();
     void clear()
     {
         calls_.clear();
         paper_ = Paper::Tabloid;
+        layout_ = LayoutKind::Sheet;
     }
     bool isEmpty() const { return calls_.empty(); }
 
@@ -133,14 +138,19 @@ public:
 
 protected:
     void record(SurfaceCall call) { calls_.push_back(std::move(call)); }
-    // The paper the page taken next is on.
-    void setPagePaper(Paper paper) { paper_ = paper; }
+    // The paper the page taken next is on, and how it is laid out there.
+    void setPagePaper(Paper paper, LayoutKind layout)
+    {
+        paper_ = paper;
+        layout_ = layout;
+    }
 
 private:
     void recordValue(SurfaceCallKind kind, int value);
 
     std::vector<SurfaceCall> calls_;
     Paper paper_ = Paper::Tabloid;
+    LayoutKind layout_ = LayoutKind::Sheet;
     bool endDocResult_ = true;
 };
 

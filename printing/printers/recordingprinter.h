@@ -38,7 +38,7 @@ private:
         bool EndDoc() override;
         void KillDoc() override;
         // The paper goes with the page rather than among its calls.
-        void setPaper(Paper paper) override { setPagePaper(paper); }
+        void setPaper(Paper paper, LayoutKind layout) override { setPagePaper(paper, layout); }
         void newPage() override { done_.push_back(takePage()); }
 
     private:

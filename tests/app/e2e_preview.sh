@@ -3,11 +3,12 @@
 # every channel, opens the preview with Alt+V, checks that its drawing follows
 # None in the main window, that zooming by keys keeps the heading in view and
 # Ctrl + wheel zooms about the pointer, then saves a PDF from the preview by
-# keyboard and reads it back with poppler's tools. Then sets A4 and a range
-# over pages and adds a bus in the preview, prints from the main window with
-# Ctrl+P and reads that PDF back; Reset brings the main window back as it
-# was. A marker is placed, dragged, named (Print has it) and deleted. Escape
-# closes the preview.
+# keyboard and reads it back with poppler's tools. Then sets A4, a range
+# over pages and the fill layout and adds a bus in the preview, prints from
+# the main window with Ctrl+P and reads that PDF back; Copy in the preview
+# puts the drawing alone on the clipboard, read by xclip; Reset brings the
+# main window back as it was. A marker is placed, dragged, named (Print has
+# it) and deleted. Escape closes the preview.
 # Usage: e2e_preview.sh ZELMAR MAKECAPTURE
 set -euo pipefail
 
@@ -122,6 +123,7 @@ xdotool key alt+r Down Down               # paper: tabloid, a3, a4
 xdotool key alt+m ctrl+a && xdotool type --delay 20 600 && xdotool key Return
 xdotool key alt+t ctrl+a && xdotool type --delay 20 900 && xdotool key Return
 xdotool key alt+g ctrl+a && xdotool type --delay 20 3 && xdotool key Return
+xdotool key alt+y Down                    # layout: sheet, fill
 # A bus of channels 3 to 0, named and added by keyboard.
 xdotool key alt+n && xdotool type --delay 20 NIBBLE
 xdotool key alt+h && xdotool type --delay 20 3-0 && xdotool key Return
@@ -144,6 +146,26 @@ grep -qF "samples 600" < <(pdftotext -f 1 -l 1 "$PDF" -) \
     && grep -qF "900" < <(pdftotext -f 3 -l 3 "$PDF" -) \
     || fail "Print's pages are not samples 600 to 900: $(pdftotext "$PDF" - | grep samples)"
 [ "$(pdftotext "$PDF" - | grep -c "^NIBBLE$")" = 3 ] || fail "the bus is not on Print's 3 pages"
+# Laid out on the paper: the heading half an inch in, at 12 points.
+grep -m1 "<word " < <(pdftotext -bbox -f 1 -l 1 "$PDF" -) | grep -q 'xMin="36\.0*" yMin="37\.' \
+    || fail "Print's page is not laid out on A4: $(pdftotext -bbox -f 1 -l 1 "$PDF" - | grep -m1 word)"
+
+# Copy, pasted elsewhere: the drawing with an eighth of an inch (19 pixels
+# at 150 dpi) round it, not the whole A4 paper (1754 x 1240), and an SVG too.
+# By the button's key: Ctrl+C would copy from the bus editor's field.
+focus "$PREVIEW"
+xdotool key alt+c
+sleep 0.5
+xclip -selection clipboard -t TARGETS -o | grep -qx "image/svg+xml" \
+    || fail "Copy offers no SVG: $(xclip -selection clipboard -t TARGETS -o | tr '\n' ' ')"
+xclip -selection clipboard -t image/png -o >"$WORK/copied.png"
+read -r pw ph < <(identify -format '%w %h\n' "$WORK/copied.png")
+read -r kx ky kr kb < <(box "$WORK/copied.png" -colorspace gray -threshold 60%)
+[ "$pw" -lt 1754 ] && [ "$ph" -lt 1240 ] && [ "$pw" -gt 1000 ] \
+    && [ "$kx" -ge 15 ] && [ "$kx" -le 40 ] && [ "$ky" -ge 15 ] && [ "$ky" -le 40 ] \
+    && [ $((pw - kr)) -ge 15 ] && [ $((pw - kr)) -le 40 ] \
+    && [ $((ph - kb)) -ge 15 ] && [ $((ph - kb)) -le 40 ] \
+    || fail "Copy is not the drawing alone: $pw x $ph, drawn from $kx,$ky to $kr,$kb"
 
 # Reset in the preview: the designed page again, and the main window as it was.
 focus "$PREVIEW"

@@ -70,7 +70,8 @@ void ConverterOptionsTest::arguments_data()
     QTest::addColumn<QString>("resolution");
     QTest::addColumn<int>("unit");
     QTest::addColumn<QString>("heading"); // "(header)": from the capture
-    QTest::addColumn<QString>("page");    // first-last pages axis|- paper [sample:label ...]
+    QTest::addColumn<QString>(
+        "page"); // first-last pages axis|- paper [fill] [crop] [sample:label ...]
 
     const QString fromHeader = QStringLiteral("(header)");
     const auto run = int(Action::Run);
@@ -115,6 +116,10 @@ void ConverterOptionsTest::arguments_data()
     page("a page a sample", {"--samples", "10-13", "--pages", "4"}, "10-13 4 - tabloid");
     page("time axis", {"--time-axis"}, "0-2047 1 axis tabloid");
     page("paper in capitals", {"--paper", "A4"}, "0-2047 1 - a4");
+    page("fill layout", {"--layout", "Fill", "--paper", "letter"}, "0-2047 1 - letter fill");
+    page("sheet layout", {"--layout", "sheet"}, "0-2047 1 - tabloid");
+    page("cropped image", {"--format", "png", "--crop", "--layout", "fill"},
+         "0-2047 1 - tabloid fill crop");
     for (const char* paper : {"tabloid", "a3", "letter", "legal"})
         page(qPrintable(QStringLiteral("paper %1").arg(QLatin1String(paper))), {"--paper", paper},
              qPrintable(QStringLiteral("0-2047 1 - %1").arg(QLatin1String(paper))));
@@ -176,7 +181,8 @@ void ConverterOptionsTest::arguments_data()
     const std::map<QString, QString> good{
         {"--dpi", "150"},      {"--jobs", "2"},     {"--channels", "1"},  {"--tick-marks", "5"},
         {"--resolution", "2"}, {"--unit", "ns"},    {"--samples", "1-5"}, {"--pages", "2"},
-        {"--paper", "a4"},     {"--format", "pdf"}, {"--\x1b[2J", ""},    {"--marker", "5"}};
+        {"--paper", "a4"},     {"--format", "pdf"}, {"--layout", "fill"}, {"--\x1b[2J", ""},
+        {"--marker", "5"}};
     for (const auto& [option, value] : good) {
         for (const QString& bad : {value + "\n", "\x1b]0;x\x07" + value})
             refused(qPrintable(escapedText(option + QLatin1Char(' ') + bad)),
@@ -199,6 +205,9 @@ void ConverterOptionsTest::arguments_data()
     refused("fewer pages of equal length",
             {"a.csv", "-o", "a.pdf", "--samples", "0-6", "--pages", "5"});
     refused("unknown paper", {"a.csv", "-o", "a.pdf", "--paper", "a5"});
+    refused("unknown layout", {"a.csv", "-o", "a.pdf", "--layout", "wide"});
+    refused("cropped PDF", {"a.csv", "-o", "a.pdf", "--crop"});
+    refused("cropped binder", {"a.csv", "--combine", "all.pdf", "--crop"});
     refused("paper twice", {"a.csv", "-o", "a.pdf", "--paper", "a4", "--paper", "a4"});
     refused("samples twice", {"a.csv", "-o", "a.pdf", "--samples", "1-2", "--samples", "1-2"});
     refused("pages twice", {"a.csv", "-o", "a.pdf", "--pages", "2", "--pages", "2"});
@@ -220,8 +229,8 @@ void ConverterOptionsTest::arguments_data()
         refused(qPrintable(QStringLiteral("bus \"%1\"").arg(QLatin1String(channels))),
                 {"a.csv", "-o", "a.pdf", "--bus", channels});
     refused("channel in two buses", {"a.csv", "-o", "a.pdf", "--bus", "A=3-0", "--bus", "B=4,3"});
-    for (const char* pageOnly :
-         {"--pages=2", "--time-axis", "--paper=a4", "--marker=5", "--bus=D=1-0"})
+    for (const char* pageOnly : {"--pages=2", "--time-axis", "--paper=a4", "--layout=fill",
+                                 "--crop", "--marker=5", "--bus=D=1-0"})
         refused(
             qPrintable(QStringLiteral("value change dump with %1").arg(QLatin1String(pageOnly))),
             {"a.csv", "-o", "a.pdf", "--format", "vcd", pageOnly});
@@ -262,12 +271,14 @@ void ConverterOptionsTest::arguments()
         QVERIFY(!o.heading.has_value());
     else
         QCOMPARE(o.heading.value_or(QStringLiteral("(unset)")), heading);
-    QString shown = QStringLiteral("%1-%2 %3 %4 %5")
-                        .arg(o.page.firstsample)
-                        .arg(o.page.lastsample)
-                        .arg(o.page.pages)
-                        .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
-                        .arg(paperName(o.page.paper));
+    QString shown =
+        QStringLiteral("%1-%2 %3 %4 %5%6%7")
+            .arg(o.page.firstsample)
+            .arg(o.page.lastsample)
+            .arg(o.page.pages)
+            .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
+            .arg(paperName(o.page.paper), o.page.layout == LayoutKind::Fill ? " fill" : "",
+                 o.crop ? " crop" : "");
     for (const Marker& m : o.page.markers)
         shown += QStringLiteral(" %1:%2").arg(m.sample).arg(m.label);
     for (const BusLane& bus : o.page.buses) {

@@ -40,7 +40,10 @@ options=$("$PROGRAM" --help | grep -oE '^ +(-[a-z], )?--[a-z-]+' | sed 's/.*--/-
     paste -sd ' ' -)
 refusal=$("$PROGRAM" x.csv --paper none 2>&1 || true) # "unknown paper "none": use tabloid, ..."
 papers=$(sed -n 's/.*: use //p' <<<"$refusal" | tr -d ',' | tr ' ' '\n' | sort | paste -sd ' ' -)
-[[ -n $options && -n $papers ]] || fail "cannot read the options and papers from zelmar-pdf"
+refusal=$("$PROGRAM" x.csv --layout none 2>&1 || true)
+layouts=$(sed -n 's/.*: use //p' <<<"$refusal" | tr -d ',' | tr ' ' '\n' | sort | paste -sd ' ' -)
+[[ -n $options && -n $papers && -n $layouts ]] ||
+    fail "cannot read the options, papers and layouts from zelmar-pdf"
 
 expect "$options" --
 expect "--pages --paper" --pa
@@ -51,6 +54,7 @@ expect "$papers" --paper ""
 expect "$papers" --paper =
 expect "legal letter" --paper = le
 expect "--paper=a3 --paper=a4" --paper=a
+expect "$layouts" --layout ""
 expect "pdf png svg vcd" --format ""
 expect "all none" --channels ""
 expect "ms none ns us" --unit ""

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 // Every writer puts the 17 x 11 inch drawing on the page's paper, scaled to
 // fit and centred. Where things land is worked out here from the papers'
@@ -25,6 +26,10 @@ class PaperFitTest : public QObject {
 private slots:
     void sheetFitsThePaper_data();
     void sheetFitsThePaper();
+    void fillLaysOutThePaper_data();
+    void fillLaysOutThePaper();
+    void cropHoldsTheDrawing_data();
+    void cropHoldsTheDrawing();
 };
 
 namespace {
@@ -56,6 +61,45 @@ std::optional<poppler::Word> wordAt(const QList<poppler::Word>& words, const QSt
     return found;
 }
 
+// The first page of the capture's first `channels` channels, changing at
+// different rates; with `axis`, samples 100-1099 with times under the ticks;
+// with `marks`, four markers (two close, their labels in two rows) and a bus.
+RecordedPage drawnPage(const QTemporaryDir& dir, Paper paper, LayoutKind layout, int channels,
+                       bool axis, const QString& heading = QStringLiteral("Heading"),
+                       bool marks = false)
+{
+    capturefixture::CaptureRecipe moving;
+    moving.level = [](int row, int c) { return (row >> (c % 8)) & 1; };
+    PageOptions options;
+    options.paper = paper;
+    options.layout = layout;
+    if (axis) {
+        options.firstsample = 100;
+        options.lastsample = 1099;
+        options.timeaxis = true;
+    }
+    if (marks) {
+        options.markers = {{300, {}}, {310, {}}, {600, {}}, {1000, {}}};
+        options.buses = {{QStringLiteral("Bus"), {3, 2, 1, 0}, Radix::Hex}};
+    }
+    PageRequest drawn = request(heading, options);
+    drawn.channels.resize(std::size_t(channels));
+    return drawPages(drawn, readCapture(
+                                capturefixture::writeCapture(dir, QStringLiteral("a.csv"), moving)))
+        .front();
+}
+
+// The smallest rectangle holding every pixel darker than light grey.
+QRect inked(const QImage& image)
+{
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 192)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
 } // namespace
 
 void PaperFitTest::sheetFitsThePaper_data()
@@ -67,6 +111,7 @@ void PaperFitTest::sheetFitsThePaper_data()
     QTest::addColumn<int>("last");
     QTest::addColumn<int>("pages");
     QTest::addColumn<QString>("heading");
+    QTest::addColumn<bool>("marks");
 
     const double mm = 1 / 25.4;
     const QString plain = QStringLiteral("Heading");
@@ -236,6 +281,165 @@ void PaperFitTest::sheetFitsThePaper()
     QVERIFY(column < png.width());
     off = near(firstDark(column, 0, 0, 1), fit.at(0, 1250 / 1200.0).y() / 72 * dpi, 1.5);
     QVERIFY2(off.isEmpty(), "PNG tick top " + off);
+}
+
+void PaperFitTest::fillLaysOutThePaper_data()
+{
+    QTest::addColumn<Paper>("paper");
+    QTest::addColumn<double>("width"); // inches
+    QTest::addColumn<double>("height");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<bool>("axis");
+    QTest::addColumn<double>("reach"); // the least share of the height the traces take
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<bool>("marks");
+
+    const double mm = 1 / 25.4;
+    const QString plain = QStringLiteral("Heading");
+    // Wider than any of the papers at 12 points.
+    const QString wide = plain + QStringLiteral(" wide words of a long heading").repeated(8);
+    QTest::newRow("a4, 4") << Paper::A4 << 297 * mm << 210 * mm << 4 << false << 0.75 << plain
+                           << false;
+    QTest::newRow("a4, 16, axis, wide heading")
+        << Paper::A4 << 297 * mm << 210 * mm << 16 << true << 0.85 << wide << false;
+    QTest::newRow("letter, 4, axis")
+        << Paper::Letter << 11.0 << 8.5 << 4 << true << 0.75 << plain << false;
+    // Four slots at the most pitch leave the larger papers' foot free.
+    QTest::newRow("a3, 4") << Paper::A3 << 420 * mm << 297 * mm << 4 << false << 0.5 << plain
+                           << false;
+    // Their rows above the ticks and under the bus lane fit in too.
+    QTest::newRow("a4, 16, axis, markers and a bus")
+        << Paper::A4 << 297 * mm << 210 * mm << 16 << true << 0.8 << plain << true;
+    QTest::newRow("letter, 4, markers and a bus")
+        << Paper::Letter << 11.0 << 8.5 << 4 << false << 0.75 << plain << true;
+}
+
+// Laid out on the paper: half-inch margins, text at its printed size,
+// names left of the traces, the traces out to the right margin and down the
+// page, read back with poppler.
+void PaperFitTest::fillLaysOutThePaper()
+{
+    QFETCH(Paper, paper);
+    QFETCH(double, width);
+    QFETCH(double, height);
+    QFETCH(int, channels);
+    QFETCH(bool, axis);
+    QFETCH(double, reach);
+    QFETCH(QString, heading);
+    QFETCH(bool, marks);
+    if (!poppler::available())
+        QFAIL("poppler-utils is needed");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("fill.pdf"));
+    QVERIFY(capturefixture::writeBytes(
+        pdf, pdfDocument(drawnPage(dir, paper, LayoutKind::Fill, channels, axis, heading, marks))));
+    const double right = width * 72 - 36, bottom = height * 72 - 36;
+
+    // A line of DejaVu Sans is 2384 / 2048 of its size high: 12 or 9 points, nothing smaller.
+    const auto high = [](const poppler::Word& word, int points) {
+        return qAbs(word.yMax - word.yMin - points * 2384.0 / 2048) < 0.1;
+    };
+    const QStringList headingWords = heading.split(u' ');
+    std::set<double> headingLines;
+    int headed = 0, small = 0, names = 0, distances = 0;
+    double namesRight = 0, nameBottom = 0;
+    for (const poppler::Word& word : poppler::words(pdf)) {
+        QVERIFY2(high(word, 12) || high(word, 9), qPrintable(word.text));
+        small += high(word, 9);
+        distances += word.text.contains(u'\u2192');
+        QVERIFY2(word.xMin > 35.5 && word.yMin > 35.5 && word.yMax < bottom, qPrintable(word.text));
+        if (headingWords.contains(word.text)) {
+            QVERIFY2(word.xMax < right + 0.5 && high(word, 12), qPrintable(word.text));
+            headingLines.insert(word.yMin);
+            ++headed;
+        } else if (word.text.startsWith(QLatin1String("Name"))) {
+            // In order down the page, apart.
+            QCOMPARE(word.text, QStringLiteral("Name%1").arg(names++));
+            QVERIFY(high(word, 12) && word.yMin > nameBottom);
+            nameBottom = word.yMax;
+            namesRight = std::max(namesRight, word.xMax);
+        }
+    }
+    // Every word of the heading, on as many lines as it needs.
+    QCOMPARE(headed, int(headingWords.size()));
+    QVERIFY(heading.size() > 100 ? headingLines.size() >= 2 && headingLines.size() <= 3
+                                 : headingLines.size() == 1);
+    QCOMPARE(names, channels);
+    QCOMPARE(small > 0, axis || marks);
+    QCOMPARE(distances, marks ? 3 : 0);
+
+    double left = 1e9, far = 0, low = 0, thinnest = 1e9;
+    for (const poppler::Stroke& stroke :
+         poppler::strokes(pdf, dir.filePath(QStringLiteral("p.svg")))) {
+        thinnest = std::min(thinnest, stroke.width);
+        for (const QList<QPointF>& path : stroke.subpaths)
+            for (const QPointF& point : path) {
+                left = std::min(left, point.x() / poppler::pixelsPerPoint);
+                far = std::max(far, point.x() / poppler::pixelsPerPoint);
+                low = std::max(low, point.y() / poppler::pixelsPerPoint);
+            }
+    }
+    QVERIFY(left > namesRight && qAbs(far - right) < 0.1);
+    QVERIFY(low < bottom && low > reach * height * 72 && thinnest > 0.999);
+}
+
+void PaperFitTest::cropHoldsTheDrawing_data()
+{
+    QTest::addColumn<Paper>("paper");
+    QTest::addColumn<LayoutKind>("layout");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<bool>("axis");
+    QTest::newRow("tabloid sheet, 4") << Paper::Tabloid << LayoutKind::Sheet << 4 << false;
+    QTest::newRow("a4 sheet, 16, axis") << Paper::A4 << LayoutKind::Sheet << 16 << true;
+    QTest::newRow("a4 fill, 4") << Paper::A4 << LayoutKind::Fill << 4 << false;
+    QTest::newRow("letter fill, 16, axis") << Paper::Letter << LayoutKind::Fill << 16 << true;
+}
+
+// A cropped PNG is the whole image's drawing with an eighth of an inch round
+// it, pixel for pixel; a cropped SVG shows the same part of the paper.
+void PaperFitTest::cropHoldsTheDrawing()
+{
+    QFETCH(Paper, paper);
+    QFETCH(LayoutKind, layout);
+    QFETCH(int, channels);
+    QFETCH(bool, axis);
+    QTemporaryDir dir;
+    const RecordedPage page = drawnPage(dir, paper, layout, channels, axis);
+    constexpr int dpi = 96, margin = dpi / 8;
+    const QImage whole = QImage::fromData(pngDocument(page, dpi), "PNG");
+    const QImage cropped = QImage::fromData(pngDocument(page, dpi, true), "PNG");
+    const QRect drawing = inked(whole), kept = inked(cropped);
+    QCOMPARE(kept.size(), drawing.size());
+    // Text boxes reach a little beyond their ink.
+    for (const int gap : {kept.left(), kept.top(), cropped.width() - 1 - kept.right(),
+                          cropped.height() - 1 - kept.bottom()})
+        QVERIFY2(gap >= margin - 1 && gap <= margin + dpi / 16, QByteArray::number(gap));
+    const QPoint corner = drawing.topLeft() - kept.topLeft();
+    QVERIFY(cropped == whole.copy(QRect(corner, cropped.size())));
+
+    // Read back with xmllint (libxml2-utils).
+    const QString svg =
+        capturefixture::writeBytes(dir, QStringLiteral("c.svg"), svgDocument(page, true));
+    const auto attribute = [&](const char* name) {
+        return QString::fromUtf8(
+                   poppler::run(QStringLiteral("xmllint"),
+                                {QStringLiteral("--xpath"),
+                                 QStringLiteral("string(/*/@%1)").arg(QLatin1String(name)), svg}))
+            .trimmed();
+    };
+    const QStringList box = attribute("viewBox").split(u' ');
+    QCOMPARE(box.size(), 4);
+    // The page's units on the paper (inches from the whole image), as the PDF places them.
+    const double width = double(whole.width()) / dpi, height = double(whole.height()) / dpi;
+    const Expected fit =
+        layout == LayoutKind::Fill ? Expected{width, height, 1, 0, 0} : expectedFor(width, height);
+    const auto onPaper = [&](int i, double offset) {
+        return (box[i].toDouble() / 1200 * fit.scale + offset) * dpi;
+    };
+    // Whole pixels of the PNG, less than one either side.
+    const auto near = [](double got, double want) { return qAbs(got - want) < 2; };
+    QVERIFY(near(onPaper(0, fit.left), corner.x()) && near(onPaper(1, fit.top), corner.y()));
+    QVERIFY(near(onPaper(2, 0), cropped.width()) && near(onPaper(3, 0), cropped.height()));
 }
 
 QTEST_MAIN(PaperFitTest)

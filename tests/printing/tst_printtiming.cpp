@@ -243,6 +243,7 @@ void PrintTimingTest::pageOptionsMakeOneDocument()
     options.pages = 3;
     options.timeaxis = true;
     options.paper = Paper::A4;
+    options.layout = LayoutKind::Fill;
     const auto printer = fakePrinter(QStringLiteral("Adobe PDF"));
     PrintingService service({printer});
     PrinterRef reference;
@@ -269,6 +270,9 @@ void PrintTimingTest::pageOptionsMakeOneDocument()
     const QByteArray info = poppler::info(out);
     QVERIFY2(info.contains("Pages:           3"), info.constData());
     QVERIFY2(info.contains("pts (A4)"), info.constData());
+    // Half an inch in, at 12 points.
+    const poppler::Word heading = poppler::words(out, 3).first();
+    QVERIFY(heading.text == "H" && heading.xMin == 36 && heading.yMax - heading.yMin > 13.9);
 }
 
 void PrintTimingTest::aCaptureOfAnyShape_data()

@@ -21,11 +21,17 @@ void TestPrintOnSheet::drawsFromThePrintableCorner_data()
     QTest::addColumn<Paper>("paper");
     QTest::addColumn<QByteArray>("size");
     QTest::addColumn<double>("inchIn"); // points: where an inch in on the sheet lands
-    QTest::newRow("no margins") << 0.0 << Paper::Tabloid << QByteArray("1224 x 792 pts") << 72.0;
-    QTest::newRow("half an inch") << 36.0 << Paper::Tabloid << QByteArray("1224 x 792 pts") << 72.0;
+    QTest::addColumn<LayoutKind>("layout");
+    const auto sheet = LayoutKind::Sheet;
+    const QByteArray tabloid("1224 x 792 pts");
+    QTest::newRow("no margins") << 0.0 << Paper::Tabloid << tabloid << 72.0 << sheet;
+    QTest::newRow("half an inch") << 36.0 << Paper::Tabloid << tabloid << 72.0 << sheet;
     // Legal is 14 x 8.5 inches: the sheet at 8.5 / 11, centred across.
     QTest::newRow("legal, half an inch") << 36.0 << Paper::Legal << QByteArray("1008 x 612 pts")
-                                         << ((14 - 17 * 8.5 / 11) / 2 + 8.5 / 11) * 72;
+                                         << ((14 - 17 * 8.5 / 11) / 2 + 8.5 / 11) * 72 << sheet;
+    // Laid out on the paper: an inch from its corner (36 points past the margin).
+    QTest::newRow("A4 filled, half an inch")
+        << 36.0 << Paper::A4 << QByteArray("842 x 595 pts") << 36.0 << LayoutKind::Fill;
 }
 
 void TestPrintOnSheet::drawsFromThePrintableCorner()
@@ -34,6 +40,7 @@ void TestPrintOnSheet::drawsFromThePrintableCorner()
     QFETCH(Paper, paper);
     QFETCH(QByteArray, size);
     QFETCH(double, inchIn);
+    QFETCH(LayoutKind, layout);
     if (!poppler::available())
         QFAIL("poppler-utils is needed");
     QTemporaryDir dir;
@@ -48,7 +55,7 @@ void TestPrintOnSheet::drawsFromThePrintableCorner()
     page.CurrentX(1200); // one inch in
     page.CurrentY(1200);
     page.Print(QStringLiteral("corner"));
-    QVERIFY(printOnSheet(printer, QStringLiteral("stand-in"), {{page.calls(), paper}}));
+    QVERIFY(printOnSheet(printer, QStringLiteral("stand-in"), {{page.calls(), paper, layout}}));
 
     QVERIFY(poppler::info(pdf).contains(size));
     const QList<poppler::Word> words = poppler::words(pdf);

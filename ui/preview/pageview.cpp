@@ -47,9 +47,8 @@ void PageView::setPages(std::vector<RecordedPage> pages)
     // On the same grid, only the pieces the page changed are drawn again.
     const Grid now = grid();
     if (!dirty_ && !cache_.isNull() && now.whole > 0 && now == drawnGrid_ && !pages_.empty()) {
-        std::vector<DrawnPiece> pieces =
-            piecesOnGrid(pages_[page_].calls, now.whole, now.origin, now.size.width(),
-                         paperFit(pages_[page_].paper).minimumWidth);
+        std::vector<DrawnPiece> pieces = piecesOnGrid(pages_[page_].calls, now.whole, now.origin,
+                                                      now.size.width(), shownFit().minimumWidth);
         const QRegion changed = changedBetween(pieces_, pieces) & QRect(QPoint(0, 0), now.size);
         const QRect box = changed.boundingRect();
         // Past half the paper, drawing it whole is as quick.
@@ -108,9 +107,14 @@ void PageView::zoomAround(double zoom, QPointF anchor)
     viewport()->update();
 }
 
+PaperFit PageView::shownFit() const
+{
+    return pages_.empty() ? paperFit(Paper::Tabloid) : pageFit(pages_[page_]);
+}
+
 QPointF PageView::zoomAnchor() const
 {
-    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const PaperFit fit = shownFit();
     const QPointF corner =
         QPointF(paperOrigin())
         + (QPointF(fit.left, fit.top) + QPointF(textLeft, headingTop) * fit.scale) * scale();
@@ -120,7 +124,7 @@ QPointF PageView::zoomAnchor() const
 
 double PageView::scale() const
 {
-    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const PaperFit fit = shownFit();
     // The room without scroll bars, so that their coming and going moves nothing.
     const QSize room = maximumViewportSize() - QSize(2 * margin, 2 * margin);
     const double fitted =
@@ -133,7 +137,7 @@ double PageView::scale() const
 
 int PageView::sheetPixelsPerPixel() const
 {
-    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const PaperFit fit = shownFit();
     const QSize room = maximumViewportSize() - QSize(2 * margin, 2 * margin);
     const double fitted =
         std::min(std::max(1, room.width()) / fit.width, std::max(1, room.height()) / fit.height);
@@ -144,7 +148,7 @@ int PageView::sheetPixelsPerPixel() const
 
 QSize PageView::paperSize() const
 {
-    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const PaperFit fit = shownFit();
     const double s = scale();
     return {std::max(1, int(std::lround(fit.width * s))),
             std::max(1, int(std::lround(fit.height * s)))};
@@ -193,7 +197,7 @@ PageView::Grid PageView::grid() const
     if (grid.whole == 0)
         return grid;
     // Where ensureCached() puts the sheet's corner for the whole paper.
-    const PaperFit fit = paperFit(pages_[page_].paper);
+    const PaperFit fit = shownFit();
     const QPointF corner = QPointF(fit.left, fit.top) * scale() * ratio;
     grid.origin = QPoint(int(std::round(corner.x())), int(std::round(corner.y())));
     grid.size = paper * ratio;
@@ -203,7 +207,7 @@ PageView::Grid PageView::grid() const
 
 void PageView::paintOnGrid(QPainter& painter, const Grid& grid) const
 {
-    const PaperFit fit = paperFit(pages_[page_].paper);
+    const PaperFit fit = shownFit();
     const double q = scale() * fit.scale * devicePixelRatioF();
     painter.translate(grid.origin);
     painter.scale(q, q);
@@ -246,7 +250,7 @@ void PageView::ensureCached(const QRect& visible)
     image.fill(Qt::white);
     if (!pages_.empty()) {
         const RecordedPage& page = pages_[page_];
-        const PaperFit fit = paperFit(page.paper);
+        const PaperFit fit = pageFit(page);
         QPainter painter(&image);
         // In device pixels: the sheet's corner on a whole pixel, so that
         // lines put on the sheet's pixel grid fall on the view's.
@@ -289,7 +293,7 @@ void PageView::repairCache()
         return;
     }
     const RecordedPage& page = pages_[page_];
-    const double minimumWidth = paperFit(page.paper).minimumWidth;
+    const double minimumWidth = pageFit(page).minimumWidth;
     QPainter painter(&cache_);
     for (const QRect& r : damage) {
         painter.resetTransform();
@@ -308,20 +312,17 @@ void PageView::repairCache()
 
 QPointF PageView::sheetAt(QPointF point) const
 {
-    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const PaperFit fit = shownFit();
     return ((point - QPointF(paperOrigin())) / scale() - QPointF(fit.left, fit.top)) / fit.scale;
 }
 
 QPointF PageView::viewAt(QPointF sheet) const
 {
-    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    const PaperFit fit = shownFit();
     return QPointF(paperOrigin()) + (QPointF(fit.left, fit.top) + sheet * fit.scale) * scale();
 }
 
-double PageView::sheetScale() const
-{
-    return scale() * paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper).scale;
-}
+double PageView::sheetScale() const { return scale() * shownFit().scale; }
 
 void PageView::setHighlight(QLineF line)
 {

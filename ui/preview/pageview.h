@@ -68,6 +68,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Where the page shown falls on its paper (tabloid with none).
+    PaperFit shownFit() const;
     // Pixels of the view a paper pixel (1200 dpi) takes.
     double scale() const;
     // Sheet pixels a device pixel of the view takes when that is a whole

@@ -259,9 +259,11 @@ void Preview::saveAs()
         return;
     const std::vector<RecordedPage> pages = view->pages();
     const QString proposal = outputNameFor(settings_->capturePath(), QString());
-    const std::optional<SaveChoice> choice = askSaveAs(this, proposal);
+    const std::optional<SaveChoice> choice = askSaveAs(this, proposal, cropSaved_);
     if (!choice || !confirmReplacing(this, *choice, int(pages.size())))
         return;
+    if (documentFormat(choice->format).crops)
+        cropSaved_ = choice->crop;
     PageRequest printing = settings_->pageRequest();
     // The dump covers the samples shown.
     printing.options = shownOptions_;
@@ -292,9 +294,10 @@ void Preview::copy()
     const RecordedPage& page = pages[std::size_t(view->page())];
     try {
         // Owned here until the clipboard takes it: a page that cannot be made leaks nothing.
+        // What is pasted into a report is the drawing, not a mostly blank sheet.
         auto data = std::make_unique<QMimeData>();
-        data->setImageData(QImage::fromData(pngDocument(page, savedPngDpi)));
-        data->setData(QStringLiteral("image/svg+xml"), svgDocument(page));
+        data->setImageData(QImage::fromData(pngDocument(page, savedPngDpi, true)));
+        data->setData(QStringLiteral("image/svg+xml"), svgDocument(page, true));
         QGuiApplication::clipboard()->setMimeData(data.release());
         status->setText(QStringLiteral("Copied page %1 as an image").arg(view->page() + 1));
     } catch (const Fault& fault) {
@@ -318,6 +321,10 @@ void Preview::print()
     // Printing to a file, the printer has no name: the file names where it went.
     const QString file = printer.outputFileName();
     const QString target = file.isEmpty() ? printer.printerName() : file;
+    // A page laid out on its paper has margins of its own: it goes on the
+    // whole paper, not within the printer's.
+    const bool filled = pages.front().layout == LayoutKind::Fill;
+    printer.setFullPage(filled);
     QPainter painter;
     if (!painter.begin(&printer)) {
         reportError(this, QStringLiteral("Print"),
@@ -329,7 +336,10 @@ void Preview::print()
     // 1200-dpi units with its lines on the printer's pixels.
     const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
     const double toSheet = double(sheetDpi) / printer.resolution();
-    const PaperFit fit = fitSheetOnto(area.width() * toSheet, area.height() * toSheet);
+    const PaperFit paper = pageFit(pages.front());
+    const PaperFit fit = filled ? fitPageOnto(paper.width, paper.height, area.width() * toSheet,
+                                              area.height() * toSheet)
+                                : fitSheetOnto(area.width() * toSheet, area.height() * toSheet);
     painter.scale(1 / toSheet, 1 / toSheet);
     const WaitCursor waiting;
     for (std::size_t i = 0; i < pages.size(); ++i) {

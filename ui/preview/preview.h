@@ -67,4 +67,5 @@ private:
     PageOptions shownOptions_; // those of the pages shown
     QTimer refresh_;
     int recordings_ = 0;
+    bool cropSaved_ = false; // the image last saved was cropped: Save as offers it again
 };

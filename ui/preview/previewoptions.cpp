@@ -35,6 +35,11 @@ PreviewOptions::PreviewOptions(PageOptionsModel& model, QWidget* parent)
     paper = new QComboBox(this);
     paper->setObjectName(QStringLiteral("paper"));
     paper->addItems(paperNames());
+    layout = new QComboBox(this);
+    layout->setObjectName(QStringLiteral("layout"));
+    layout->addItems(layoutNames());
+    layout->setToolTip(QStringLiteral("sheet: the 17 × 11 inch page fitted to the paper; fill: "
+                                      "laid out on the paper, its text at the printed size"));
     // As many as a CSV capture has.
     const int samples = csv::sampleCount;
     from = spinBox(this, QStringLiteral("from"), 0, samples - 1, 0);
@@ -56,6 +61,8 @@ PreviewOptions::PreviewOptions(PageOptionsModel& model, QWidget* parent)
     rows->addWidget(buses);
     row->addWidget(labelFor(this, QStringLiteral("Pape&r"), paper));
     row->addWidget(paper);
+    row->addWidget(labelFor(this, QStringLiteral("La&yout"), layout));
+    row->addWidget(layout);
     row->addSpacing(12);
     row->addWidget(labelFor(this, QStringLiteral("Samples fro&m"), from));
     row->addWidget(from);
@@ -76,6 +83,7 @@ PreviewOptions::PreviewOptions(PageOptionsModel& model, QWidget* parent)
             model_->set(readOptions());
     };
     connect(paper, &QComboBox::currentIndexChanged, this, edited);
+    connect(layout, &QComboBox::currentIndexChanged, this, edited);
     for (QSpinBox* box : {from, to, pages})
         connect(box, &QSpinBox::valueChanged, this, edited);
     connect(timeaxis, &QCheckBox::toggled, this, edited);
@@ -86,8 +94,9 @@ PreviewOptions::PreviewOptions(PageOptionsModel& model, QWidget* parent)
 void PreviewOptions::showOptions(const PageOptions& options)
 {
     const QSignalBlocker blockPaper(paper), blockFrom(from), blockTo(to), blockPages(pages),
-        blockAxis(timeaxis);
+        blockAxis(timeaxis), blockLayout(layout);
     paper->setCurrentText(paperName(options.paper));
+    layout->setCurrentText(layoutName(options.layout));
     from->setValue(options.firstsample);
     // The whole capture's last sample is the last the box offers.
     to->setValue(options.lastsample);
@@ -101,6 +110,7 @@ PageOptions PreviewOptions::readOptions() const
     // What the widgets do not show stays as it is.
     PageOptions options = model_->options();
     options.paper = paperNamed(paper->currentText()).value_or(Paper::Tabloid);
+    options.layout = layoutNamed(layout->currentText()).value_or(LayoutKind::Sheet);
     options.firstsample = from->value();
     options.lastsample = to->value();
     options.pages = pages->value();

@@ -1,7 +1,8 @@
 #pragma once
 
 // The preview's widgets for the page options it shares with Print: paper,
-// sample range, pages, time axis, bus lanes, and Reset back to the
+// The preview's widgets for the page options it shares with Print: paper,
+// layout, sample range, pages, time axis, bus lanes, and Reset back to the
 // defaults. They show the options held and write every edit back.
 
 #include "ui/preview/buseditor.h"
@@ -24,6 +25,7 @@ public:
     void takeTyping();
 
     QComboBox* paper;
+    QComboBox* layout;
     QSpinBox* from;
     QSpinBox* to;
     QSpinBox* pages;

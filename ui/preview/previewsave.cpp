@@ -8,13 +8,56 @@
 #include "util/files/atomicfile.h"
 #include "util/files/outputname.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include <algorithm>
 
-std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal)
+namespace {
+
+// A typed extension names the format; else the filter does.
+const DocumentFormat* formatChosen(const QString& typed, const QString& filter)
+{
+    if (const DocumentFormat* named = formatNamed(QFileInfo(typed).suffix().toLower()))
+        return named;
+    for (const DocumentFormat& f : documentFormats())
+        if (f.filter == filter)
+            return &f;
+    return nullptr;
+}
+
+// The dialog's "Crop to the drawing", under its own controls, open to the
+// formats that crop.
+QCheckBox* addCropBox(QFileDialog& dialog, bool crop)
+{
+    auto* box = new QCheckBox(QStringLiteral("&Crop to the drawing"), &dialog);
+    box->setObjectName(QStringLiteral("crop"));
+    box->setToolTip(QStringLiteral("%1: only the drawing with a small margin, not the whole "
+                                   "paper")
+                        .arg(croppingFormats()));
+    box->setChecked(crop);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+    auto* typed = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const auto follow = [&dialog, box, typed] {
+        const DocumentFormat* format =
+            formatChosen(typed ? typed->text() : QString(), dialog.selectedNameFilter());
+        box->setEnabled(format && format->crops);
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, box, follow);
+    if (typed)
+        QObject::connect(typed, &QLineEdit::textChanged, box, follow);
+    follow();
+    return box;
+}
+
+} // namespace
+
+std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal, bool crop)
 {
     QFileDialog dialog(parent, QStringLiteral("Save As"));
     dialog.setObjectName(QStringLiteral("saveas"));
@@ -37,20 +80,18 @@ std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal)
     const QFileInfo target(proposal);
     dialog.setDirectory(target.absolutePath());
     dialog.selectFile(target.fileName() + proposed.extension());
+    const QCheckBox* cropBox = addCropBox(dialog, crop);
     modalseam::shown(&dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     SaveChoice choice{dialog.selectedFiles().constFirst(), proposed.id};
-    // A typed extension names the format; else the filter does.
-    if (const DocumentFormat* named = formatNamed(QFileInfo(choice.path).suffix().toLower())) {
-        choice.format = named->id;
-        return choice;
+    const DocumentFormat* format = formatChosen(choice.path, dialog.selectedNameFilter());
+    if (format) {
+        choice.format = format->id;
+        if (!formatNamed(QFileInfo(choice.path).suffix().toLower()))
+            choice.path += format->extension();
     }
-    for (const DocumentFormat& f : documentFormats())
-        if (f.filter == dialog.selectedNameFilter()) {
-            choice.format = f.id;
-            choice.path += f.extension();
-        }
+    choice.crop = cropBox->isChecked() && documentFormat(choice.format).crops;
     return choice;
 }
 
@@ -94,6 +135,7 @@ QStringList saveDocuments(const SaveChoice& choice, const std::vector<RecordedPa
     const DocumentFormat& format = documentFormat(choice.format);
     DocumentSource source;
     source.dpi = savedPngDpi;
+    source.crop = choice.crop && format.crops;
     std::optional<LevelTable> levels;
     if (format.ofPages) {
         if (pages.empty())

@@ -22,12 +22,14 @@ inline constexpr int savedPngDpi = 150;
 struct SaveChoice {
     QString path;
     OutputFormat format = OutputFormat::Pdf;
+    bool crop = false; // images cut to the drawing (a format that crops)
 };
 
 // Asks in the save dialog, offering every output format and proposing
 // `proposal` (a path without extension) as a PDF; the filter chosen gives the
-// format and the missing extension. nullopt on Cancel.
-std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal);
+// format and the missing extension; "Crop to the drawing", ticked as `crop`
+// says, whether an image is cut to the drawing. nullopt on Cancel.
+std::optional<SaveChoice> askSaveAs(QWidget* parent, const QString& proposal, bool crop = false);
 
 // The files `count` pages of one format go to when each page is a file of
 // its own: `path` for one page, else NAME-1.ext, NAME-2.ext ... with as many

@@ -6,6 +6,8 @@
 #include "util/fault.h"
 
 #include <QGuiApplication>
+#include <QMarginsF>
+#include <QPageSize>
 
 #include <utility>
 
@@ -40,14 +42,30 @@ PdfBook::~PdfBook()
         painter_.end();
 }
 
-void PdfBook::addPage(const std::vector<SurfaceCall>& calls)
+void PdfBook::addPage(const std::vector<SurfaceCall>& calls, QSize points)
 {
+    // The sheet by its name, as printers know it.
+    const bool sheet = points == QSize(sheetWidthPoints, sheetHeightPoints);
+    const QPageLayout page = sheet
+                                 ? sheetLayout()
+                                 : QPageLayout(QPageSize(points, QString(), QPageSize::ExactMatch),
+                                               QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    const auto cannot = [&] {
+        return Fault(FaultKind::CannotWriteFile,
+                     sheet ? QStringLiteral("the 11 x 17 inch PDF page cannot be set up")
+                           : QStringLiteral("the %1 x %2 point PDF page cannot be set up")
+                                 .arg(points.width())
+                                 .arg(points.height()));
+    };
     if (pages_ == 0) {
-        if (!writer_->setPageLayout(sheetLayout()) || !painter_.begin(writer_.get()))
+        if (!writer_->setPageLayout(page) || !painter_.begin(writer_.get()))
+            throw cannot();
+    } else {
+        if (!writer_->pageLayout().isEquivalentTo(page) && !writer_->setPageLayout(page))
+            throw cannot();
+        if (!writer_->newPage())
             throw Fault(FaultKind::CannotWriteFile,
-                        QStringLiteral("the 11 x 17 inch PDF page cannot be set up"));
-    } else if (!writer_->newPage()) {
-        throw Fault(FaultKind::CannotWriteFile, QStringLiteral("no further PDF page can be begun"));
+                        QStringLiteral("no further PDF page can be begun"));
     }
     renderPage(painter_, calls);
     ++pages_;

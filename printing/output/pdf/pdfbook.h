@@ -3,11 +3,13 @@
 #pragma once
 
 #include "printing/page/recordingsurface.h"
+#include "printing/page/sheet.h"
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSize>
 
 #include <functional>
 #include <memory>
@@ -24,9 +26,10 @@ public:
     PdfEngineSetUp& operator=(const PdfEngineSetUp&) = delete;
 };
 
-// A PDF of 17 x 11 inch pages at 1200 dpi with no margins, built in memory
-// one page at a time, so a long document never holds more than one page's
-// calls. Each page is drawn exactly as a document of that page alone.
+// A PDF of pages at 1200 dpi with no margins, 17 x 11 inches unless said
+// otherwise, built in memory one page at a time, so a long document never
+// holds more than one page's calls. Each page is drawn exactly as a document
+// of that page alone.
 class PdfBook {
 public:
     // Throws Fault(CannotWriteFile) when there is no GUI application.
@@ -35,9 +38,11 @@ public:
     PdfBook(const PdfBook&) = delete;
     PdfBook& operator=(const PdfBook&) = delete;
 
-    // Draws the calls (see renderPage()). Throws Fault(CannotWriteFile) when
-    // the page cannot be set up.
-    void addPage(const std::vector<SurfaceCall>& calls);
+    // Draws the calls (see renderPage()) on a page of `points` (whole
+    // points, width first). Throws Fault(CannotWriteFile) when the page
+    // cannot be set up.
+    void addPage(const std::vector<SurfaceCall>& calls,
+                 QSize points = QSize(sheetWidthPoints, sheetHeightPoints));
     int pageCount() const { return pages_; }
     // The finished document; the book is empty afterwards.
     QByteArray finish();

@@ -14,6 +14,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 namespace {
@@ -45,18 +46,28 @@ QByteArray mediaBox(const PaperFit& fit)
     return box;
 }
 
-// Draws the engine's page, made on the sheet, where the page's own content
-// puts the sheet on the paper.
-QByteArray placedForm(const PaperFit& fit)
+// The engine's page: the sheet, or whole points that hold the paper a page
+// is drawn on.
+QSize enginePoints(const PaperFit& fit, LayoutKind layout)
 {
-    if (fit.identity())
+    if (layout == LayoutKind::Sheet)
+        return {sheetWidthPoints, sheetHeightPoints};
+    return {int(std::ceil(pdfPoints(fit.width) - 1e-6)),
+            int(std::ceil(pdfPoints(fit.height) - 1e-6))};
+}
+
+// Draws the engine's page, made on the sheet or on `engine`, where the
+// page's own content puts the drawing on the paper.
+QByteArray placedForm(const PaperFit& fit, QSize engine)
+{
+    if (fit.identity() && engine.height() == sheetHeightPoints)
         return "q /X1 Do Q";
     QByteArray out("q ");
     appendPdfReal(out, fit.scale);
     out.append("0 0 ");
     appendPdfReal(out, fit.scale);
     appendPdfReal(out, pdfPoints(fit.left));
-    appendPdfReal(out, pdfPoints(fit.height - fit.top) - fit.scale * sheetHeightPoints);
+    appendPdfReal(out, pdfPoints(fit.height - fit.top) - fit.scale * engine.height());
     out.append("cm /X1 Do Q");
     return out;
 }
@@ -97,7 +108,9 @@ PdfPage pdfPage(const RecordedPage& recorded)
         return true;
     };
     page.paper = recorded.paper;
-    page.content = flateEncoded(pdfPageContent(calls, paperFit(page.paper), text));
+    page.layout = recorded.layout;
+    const PaperFit fit = pageFit(recorded);
+    page.content = flateEncoded(pdfPageContent(calls, fit, text));
     std::sort(page.glyphs.begin(), page.glyphs.end());
     page.glyphs.erase(std::unique(page.glyphs.begin(), page.glyphs.end()), page.glyphs.end());
 
@@ -113,7 +126,7 @@ PdfPage pdfPage(const RecordedPage& recorded)
             rest.push_back(call);
         }
         PdfBook book;
-        book.addPage(rest);
+        book.addPage(rest, enginePoints(fit, page.layout));
         page.engineText = book.finish();
     }
     return page;
@@ -132,7 +145,7 @@ void PdfPages::start()
 
 void PdfPages::add(PdfPage page)
 {
-    const PaperFit fit = paperFit(page.paper);
+    const PaperFit fit = paperFit(page.paper, page.layout);
     const int content = objects_.writeStream(page.content, PdfObjects::Data::deflated);
     QByteArray resourcesEntry = pdfReference(resourcesObject_);
     QByteArray contents = pdfReference(content);
@@ -145,7 +158,8 @@ void PdfPages::add(PdfPage page)
         for (const QByteArray& body : objects)
             objects_.write(body);
         // A stream of its own, so the page's content stays as it is alone.
-        const int draw = objects_.writeStream(placedForm(fit), PdfObjects::Data::plain);
+        const int draw = objects_.writeStream(placedForm(fit, enginePoints(fit, page.layout)),
+                                              PdfObjects::Data::plain);
         resourcesEntry = resources(fontObject_, " /XObject << /X1 " + pdfReference(form) + " >>");
         contents = "[" + contents + ' ' + pdfReference(draw) + "]";
     }

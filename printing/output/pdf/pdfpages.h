@@ -21,6 +21,7 @@ struct PdfPage {
     std::vector<std::uint16_t> glyphs; // sorted, unique
     QByteArray engineText;             // empty when there is no such text
     Paper paper = Paper::Tabloid;
+    LayoutKind layout = LayoutKind::Sheet;
 };
 
 // The calls as such a page. Safe to call from any thread; throws Fault when

@@ -369,13 +369,16 @@ private slots:
         window->pageOptions().set(onA4(600, 900, 1));
         o.pages->setValue(3);
         o.timeaxis->setChecked(true);
+        o.layout->setCurrentText(QStringLiteral("fill"));
         o.buses->name->setText(QStringLiteral("B"));
         o.buses->channels->setText(QStringLiteral("3-0"));
         o.buses->add->click();
         settle();
         QCOMPARE((QStringList{o.paper->currentText(), o.from->text(), o.to->text()}),
                  (QStringList{"a4", "600", "900"}));
-        QCOMPARE(window->pageOptions().summary(), "A4 · 600–900 · 3 pages · time axis · 1 bus");
+        QCOMPARE(window->pageOptions().summary(),
+                 "A4 · 600–900 · 3 pages · time axis · 1 bus · filled page");
+        QCOMPARE(p.view->pages().back().layout, LayoutKind::Fill);
         QVERIFY(!window->optionsSummary->isHidden() && o.reset->isEnabled());
         QCOMPARE(p.view->pages().size(), std::size_t(3));
 
@@ -388,6 +391,7 @@ private slots:
             (QStringList{o.paper->currentText(), o.from->text(), o.to->text(), o.pages->text()}),
             (QStringList{"tabloid", "0", "2047", "1"}));
         QVERIFY(!o.timeaxis->isChecked());
+        QCOMPARE(o.layout->currentText(), "sheet");
         QCOMPARE((QStringList{o.buses->bus->currentText(), o.buses->name->text()}),
                  (QStringList{"New bus", ""}));
         QCOMPARE(drawing(p), designed);
@@ -399,6 +403,8 @@ private slots:
     // lower under a row of labels. "BEFORE|STEPS|AFTER|SAID", where steps are
     // "click SAMPLE SLOT" (-1: the tick marks), "drag FROM TO SLOT", "key"
     // (Delete) and "type TEXT", and markers "SAMPLE[:LABEL]" (26: 70 apart).
+    // "|fill": on A4 laid out on the paper, traces from 2520 to 600 short of
+    // its 14031, the line drawn under the pointer.
     void markersByPointerAndKeys_data()
     {
         QTest::addColumn<QString>("row");
@@ -414,6 +420,8 @@ private slots:
         QTest::newRow("a name taken")
             << "300 600|click 600 0;type A|300 600|Another marker is named A already";
         QTest::newRow("a 27th") << "26|click 2000 15|26|A page takes at most 26 markers";
+        QTest::newRow("on a filled page") << "|click 78 -1|80||fill";
+        QTest::newRow("dragged on a filled page") << "300|drag 300 414 -1|416||fill";
     }
 
     void markersByPointerAndKeys()
@@ -433,23 +441,29 @@ private slots:
         Preview& p = preview();
         PageOptions options;
         options.markers = read(columns[0]);
+        const bool fill = columns.size() > 4;
+        options.paper = fill ? Paper::A4 : Paper::Tabloid;
+        options.layout = fill ? LayoutKind::Fill : LayoutKind::Sheet;
         window->pageOptions().set(options);
         p.view->setZoom(4); // a reach of about three samples
         settle();
         QWidget* viewport = p.view->viewport();
+        QPoint last;
         for (const QString& step : steps.split(u';')) {
             const QStringList f = step.split(u' ');
             const auto at = [&](const QString& sample, const QString& slot) {
                 const bool rows = !window->pageOptions().options().markers.empty();
                 const double y = slot.toInt() < 0 ? 1275 : 1475 + 350 * slot.toInt();
-                return p.view->viewAt({3000 + 8 * sample.toDouble(), y + 250 * rows}).toPoint();
+                const double x = fill ? 2520 + (13431 - 2520) * sample.toDouble() / 2048
+                                      : 3000 + 8 * sample.toDouble();
+                return p.view->viewAt({x, y + 250 * rows}).toPoint();
             };
             if (f[0] == QLatin1String("click")) {
-                QTest::mouseClick(viewport, Qt::LeftButton, {}, at(f[1], f[2]));
+                QTest::mouseClick(viewport, Qt::LeftButton, {}, last = at(f[1], f[2]));
             } else if (f[0] == QLatin1String("drag")) {
                 QTest::mousePress(viewport, Qt::LeftButton, {}, at(f[1], f[3]));
                 QTest::mouseMove(viewport, at(f[2], f[3]));
-                QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(f[2], f[3]));
+                QTest::mouseRelease(viewport, Qt::LeftButton, {}, last = at(f[2], f[3]));
             } else if (f[0] == QLatin1String("key")) {
                 QTest::keyClick(p.view, Qt::Key_Delete);
             } else {
@@ -466,6 +480,13 @@ private slots:
             texts << call.text;
         for (std::size_t i = 0; i < after.size(); ++i)
             QVERIFY(texts.contains(markerLabel(after, i)));
+        // The leftmost dark blue: the page's own line, not the lighter highlight.
+        const QImage shown = fill ? viewport->grab().toImage() : QImage();
+        int x = -1;
+        for (int i = 0, h = shown.height(); x < 0 && i < shown.width() * h; ++i)
+            if (const QColor c = shown.pixelColor(i / h, i % h); c.blue() - c.red() > 120)
+                x = i / h;
+        QVERIFY2(!fill || std::abs(x - last.x()) <= 2, qPrintable(QString::number(x)));
     }
 
     // A preview needs no main window: any source of settings will do.

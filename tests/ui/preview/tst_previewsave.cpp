@@ -3,6 +3,7 @@
 #include "tests/printing/popplertools.h"
 #include "tests/ui/preview/previewfixture.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,10 +18,11 @@
 namespace {
 
 // Answers the save dialog with `name` in `folder`, after choosing `filter`
-// when it is given.
-void answerSave(const QString& folder, const QString& name, const QString& filter)
+// when it is given; with `crop`, after ticking "Crop to the drawing".
+void answerSave(const QString& folder, const QString& name, const QString& filter,
+                bool crop = false)
 {
-    modalseam::push([folder, name, filter](QWidget* shown) {
+    modalseam::push([folder, name, filter, crop](QWidget* shown) {
         auto* dialog = qobject_cast<QFileDialog*>(shown);
         QVERIFY(dialog);
         if (!filter.isEmpty()) {
@@ -29,6 +31,11 @@ void answerSave(const QString& folder, const QString& name, const QString& filte
         }
         dialog->setDirectory(folder);
         dialog->selectFile(name);
+        auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("crop"));
+        QVERIFY(box && box->isVisible()
+                && box->isEnabled()
+                       == (name + filter).contains(QRegularExpression("\\.(svg|png)")));
+        box->setChecked(crop);
         QMetaObject::invokeMethod(dialog, "accept");
     });
 }
@@ -117,6 +124,8 @@ private slots:
             << "out.png"
             << "" << 12 << QStringList{"out-01.png", "out-07.png", "out-12.png"}
             << QByteArray("\x89PNG");
+        QTest::newRow("PNG, cropped") << "out.png"
+                                      << "" << 1 << QStringList{"out.png"} << QByteArray("\x89PNG");
         QTest::newRow("value change dump")
             << "out.vcd"
             << "" << 1 << QStringList{"out.vcd"} << QByteArray("$comment");
@@ -169,8 +178,9 @@ private slots:
             QVERIFY(data);
             QVERIFY(data->hasImage());
             const QImage image = qvariant_cast<QImage>(data->imageData());
-            QCOMPARE(image.size(), QSize(17 * 150, 11 * 150));
+            QVERIFY(image.width() < 17 * 150 && image.height() < 11 * 150); // the drawing alone
             QVERIFY(data->data(QStringLiteral("image/svg+xml")).startsWith(begins));
+            QVERIFY(!data->data(QStringLiteral("image/svg+xml")).contains("width=\"431.8mm\""));
             return;
         }
         if (typed == QLatin1String("print")) {
@@ -211,7 +221,9 @@ private slots:
             }
             return;
         }
-        answerSave(out.path(), typed, filter);
+        // Rows named so tick "Crop to the drawing".
+        const bool crop = QByteArray(QTest::currentDataTag()).contains("crop");
+        answerSave(out.path(), typed, filter, crop);
         if (files.isEmpty()) {
             QTest::keyClick(&p, Qt::Key_C, Qt::ControlModifier);
             const auto report = catchreport();
@@ -240,7 +252,10 @@ private slots:
         for (const QString& name : files) {
             QFile file(out.filePath(name));
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
-            QVERIFY2(file.read(64).startsWith(begins), qPrintable(name));
+            const QByteArray saved = file.readAll();
+            QVERIFY2(saved.startsWith(begins), qPrintable(name));
+            if (begins.startsWith("\x89PNG"))
+                QCOMPARE(QImage::fromData(saved).width() < 17 * 150, crop);
         }
         QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(),
                  typed.endsWith(QLatin1String(".svg")) || typed.endsWith(QLatin1String(".png"))
