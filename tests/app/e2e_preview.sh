@@ -119,11 +119,12 @@ done
 focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
 focus "$PREVIEW"
 shot "$MAIN" "$WORK/main-designed.png"
-xdotool key alt+r Down Down               # paper: tabloid, a3, a4
-xdotool key alt+m ctrl+a && xdotool type --delay 20 600 && xdotool key Return
-xdotool key alt+t ctrl+a && xdotool type --delay 20 900 && xdotool key Return
-xdotool key alt+g ctrl+a && xdotool type --delay 20 3 && xdotool key Return
-xdotool key alt+y Down                    # layout: sheet, fill
+# (A pause after each, as a person's: a loaded machine redraws in between.)
+xdotool key alt+r Down Down && sleep 0.5  # paper: tabloid, a3, a4
+xdotool key alt+m ctrl+a && xdotool type --delay 20 600 && xdotool key Return && sleep 0.5
+xdotool key alt+t ctrl+a && xdotool type --delay 20 900 && xdotool key Return && sleep 0.5
+xdotool key alt+g ctrl+a && xdotool type --delay 20 3 && xdotool key Return && sleep 0.5
+xdotool key alt+y Down && sleep 0.5       # layout: sheet, fill
 # A bus of channels 3 to 0, named and added by keyboard.
 xdotool key alt+n && xdotool type --delay 20 NIBBLE
 xdotool key alt+h && xdotool type --delay 20 3-0 && xdotool key Return
