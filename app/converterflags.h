@@ -25,10 +25,13 @@ extern const QCommandLineOption samplesOption;
 extern const QCommandLineOption pagesOption;
 extern const QCommandLineOption timeAxisOption;
 extern const QCommandLineOption paperOption;
-extern const QCommandLineOption busOption; // may be given again
+extern const QCommandLineOption busOption;    // may be given again
+extern const QCommandLineOption decodeOption; // may be given again
+extern const QCommandLineOption listDecodersOption;
+extern const QCommandLineOption decoderHelpOption;
 
 // Every option above, in the order the help lists them.
-const std::array<const QCommandLineOption*, 17>& allOptions();
+const std::array<const QCommandLineOption*, 20>& allOptions();
 
 // The description, the captures and every option above.
 void addOptions(QCommandLineParser& parser);

@@ -27,6 +27,7 @@ struct PageOptions {
     Paper paper = Paper::Tabloid; // the writers fit the sheet to it
     std::vector<Marker> markers;
     std::vector<BusLane> buses;
+    std::vector<DecoderStack> decoders; // a lane each row they show, after the buses
     LayoutKind layout = LayoutKind::Sheet;
 
     // The last sample of the range in a capture of `samplecount` samples.
