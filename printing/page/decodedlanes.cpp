@@ -62,7 +62,7 @@ std::vector<DecodedLane> decodeLanes(const PageRequest& request, const Capture& 
         const decode::Checked<decode::ResolvedStack> stack =
             decode::resolveStack(wanted, names, rate > 0);
         if (!stack.ok())
-            throw Fault(FaultKind::SubscriptOutOfRange, stack.error);
+            throw Fault(FaultKind::SubscriptOutOfRange, stack.error).inFile(capture.path());
         // Each channel read as a one-channel bus: 0 or 1, else a fault naming where.
         const QList<int> used = stack.value.channelsUsed();
         std::vector<std::vector<int>> singles;
@@ -77,7 +77,8 @@ std::vector<DecodedLane> decodeLanes(const PageRequest& request, const Capture& 
             input.levels[std::size_t(used[j])].assign(values.begin(), values.end() - 1);
         }
         input.sampleRate = rate;
-        std::vector<decode::DecodedRow> rows = decode::decodeStack(stack.value, input);
+        std::vector<decode::DecodedRow> rows =
+            inFile(capture.path(), [&] { return decode::decodeStack(stack.value, input); });
         const int top = int(stack.value.decoders.size()) - 1;
         for (decode::DecodedRow& row : rows)
             if (shownRow(row, top))
