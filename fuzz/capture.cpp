@@ -11,10 +11,14 @@
 // the page count (a byte); flag 8 adds the time axis. Flag 16 then adds
 // two buses: a radix byte and two bytes of channels each (most significant
 // bit first, so a mask may repeat a channel or reach one past the capture).
+// Flag 128 then adds decoded rows as a decoder would give them: a count of
+// rows, and in each a count of annotations, each a start (two bytes), a
+// length (a byte, 0 for a point in time) and a text.
 
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
 #include "fuzz/fuzzinput.h"
+#include "printing/page/decodedlanes.h"
 #include "printing/page/pagedrawing.h"
 #include "printing/page/pagelayout.h"
 #include "printing/page/recordingsurface.h"
@@ -124,6 +128,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.buses.push_back(std::move(bus));
     }
 
+    std::vector<DecodedLane> lanes;
+    for (int n = (flags & 128) ? in.byte() % 4 : 0; n > 0; --n) {
+        DecodedLane& lane = lanes.emplace_back(DecodedLane{QStringLiteral("LANE"), {}});
+        for (int k = in.byte() % 32; k > 0; --k) {
+            decode::Annotation a;
+            a.start = quint64(in.byte() << 8 | in.byte());
+            a.end = a.start + in.byte();
+            a.texts = QStringList{in.shortText(), QStringLiteral("X")};
+            lane.annotations.push_back(std::move(a));
+        }
+    }
+
     if (flags & 1) {
         const QByteArray bytes = grown(in.data(), in.left());
         file.write(bytes.constData(), bytes.size());
@@ -143,7 +159,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 for (int c = 0; c < csv::channelCount; ++c)
                     settings.channels.captions[std::size_t(c)] = header->names[std::size_t(c)];
             }
-            const PageRequest request = pageRequest(settings, options);
+            PageRequest request = pageRequest(settings, options);
+            if (flags & 128)
+                request.decoded = lanes;
             const LevelTable levels = requestLevels(capture.samples(), request);
             for (const PageLayout& layout : pageLayouts(request, capture.sampleCount())) {
                 page.clear(); // one surface for all runs: its call list keeps its room
