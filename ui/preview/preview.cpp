@@ -8,6 +8,7 @@
 #include "printing/output/pagerenderer.h"
 #include "printing/output/pngdocument.h"
 #include "printing/output/svgdocument.h"
+#include "printing/page/decodedlanes.h"
 #include "printing/page/paper.h"
 #include "printing/page/sheet.h"
 #include "ui/preview/previewsave.h"
@@ -93,6 +94,7 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     pageNumber = new QLabel(this);
     pageNumber->setObjectName(QStringLiteral("pagenumber"));
     options = new PreviewOptions(settings.pageOptions(), this);
+    decoders = new DecoderPanel(settings.pageOptions(), this);
     message = new QLabel(this);
     message->setObjectName(QStringLiteral("message"));
     message->setWordWrap(true);
@@ -118,7 +120,10 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     column->addLayout(commands);
     column->addWidget(options);
     column->addWidget(message);
-    column->addWidget(view, 1);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(view, 1);
+    middle->addWidget(decoders);
+    column->addLayout(middle, 1);
     column->addWidget(status);
 
     connect(saveButton, &QPushButton::clicked, this, &Preview::saveAs);
@@ -145,6 +150,7 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     refresh_.setInterval(0);
     connect(&refresh_, &QTimer::timeout, this, &Preview::refresh);
     connect(&source_, &CaptureSource::changed, this, &Preview::scheduleRefresh);
+    connect(&decoding_, &PreviewDecoding::ready, this, &Preview::scheduleRefresh);
     connect(&settings.pageOptions(), &PageOptionsModel::changed, this, &Preview::scheduleRefresh);
 
     connect(&settings, &SettingsSource::changed, this, &Preview::scheduleRefresh);
@@ -204,7 +210,9 @@ void Preview::refresh()
         showMessage(problem);
         return;
     }
-    const PageRequest printing = settings_->pageRequest();
+    PageRequest printing = settings_->pageRequest();
+    if (capture)
+        decoders->setChannels(channelNames(*capture), sampleRate(printing.period) > 0);
     if (printing.channels.empty()) {
         showMessage(noChannel);
         setPages({});
@@ -215,6 +223,21 @@ void Preview::refresh()
                                     : QString());
         setPages({});
         return;
+    }
+    if (!printing.options.decoders.empty()) {
+        // Decoded on a thread of its own; drawn once that is done.
+        const PreviewDecoding::Result* decoded =
+            decoding_.decoded(printing, *capture, source_.reads());
+        if (!decoded) {
+            showMessage(QStringLiteral("Decoding…"));
+            return;
+        }
+        if (decoded->fault) {
+            showMessage(faultText(QStringLiteral("Print"), *decoded->fault));
+            setPages({});
+            return;
+        }
+        printing.decoded = decoded->lanes;
     }
     try {
         view->releaseCalls();

@@ -6,7 +6,9 @@
 #include "printing/page/pagelayout.h"
 #include "printing/page/recordingsurface.h"
 #include "ui/preview/capturesource.h"
+#include "ui/preview/decoderpanel.h"
 #include "ui/preview/pageview.h"
+#include "ui/preview/previewdecoding.h"
 #include "ui/preview/previewoptions.h"
 #include "ui/preview/settingssource.h"
 
@@ -26,6 +28,7 @@ public:
 
     PageView* view;
     PreviewOptions* options;
+    DecoderPanel* decoders;
     QLabel* message; // what keeps a page from being drawn; hidden when nothing does
     QLabel* status;  // what the last command did
     QLabel* pageNumber;
@@ -62,6 +65,7 @@ private:
 
     QPointer<SettingsSource> settings_;
     CaptureSource source_;
+    PreviewDecoding decoding_;
     PageOptions shownOptions_; // those of the pages shown
     QTimer refresh_;
     int recordings_ = 0;
