@@ -54,7 +54,7 @@ DecoderPanel::DecoderPanel(PageOptionsModel& model, QWidget* parent)
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
-    auto* title = new QLabel(QStringLiteral("Dec&oder"), this);
+    auto* title = new QLabel(QStringLiteral("F&ind a decoder"), this);
     title->setBuddy(decoder);
     column->addWidget(title);
     column->addWidget(decoder);
@@ -65,18 +65,6 @@ DecoderPanel::DecoderPanel(PageOptionsModel& model, QWidget* parent)
     column->addWidget(inUse);
     column->addWidget(remove);
     setFixedWidth(300);
-
-    // Listing loads every decoder, a second or so: not on the window's thread.
-    listing_ = std::async(std::launch::async, [] { return listDecoders(); });
-    auto* poll = new QTimer(this);
-    poll->setInterval(30);
-    connect(poll, &QTimer::timeout, this, [this, poll] {
-        if (listing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
-            return;
-        poll->stop();
-        listReady();
-    });
-    poll->start();
 
     connect(decoder, &QComboBox::currentIndexChanged, this, &DecoderPanel::choose);
     connect(add, &QPushButton::clicked, this, &DecoderPanel::addDecoder);
@@ -90,6 +78,25 @@ DecoderPanel::DecoderPanel(PageOptionsModel& model, QWidget* parent)
     });
     connect(&model, &PageOptionsModel::changed, this, &DecoderPanel::showInUse);
     showInUse();
+}
+
+void DecoderPanel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (listing_.valid() || decoder->count() > 0 || !problem->text().isEmpty())
+        return;
+    // Listing loads every decoder, a second or so: not on the window's
+    // thread, and not before the panel is first shown.
+    listing_ = std::async(std::launch::async, [] { return listDecoders(); });
+    auto* poll = new QTimer(this);
+    poll->setInterval(30);
+    connect(poll, &QTimer::timeout, this, [this, poll] {
+        if (listing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return;
+        poll->deleteLater();
+        listReady();
+    });
+    poll->start();
 }
 
 DecoderPanel::~DecoderPanel()

@@ -37,6 +37,9 @@ public:
     QListWidget* inUse;  // the decoders on the page
     QPushButton* remove; // the one chosen in the list, from the page
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void listReady();
     void choose();

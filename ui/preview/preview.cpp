@@ -95,6 +95,9 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     pageNumber->setObjectName(QStringLiteral("pagenumber"));
     options = new PreviewOptions(settings.pageOptions(), this);
     decoders = new DecoderPanel(settings.pageOptions(), this);
+    decoders->hide();
+    decodersButton = button(this, QStringLiteral("decodersbutton"), QStringLiteral("Dec&oders"));
+    decodersButton->setCheckable(true);
     message = new QLabel(this);
     message->setObjectName(QStringLiteral("message"));
     message->setWordWrap(true);
@@ -116,6 +119,7 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     for (QWidget* w : std::initializer_list<QWidget*>{previousButton, pageNumber, nextButton})
         commands->addWidget(w);
     commands->addStretch(1);
+    commands->addWidget(decodersButton);
     auto* column = new QVBoxLayout(this);
     column->addLayout(commands);
     column->addWidget(options);
@@ -130,6 +134,7 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     connect(copyButton, &QPushButton::clicked, this, &Preview::copy);
     connect(printButton, &QPushButton::clicked, this, &Preview::print);
     connect(fitButton, &QPushButton::clicked, view, &PageView::fit);
+    connect(decodersButton, &QPushButton::toggled, decoders, &QWidget::setVisible);
     connect(zoomIn, &QPushButton::clicked, view, &PageView::zoomIn);
     connect(zoomOut, &QPushButton::clicked, view, &PageView::zoomOut);
     connect(previousButton, &QPushButton::clicked, view,

@@ -38,6 +38,7 @@ public:
     QPushButton* fitButton;
     QPushButton* previousButton;
     QPushButton* nextButton;
+    QPushButton* decodersButton; // shows and hides the decoder panel
 
     const CaptureSource& source() const { return source_; }
     // How often the pages were recorded.
