@@ -136,8 +136,9 @@ void ConverterFaultsTest::runs_data()
         decoded("decoded level 219", "spi:clk=1", {"high"}, 1, {high, "line 306", "channel 1"});
         decoded("failing decoder", "zelmar_test:data=1", {}, 1,
                 {good_, "zelmar_test", "\\x1b[31mred", "…"});
-        decoded("decoder with a value change dump", "spi:clk=0", {"--format", "vcd"}, 2,
-                {"--decode", "value change dump"});
+        row("decoder with a value change dump")
+            << good_ << QStringList{"--decode", "spi:clk=0", "--format", "vcd"} << existing << 2
+            << QStringList{"--decode", "value change dump"};
     }
 }
 
