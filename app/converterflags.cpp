@@ -83,6 +83,13 @@ const QCommandLineOption
                     .arg(paperNames().join(QStringLiteral(", "))),
                 QStringLiteral("name"));
 
+const QCommandLineOption markerOption(
+    QStringLiteral("marker"),
+    QStringLiteral("Mark <sample> (0-2047) with a dashed line and <label> above it (default A, "
+                   "B, C ... by the marker's place), and print under the traces the time from "
+                   "each marker to the next, and its frequency; up to 26 times, at different "
+                   "samples and labels. A marker outside --samples is shown on no page."),
+    QStringLiteral("sample[:label]"));
 const QCommandLineOption busOption(
     QStringLiteral("bus"),
     QStringLiteral("Draw channels read together as one value in a lane after the traces: "
@@ -109,13 +116,15 @@ const QCommandLineOption
                       QStringLiteral("Describe a decoder: its channels, options and rows."),
                       QStringLiteral("id"));
 
-const std::array<const QCommandLineOption*, 20>& allOptions()
+const std::array<const QCommandLineOption*, 21>& allOptions()
 {
-    static const std::array<const QCommandLineOption*, 20> all{
-        &outputOption, &outputDirOption, &combineOption,   &formatOption,       &dpiOption,
-        &jobsOption,   &channelsOption,  &tickMarksOption, &noTickMarksOption,  &resolutionOption,
-        &unitOption,   &headingOption,   &samplesOption,   &pagesOption,        &timeAxisOption,
-        &paperOption,  &busOption,       &decodeOption,    &listDecodersOption, &decoderHelpOption};
+    static const std::array<const QCommandLineOption*, 21> all{
+        &outputOption,      &outputDirOption,  &combineOption,  &formatOption,
+        &dpiOption,         &jobsOption,       &channelsOption, &tickMarksOption,
+        &noTickMarksOption, &resolutionOption, &unitOption,     &headingOption,
+        &samplesOption,     &pagesOption,      &timeAxisOption, &paperOption,
+        &markerOption,      &busOption,        &decodeOption,   &listDecodersOption,
+        &decoderHelpOption};
     return all;
 }
 

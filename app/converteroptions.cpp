@@ -3,6 +3,7 @@
 
 #include "app/converterflags.h"
 #include "app/decodeoption.h"
+#include "app/markeroption.h"
 #include "util/fault.h"
 
 #include <QCommandLineOption>
@@ -32,7 +33,7 @@ QString repeated(const QCommandLineParser& parser)
 {
     const QStringList given = parser.optionNames();
     for (const QCommandLineOption* single : allOptions()) {
-        if (single == &busOption || single == &decodeOption)
+        if (single == &markerOption || single == &busOption || single == &decodeOption)
             continue;
         qsizetype times = 0;
         for (const QString& name : single->names())
@@ -207,8 +208,8 @@ QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
 {
     const DocumentFormat& format = documentFormat(options.format);
     if (!format.ofPages) {
-        for (const QCommandLineOption* pageOnly :
-             {&pagesOption, &timeAxisOption, &paperOption, &busOption, &decodeOption})
+        for (const QCommandLineOption* pageOnly : {&pagesOption, &timeAxisOption, &paperOption,
+                                                   &markerOption, &busOption, &decodeOption})
             if (parser.isSet(*pageOnly))
                 return QStringLiteral("--%1 sets up printed pages; a value change dump has none "
                                       "(--samples still applies)")
@@ -274,6 +275,11 @@ QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
     return QString();
 }
 
+QString readMarkers(const QCommandLineParser& parser, ConverterOptions& options)
+{
+    return readMarkerValues(parser.values(markerOption), csv::sampleCount, options.page.markers);
+}
+
 } // namespace
 
 QString extensionOf(const ConverterOptions& options)
@@ -332,8 +338,8 @@ ParsedArguments parseArguments(const QStringList& arguments)
         return usageError(QStringLiteral("no capture file given"));
     if (const QString error = repeated(parser); !error.isEmpty())
         return usageError(error);
-    for (const Step step :
-         {readDestinations, readFormat, readNumbers, readDrawing, readPages, readDecoders})
+    for (const Step step : {readDestinations, readFormat, readNumbers, readDrawing, readPages,
+                            readMarkers, readDecoders})
         if (const QString error = step(parser, parsed.options); !error.isEmpty())
             return usageError(error);
     parsed.action = ParsedArguments::Action::Run;

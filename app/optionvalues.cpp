@@ -3,7 +3,7 @@
 #include "app/optionvalues.h"
 
 #include "capture/csvcapture.h"
-#include "capture/leveltable.h"
+#include "printing/page/busdescription.h"
 #include "util/fault.h"
 #include "util/numbers.h"
 
@@ -118,20 +118,6 @@ bool isResolution(const QString& text)
 
 namespace {
 
-std::optional<Radix> radixNamed(QStringView name)
-{
-    const QString lower = name.toString().toLower();
-    if (lower == QLatin1String("hex"))
-        return Radix::Hex;
-    if (lower == QLatin1String("dec"))
-        return Radix::Dec;
-    if (lower == QLatin1String("bin"))
-        return Radix::Bin;
-    if (lower == QLatin1String("ascii"))
-        return Radix::Ascii;
-    return std::nullopt;
-}
-
 bool hasLineBreak(QStringView text)
 {
     for (const QChar c : text) {
@@ -165,30 +151,9 @@ std::variant<BusLane, QString> parseBus(const QString& text)
         bus.radix = *radix;
         channels = channels.left(colon);
     }
-    const QString numbering = QStringLiteral(" (use channel numbers 0-%1, most significant "
-                                             "first, and ranges such as 7-0 or 15,11-8)")
-                                  .arg(csv::channelCount - 1);
-    for (const QStringView item : channels.split(u',')) {
-        const qsizetype dash = item.indexOf(u'-');
-        const auto first = wholeNumber(trimBlanks(dash < 0 ? item : item.left(dash)));
-        const auto last = dash < 0 ? first : wholeNumber(trimBlanks(item.sliced(dash + 1)));
-        if (!first || !last)
-            return QStringLiteral("bad channel %1").arg(quotedText(item)) + numbering;
-        if (std::max(*first, *last) >= csv::channelCount)
-            return QStringLiteral("the capture has no channel %1").arg(std::max(*first, *last))
-                   + numbering;
-        const int step = *first <= *last ? 1 : -1;
-        for (int c = *first;; c += step) {
-            if (std::find(bus.channels.begin(), bus.channels.end(), c) != bus.channels.end())
-                return QStringLiteral("channel %1 is in it twice").arg(c);
-            bus.channels.push_back(c);
-            if (c == *last)
-                break;
-        }
-    }
-    if (bus.channels.size() > std::size_t(widestBus))
-        return QStringLiteral("%1 channels are more than a value of %2 bits holds")
-            .arg(bus.channels.size())
-            .arg(widestBus);
+    auto parsed = parseBusChannels(channels);
+    if (QString* error = std::get_if<QString>(&parsed))
+        return std::move(*error);
+    bus.channels = std::move(std::get<std::vector<int>>(parsed));
     return bus;
 }

@@ -8,17 +8,19 @@
 // Flag 1 grows a short file to full length by repeating its sample lines,
 // so small inputs reach the level table and the drawing. Flag 4 puts page
 // options after the resolution: the first and last sample (two bytes each),
-// the page count (a byte); flag 8 adds the time axis. Flag 16 then adds
-// two buses: a radix byte and two bytes of channels each (most significant
-// bit first, so a mask may repeat a channel or reach one past the capture).
-// Flag 128 then adds decoded rows as a decoder would give them: a count of
-// rows, and in each a count of annotations, each a start (two bytes), a
-// length (a byte, 0 for a point in time) and a text.
+// the page count (a byte); flag 8 adds the time axis. Flag 16 puts markers
+// after them: a count byte, then each marker's sample (two bytes) and label.
+// Flag 32 then adds two buses: a radix byte and two bytes of channels each
+// (most significant bit first, so a mask may repeat a channel or reach one
+// past the capture). Flag 128 then adds decoded rows as a decoder would give
+// them: a count of rows, and in each a count of annotations, each a start
+// (two bytes), a length (a byte, 0 for a point in time) and a text.
 
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
 #include "fuzz/fuzzinput.h"
 #include "printing/page/decodedlanes.h"
+#include "printing/page/markers.h"
 #include "printing/page/pagedrawing.h"
 #include "printing/page/pagelayout.h"
 #include "printing/page/recordingsurface.h"
@@ -27,6 +29,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QRect>
 
 #include <algorithm>
 
@@ -119,7 +122,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.pages = static_cast<std::int8_t>(in.byte());
         options.timeaxis = flags & 8;
     }
-    for (int b = 0; b < 2 && (flags & 16); ++b) {
+    if (flags & 16) {
+        for (int n = in.byte() % 32; n > 0; --n) {
+            const int sample = static_cast<std::int16_t>(in.byte() << 8 | in.byte());
+            options.markers.push_back({sample, in.shortText()});
+        }
+    }
+    for (int b = 0; b < 2 && (flags & 32); ++b) {
         BusLane bus{QStringLiteral("BUS"), {}, Radix(in.byte() % 4)};
         const int mask = in.byte() << 8 | in.byte();
         for (int bit = 15; bit >= 0; --bit)
@@ -171,6 +180,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 for (const DrawnLine& line : page.lines())
                     FUZZ_CHECK(std::min(line.x1, line.x2) >= traceLeft
                                && std::max(line.x1, line.x2) <= traceRight);
+                // Marker labels and distances never meet, as far as their
+                // widths can be told.
+                std::vector<QRect> boxes;
+                for (const PrintedText& text : page.texts()) {
+                    if (text.colour != markerBlue)
+                        continue;
+                    const QRect box(text.x, text.y, textWidthEstimate(text.text, text.fontsize),
+                                    textPixels(text.fontsize) * 6 / 5);
+                    for (const QRect& other : boxes)
+                        FUZZ_CHECK(!box.intersects(other));
+                    boxes.push_back(box);
+                }
             }
         } catch (const Fault&) {
         }

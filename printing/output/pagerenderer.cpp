@@ -17,6 +17,10 @@ QPen pagePen(const SurfaceState& state, double minimumWidth)
     if (state.drawstyle == 2) {
         pen.setStyle(Qt::DotLine);
         pen.setCapStyle(Qt::FlatCap);
+    } else if (state.drawstyle == 1) {
+        // In pen widths: dashes of a millimetre on the sheet, wider pens longer.
+        pen.setDashPattern({16, 8});
+        pen.setCapStyle(Qt::FlatCap);
     } else {
         pen.setStyle(Qt::SolidLine);
         pen.setCapStyle(Qt::RoundCap);
@@ -78,7 +82,7 @@ bool walkPage(const std::vector<SurfaceCall>& calls, double minimumWidth,
             // A line leaves the state as it was; most of a busy page is lines.
             std::array<int, 4> ends = call.args;
             if (!place || place(i, ends))
-                batch.add(QPoint(ends[0], ends[1]), QPoint(ends[2], ends[3]), state.drawstyle != 2);
+                batch.add(QPoint(ends[0], ends[1]), QPoint(ends[2], ends[3]), state.drawstyle == 0);
             continue;
         }
         case SurfaceCallKind::Print:

@@ -23,7 +23,7 @@ int pagePixelSize(int points);
 
 // Draws recorded calls on `painter`, whose user units must be device pixels
 // at 1200 dpi with the origin at the top-left of the page. Lines are real
-// strokes DrawWidth pixels wide; DrawStyle 2 is dotted; a text's first
+// strokes DrawWidth pixels wide; DrawStyle 1 is dashed, 2 dotted; a text's first
 // character cell has its top-left corner at (CurrentX, CurrentY).
 // `outlines` fills the outline of a text the page font cannot draw alone
 // instead, as the PDF engine draws what it cannot embed (glyphs no installed

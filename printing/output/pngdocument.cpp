@@ -57,7 +57,7 @@ private:
 
 // The calls that can touch rows `top` ... `bottom` (device pixels at 1200
 // dpi): solid lines wholly above or below are left out, so each band draws
-// only its share of the sheet. Dotted lines stay whole, their dots in step.
+// only its share of the sheet. Dotted and dashed lines stay whole, in step.
 std::vector<SurfaceCall> callsForBand(const std::vector<SurfaceCall>& calls, double top,
                                       double bottom)
 {
@@ -65,7 +65,7 @@ std::vector<SurfaceCall> callsForBand(const std::vector<SurfaceCall>& calls, dou
     band.reserve(calls.size());
     SurfaceState state;
     for (const SurfaceCall& call : calls) {
-        if (call.kind == SurfaceCallKind::Line && state.drawstyle != 2) {
+        if (call.kind == SurfaceCallKind::Line && state.drawstyle == 0) {
             const double reach = state.drawwidth / 2.0 + 2.0 * sheetDpi / pointsPerInch;
             const double high = std::min(call.args[1], call.args[3]) - reach;
             const double low = std::max(call.args[1], call.args[3]) + reach;

@@ -57,107 +57,184 @@ int laneValuePoints(const PageLayout& layout)
     return points;
 }
 
+double laneLeastRoom(const PageLayout& layout)
+{
+    const int points = laneValuePoints(layout);
+    return pageTextWidth(u"\u2026", points) + 2 * laneTextGap(points);
+}
+
 namespace {
 
-struct LaneText {
-    int x, y;
-    QString text;
+// The lane's two lines, each a polyline that changes sides at every
+// crossing, so that the writers stroke it in one piece.
+struct LanePaths {
+    std::vector<QPoint> paths[2];
+
+    void reach(int path, int x, int y)
+    {
+        if (paths[path].empty() || paths[path].back() != QPoint(x, y))
+            paths[path].emplace_back(x, y);
+    }
+    void flush(std::vector<QLine>& lines)
+    {
+        lines.reserve(lines.size() + paths[0].size() + paths[1].size());
+        for (std::vector<QPoint>& path : paths) {
+            for (std::size_t k = 1; k < path.size(); ++k)
+                lines.emplace_back(path[k - 1], path[k]);
+            path.clear();
+        }
+    }
 };
 
-struct LanePlan {
-    LineGroup lines{3, solidStyle, traceBlack, {}};
-    std::vector<LaneText> values;
+struct Box {
+    int left, right; // x of its edges on the page
+    bool square[2];  // an edge cut by the page's
+    bool joinsNext;  // the next stretch begins where it ends
+    const QStringList* texts;
 };
 
-// The lines and values of one lane, in `slot`.
-void planLane(LanePlan& plan, const std::vector<quint64>& values, const BusLane& bus, int slot,
+} // namespace
+
+void planLane(LanePlan& plan, const std::vector<LaneStretch>& stretches, int slot,
               const PageLayout& layout)
 {
-    const int first = layout.first;
-    const int last = layout.last;
-    // The stretches of one value begin at these samples; the page ends the last.
-    std::vector<int> starts{first};
-    for (int k = first + 1; k <= last; ++k)
-        if (values[std::size_t(k)] != values[std::size_t(k) - 1])
-            starts.push_back(k);
-    std::vector<int> xs;
-    xs.reserve(starts.size() + 1);
-    for (const int k : starts)
-        xs.push_back(layout.sampleX(k));
-    xs.push_back(layout.sampleX(last + 1));
+    const int pageEnd = layout.last + 1;
+    std::vector<Box> boxes;
+    for (std::size_t j = 0; j < stretches.size(); ++j) {
+        const LaneStretch& s = stretches[j];
+        const int from = std::max(s.first, layout.first);
+        const int to = std::min(s.end, pageEnd);
+        if (from >= to)
+            continue;
+        const bool joins = j + 1 < stretches.size() && stretches[j + 1].first == s.end
+                           && to == s.end && s.end < pageEnd;
+        const bool cutLeft = s.first < layout.first;
+        const bool cutRight = s.end > pageEnd;
+        boxes.push_back(
+            {layout.sampleX(from), layout.sampleX(to), {cutLeft, cutRight}, joins, &s.texts});
+    }
 
     const int height = layout.levelHeight();
     const int base = layout.baseLine(slot);
     const int top = base - height;
     const int middle = base - height / 2;
     // Half the width of a crossing: it scales with the lane, and leaves every
-    // stretch at least a point between its crossings.
+    // box at least a point between its crossings.
     const int slant = height / 3;
-    const std::size_t n = starts.size();
-    // A change at a page's edge is drawn half on each of the pages it joins;
-    // the sentinel repeats the last sample, so the capture's end has none.
-    const bool changeIn =
-        layout.continues() && values[std::size_t(first)] != values[std::size_t(first) - 1];
-    const bool changeOut = values[std::size_t(last) + 1] != values[std::size_t(last)];
-    std::vector<int> half(n + 1, 0);
-    for (std::size_t i = 0; i <= n; ++i) {
-        if ((i == 0 && !changeIn) || (i == n && !changeOut))
-            continue;
-        int c = slant;
-        if (i > 0)
-            c = std::min(c, (xs[i] - xs[i - 1]) / 2);
-        if (i < n)
-            c = std::min(c, (xs[i + 1] - xs[i]) / 2);
-        half[i] = c;
+    const std::size_t n = boxes.size();
+    // Half the width of the crossing or closing at each box's left and right.
+    std::vector<int> before(n), after(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        const int room = (boxes[j].right - boxes[j].left) / 2;
+        before[j] = boxes[j].square[0] ? 0 : std::min(slant, room);
+        after[j] = boxes[j].square[1] ? 0 : std::min(slant, room);
+        if (j > 0 && boxes[j - 1].joinsNext)
+            before[j] = after[j - 1] = std::min(before[j], after[j - 1]);
     }
 
-    // Two lines, each a polyline that changes sides at every crossing, so
-    // that the writers stroke each in one piece.
-    std::vector<QPoint> paths[2];
+    LanePaths lane;
+    for (std::vector<QPoint>& path : lane.paths)
+        path.reserve(3 * n + 1);
     int side[2] = {top, base};
-    const auto reach = [&](int path, int x, int y) {
-        if (paths[path].empty() || paths[path].back() != QPoint(x, y))
-            paths[path].emplace_back(x, y);
-    };
     const int points = laneValuePoints(layout);
+    plan.points = points;
     const double ellipsis = pageTextWidth(u"\u2026", points);
-    const double gap = textPixels(points) / 8.0; // the slants lean away from the text
+    const double gap = laneTextGap(points);
     const int textTop = int(std::lround(middle - pageCapitalMiddle(points)));
-    for (std::size_t i = 0; i <= n; ++i) {
-        const int x = xs[i];
-        const int c = half[i];
+    for (std::size_t j = 0; j < n; ++j) {
+        const Box& box = boxes[j];
+        const bool joined = j > 0 && boxes[j - 1].joinsNext;
         for (int path = 0; path < 2; ++path) {
-            // The two lines cross at the change, or at a page's edge meet there.
-            if (c > 0 && i == 0)
-                reach(path, x, middle);
-            else if (c > 0)
-                reach(path, x - c, side[path]);
-            if (c > 0 && i == n)
-                reach(path, x, middle);
-            else if (c > 0)
+            const int c = before[j];
+            if (!joined) {
+                side[path] = path == 0 ? top : base;
+                if (c > 0)
+                    lane.reach(path, box.left, middle);
+            } else if (c > 0) {
+                // Where two stretches meet, the lines change sides.
                 side[path] = side[path] == top ? base : top;
-            if (i < n)
-                reach(path, x + c, side[path]);
+            }
+            lane.reach(path, box.left + c, side[path]);
+            lane.reach(path, box.right - after[j], side[path]);
+            if (!box.joinsNext && after[j] > 0)
+                lane.reach(path, box.right, middle);
         }
-        if (i == n)
-            break;
-        const int from = x + c;
-        const int to = xs[i + 1] - half[i + 1];
-        const double room = to - from - 2 * gap;
-        if (room < ellipsis)
+        if (!box.joinsNext)
+            lane.flush(plan.lines.lines);
+
+        const double room = box.right - after[j] - box.left - before[j] - 2 * gap;
+        if (room < ellipsis || box.texts->isEmpty())
             continue;
-        const int width = int(bus.channels.size());
-        QString text = fittedText(busValueText(values[std::size_t(starts[i])], width, bus.radix),
-                                  room, points);
+        QString text;
+        for (const QString& candidate : *box.texts)
+            if (pageTextWidth(candidate, points) <= room) {
+                text = candidate;
+                break;
+            }
+        if (text.isEmpty())
+            text = fittedText(box.texts->back(), room, points);
         if (text.isEmpty())
             continue;
-        const double centre = (from + to) / 2.0;
+        const double centre = (box.left + before[j] + box.right - after[j]) / 2.0;
         const int textLeft = int(std::lround(centre - pageTextWidth(text, points) / 2));
-        plan.values.push_back({textLeft, textTop, std::move(text)});
+        plan.texts.push_back({textLeft, textTop, std::move(text)});
     }
-    for (const std::vector<QPoint>& path : paths)
-        for (std::size_t k = 1; k < path.size(); ++k)
-            plan.lines.lines.emplace_back(path[k - 1], path[k]);
+    lane.flush(plan.lines.lines);
+}
+
+void paintLanes(PageSurface& page, const LanePlan& plan)
+{
+    const LineGroup& group = plan.lines;
+    page.DrawWidth(group.width);
+    page.DrawStyle(group.style);
+    page.ForeColor(group.colour);
+    for (const QLine& line : group.lines)
+        page.Line(line.x1(), line.y1(), line.x2(), line.y2());
+    page.FontSize(plan.points);
+    for (const LaneText& text : plan.texts) {
+        page.CurrentX(text.x);
+        page.CurrentY(text.y);
+        page.Print(text.text);
+    }
+}
+
+void drawLane(PageSurface& page, const std::vector<LaneStretch>& stretches, int slot,
+              const PageLayout& layout)
+{
+    LanePlan plan;
+    planLane(plan, stretches, slot, layout);
+    paintLanes(page, plan);
+}
+
+namespace {
+
+// A bus's stretches of one value on the page. One that goes on past the
+// page's edge begins or ends beyond it, so that it is cut square there;
+// the sentinel repeats the last sample, so the capture's end has no change.
+std::vector<LaneStretch> busStretches(const std::vector<quint64>& values, const BusLane& bus,
+                                      const PageLayout& layout)
+{
+    const int first = layout.first;
+    const int last = layout.last;
+    const auto at = [&](int k) { return values[std::size_t(k)]; };
+    const bool changeIn = layout.continues() && at(first) != at(first - 1);
+    const bool changeOut = at(last + 1) != at(last);
+    const int width = int(bus.channels.size());
+    // Too narrow for any text, a stretch is not given one: on a busy page
+    // most are.
+    const double least = laneLeastRoom(layout);
+    std::vector<LaneStretch> stretches;
+    int begin = changeIn ? first : first - 1;
+    for (int k = first + 1; k <= last + 1; ++k) {
+        if (k <= last && at(k) == at(k - 1))
+            continue;
+        const int end = k <= last || changeOut ? k : k + 1;
+        stretches.push_back({begin, end, {}});
+        if (layout.sampleX(k) - layout.sampleX(std::max(begin, first)) >= least)
+            stretches.back().texts = QStringList{busValueText(at(k - 1), width, bus.radix)};
+        begin = k;
+    }
+    return stretches;
 }
 
 } // namespace
@@ -176,20 +253,14 @@ void drawBusLanes(PageSurface& page, const PageRequest& request, const LevelTabl
     const int firstSlot = int(request.channels.size());
     LanePlan plan;
     for (std::size_t b = 0; b < buses.size(); ++b)
-        planLane(plan, levels.busvalues[b], buses[b], firstSlot + int(b), layout);
+        planLane(plan, busStretches(levels.busvalues[b], buses[b], layout), firstSlot + int(b),
+                 layout);
 
-    paintTraces(page, TracePlan{{std::move(plan.lines)}});
+    paintLanes(page, plan);
+    page.FontSize(textPoints);
     for (std::size_t b = 0; b < buses.size(); ++b) {
         page.CurrentX(layout.textLeft());
         page.CurrentY(layout.nameTop(firstSlot + int(b)));
-        page.FontSize(textPoints);
         page.Print(oneLine(pageName(buses[b].name)));
-    }
-    const int points = laneValuePoints(layout);
-    page.FontSize(points);
-    for (const LaneText& value : plan.values) {
-        page.CurrentX(value.x);
-        page.CurrentY(value.y);
-        page.Print(value.text);
     }
 }

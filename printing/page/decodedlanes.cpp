@@ -107,14 +107,10 @@ QString fittingText(const QStringList& texts, double room, int points)
 
 namespace {
 
-struct LaneText {
-    int x, y;
-    QString text;
-};
-
-// The boxes and texts of one lane in `slot`.
-void planLane(LineGroup& lines, std::vector<LaneText>& texts, const DecodedLane& lane, int slot,
-              const PageLayout& layout)
+// The boxes and texts of one lane in `slot`: annotations may overlap or
+// stand for a point in time, so they are not a bus lane's stretches.
+void planDecodedLane(LineGroup& lines, std::vector<LaneText>& texts, const DecodedLane& lane,
+                     int slot, const PageLayout& layout)
 {
     const quint64 first = quint64(layout.first);
     const quint64 end = quint64(layout.last) + 1;
@@ -172,7 +168,7 @@ void drawDecodedLanes(PageSurface& page, const PageRequest& request, const PageL
     LineGroup lines{3, solidStyle, traceBlack, {}};
     std::vector<LaneText> texts;
     for (std::size_t i = 0; i < lanes.size(); ++i)
-        planLane(lines, texts, lanes[i], firstSlot + int(i), layout);
+        planDecodedLane(lines, texts, lanes[i], firstSlot + int(i), layout);
 
     paintTraces(page, TracePlan{{std::move(lines)}});
     page.FontSize(textPoints);

@@ -3,6 +3,7 @@
 
 #include "printing/page/buslanes.h"
 #include "printing/page/decodedlanes.h"
+#include "printing/page/markers.h"
 #include "printing/page/pagetext.h"
 #include "printing/page/tracedrawing.h"
 
@@ -13,4 +14,5 @@ void drawPage(PageSurface& page, const PageRequest& request, const LevelTable& l
     writePageText(page, levels, request, layout);
     drawBusLanes(page, request, levels, layout);
     drawDecodedLanes(page, request, layout);
+    drawMarkers(page, request, layout);
 }

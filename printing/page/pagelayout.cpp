@@ -26,12 +26,12 @@ int PageLayout::sampleX(int k) const
 
 int PageLayout::baseLine(int slot) const
 {
-    return firstBaseLine + slotPitch * slot + (timeaxis ? timeAxisShift : 0);
+    return firstBaseLine + slotPitch * slot + (timeaxis ? timeAxisShift : 0) + markerBand();
 }
 
 int PageLayout::nameTop(int slot) const
 {
-    return firstNameTop + slotPitch * slot + (timeaxis ? timeAxisShift : 0);
+    return firstNameTop + slotPitch * slot + (timeaxis ? timeAxisShift : 0) + markerBand();
 }
 
 std::vector<PageLayout> pageLayouts(const PageOptions& options, int samplecount)

@@ -46,6 +46,13 @@ inline constexpr int timeLabelGap = 20; // from its tick to a label
 // The line naming a page's samples, between the tick-frequency line and the ticks.
 inline constexpr int rangeLineTop = 1060;
 inline constexpr int rangeLinePoints = 9;
+// Marker labels stand in rows above the tick marks, which move down to make
+// room; the times between markers stand in rows under the last slot.
+inline constexpr int markerLabelPoints = 12;
+inline constexpr int markerRowPitch = 250;
+inline constexpr int distancePoints = 9;
+inline constexpr int distanceRowPitch = 200;
+inline constexpr int distanceGap = 100; // from the last slot's base line to the first row
 
 struct PageLayout {
     int samplecount = 0; // samples of the capture
@@ -57,7 +64,8 @@ struct PageLayout {
     int page = 0; // 0-based
     int pages = 1;
     bool timeaxis = false;
-    int slotcount = 0; // traces and lanes, one slot each
+    int slotcount = 0;  // traces and lanes, one slot each
+    int markerrows = 0; // rows of marker labels above the tick marks
 
     // The whole capture on one page, as the desktop prints it.
     static PageLayout wholeCapture(int samplecount);
@@ -73,15 +81,26 @@ struct PageLayout {
     int traceRight() const { return ::traceRight; }
     int baseLine(int slot) const;
     int levelHeight() const { return ::levelHeight; }
-    int tickTop() const { return ::tickTop; }
-    int tickBottom() const { return ::tickBottom; }
+    int tickTop() const { return ::tickTop + markerBand(); }
+    int tickBottom() const { return ::tickBottom + markerBand(); }
+    // The last slot's base line; the tick marks' foot when there is no slot.
+    int slotsBottom() const { return slotcount > 0 ? baseLine(slotcount - 1) : tickBottom(); }
 
     int textLeft() const { return ::textLeft; }
     int nameTop(int slot) const;
     int headingTop() const { return ::headingTop; }
     int tickLineTop() const { return ::tickLineTop; }
     int rangeLineTop() const { return ::rangeLineTop; }
-    int timeAxisTop() const { return ::timeAxisTop; }
+    int timeAxisTop() const { return ::timeAxisTop + markerBand(); }
+
+    // Marker label row `row`, counted upwards from the tick marks.
+    int markerLabelTop(int row) const { return tickTop() - (row + 1) * markerRowPitch; }
+    // Row `row` of the times between markers.
+    int distanceTop(int row) const { return slotsBottom() + distanceGap + row * distanceRowPitch; }
+    // No text reaches below this: the heading's margin, kept at the foot.
+    int textBottom() const { return sheetHeightPixels - ::headingTop; }
+    // What the label rows push the tick marks and slots down by.
+    int markerBand() const { return markerrows * markerRowPitch; }
 };
 
 // The pages `options` asks for in a capture of `samplecount` samples, in

@@ -1,6 +1,7 @@
 // Reading a request's numbers from their texts, once.
 #include "printing/page/pagerequest.h"
 
+#include "printing/page/markers.h"
 #include "util/fault.h"
 
 #include <cmath>
@@ -58,6 +59,9 @@ std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount)
         layout.slotcount = int(request.channels.size() + request.options.buses.size()
                                + (request.decoded ? request.decoded->size() : 0));
     }
+    const int rows = markerRows(request.options.markers, layouts);
+    for (PageLayout& layout : layouts)
+        layout.markerrows = rows;
     return layouts;
 }
 

@@ -23,7 +23,7 @@ public:
 
     // Drawing state.
     virtual void DrawWidth(int pixels) = 0;
-    virtual void DrawStyle(int style) = 0;   // 0 solid, 2 dotted
+    virtual void DrawStyle(int style) = 0;   // 0 solid, 1 dashed, 2 dotted
     virtual void ForeColor(QRgb colour) = 0; // lines and text
 
     virtual void Line(int x1, int y1, int x2, int y2) = 0;

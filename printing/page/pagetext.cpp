@@ -19,8 +19,7 @@ QString unitText(int unitindex)
     }
 }
 
-// Each text is one line on the page, and the engines lose or misplace what
-// follows a break.
+// The engines lose or misplace what follows a break.
 QString oneLine(QString text)
 {
     for (QChar& c : text) {

@@ -16,7 +16,7 @@ inline constexpr int nameLength = 12; // characters of a name that fit left of t
 // "ns", "us", "ms" for 0, 1, 2; "" otherwise.
 QString unitText(int unitindex);
 
-// `text` with each line break as a space.
+// Each text is one line on the page: a line break prints as a space.
 QString oneLine(QString text);
 
 // The first 12 characters of a name; a character pair that the cut would

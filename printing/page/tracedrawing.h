@@ -15,6 +15,7 @@
 #include <vector>
 
 inline constexpr int solidStyle = 0;
+inline constexpr int dashedStyle = 1;
 inline constexpr int dottedStyle = 2;
 inline constexpr QRgb traceBlack = 0xff000000; // RGB (0, 0, 0)
 inline constexpr QRgb guideGreen = 0xff008000; // RGB (0, 128, 0)

@@ -4,8 +4,9 @@
 # None in the main window, that zooming by keys keeps the heading in view and
 # Ctrl + wheel zooms about the pointer, then saves a PDF from the preview by
 # keyboard and reads it back with poppler's tools. Then sets A4 and a range
-# over pages in the preview, prints from the main window with Ctrl+P and
-# reads that PDF back; Reset brings the main window back as it was. Escape
+# over pages and adds a bus in the preview, prints from the main window with
+# Ctrl+P and reads that PDF back; Reset brings the main window back as it
+# was. A marker is placed, dragged, named (Print has it) and deleted. Escape
 # closes the preview.
 # Usage: e2e_preview.sh ZELMAR MAKECAPTURE
 set -euo pipefail
@@ -37,7 +38,7 @@ click "$MAIN" 5160 787 1137           # All
 xdotool key alt+v
 PREVIEW=$(window "^Preview — bus\\.csv$")
 # Beside the main window, so that neither hides the other.
-xdotool windowsize "$PREVIEW" 860 640
+xdotool windowsize "$PREVIEW" 860 760
 xdotool windowmove "$PREVIEW" 400 0
 shot "$PREVIEW" "$WORK/all.png"
 
@@ -72,8 +73,10 @@ xdotool windowactivate --sync "$PREVIEW" 2>/dev/null || xdotool windowfocus --sy
 xdotool key plus plus plus
 shot "$PREVIEW" "$WORK/zoomed.png"
 read -r zx zy zr zb < <(dark "$WORK/zoomed.png")
-# The heading's corner with blank paper above and left of it, where it was.
-[ "$zx" -gt 5 ] && [ "$zy" -gt 5 ] && [ $((zx - fx)) -lt 40 ] && [ $((fx - zx)) -lt 40 ] \
+# The heading's corner with blank paper above and left of it, where it was
+# (or further left: the page centred at fit has room either side that a page
+# wider than the view cannot keep).
+[ "$zx" -gt 5 ] && [ "$zy" -gt 5 ] && [ $((zx - fx)) -lt 40 ] \
     && [ $((zy - fy)) -lt 40 ] && [ $((fy - zy)) -lt 40 ] && [ "$zb" -gt $((fb + 100)) ] \
     || fail "three + presses lost the heading: drawn from $zx,$zy to $zr,$zb (at fit $fx,$fy to $fr,$fb)"
 xdotool key alt+f
@@ -119,6 +122,9 @@ xdotool key alt+r Down Down               # paper: tabloid, a3, a4
 xdotool key alt+m ctrl+a && xdotool type --delay 20 600 && xdotool key Return
 xdotool key alt+t ctrl+a && xdotool type --delay 20 900 && xdotool key Return
 xdotool key alt+g ctrl+a && xdotool type --delay 20 3 && xdotool key Return
+# A bus of channels 3 to 0, named and added by keyboard.
+xdotool key alt+n && xdotool type --delay 20 NIBBLE
+xdotool key alt+h && xdotool type --delay 20 3-0 && xdotool key Return
 shot "$MAIN" "$WORK/main-options.png"
 read -r cx cy cr cb < <(box "$WORK/main-designed.png" "$WORK/main-options.png" \
     -compose difference -composite -compose over -colorspace gray -threshold 0 -negate)
@@ -137,6 +143,7 @@ grep -q "^Pages: *3$" < <(pdfinfo "$PDF") && [ "$sizes" = 3 ] \
 grep -qF "samples 600" < <(pdftotext -f 1 -l 1 "$PDF" -) \
     && grep -qF "900" < <(pdftotext -f 3 -l 3 "$PDF" -) \
     || fail "Print's pages are not samples 600 to 900: $(pdftotext "$PDF" - | grep samples)"
+[ "$(pdftotext "$PDF" - | grep -c "^NIBBLE$")" = 3 ] || fail "the bus is not on Print's 3 pages"
 
 # Reset in the preview: the designed page again, and the main window as it was.
 focus "$PREVIEW"
@@ -144,6 +151,43 @@ xdotool key alt+e
 shot "$MAIN" "$WORK/main-reset.png"
 same=$(compare -metric AE "$WORK/main-designed.png" "$WORK/main-reset.png" null: 2>&1 || true)
 [ "${same%% *}" = 0 ] || fail "the main window differs after Reset: $same pixels"
+
+# Markers: a click on the lowest trace (no edge there) puts one under the
+# pointer, a drag moves it with the pointer, a name typed in the field is
+# printed by the main window's Print, and Delete takes it away. Its line is
+# found in the picture by its blue, its label right of it: "LINE" in the
+# view, or "" for none.
+marker() {
+    convert "$1" -crop "$VIEW" +repage -fuzz 25% -fill red -opaque "#0046c8" \
+        -fill white +opaque red -format '%@\n' info: 2>/dev/null \
+        | sed -nE 's/^([0-9]+)x[0-9]+\+([0-9]+)\+[0-9]+$/\2 \1/p' \
+        | { read -r x w; [ "$w" -ge 1 ] && [ "$w" -lt 20 ] && echo "$x"; } || true
+}
+focus "$PREVIEW"
+px=$((vx + (fx + fr) / 2)) py=$((vy + fb - 3))
+xdotool mousemove --window "$PREVIEW" $px $py click 1
+shot "$PREVIEW" "$WORK/marker.png"
+read -r ml < <(marker "$WORK/marker.png") || fail "no marker after a click"
+[ $((vx + ml - px)) -le 2 ] && [ $((px - vx - ml)) -le 2 ] \
+    || fail "the marker is at $((vx + ml)), the click at $px"
+xdotool mousemove --window "$PREVIEW" $px $py mousedown 1 sleep 0.2 \
+    mousemove --window "$PREVIEW" $((px + 30)) $py sleep 0.2 \
+    mousemove --window "$PREVIEW" $((px + 60)) $py sleep 0.2 mouseup 1
+shot "$PREVIEW" "$WORK/dragged.png"
+read -r dl < <(marker "$WORK/dragged.png") || fail "no marker after a drag"
+[ $((dl - ml - 60)) -le 2 ] && [ $((ml + 60 - dl)) -le 2 ] \
+    || fail "dragged 60 pixels, the marker moved $((dl - ml))"
+xdotool key alt+k && xdotool type --delay 20 "ack" && xdotool key Tab
+focus "$MAIN"
+PDF=$WORK/captures/bus.pdf
+rm -f "$PDF"
+xdotool key ctrl+p
+save "$PDF"
+grep -qx "ack" < <(pdftotext "$PDF" - | tr -s ' ' '\n') || fail "Print has no marker \"ack\""
+focus "$PREVIEW"
+xdotool mousemove --window "$PREVIEW" $((vx + dl)) $py click 1 key Delete
+shot "$PREVIEW" "$WORK/deleted.png"
+[ -z "$(marker "$WORK/deleted.png")" ] || fail "the marker stayed after Delete"
 
 # For the README: E2E_SCREENSHOTS=DIR keeps a picture of the preview, and of
 # the main window with page options set.

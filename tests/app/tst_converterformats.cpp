@@ -217,6 +217,10 @@ void ConverterFormatsTest::pngMatchesThePdf_data()
     QTest::addColumn<int>("dpi");
     QTest::newRow("traces, 150 dpi") << QStringList{} << 150;
     QTest::newRow("traces, 40 dpi") << QStringList{} << 40;
+    QTest::newRow("markers, time axis, 150 dpi")
+        << QStringList{"--marker",  "300",     "--marker",   "302:ack",
+                       "--samples", "200-600", "--time-axis"}
+        << 150;
     // Text alone: tab stops, and glyphs no installed font has.
     QTest::newRow("tabs, a script without a font")
         << QStringList{"--channels", "none", "--no-tick-marks", "--heading",

@@ -6,6 +6,7 @@
 #include "util/fault.h"
 
 #include <map>
+#include <numeric>
 
 using namespace convertertools;
 
@@ -70,7 +71,7 @@ void ConverterOptionsTest::arguments_data()
     QTest::addColumn<QString>("resolution");
     QTest::addColumn<int>("unit");
     QTest::addColumn<QString>("heading"); // "(header)": from the capture
-    QTest::addColumn<QString>("page");    // first-last pages axis|- paper
+    QTest::addColumn<QString>("page");    // first-last pages axis|- paper [sample:label ...]
 
     const QString fromHeader = QStringLiteral("(header)");
     const auto run = int(Action::Run);
@@ -125,6 +126,16 @@ void ConverterOptionsTest::arguments_data()
     };
     for (const char* text : {"2.5", "0.001", "1e3", ".5", "-5"})
         period(text);
+    page("markers", {"--marker", "512:Z", "--marker", "256", "--marker", "0:", "--marker", "7:a:b"},
+         "0-2047 1 - tabloid 512:Z 256: 0: 7:a:b");
+    page("a marker outside the range", {"--samples", "600-900", "--marker", "2047"},
+         "600-900 1 - tabloid 2047:");
+    QStringList letters;
+    for (int k = 0; k < 26; ++k)
+        letters << "--marker" << QString::number(k);
+    page("26 markers", letters,
+         "0-2047 1 - tabloid 0: 1: 2: 3: 4: 5: 6: 7: 8: 9: 10: 11: 12: "
+         "13: 14: 15: 16: 17: 18: 19: 20: 21: 22: 23: 24: 25:");
     // Bus lanes follow the paper: NAME=channels:radix (0 hex … 3 ascii).
     const auto bus = [&](const char* name, const QStringList& options, int channels,
                          const char* buses) {
@@ -183,7 +194,7 @@ void ConverterOptionsTest::arguments_data()
     const std::map<QString, QString> good{
         {"--dpi", "150"},      {"--jobs", "2"},     {"--channels", "1"},  {"--tick-marks", "5"},
         {"--resolution", "2"}, {"--unit", "ns"},    {"--samples", "1-5"}, {"--pages", "2"},
-        {"--paper", "a4"},     {"--format", "pdf"}, {"--\x1b[2J", ""}};
+        {"--paper", "a4"},     {"--format", "pdf"}, {"--\x1b[2J", ""},    {"--marker", "5"}};
     for (const auto& [option, value] : good) {
         for (const QString& bad : {value + "\n", "\x1b]0;x\x07" + value})
             refused(qPrintable(escapedText(option + QLatin1Char(' ') + bad)),
@@ -210,6 +221,16 @@ void ConverterOptionsTest::arguments_data()
     refused("samples twice", {"a.csv", "-o", "a.pdf", "--samples", "1-2", "--samples", "1-2"});
     refused("pages twice", {"a.csv", "-o", "a.pdf", "--pages", "2", "--pages", "2"});
     refused("time axis twice", {"a.csv", "-o", "a.pdf", "--time-axis", "--time-axis"});
+    for (const char* sample : {"x", "2048", "-1", "", ":A", "1.5", "+5", " 5", "99999999999"})
+        refused(qPrintable(QStringLiteral("marker \"%1\"").arg(QLatin1String(sample))),
+                {"a.csv", "-o", "a.pdf", "--marker", sample});
+    refused("27 markers", QStringList{"a.csv", "-o", "a.pdf", "--marker", "26"} + letters);
+    refused("two markers at one sample",
+            {"a.csv", "-o", "a.pdf", "--marker", "9:P", "--marker", "9:Q"});
+    refused("a label taken by a letter",
+            {"a.csv", "-o", "a.pdf", "--marker", "10:B", "--marker", "20"});
+    refused("labels alike once cut to 12 characters",
+            {"a.csv", "-o", "a.pdf", "--marker", "1:abcdefghijklX", "--marker", "2:abcdefghijklY"});
     refused("bus without a name", {"a.csv", "-o", "a.pdf", "--bus", "=1-0"});
     refused("bus without channels", {"a.csv", "-o", "a.pdf", "--bus", "DATA"});
     refused("bus name of two lines", {"a.csv", "-o", "a.pdf", "--bus", "A\nB=1-0"});
@@ -220,8 +241,8 @@ void ConverterOptionsTest::arguments_data()
     refused("decoder help of no decoder", {"--decoder-help", "nosuch"});
     refused("decoder ending in a backslash", {"a.csv", "-o", "a.pdf", "--decode", "spi:clk=0\\"});
     refused("empty decoder", {"a.csv", "-o", "a.pdf", "--decode", "spi:clk=0,"});
-    for (const char* pageOnly :
-         {"--pages=2", "--time-axis", "--paper=a4", "--bus=D=1-0", "--decode=spi:clk=0"})
+    for (const char* pageOnly : {"--pages=2", "--time-axis", "--paper=a4", "--marker=5",
+                                 "--bus=D=1-0", "--decode=spi:clk=0"})
         refused(
             qPrintable(QStringLiteral("value change dump with %1").arg(QLatin1String(pageOnly))),
             {"a.csv", "-o", "a.pdf", "--format", "vcd", pageOnly});
@@ -268,6 +289,8 @@ void ConverterOptionsTest::arguments()
                         .arg(o.page.pages)
                         .arg(o.page.timeaxis ? QStringLiteral("axis") : QStringLiteral("-"))
                         .arg(paperName(o.page.paper));
+    for (const Marker& m : o.page.markers)
+        shown += QStringLiteral(" %1:%2").arg(m.sample).arg(m.label);
     for (const BusLane& bus : o.page.buses) {
         QStringList channels;
         for (const int c : bus.channels)

@@ -53,6 +53,9 @@ void ConverterPagesTest::pageFollowsTheOptions_data()
         << QStringList{"Tick frequency:4 samples @ 2.5/sample =10"} << QStringList{"2.5ns"};
     QTest::newRow("no period") << QStringList{"--resolution", ""}
                                << QStringList{"Tick frequency:10 samples"} << QStringList{"@"};
+    QTest::newRow("markers") << QStringList{"--marker", "100",          "--marker",
+                                            "356:stop", "--resolution", "125"}
+                             << QStringList{"A stop", "A→stop 32 µs (31.25 kHz)"} << QStringList{};
     // Qt notes that the page font cannot shape the script; not the user's concern.
     QTest::newRow("a script the page font lacks")
         << QStringList{"--heading", "Run \u0926\u0947\u0935\u0928\u093E\u0917\u0930\u0940"}

@@ -62,6 +62,7 @@ if "$PROGRAM" --list-decoders >/dev/null 2>&1; then
         --decoder-help=i2c
     expect "" --decode uart:
 fi
+expect "--marker" --marker 10 --mar
 
 cd "$WORK"
 mkdir runs "old runs"

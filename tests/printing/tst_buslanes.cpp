@@ -4,6 +4,8 @@
 #include "popplertools.h"
 #include "printing/drawpages.h"
 #include "printing/output/formats.h"
+#include "printing/page/buslanes.h"
+#include "printing/page/recordingsurface.h"
 #include "printinghelpers.h"
 #include "tests/support/capturefixture.h"
 
@@ -45,6 +47,8 @@ class BusLanesTest : public QObject {
 private slots:
     void valuesAndCrossings_data();
     void valuesAndCrossings();
+    void laneOfStretches_data();
+    void laneOfStretches();
 };
 
 void BusLanesTest::valuesAndCrossings_data()
@@ -149,6 +153,57 @@ void BusLanesTest::valuesAndCrossings()
     }
     QCOMPARE(name.join(u' '), QStringLiteral("DATA BUS 7-0"));
     QCOMPARE(lane, texts);
+}
+
+void BusLanesTest::laneOfStretches_data()
+{
+    QTest::addColumn<QStringList>("stretches"); // "FIRST END TEXT|TEXT…" on a page of 1000 samples
+    QTest::addColumn<QStringList>("texts");     // as above
+    QTest::addColumn<QList<int>>("meets");      // samples where the lines cross or close
+    QTest::newRow("a gap, the longest text that fits")
+        << QStringList{"0 100 A TEXT FAR TOO LONG FOR A HUNDRED SAMPLES|MEDIUM WORD|M", "100 103 W",
+                       "400 1000 X"}
+        << QStringList{"MEDIUM WORD", "X"} << QList<int>{0, 100, 103, 400, 1000};
+    QTest::newRow("cut square past the page")
+        << QStringList{"-5 300 A", "300 1200 B"} << QStringList{"A", "B"} << QList<int>{300};
+    QTest::newRow("none fits whole")
+        << QStringList{"-1 40 ABCDEFGHIJKLMNOPQRST|ABCDEFGHIJ", "40 1001 Z"}
+        << QStringList{"ABCDEFGHIJ…", "Z"} << QList<int>{40};
+}
+
+void BusLanesTest::laneOfStretches()
+{
+    QFETCH(QStringList, stretches);
+    QFETCH(QStringList, texts);
+    QFETCH(QList<int>, meets);
+    std::vector<LaneStretch> lane;
+    for (const QString& s : stretches)
+        lane.push_back({s.section(u' ', 0, 0).toInt(), s.section(u' ', 1, 1).toInt(),
+                        s.section(u' ', 2).split(u'|')});
+    RecordingSurface page;
+    drawLane(page, lane, 0, PageLayout::wholeCapture(1000));
+    std::set<int> met, want;
+    for (const int k : meets)
+        want.insert(sampleX(k, 0, 1000));
+    for (const DrawnLine& line : page.lines()) {
+        // Nothing between stretches that do not meet.
+        for (int k = 0; k + 1 < stretches.size(); ++k)
+            QVERIFY(lane[k].end == lane[k + 1].first
+                    || std::max(line.x1, line.x2) <= sampleX(lane[k].end, 0, 1000)
+                    || std::min(line.x1, line.x2) >= sampleX(lane[k + 1].first, 0, 1000));
+        if (!line.isHorizontal())
+            met.insert(line.y1 == 1475   ? line.x1
+                       : line.y2 == 1475 ? line.x2
+                                         : (line.x1 + line.x2) / 2);
+    }
+    QCOMPARE(met, want);
+    QStringList written;
+    for (const PrintedText& text : page.texts())
+        written << (text.text.endsWith(u'…')
+                            && texts.value(written.size()).startsWith(text.text.chopped(1))
+                        ? texts.value(written.size())
+                        : text.text);
+    QCOMPARE(written, texts);
 }
 
 QTEST_MAIN(BusLanesTest)

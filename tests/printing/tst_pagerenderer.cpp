@@ -58,6 +58,7 @@ void PageRendererTest::lineWidthAndStyle_data()
     QTest::newRow("guide: 1 dotted") << 1 << 2;
     QTest::newRow("trace: 3 solid") << 3 << 0;
     QTest::newRow("wide: 20 solid") << 20 << 0;
+    QTest::newRow("marker: 3 dashed") << 3 << 1;
 }
 
 void PageRendererTest::lineWidthAndStyle()
@@ -81,13 +82,20 @@ void PageRendererTest::lineWidthAndStyle()
         for (int x = 3010; x < 3190; ++x)
             QVERIFY(ink(w.image, x - w.left, 1550 - w.top) > 0.45);
     } else {
-        // Dots: along the line the ink comes and goes.
-        int gaps = 0;
-        for (int x = 3010; x < 3190; ++x)
-            if (ink(w.image, x - w.left, 1550 - w.top) < 0.1
-                && ink(w.image, x - w.left, 1549 - w.top) < 0.1)
-                ++gaps;
-        QVERIFY2(gaps > 60, qPrintable(QString::number(gaps)));
+        // Dots: along the line the ink comes and goes; dashes a millimetre long.
+        int gaps = 0, run = 0, longest = 0;
+        for (int x = 3010; x < 3190; ++x) {
+            const bool gap = ink(w.image, x - w.left, 1550 - w.top) < 0.1
+                             && ink(w.image, x - w.left, 1549 - w.top) < 0.1;
+            gaps += gap;
+            run = gap ? 0 : run + 1;
+            longest = std::max(longest, run);
+        }
+        QVERIFY2(style == 2 ? gaps > 60 && longest < 10 : gaps > 40 && longest >= 44,
+                 qPrintable(QStringLiteral("%1 %2").arg(gaps).arg(longest)));
+        // The SVG says the same, in sheet pixels.
+        const QByteArray dashes = style == 2 ? "1,2" : "48,24";
+        QVERIFY(svgDocument({calls}).contains("stroke-dasharray=\"" + dashes + '"'));
     }
 }
 

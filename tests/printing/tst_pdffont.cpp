@@ -60,6 +60,7 @@ void PdfFontTest::coverage_data()
                            << true;
     QTest::newRow("Latin-1 and Latin Extended-A") << QStringLiteral("Größe ÆØÅ µs ¼ Łódź") << true;
     QTest::newRow("dashes and quotes") << QStringLiteral("samples 512–1023 “x” ‘y’ — − …") << true;
+    QTest::newRow("arrow") << QStringLiteral("A→B  32 µs") << true;
     QTest::newRow("Latin Extended-B, next to them") << QStringLiteral("ƀ") << false;
     QTest::newRow("Greek") << QStringLiteral("\u03A3\u03B7\u03BC\u03B1") << false;
     QTest::newRow("CJK") << QStringLiteral("\u4E2D\u6587") << false;

@@ -101,6 +101,10 @@ void PdfPagesTest::directPageMatchesTheEngine_data()
         pen(page, 1, 2, qRgb(0, 128, 0));
         page.Line(3000, 1900, 19384, 1900);
     });
+    QTest::newRow("dashed blue marker") << Drawing([](PageSurface& page) {
+        pen(page, 3, 1, qRgb(0, 70, 200));
+        page.Line(5000, 1250, 5000, 7100);
+    });
     QTest::newRow("closed square, diagonal, point") << Drawing([](PageSurface& page) {
         pen(page, 20, 0, qRgb(200, 10, 10));
         page.Line(100, 100, 500, 100);

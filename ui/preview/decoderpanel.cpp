@@ -37,7 +37,7 @@ DecoderPanel::DecoderPanel(PageOptionsModel& model, QWidget* parent)
     scroll->setWidget(settings);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    add = new QPushButton(QStringLiteral("A&dd to the page"), this);
+    add = new QPushButton(QStringLiteral("Sho&w on the page"), this);
     add->setObjectName(QStringLiteral("adddecoder"));
     add->setAutoDefault(false);
     add->setEnabled(false);
@@ -48,7 +48,7 @@ DecoderPanel::DecoderPanel(PageOptionsModel& model, QWidget* parent)
     inUse = new QListWidget(this);
     inUse->setObjectName(QStringLiteral("decodersinuse"));
     inUse->setMaximumHeight(110);
-    remove = new QPushButton(QStringLiteral("Remo&ve"), this);
+    remove = new QPushButton(QStringLiteral("De&lete"), this);
     remove->setObjectName(QStringLiteral("removedecoder"));
     remove->setAutoDefault(false);
 

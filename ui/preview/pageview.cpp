@@ -121,7 +121,8 @@ QPointF PageView::zoomAnchor() const
 double PageView::scale() const
 {
     const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
-    const QSize room = viewport()->size() - QSize(2 * margin, 2 * margin);
+    // The room without scroll bars, so that their coming and going moves nothing.
+    const QSize room = maximumViewportSize() - QSize(2 * margin, 2 * margin);
     const double fitted =
         std::min(std::max(1, room.width()) / fit.width, std::max(1, room.height()) / fit.height);
     const int whole = sheetPixelsPerPixel();
@@ -133,7 +134,7 @@ double PageView::scale() const
 int PageView::sheetPixelsPerPixel() const
 {
     const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
-    const QSize room = viewport()->size() - QSize(2 * margin, 2 * margin);
+    const QSize room = maximumViewportSize() - QSize(2 * margin, 2 * margin);
     const double fitted =
         std::min(std::max(1, room.width()) / fit.width, std::max(1, room.height()) / fit.height);
     const double perPixel = 1 / (fitted * zoom_ * fit.scale * devicePixelRatioF());
@@ -305,6 +306,31 @@ void PageView::repairCache()
     ++renders_;
 }
 
+QPointF PageView::sheetAt(QPointF point) const
+{
+    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    return ((point - QPointF(paperOrigin())) / scale() - QPointF(fit.left, fit.top)) / fit.scale;
+}
+
+QPointF PageView::viewAt(QPointF sheet) const
+{
+    const PaperFit fit = paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper);
+    return QPointF(paperOrigin()) + (QPointF(fit.left, fit.top) + sheet * fit.scale) * scale();
+}
+
+double PageView::sheetScale() const
+{
+    return scale() * paperFit(pages_.empty() ? Paper::Tabloid : pages_[page_].paper).scale;
+}
+
+void PageView::setHighlight(QLineF line)
+{
+    if (line == highlight_)
+        return;
+    highlight_ = line;
+    viewport()->update();
+}
+
 QImage PageView::drawnImage()
 {
     ensureCached(visibleContent());
@@ -322,6 +348,10 @@ void PageView::paintEvent(QPaintEvent* event)
         painter.fillRect(r, desk);
     if (!cache_.isNull())
         painter.drawImage(origin + cached_.topLeft(), cache_);
+    if (!highlight_.isNull() && !pages_.empty()) {
+        painter.setPen(QPen(QColor(0, 70, 200, 64), 7, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(QLineF(viewAt(highlight_.p1()), viewAt(highlight_.p2())));
+    }
 }
 
 void PageView::resizeEvent(QResizeEvent* event)

@@ -8,6 +8,7 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QLineF>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
@@ -37,6 +38,15 @@ public:
     void zoomIn();
     void zoomOut();
     void fit() { setZoom(1); }
+
+    // The sheet point (1200-dpi pixels) at `point` of the viewport, and
+    // back; the viewport's pixels a sheet pixel takes.
+    QPointF sheetAt(QPointF point) const;
+    QPointF viewAt(QPointF sheet) const;
+    double sheetScale() const;
+    // A band over the page along the sheet's `line` (a chosen marker's),
+    // not part of the page; none when null.
+    void setHighlight(QLineF line);
 
     // The paper as the view draws it now, for tests and the benchmark:
     // rendering it afresh when a change asks for it.
@@ -105,4 +115,5 @@ private:
     QPoint dragFrom_;
     bool dragging_ = false;
     int renders_ = 0;
+    QLineF highlight_;
 };

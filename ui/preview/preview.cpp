@@ -108,6 +108,8 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     status->setObjectName(QStringLiteral("status"));
     status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     view = new PageView(this);
+    markers = new MarkerEdit(
+        settings.pageOptions(), *view, [this] { return source_.capture(); }, this);
 
     auto* commands = new QHBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{saveButton, copyButton, printButton})
@@ -123,6 +125,7 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->addLayout(commands);
     column->addWidget(options);
+    column->addWidget(markers);
     column->addWidget(message);
     auto* middle = new QHBoxLayout;
     middle->addWidget(view, 1);
@@ -150,6 +153,7 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
+    connect(markers, &MarkerEdit::said, status, &QLabel::setText);
 
     refresh_.setSingleShot(true);
     refresh_.setInterval(0);
@@ -199,6 +203,7 @@ void Preview::refresh()
         return;
     // What a command said was about the page it had.
     status->clear();
+    markers->clearShown();
     // The path may change without a Load: before any, it is the default.
     const QString path = settings_->capturePath();
     source_.follow(path);
@@ -248,6 +253,7 @@ void Preview::refresh()
         view->releaseCalls();
         setPages(drawPages(printing, *capture));
         shownOptions_ = printing.options;
+        markers->setShown(printing, pageLayouts(printing, capture->sampleCount()));
         showMessage(QString());
     } catch (const Fault& fault) {
         showMessage(faultText(QStringLiteral("Print"), fault));

@@ -7,6 +7,7 @@
 #include "printing/page/recordingsurface.h"
 #include "ui/preview/capturesource.h"
 #include "ui/preview/decoderpanel.h"
+#include "ui/preview/markeredit.h"
 #include "ui/preview/pageview.h"
 #include "ui/preview/previewdecoding.h"
 #include "ui/preview/previewoptions.h"
@@ -28,6 +29,7 @@ public:
 
     PageView* view;
     PreviewOptions* options;
+    MarkerEdit* markers;
     DecoderPanel* decoders;
     QLabel* message; // what keeps a page from being drawn; hidden when nothing does
     QLabel* status;  // what the last command did

@@ -47,8 +47,13 @@ PreviewOptions::PreviewOptions(PageOptionsModel& model, QWidget* parent)
     reset->setAutoDefault(false);
     reset->setToolTip(QStringLiteral("Back to the page Print makes by design"));
 
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
+    buses = new BusEditor(model, this);
+
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    auto* row = new QHBoxLayout;
+    rows->addLayout(row);
+    rows->addWidget(buses);
     row->addWidget(labelFor(this, QStringLiteral("Pape&r"), paper));
     row->addWidget(paper);
     row->addSpacing(12);
@@ -107,4 +112,5 @@ void PreviewOptions::takeTyping()
 {
     for (QSpinBox* box : {from, to, pages})
         box->interpretText();
+    buses->takeTyping();
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 // The preview's widgets for the page options it shares with Print: paper,
-// sample range, pages, time axis, and Reset back to the defaults. They show
-// the options held and write every edit back.
+// sample range, pages, time axis, bus lanes, and Reset back to the
+// defaults. They show the options held and write every edit back.
 
+#include "ui/preview/buseditor.h"
 #include "ui/preview/pageoptionsmodel.h"
 
 #include <QCheckBox>
@@ -28,6 +29,7 @@ public:
     QSpinBox* pages;
     QCheckBox* timeaxis;
     QPushButton* reset;
+    BusEditor* buses;
 
 private:
     // The options on the widgets, and back.

@@ -69,9 +69,9 @@ public:
 
     static constexpr char16_t firstCovered = 0x20;
     static constexpr char16_t lastCovered = 0x17f;
-    // Beyond Latin: the dashes, quotes and ellipsis page lines use.
-    static constexpr char16_t punctuation[] = {0x2013, 0x2014, 0x2018, 0x2019,
-                                               0x201c, 0x201d, 0x2026, 0x2212};
+    // Beyond Latin: the dashes, quotes, ellipsis and arrow page lines use.
+    static constexpr char16_t punctuation[] = {0x2013, 0x2014, 0x2018, 0x2019, 0x201c,
+                                               0x201d, 0x2026, 0x2192, 0x2212};
 
 private:
     PdfFont() = default;

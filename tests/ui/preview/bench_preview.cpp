@@ -60,6 +60,17 @@ class BenchPreview : public QObject {
         busy.window.filepath = capture;
         busy.window.cmmd[4]->click();
         busy.window.tickfrequency->setText(QStringLiteral("1"));
+        // BENCH_MARKERS=N: N markers spread over the page; BENCH_BUSES=1: four
+        // bus lanes under the sixteen traces.
+        PageOptions options;
+        for (int k = 0; k < qEnvironmentVariableIntValue("BENCH_MARKERS"); ++k)
+            options.markers.push_back({100 + 250 * k, {}});
+        if (qEnvironmentVariableIsSet("BENCH_BUSES"))
+            for (int b = 0; b < 4; ++b)
+                options.buses.push_back({QStringLiteral("B%1").arg(b),
+                                         {4 * b + 3, 4 * b + 2, 4 * b + 1, 4 * b},
+                                         Radix(b)});
+        busy.window.pageOptions().set(options);
         busy.window.cmmd[1]->click();
         busy.preview = busy.window.preview();
         busy.preview->resize(1920, 1080);
@@ -109,14 +120,20 @@ private slots:
         ui::main& window = busy.window;
         std::vector<double> times;
         for (int run = 0; run < 60; ++run) {
-            // Channel 15 off and on, tick spacing 1 and 2: the page stays
-            // (nearly) the busiest and the window's layout stays as it is.
+            // Channel 15 off and on, tick spacing 1 and 2 (with markers, the
+            // first moved as a drag does): the page stays (nearly) the
+            // busiest and the window's layout stays as it is.
             times.push_back(redrawnAfter(*busy.preview, [&] {
-                if (run % 2 == 0)
+                PageOptions moved = window.pageOptions().options();
+                if (run % 2 == 0) {
                     toolkit::setCheckValue(window.channelselect[15], run % 4 == 0 ? 0 : 1);
-                else
+                } else if (!moved.markers.empty()) {
+                    moved.markers[0].sample += run % 4 == 1 ? 40 : -40;
+                    window.pageOptions().set(moved);
+                } else {
                     window.tickfrequency->setText(run % 4 == 1 ? QStringLiteral("2")
                                                                : QStringLiteral("1"));
+                }
             }));
             QVERIFY(times.back() >= 0);
             QVERIFY2(busy.preview->message->isHidden(), qPrintable(busy.preview->message->text()));

@@ -1,6 +1,7 @@
 // The preview following its settings, what it says when it cannot draw,
 // and the page options it shares with the main window's Print.
 
+#include "printing/page/markers.h"
 #include "tests/ui/preview/previewfixture.h"
 #include "ui/optionssummary.h"
 
@@ -310,6 +311,77 @@ private slots:
         }
     }
 
+    void busEditorTakesWhatReads_data()
+    {
+        QTest::addColumn<QString>("action");     // on a page with bus "LOW" of channels 1 and 0
+        QTest::addColumn<QStringList>("fields"); // name, channels, radix
+        QTest::addColumn<QStringList>("buses");  // NAME=CHANNELS:RADIX after it
+        QTest::addColumn<QString>("problem");
+        const QStringList low{"LOW=1,0:0"};
+        QTest::newRow("add") << "add" << QStringList{"DATA", " 15, 11-8 ", "dec"}
+                             << QStringList{"LOW=1,0:0", "DATA=15,11,10,9,8:1"} << "";
+        QTest::newRow("add, upwards") << "add" << QStringList{"UP", "2-5", "ascii"}
+                                      << QStringList{"LOW=1,0:0", "UP=2,3,4,5:3"} << "";
+        QTest::newRow("edit") << "edit" << QStringList{"LOW BITS", "0-2", "bin"}
+                              << QStringList{"LOW BITS=0,1,2:2"} << "";
+        QTest::newRow("remove") << "remove" << QStringList{} << QStringList{} << "";
+        QTest::newRow("a channel in another bus")
+            << "add" << QStringList{"D", "3-1", "hex"} << low << "channel 1 is in bus \"LOW\" too";
+        QTest::newRow("no such channel")
+            << "add" << QStringList{"D", "16", "hex"} << low << "the capture has no channel 16";
+        QTest::newRow("not a channel")
+            << "edit" << QStringList{"LOW", "1-x", "hex"} << low << "bad channel \"1-x\"";
+        QTest::newRow("a channel twice")
+            << "edit" << QStringList{"LOW", "1,0,1", "hex"} << low << "channel 1 is in it twice";
+        QTest::newRow("no name") << "add" << QStringList{" ", "4", "hex"} << low
+                                 << "a bus needs a name";
+    }
+
+    void busEditorTakesWhatReads()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, fields);
+        QFETCH(QStringList, buses);
+        QFETCH(QString, problem);
+        Preview& p = preview();
+        BusEditor& e = *p.options->buses;
+        PageOptions options;
+        options.buses = {{QStringLiteral("LOW"), {1, 0}, Radix::Hex}};
+        window->pageOptions().set(options);
+        QCOMPARE(e.bus->currentText(), QStringLiteral("New bus"));
+        if (action != QLatin1String("add"))
+            e.bus->setCurrentIndex(0);
+        QCOMPARE(e.channels->text(), action == QLatin1String("add") ? "" : "1,0");
+        if (!fields.isEmpty()) {
+            e.name->setText(fields[0]);
+            e.radix->setCurrentText(fields[2]);
+            e.channels->setFocus();
+            e.channels->selectAll();
+            QTest::keyClicks(e.channels, fields[1]);
+            QTest::keyClick(e.channels, Qt::Key_Return);
+        } else {
+            e.remove->click();
+        }
+        QStringList held;
+        for (const BusLane& bus : window->pageOptions().options().buses) {
+            QStringList channels;
+            for (const int c : bus.channels)
+                channels << QString::number(c);
+            held << bus.name + u'=' + channels.join(u',') + u':' + QString::number(int(bus.radix));
+        }
+        QCOMPARE(held, buses);
+        QCOMPARE(e.problem->isVisible(), !problem.isEmpty());
+        QCOMPARE(e.problem->text().left(problem.isEmpty() ? 1 : problem.size()), problem);
+        // What is held is drawn: each bus's name beside its lane.
+        settle();
+        QStringList names;
+        for (const SurfaceCall& call : p.view->pages().front().calls)
+            names << call.text;
+        for (const QString& bus : buses)
+            QVERIFY(names.contains(bus.section(u'=', 0, 0)));
+        QCOMPARE(e.bus->count(), buses.size() + 1);
+    }
+
     // The options set in the preview are those the main window prints with;
     // set there or here, both show them, and Reset takes them back to the
     // designed page.
@@ -322,10 +394,13 @@ private slots:
         window->pageOptions().set(onA4(600, 900, 1));
         o.pages->setValue(3);
         o.timeaxis->setChecked(true);
+        o.buses->name->setText(QStringLiteral("B"));
+        o.buses->channels->setText(QStringLiteral("3-0"));
+        o.buses->add->click();
         settle();
         QCOMPARE((QStringList{o.paper->currentText(), o.from->text(), o.to->text()}),
                  (QStringList{"a4", "600", "900"}));
-        QCOMPARE(window->pageOptions().summary(), "A4 · 600–900 · 3 pages · time axis");
+        QCOMPARE(window->pageOptions().summary(), "A4 · 600–900 · 3 pages · time axis · 1 bus");
         QVERIFY(!window->optionsSummary->isHidden() && o.reset->isEnabled());
         QCOMPARE(p.view->pages().size(), std::size_t(3));
 
@@ -338,7 +413,84 @@ private slots:
             (QStringList{o.paper->currentText(), o.from->text(), o.to->text(), o.pages->text()}),
             (QStringList{"tabloid", "0", "2047", "1"}));
         QVERIFY(!o.timeaxis->isChecked());
+        QCOMPARE((QStringList{o.buses->bus->currentText(), o.buses->name->text()}),
+                 (QStringList{"New bus", ""}));
         QCOMPARE(drawing(p), designed);
+    }
+
+    // Markers placed, moved, removed and named on the page, worked out from
+    // the counter (Q0 changes every 16 samples, Q1 every 32) and the sheet:
+    // sample k's boundary at x = 3000 + 8k, slot s 350 apart from 1550, 250
+    // lower under a row of labels. "BEFORE|STEPS|AFTER|SAID", where steps are
+    // "click SAMPLE SLOT" (-1: the tick marks), "drag FROM TO SLOT", "key"
+    // (Delete) and "type TEXT", and markers "SAMPLE[:LABEL]" (26: 70 apart).
+    void markersByPointerAndKeys_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::newRow("nearest edge of the trace under it") << "|click 66 0|64|";
+        QTest::newRow("no edge near: the sample under it") << "|click 72.5 0|72|";
+        QTest::newRow("only that trace's edges") << "|click 78 1|78|";
+        QTest::newRow("over the ticks, every trace's") << "|click 78 -1|80|";
+        QTest::newRow("dragged to an edge") << "300|drag 300 414 0|416|";
+        QTest::newRow("a pan places none") << "|drag 900 1200 0||";
+        QTest::newRow("Delete: the others keep their letters, a new one takes one free")
+            << "300 600 900|click 600 0;key;click 500 -1|300 900:C 500:B|";
+        QTest::newRow("renamed") << "300 600|click 600 0;type go|300 600:go|";
+        QTest::newRow("a name taken")
+            << "300 600|click 600 0;type A|300 600|Another marker is named A already";
+        QTest::newRow("a 27th") << "26|click 2000 15|26|A page takes at most 26 markers";
+    }
+
+    void markersByPointerAndKeys()
+    {
+        QFETCH(QString, row);
+        const QStringList columns = row.split(u'|');
+        const QString &steps = columns[1], &said = columns[3];
+        const auto read = [](const QString& text) {
+            std::vector<Marker> markers;
+            for (int k = 1; text == QLatin1String("26") && k <= 26; ++k)
+                markers.push_back({70 * k, {}});
+            for (const QString& m : text.split(u' ', Qt::SkipEmptyParts))
+                if (text != QLatin1String("26"))
+                    markers.push_back({m.section(u':', 0, 0).toInt(), m.section(u':', 1)});
+            return markers;
+        };
+        Preview& p = preview();
+        PageOptions options;
+        options.markers = read(columns[0]);
+        window->pageOptions().set(options);
+        p.view->setZoom(4); // a reach of about three samples
+        settle();
+        QWidget* viewport = p.view->viewport();
+        for (const QString& step : steps.split(u';')) {
+            const QStringList f = step.split(u' ');
+            const auto at = [&](const QString& sample, const QString& slot) {
+                const bool rows = !window->pageOptions().options().markers.empty();
+                const double y = slot.toInt() < 0 ? 1275 : 1475 + 350 * slot.toInt();
+                return p.view->viewAt({3000 + 8 * sample.toDouble(), y + 250 * rows}).toPoint();
+            };
+            if (f[0] == QLatin1String("click")) {
+                QTest::mouseClick(viewport, Qt::LeftButton, {}, at(f[1], f[2]));
+            } else if (f[0] == QLatin1String("drag")) {
+                QTest::mousePress(viewport, Qt::LeftButton, {}, at(f[1], f[3]));
+                QTest::mouseMove(viewport, at(f[2], f[3]));
+                QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(f[2], f[3]));
+            } else if (f[0] == QLatin1String("key")) {
+                QTest::keyClick(p.view, Qt::Key_Delete);
+            } else {
+                QTest::keyClicks(p.markers->label, f[1]);
+            }
+            settle();
+        }
+        const std::vector<Marker> after = read(columns[2]);
+        QCOMPARE(window->pageOptions().options().markers, after);
+        QCOMPARE(p.status->text().left(said.size()), said);
+        // The page shown and printed has them.
+        QStringList texts;
+        for (const SurfaceCall& call : p.view->pages().front().calls)
+            texts << call.text;
+        for (std::size_t i = 0; i < after.size(); ++i)
+            QVERIFY(texts.contains(markerLabel(after, i)));
     }
 
     // A preview needs no main window: any source of settings will do.
