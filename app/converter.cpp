@@ -4,6 +4,7 @@
 #include "app/converter.h"
 
 #include "app/convertone.h"
+#include "app/decodeoption.h"
 #include "app/jobplan.h"
 #include "app/orderedwork.h"
 #include "app/progressline.h"
@@ -36,6 +37,11 @@ int runConverter(const ConverterOptions& options, QTextStream& err, bool progres
         return exitUsage;
     }
     std::vector<CaptureJob>& jobs = plan.jobs;
+    if (const QString error = checkDecoders(options, jobs); !error.isEmpty()) {
+        err << converterName << ": " << error << '\n'
+            << "Try '" << converterName << " --help' for more information.\n";
+        return exitUsage;
+    }
     // Each page's recording and document take a few megabytes: over several
     // pages they are kept in the heap between pages rather than mapped and
     // cleared afresh for each, which cost a fifth of a batch's time in page
@@ -114,6 +120,7 @@ int converterMain(const QStringList& arguments, QTextStream& out, QTextStream& e
     const ParsedArguments parsed = parseArguments(arguments);
     switch (parsed.action) {
     case ParsedArguments::Action::Help: out << helpText(); return exitSuccess;
+    case ParsedArguments::Action::Listing: out << parsed.listing; return exitSuccess;
     case ParsedArguments::Action::Version:
         out << converterName << ' ' << converterVersion << '\n';
         return exitSuccess;

@@ -110,13 +110,32 @@ const QCommandLineOption busOption(
                    "them."),
     QStringLiteral("bus"));
 
-const std::array<const QCommandLineOption*, 20>& allOptions()
+const QCommandLineOption decodeOption(
+    QStringLiteral("decode"),
+    QStringLiteral("Decode a protocol with the sigrok project's decoders and draw its rows after "
+                   "the lanes: ID:KEY=VALUE:..., as sigrok-cli's -P, each KEY one of the "
+                   "decoder's channels (given as a channel number or the capture's channel "
+                   "name) or options, such as spi:clk=1:mosi=2:miso=3:cs=0 or "
+                   "uart:rx=5:baudrate=115200; a comma stacks the next decoder on it "
+                   "(i2c:scl=0:sda=1,eeprom24xx). The sample rate comes from --resolution and "
+                   "--unit. Give it again for more decoders; ID:help describes one."),
+    QStringLiteral("decoder"));
+const QCommandLineOption listDecodersOption(QStringLiteral("list-decoders"),
+                                            QStringLiteral("List the installed decoders."));
+const QCommandLineOption
+    decoderHelpOption(QStringLiteral("decoder-help"),
+                      QStringLiteral("Describe a decoder: its channels, options and rows."),
+                      QStringLiteral("id"));
+
+const std::array<const QCommandLineOption*, 23>& allOptions()
 {
-    static const std::array<const QCommandLineOption*, 20> all{
-        &outputOption, &outputDirOption, &combineOption,   &formatOption,      &dpiOption,
-        &jobsOption,   &channelsOption,  &tickMarksOption, &noTickMarksOption, &resolutionOption,
-        &unitOption,   &headingOption,   &samplesOption,   &pagesOption,       &timeAxisOption,
-        &paperOption,  &layoutOption,    &cropOption,      &markerOption,      &busOption};
+    static const std::array<const QCommandLineOption*, 23> all{
+        &outputOption,      &outputDirOption,    &combineOption,    &formatOption,
+        &dpiOption,         &jobsOption,         &channelsOption,   &tickMarksOption,
+        &noTickMarksOption, &resolutionOption,   &unitOption,       &headingOption,
+        &samplesOption,     &pagesOption,        &timeAxisOption,   &paperOption,
+        &layoutOption,      &cropOption,         &markerOption,     &busOption,
+        &decodeOption,      &listDecodersOption, &decoderHelpOption};
     return all;
 }
 

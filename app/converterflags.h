@@ -29,9 +29,12 @@ extern const QCommandLineOption layoutOption;
 extern const QCommandLineOption cropOption;
 extern const QCommandLineOption markerOption; // given again for each marker
 extern const QCommandLineOption busOption;    // may be given again
+extern const QCommandLineOption decodeOption; // may be given again
+extern const QCommandLineOption listDecodersOption;
+extern const QCommandLineOption decoderHelpOption;
 
 // Every option above, in the order the help lists them.
-const std::array<const QCommandLineOption*, 20>& allOptions();
+const std::array<const QCommandLineOption*, 23>& allOptions();
 
 // The description, the captures and every option above.
 void addOptions(QCommandLineParser& parser);

@@ -2,6 +2,7 @@
 #include "app/converteroptions.h"
 
 #include "app/converterflags.h"
+#include "app/decodeoption.h"
 #include "app/markeroption.h"
 #include "util/fault.h"
 
@@ -32,7 +33,7 @@ QString repeated(const QCommandLineParser& parser)
 {
     const QStringList given = parser.optionNames();
     for (const QCommandLineOption* single : allOptions()) {
-        if (single == &markerOption || single == &busOption)
+        if (single == &markerOption || single == &busOption || single == &decodeOption)
             continue;
         qsizetype times = 0;
         for (const QString& name : single->names())
@@ -207,8 +208,9 @@ QString readPages(const QCommandLineParser& parser, ConverterOptions& options)
 {
     const DocumentFormat& format = documentFormat(options.format);
     if (!format.ofPages) {
-        for (const QCommandLineOption* pageOnly : {&pagesOption, &timeAxisOption, &paperOption,
-                                                   &layoutOption, &markerOption, &busOption})
+        for (const QCommandLineOption* pageOnly :
+             {&pagesOption, &timeAxisOption, &paperOption, &layoutOption, &markerOption, &busOption,
+              &decodeOption})
             if (parser.isSet(*pageOnly))
                 return QStringLiteral("--%1 sets up printed pages; a value change dump has none "
                                       "(--samples still applies)")
@@ -339,13 +341,20 @@ ParsedArguments parseArguments(const QStringList& arguments)
         parsed.action = ParsedArguments::Action::Version;
         return parsed;
     }
+    if (const DecoderListing shown = decoderListing(parser); shown.asked) {
+        if (!shown.error.isEmpty())
+            return usageError(shown.error);
+        parsed.action = ParsedArguments::Action::Listing;
+        parsed.listing = shown.text;
+        return parsed;
+    }
     parsed.options.captures = parser.positionalArguments();
     if (parsed.options.captures.isEmpty())
         return usageError(QStringLiteral("no capture file given"));
     if (const QString error = repeated(parser); !error.isEmpty())
         return usageError(error);
-    for (const Step step :
-         {readDestinations, readFormat, readNumbers, readDrawing, readPages, readMarkers})
+    for (const Step step : {readDestinations, readFormat, readNumbers, readDrawing, readPages,
+                            readMarkers, readDecoders})
         if (const QString error = step(parser, parsed.options); !error.isEmpty())
             return usageError(error);
     parsed.action = ParsedArguments::Action::Run;

@@ -49,10 +49,11 @@ QString extensionOf(const ConverterOptions& options);
 int pageFilesOf(const ConverterOptions& options);
 
 struct ParsedArguments {
-    enum class Action { Run, Help, Version, UsageError };
+    enum class Action { Run, Help, Version, Listing, UsageError };
     Action action = Action::UsageError;
     ConverterOptions options;
-    QString error; // for UsageError: one line
+    QString error;   // for UsageError: one line
+    QString listing; // for Listing: the decoders, or one decoder's help
 };
 
 // `arguments` includes the program name first, as QCoreApplication gives it.

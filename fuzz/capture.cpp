@@ -13,11 +13,14 @@
 // Flag 32 then adds two buses: a radix byte and two bytes of channels each
 // (most significant bit first, so a mask may repeat a channel or reach one
 // past the capture). Flag 64 then lays the page out on the paper the next
-// byte names.
+// byte names. Flag 128 then adds decoded rows as a decoder would give them:
+// a count of rows, and in each a count of annotations, each a start (two
+// bytes), a length (a byte, 0 for a point in time) and a text.
 
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
 #include "fuzz/fuzzinput.h"
+#include "printing/page/decodedlanes.h"
 #include "printing/page/markers.h"
 #include "printing/page/pagedrawing.h"
 #include "printing/page/pagelayout.h"
@@ -139,6 +142,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.paper = Paper(in.byte() % paperNames().size());
     }
 
+    std::vector<DecodedLane> lanes;
+    for (int n = (flags & 128) ? in.byte() % 4 : 0; n > 0; --n) {
+        DecodedLane& lane = lanes.emplace_back(DecodedLane{QStringLiteral("LANE"), {}});
+        for (int k = in.byte() % 32; k > 0; --k) {
+            decode::Annotation a;
+            a.start = quint64(in.byte() << 8 | in.byte());
+            a.end = a.start + in.byte();
+            a.texts = QStringList{in.shortText(), QStringLiteral("X")};
+            lane.annotations.push_back(std::move(a));
+        }
+    }
+
     if (flags & 1) {
         const QByteArray bytes = grown(in.data(), in.left());
         file.write(bytes.constData(), bytes.size());
@@ -158,7 +173,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 for (int c = 0; c < csv::channelCount; ++c)
                     settings.channels.captions[std::size_t(c)] = header->names[std::size_t(c)];
             }
-            const PageRequest request = pageRequest(settings, options);
+            PageRequest request = pageRequest(settings, options);
+            if (flags & 128)
+                request.decoded = lanes;
             const LevelTable levels = requestLevels(capture.samples(), request);
             for (const PageLayout& layout : pageLayouts(request, capture.sampleCount())) {
                 page.clear(); // one surface for all runs: its call list keeps its room

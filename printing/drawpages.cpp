@@ -1,13 +1,16 @@
 // Drawing and recording the pages of a request.
 #include "printing/drawpages.h"
 
+#include "printing/page/decodedlanes.h"
 #include "printing/page/pagedrawing.h"
 #include "printing/printers/printerchoice.h"
 
 std::vector<RecordedPage> drawPages(const PageRequest& request, const Capture& capture)
 {
-    const LevelTable levels = requestLevels(capture.samples(), request);
-    return drawPages(request, levels, pageLayouts(request, capture.sampleCount()), capture.path());
+    PageRequest storage;
+    const PageRequest& decoded = decodedRequest(request, capture, storage);
+    const LevelTable levels = requestLevels(capture.samples(), decoded);
+    return drawPages(decoded, levels, pageLayouts(decoded, capture.sampleCount()), capture.path());
 }
 
 std::vector<RecordedPage> drawPages(const PageRequest& request, const LevelTable& levels,

@@ -16,8 +16,9 @@
 
 // Each page recorded with the calls printtiming makes on a printer: the
 // first page's set-up with ScaleMode, every further page's without it, then
-// the drawing; each on the request's paper. Throws Fault as choosing the
-// channels, laying out the pages and drawing them do.
+// the drawing; each on the request's paper. Its decoders run here unless the
+// request holds what they decoded. Throws Fault as choosing the channels,
+// decoding, laying out the pages and drawing them do.
 std::vector<RecordedPage> drawPages(const PageRequest& request, const Capture& capture);
 
 // The same from levels chosen before and pages laid out before: a fault

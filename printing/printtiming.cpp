@@ -6,6 +6,7 @@
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
 #include "printing/drawpages.h"
+#include "printing/page/decodedlanes.h"
 #include "printing/printers/printerchoice.h"
 #include "util/fault.h"
 
@@ -41,9 +42,11 @@ PrintOutcome printtiming(const QString& filepath, const PageRequest& request,
     return printtiming(request, readCapture(filepath), service, printerreference);
 }
 
-PrintOutcome printtiming(const PageRequest& request, const Capture& capture,
-                         PrintingService& service, PrinterRef& printerreference)
+PrintOutcome printtiming(const PageRequest& asked, const Capture& capture, PrintingService& service,
+                         PrinterRef& printerreference)
 {
+    PageRequest storage;
+    const PageRequest& request = decodedRequest(asked, capture, storage);
     const LevelTable levels = requestLevels(capture.samples(), request);
     const std::vector<PageLayout> layouts = pageLayouts(request, capture.sampleCount());
     std::vector<RecordedPage> pages;

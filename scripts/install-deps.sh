@@ -18,7 +18,7 @@ PACKAGES="$PACKAGES imagemagick fonts-droid-fallback fonts-urw-base35"
 PACKAGES="$PACKAGES xclip"
 # Protocol decoding runs the sigrok project's decoders through libsigrokdecode;
 # its tests compare with what sigrok-cli decodes from the same samples.
-PACKAGES="$PACKAGES libsigrokdecode-dev sigrok-cli"
+PACKAGES="$PACKAGES libsigrokdecode-dev sigrok-cli python3"
 
 case "${1:-}" in
     # Only scripts/bench-page.sh and bench-batch.sh use these: instruction

@@ -58,6 +58,11 @@ void start(State& s)
     // extra package folders and their .pth files) Python starts in half the
     // work, and runs no code installed beside it.
     Py_NoSiteFlag = 1;
+    // Nor does it write bytecode beside the installed decoders (a run as
+    // root would leave it there), or read PYTHON* variables meant for
+    // another Python.
+    Py_DontWriteBytecodeFlag = 1;
+    Py_IgnoreEnvironmentFlag = 1;
     const QByteArray locale = std::setlocale(LC_ALL, nullptr);
     const int result = srd_init(nullptr);
     std::setlocale(LC_ALL, locale.constData());
@@ -72,7 +77,7 @@ void start(State& s)
             Py_SET_REFCNT(flag, Py_REFCNT(flag) + (Py_ssize_t(1) << 40));
         // A decoder's print() would land in the page when it goes to
         // standard output (-o -).
-        PyRun_SimpleString("import os, sys\nsys.stdout = sys.stderr = open(os.devnull, 'w')");
+        PyRun_SimpleString("import sys\nsys.stdout = sys.stderr = open('/dev/null', 'w')");
         PyGILState_Release(gil);
     } else {
         const QStringList errors = std::exchange(s.errors, {});

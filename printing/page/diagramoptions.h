@@ -4,6 +4,9 @@
 // paper. Each is empty or off by default: the page is then the one the
 // window prints.
 
+#include "capture/decode/decodedrows.h"
+#include "capture/decode/decoderequest.h"
+
 #include <QString>
 
 #include <vector>
@@ -25,6 +28,16 @@ struct BusLane {
     std::vector<int> channels;
     Radix radix = Radix::Hex;
     friend bool operator==(const BusLane&, const BusLane&) = default;
+};
+
+// A protocol decoder stack, as sigrok-cli's -P takes it ("spi:clk=1:mosi=2").
+using DecoderStack = decode::StackRequest;
+
+// One row of a decoder's annotations as the page shows it, under the traces
+// and bus lanes.
+struct DecodedLane {
+    QString name; // "SPI MOSI"
+    std::vector<decode::Annotation> annotations;
 };
 
 // `Sheet`: the 17 x 11 inch sheet, fitted to the paper. `Fill`: laid out on

@@ -2,6 +2,7 @@
 #include "printing/page/pagedrawing.h"
 
 #include "printing/page/buslanes.h"
+#include "printing/page/decodedlanes.h"
 #include "printing/page/markers.h"
 #include "printing/page/pagetext.h"
 #include "printing/page/tracedrawing.h"
@@ -12,5 +13,6 @@ void drawPage(PageSurface& page, const PageRequest& request, const LevelTable& l
     drawtraces(page, levels, request.ticks, layout, sourcefile);
     writePageText(page, levels, request, layout);
     drawBusLanes(page, request, levels, layout);
+    drawDecodedLanes(page, request, layout);
     drawMarkers(page, request, layout);
 }

@@ -15,7 +15,8 @@
 
 #include <QString>
 
-// The traces and tick marks, then the text, then the bus lanes. Throws
+// The traces and tick marks, then the text, the bus lanes and the decoded
+// rows. Throws
 // Fault as drawtraces(), writePageText() and drawBusLanes() do;
 // `sourcefile` is named in a level's fault.
 void drawPage(PageSurface& page, const PageRequest& request, const LevelTable& levels,

@@ -30,6 +30,7 @@ struct PageOptions {
     Paper paper = Paper::Tabloid; // the sheet is fitted to it, or the page laid out on it
     std::vector<Marker> markers;
     std::vector<BusLane> buses;
+    std::vector<DecoderStack> decoders; // a lane each row they show, after the buses
     LayoutKind layout = LayoutKind::Sheet;
 
     // The last sample of the range in a capture of `samplecount` samples.

@@ -57,7 +57,8 @@ std::vector<PageLayout> pageLayouts(const PageRequest& request, int samplecount)
     for (PageLayout& layout : layouts) {
         if (!request.ticks.shown)
             layout.timeaxis = false;
-        layout.slotcount = int(request.channels.size() + request.options.buses.size());
+        layout.slotcount = int(request.channels.size() + request.options.buses.size()
+                               + (request.decoded ? request.decoded->size() : 0));
     }
     // The markers' rows depend only on where samples fall across the page.
     const MarkerRows rows = markerRows(request.options.markers, layouts);

@@ -55,6 +55,9 @@ struct PageRequest {
     SamplePeriod period;
     QString heading;
     PageOptions options;
+    // What options.decoders make of the capture (decodeRequest()); none
+    // until then.
+    std::optional<std::vector<DecodedLane>> decoded;
 };
 
 // The pages the request makes of a capture of `samplecount` samples. Time

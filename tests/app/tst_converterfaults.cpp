@@ -1,6 +1,7 @@
 // One capture converted: exit codes, the one-line message of each fault, and
 // an earlier output left as it was.
 
+#include "capture/decode/decoderinfo.h"
 #include "convertertools.h"
 
 #include <sys/stat.h>
@@ -113,6 +114,31 @@ void ConverterFaultsTest::runs_data()
         row("value change dump with pages")
             << good_ << QStringList{"--format", "vcd", "--pages", "2"} << existing << 2
             << QStringList{"--pages", "value change dump"};
+        // Without the library every --decode says so.
+        const bool decoding = decode::decodingAvailable();
+        const auto decoded = [&](const char* name, const char* decoder, QStringList extra,
+                                 int exitCode, QStringList mentions) {
+            row(name) << (extra.removeOne("high") ? high : good_)
+                      << QStringList{"--decode", decoder} + extra << existing
+                      << (decoding ? exitCode : 2)
+                      << (decoding ? mentions : QStringList{"not available"});
+        };
+        decoded("decoded", "spi:clk=CH1:mosi=2:cpol=1", {}, 0, {});
+        decoded("unknown decoder", "nosuch:a=0", {}, 2, {"\"nosuch\"", "--list-decoders"});
+        decoded("decoder channel not in the capture", "spi:clk=SCLK", {}, 2, {"spi", "SCLK"});
+        decoded("decoder channel 16", "spi:clk=16", {}, 2, {"spi", "0 to 15"});
+        decoded("decoder without its clock", "spi:mosi=2", {}, 2, {"spi", "clk"});
+        decoded("unknown decoder option", "spi:clk=0:speed=3", {}, 2, {"speed", "cpol"});
+        decoded("decoder option not allowed", "spi:clk=0:cpol=2", {}, 2, {"cpol=2", "0, 1"});
+        decoded("decoder option not a number", "uart:rx=0:baudrate=fast", {}, 2,
+                {"baudrate", "whole number"});
+        decoded("decoder without a period", "uart:rx=0", {"--unit", "none"}, 2, {"uart", "period"});
+        decoded("decoded level 219", "spi:clk=1", {"high"}, 1, {high, "line 306", "channel 1"});
+        decoded("failing decoder", "zelmar_test:data=1", {}, 1,
+                {good_, "zelmar_test", "\\x1b[31mred", "…"});
+        row("decoder with a value change dump")
+            << good_ << QStringList{"--decode", "spi:clk=0", "--format", "vcd"} << existing << 2
+            << QStringList{"--decode", "value change dump"};
     }
 }
 

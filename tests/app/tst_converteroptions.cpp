@@ -1,6 +1,7 @@
 // How zelmar-pdf reads its options: the channel list, the page options and
 // every usage error, without running it.
 
+#include "capture/decode/decoderinfo.h"
 #include "convertertools.h"
 #include "util/fault.h"
 
@@ -152,6 +153,23 @@ void ConverterOptionsTest::arguments_data()
         0x70f8, "ADDR=15,11,10,9,8:2 LOW=0,1,2:3");
     bus("bus channels that --channels names", {"--channels", "0-3", "--bus", "D=3-2:dec"}, 0x000f,
         "D=3,2:1");
+    // Decoders follow the buses, as requests; without the library, refused.
+    const bool decoding = decode::decodingAvailable();
+    const auto decoders = [&](const char* name, const QStringList& options, const char* shown) {
+        QTest::newRow(name) << QStringList{"a.csv", "-o", "a.pdf"} + options
+                            << (decoding ? run : usage) << 0xffff << true << "10"
+                            << "100" << 0 << fromHeader << whole + QLatin1Char(' ') + shown;
+    };
+    decoders("decoder", {"--decode", "spi:clk=1:mosi=SI"}, "spi:clk=1:mosi=SI");
+    decoders("decoders, one stacked",
+             {"--decode", "i2c:scl=0:sda=1,eeprom24xx", "--decode", "uart:rx=2:baudrate=9600"},
+             "i2c:scl=0:sda=1,eeprom24xx uart:rx=2:baudrate=9600");
+    for (const QStringList& help :
+         {QStringList{"--list-decoders"}, QStringList{"--decoder-help", "spi"},
+          QStringList{"a.csv", "--decode", "uart:help"}})
+        QTest::newRow(qPrintable(help.join(u' ')))
+            << help << (decoding ? int(Action::Listing) : usage) << 0 << false << ""
+            << "" << 0 << "" << whole;
     page("all of them",
          {"--paper", "letter", "--samples", "600-900", "--time-axis", "--pages", "3"},
          "600-900 3 axis letter");
@@ -229,8 +247,11 @@ void ConverterOptionsTest::arguments_data()
         refused(qPrintable(QStringLiteral("bus \"%1\"").arg(QLatin1String(channels))),
                 {"a.csv", "-o", "a.pdf", "--bus", channels});
     refused("channel in two buses", {"a.csv", "-o", "a.pdf", "--bus", "A=3-0", "--bus", "B=4,3"});
+    refused("decoder help of no decoder", {"--decoder-help", "nosuch"});
+    refused("decoder ending in a backslash", {"a.csv", "-o", "a.pdf", "--decode", "spi:clk=0\\"});
+    refused("empty decoder", {"a.csv", "-o", "a.pdf", "--decode", "spi:clk=0,"});
     for (const char* pageOnly : {"--pages=2", "--time-axis", "--paper=a4", "--layout=fill",
-                                 "--crop", "--marker=5", "--bus=D=1-0"})
+                                 "--crop", "--marker=5", "--bus=D=1-0", "--decode=spi:clk=0"})
         refused(
             qPrintable(QStringLiteral("value change dump with %1").arg(QLatin1String(pageOnly))),
             {"a.csv", "-o", "a.pdf", "--format", "vcd", pageOnly});
@@ -287,6 +308,8 @@ void ConverterOptionsTest::arguments()
             channels << QString::number(c);
         shown += QStringLiteral(" %1=%2:%3").arg(bus.name, channels.join(u',')).arg(int(bus.radix));
     }
+    for (const DecoderStack& stack : o.page.decoders)
+        shown += u' ' + decode::requestText(stack);
     QCOMPARE(shown, page);
     QCOMPARE(o.pagecount, o.page.pages);
 }

@@ -1,6 +1,7 @@
 // The pages read back: what the options put on them, a capture over several
 // pages, and a binder of several captures.
 
+#include "capture/decode/decoderinfo.h"
 #include "convertertools.h"
 
 #include <QRegularExpression>
@@ -101,23 +102,30 @@ void ConverterPagesTest::combinedPagesAreTheSinglePages()
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate)
             && file.write(text) == text.size());
     file.close();
+    // Decoded where the library is: each capture decoded on its own.
     const QStringList captures{writeCapture(here, QStringLiteral("serial.csv"), serialExample()),
                                good_,
                                writeCapture(here, QStringLiteral("counter.csv"), counterExample()),
                                greek};
+    const QStringList decoded = decode::decodingAvailable()
+                                    ? QStringList{"--decode", "spi:clk=1:mosi=2:miso=3:cs=0"}
+                                    : QStringList{};
     const QString all = here.filePath(QStringLiteral("all.pdf"));
     const QString allOneJob = here.filePath(QStringLiteral("all1.pdf"));
     // With the date fixed, as reproducible builds fix it, the bytes are the same.
     QProcessEnvironment fixedDate = QProcessEnvironment::systemEnvironment();
     fixedDate.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("1700000000"));
-    QCOMPARE(convert(captures + QStringList{"--combine", all, "--jobs", "2"}, fixedDate).exitCode,
+    QCOMPARE(convert(captures + decoded + QStringList{"--combine", all, "--jobs", "2"}, fixedDate)
+                 .exitCode,
              0);
-    QCOMPARE(
-        convert(captures + QStringList{"--combine", allOneJob, "--jobs", "1"}, fixedDate).exitCode,
-        0);
+    QCOMPARE(convert(captures + decoded + QStringList{"--combine", allOneJob, "--jobs", "1"},
+                     fixedDate)
+                 .exitCode,
+             0);
     QVERIFY(contents(all) == contents(allOneJob));
     for (int run = 0; run < 3; ++run) {
-        QCOMPARE(convert(captures + QStringList{"--combine", allOneJob, "--jobs", "2"}, fixedDate)
+        QCOMPARE(convert(captures + decoded + QStringList{"--combine", allOneJob, "--jobs", "2"},
+                         fixedDate)
                      .exitCode,
                  0);
         QVERIFY2(contents(all) == contents(allOneJob),
@@ -127,7 +135,7 @@ void ConverterPagesTest::combinedPagesAreTheSinglePages()
     // The binder to standard output is the same document.
     QProcess piped;
     piped.setProcessEnvironment(fixedDate);
-    piped.start(QStringLiteral(ZELMAR_PDF), captures + QStringList{"--combine", "-"});
+    piped.start(QStringLiteral(ZELMAR_PDF), captures + decoded + QStringList{"--combine", "-"});
     QVERIFY(piped.waitForFinished(60000) && piped.exitCode() == 0);
     QVERIFY(piped.readAllStandardOutput() == contents(all));
 
@@ -144,7 +152,8 @@ void ConverterPagesTest::combinedPagesAreTheSinglePages()
                  {all, here.filePath(QStringLiteral("page-%d.pdf"))});
     for (int i = 0; i < captures.size(); ++i) {
         const QString single = here.filePath(QStringLiteral("single-%1.pdf").arg(i + 1));
-        QCOMPARE(convert({captures[i], QStringLiteral("-o"), single}).exitCode, 0);
+        QCOMPARE(convert(QStringList{captures[i], QStringLiteral("-o"), single} + decoded).exitCode,
+                 0);
         const QImage page = popplerImage(here.filePath(QStringLiteral("page-%1.pdf").arg(i + 1)),
                                          50, here.filePath(QStringLiteral("page")));
         const QImage alone = popplerImage(single, 50, here.filePath(QStringLiteral("alone")));

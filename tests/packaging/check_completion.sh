@@ -59,6 +59,13 @@ expect "pdf png svg vcd" --format ""
 expect "all none" --channels ""
 expect "ms none ns us" --unit ""
 expect "" --pages ""
+# Decoder ids come from the program as typed, found on the PATH.
+if "$PROGRAM" --list-decoders >/dev/null 2>&1; then
+    PATH=$(dirname "$PROGRAM"):$PATH expect "uart" --decode uar
+    PATH=$(dirname "$PROGRAM"):$PATH expect "--decoder-help=i2c --decoder-help=i2cdemux --decoder-help=i2cfilter" \
+        --decoder-help=i2c
+    expect "" --decode uart:
+fi
 expect "--marker" --marker 10 --mar
 
 cd "$WORK"

@@ -54,6 +54,10 @@ QString PageOptionsModel::summaryOf(const PageOptions& options, int samplecount)
     if (!options.buses.empty())
         words << (options.buses.size() == 1 ? QStringLiteral("1 bus")
                                             : QStringLiteral("%1 buses").arg(options.buses.size()));
+    if (!options.decoders.empty())
+        words << (options.decoders.size() == 1
+                      ? QStringLiteral("1 decoder")
+                      : QStringLiteral("%1 decoders").arg(options.decoders.size()));
     if (options.layout != designed.layout)
         words << QStringLiteral("filled page");
     return words.join(QStringLiteral(" · "));

@@ -8,7 +8,8 @@
 //
 // A further option needs three things: its field in PageOptions, off by
 // default (printing/page/pagelayout.h); its words in summaryOf()
-// (pageoptionsmodel.cpp; markers, bus lanes and a layout have theirs); and
+// (pageoptionsmodel.cpp; markers, bus lanes, decoders and a layout have
+// theirs); and
 // its widget in PreviewOptions, set in showOptions() and read back in
 // readOptions() (previewoptions.cpp).
 

@@ -8,6 +8,7 @@
 #include "printing/output/pagerenderer.h"
 #include "printing/output/pngdocument.h"
 #include "printing/output/svgdocument.h"
+#include "printing/page/decodedlanes.h"
 #include "printing/page/paper.h"
 #include "printing/page/sheet.h"
 #include "ui/preview/previewsave.h"
@@ -93,6 +94,10 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     pageNumber = new QLabel(this);
     pageNumber->setObjectName(QStringLiteral("pagenumber"));
     options = new PreviewOptions(settings.pageOptions(), this);
+    decoders = new DecoderPanel(settings.pageOptions(), this);
+    decoders->hide();
+    decodersButton = button(this, QStringLiteral("decodersbutton"), QStringLiteral("Dec&oders"));
+    decodersButton->setCheckable(true);
     message = new QLabel(this);
     message->setObjectName(QStringLiteral("message"));
     message->setWordWrap(true);
@@ -116,18 +121,23 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     for (QWidget* w : std::initializer_list<QWidget*>{previousButton, pageNumber, nextButton})
         commands->addWidget(w);
     commands->addStretch(1);
+    commands->addWidget(decodersButton);
     auto* column = new QVBoxLayout(this);
     column->addLayout(commands);
     column->addWidget(options);
     column->addWidget(markers);
     column->addWidget(message);
-    column->addWidget(view, 1);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(view, 1);
+    middle->addWidget(decoders);
+    column->addLayout(middle, 1);
     column->addWidget(status);
 
     connect(saveButton, &QPushButton::clicked, this, &Preview::saveAs);
     connect(copyButton, &QPushButton::clicked, this, &Preview::copy);
     connect(printButton, &QPushButton::clicked, this, &Preview::print);
     connect(fitButton, &QPushButton::clicked, view, &PageView::fit);
+    connect(decodersButton, &QPushButton::toggled, decoders, &QWidget::setVisible);
     connect(zoomIn, &QPushButton::clicked, view, &PageView::zoomIn);
     connect(zoomOut, &QPushButton::clicked, view, &PageView::zoomOut);
     connect(previousButton, &QPushButton::clicked, view,
@@ -149,6 +159,7 @@ Preview::Preview(SettingsSource& settings, QWidget* parent)
     refresh_.setInterval(0);
     connect(&refresh_, &QTimer::timeout, this, &Preview::refresh);
     connect(&source_, &CaptureSource::changed, this, &Preview::scheduleRefresh);
+    connect(&decoding_, &PreviewDecoding::ready, this, &Preview::scheduleRefresh);
     connect(&settings.pageOptions(), &PageOptionsModel::changed, this, &Preview::scheduleRefresh);
 
     connect(&settings, &SettingsSource::changed, this, &Preview::scheduleRefresh);
@@ -209,7 +220,9 @@ void Preview::refresh()
         showMessage(problem);
         return;
     }
-    const PageRequest printing = settings_->pageRequest();
+    PageRequest printing = settings_->pageRequest();
+    if (capture)
+        decoders->setChannels(channelNames(*capture), sampleRate(printing.period) > 0);
     if (printing.channels.empty()) {
         showMessage(noChannel);
         setPages({});
@@ -220,6 +233,21 @@ void Preview::refresh()
                                     : QString());
         setPages({});
         return;
+    }
+    if (!printing.options.decoders.empty()) {
+        // Decoded on a thread of its own; drawn once that is done.
+        const PreviewDecoding::Result* decoded =
+            decoding_.decoded(printing, *capture, source_.reads());
+        if (!decoded) {
+            showMessage(QStringLiteral("Decoding…"));
+            return;
+        }
+        if (decoded->fault) {
+            showMessage(faultText(QStringLiteral("Print"), *decoded->fault));
+            setPages({});
+            return;
+        }
+        printing.decoded = decoded->lanes;
     }
     try {
         view->releaseCalls();

@@ -6,8 +6,10 @@
 #include "printing/page/pagelayout.h"
 #include "printing/page/recordingsurface.h"
 #include "ui/preview/capturesource.h"
+#include "ui/preview/decoderpanel.h"
 #include "ui/preview/markeredit.h"
 #include "ui/preview/pageview.h"
+#include "ui/preview/previewdecoding.h"
 #include "ui/preview/previewoptions.h"
 #include "ui/preview/settingssource.h"
 
@@ -28,6 +30,7 @@ public:
     PageView* view;
     PreviewOptions* options;
     MarkerEdit* markers;
+    DecoderPanel* decoders;
     QLabel* message; // what keeps a page from being drawn; hidden when nothing does
     QLabel* status;  // what the last command did
     QLabel* pageNumber;
@@ -37,6 +40,7 @@ public:
     QPushButton* fitButton;
     QPushButton* previousButton;
     QPushButton* nextButton;
+    QPushButton* decodersButton; // shows and hides the decoder panel
 
     const CaptureSource& source() const { return source_; }
     // How often the pages were recorded.
@@ -64,6 +68,7 @@ private:
 
     QPointer<SettingsSource> settings_;
     CaptureSource source_;
+    PreviewDecoding decoding_;
     PageOptions shownOptions_; // those of the pages shown
     QTimer refresh_;
     int recordings_ = 0;

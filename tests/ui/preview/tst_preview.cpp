@@ -123,6 +123,12 @@ private slots:
                                                         << "does not answer" << 1 << 1;
         QTest::newRow("reversed range") << "reversed"
                                         << "not a range" << 0 << 0;
+        if (decode::decodingAvailable()) {
+            QTest::newRow("decoder added in the panel") << "decoder"
+                                                        << "" << 1 << 0;
+            QTest::newRow("failing decoder") << "failing"
+                                             << "zelmar_test stopped" << 1 << 0;
+        }
         // (once more as it comes back)
         QTest::newRow("minimised, then asked for") << "minimised"
                                                    << "" << 2 << 0;
@@ -240,6 +246,25 @@ private slots:
             w.Heading->setText(QStringLiteral("Another heading"));
             w.cmmd[1]->click();
             QVERIFY(!p.isMinimized());
+        } else if (change == QLatin1String("decoder")) {
+            // Chosen, its channels mapped, added: the page and Print have it.
+            DecoderPanel& d = *p.decoders;
+            p.decodersButton->click();
+            QTRY_VERIFY_WITH_TIMEOUT(d.decoder->isEnabled(), 20000);
+            d.decoder->setCurrentIndex(d.decoder->findData(QStringLiteral("spi")));
+            for (const QString channel : {"clk", "mosi"}) {
+                auto* box = d.settings->findChild<QComboBox*>("channel-" + channel);
+                box->setCurrentIndex(box->findData(channel == QLatin1String("mosi")));
+            }
+            d.add->click();
+            QCOMPARE(d.inUse->item(0)->text(), QStringLiteral("spi:clk=0:mosi=1"));
+            QCOMPARE(w.pageOptions().summary(), QStringLiteral("1 decoder"));
+            QTRY_COMPARE(p.recordings(), recordings + 1);
+        } else if (change == QLatin1String("failing")) {
+            PageOptions decoding;
+            decoding.decoders.push_back(decode::parseStackRequest(u"zelmar_test:data=0").value);
+            w.pageOptions().set(decoding);
+            QTRY_COMPARE(p.recordings(), recordings + 1);
         } else if (change == QLatin1String("reversed")) {
             p.options->from->setValue(900);
             p.options->to->setValue(100);
