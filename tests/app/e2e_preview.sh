@@ -8,7 +8,8 @@
 # the main window with Ctrl+P and reads that PDF back; Copy in the preview
 # puts the drawing alone on the clipboard, read by xclip; Reset brings the
 # main window back as it was. A marker is placed, dragged, named (Print has
-# it) and deleted. Escape closes the preview.
+# it) and deleted. SPI is decoded through the decoder panel and Print has
+# its bytes. Escape closes the preview.
 # Usage: e2e_preview.sh ZELMAR MAKECAPTURE
 set -euo pipefail
 
@@ -211,6 +212,32 @@ focus "$PREVIEW"
 xdotool mousemove --window "$PREVIEW" $((vx + dl)) $py click 1 key Delete
 shot "$PREVIEW" "$WORK/deleted.png"
 [ -z "$(marker "$WORK/deleted.png")" ] || fail "the marker stayed after Delete"
+
+# The decoder panel by keyboard, on the designed page again (Reset): find
+# spi, give it the clock (the other channels match by name), show it on the
+# page; the main window's Print has its rows and bytes. (Not where decoding
+# was built without libsigrokdecode.)
+decoders=$("$(dirname "$ZELMAR")/zelmar-pdf" --list-decoders 2>/dev/null || true)
+if grep -q "^spi " <<<"$decoders"; then
+    xdotool key alt+e && sleep 0.5
+    xdotool key alt+o && sleep 2 # the list loads off the window's thread
+    xdotool key alt+i && xdotool type --delay 30 "spi — Serial" && sleep 1
+    xdotool key Down Return && sleep 1
+    xdotool key Tab 1 && sleep 0.5 # clock: channel 1, SCLK
+    xdotool key alt+w && sleep 2
+    focus "$MAIN"
+    rm -f "$PDF"
+    xdotool key ctrl+p
+    save "$PDF"
+    # (The heading says "read ID (9F) answer EF 40 18 SPI mode 0" too: the rows
+    # add a word each.)
+    words=$(pdftotext "$PDF" - | tr -s ' ' '\n')
+    for want in "SPI 3" "MOSI 2" "MISO 2" "9F 1" "EF 2" "40 2" "18 2"; do
+        [ "$(grep -cx -- "${want% *}" <<<"$words")" -ge "${want#* }" ] \
+            || fail "Print has no decoded \"${want% *}\": $(pdftotext "$PDF" - | grep -A2 SPI)"
+    done
+    focus "$PREVIEW"
+fi
 
 # For the README: E2E_SCREENSHOTS=DIR keeps a picture of the preview, and of
 # the main window with page options set.

@@ -189,6 +189,18 @@ void DecoderPanel::choose()
         rows_->addRow(option.description, box);
         optionBoxes_ << box;
     }
+    // Tab from the decoder goes through its channels and options, then to
+    // the button, as they stand, not after the rest of the window.
+    QWidget* before = decoder;
+    const auto next = [&](QWidget* box) {
+        setTabOrder(before, box);
+        before = box;
+    };
+    for (QComboBox* box : std::as_const(channelBoxes_))
+        next(box);
+    for (QWidget* box : std::as_const(optionBoxes_))
+        next(box);
+    next(add);
     add->setEnabled(true);
 }
 
