@@ -91,16 +91,16 @@ def capture_rows(path):
     return [[int(float(v)) for v in line.split(",")[:16]] for line in lines]
 
 
-def sigrok(rows, rate, spec, row_id, folder):
+def sigrok(rows, rate, stack_text, row_id, folder):
     """The hex bytes sigrok-cli decodes in one annotation row, in order."""
     binary = os.path.join(folder, "samples.bin")
     with open(binary, "wb") as f:
         for row in rows:
             f.write(sum(level << c for c, level in enumerate(row)).to_bytes(2, "little"))
-    decoder = spec.split(":")[0]
+    decoder = stack_text.split(":")[0]
     out = subprocess.run(
         ["sigrok-cli", "-I", f"binary:numchannels=16:samplerate={rate}", "-i", binary,
-         "-P", spec, "-A", f"{decoder}={row_id}"],
+         "-P", stack_text, "-A", f"{decoder}={row_id}"],
         check=True, capture_output=True, text=True).stdout
     return [b for line in out.splitlines() for b in HEX.findall(line.split(":", 1)[1])]
 
@@ -129,7 +129,7 @@ def main():
     if subprocess.run([ZELMAR_PDF, "--list-decoders"], capture_output=True).returncode != 0:
         print("skipped: this build cannot decode")
         return 77
-    # name, wave or example, --decode, sigrok's spec, period (ns), {page row: sigrok row}
+    # name, wave or example, --decode, sigrok-cli's -P, period (ns), {page row: sigrok row}
     cases = [
         ("spi mode 0", spi(0, [0x9F, 0x01, 0x5A], [0xEF, 0x40, 0xC3]),
          "spi:clk=D1:mosi=D2:miso=D3:cs=D0", "spi:clk=1:mosi=2:miso=3:cs=0", "100",

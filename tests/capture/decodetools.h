@@ -12,9 +12,10 @@ namespace decodetools {
 
 using namespace decode;
 
-inline Checked<ResolvedStack> resolve(const QString& spec, const QStringList& names, bool rateKnown)
+inline Checked<ResolvedStack> resolve(const QString& stackText, const QStringList& names,
+                                      bool rateKnown)
 {
-    const Checked<StackRequest> request = parseStackRequest(spec);
+    const Checked<StackRequest> request = parseStackRequest(stackText);
     if (!request.ok())
         return Checked<ResolvedStack>::refused(request.error);
     return resolveStack(request.value, names, rateKnown);

@@ -129,7 +129,7 @@ QStringList annotationLines(const ResolvedStack& stack, const std::vector<Decode
     return lines;
 }
 
-QStringList sigrokCli(const Wave& w, const QString& spec, quint64 rate, const QString& id)
+QStringList sigrokCli(const Wave& w, const QString& stackText, quint64 rate, const QString& id)
 {
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("samples.bin")));
@@ -145,7 +145,7 @@ QStringList sigrokCli(const Wave& w, const QString& spec, quint64 rate, const QS
     QProcess cli;
     cli.start(QStringLiteral("sigrok-cli"),
               {"-l", "4", "-I", QStringLiteral("binary:numchannels=16:samplerate=%1").arg(rate),
-               "-i", file.fileName(), "-P", spec, "-A", id});
+               "-i", file.fileName(), "-P", stackText, "-A", id});
     cli.waitForFinished(60000);
     static const QRegularExpression form(QStringLiteral("^(\\d+-\\d+) \\S+: (.*)$"));
     QStringList lines;
@@ -171,7 +171,7 @@ private slots:
 void TestDecode::decodedRows_data()
 {
     QTest::addColumn<QString>("wave");
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("stackText");
     QTest::addColumn<quint64>("rate");
     QTest::addColumn<QString>("row");
     QTest::addColumn<QStringList>("texts"); // the longest text of each annotation in the row
@@ -210,7 +210,7 @@ void TestDecode::decodedRows()
 {
     NEEDS_DECODING;
     QFETCH(QString, wave);
-    QFETCH(QString, spec);
+    QFETCH(QString, stackText);
     QFETCH(quint64, rate);
     QFETCH(QString, row);
     QFETCH(QStringList, texts);
@@ -220,7 +220,7 @@ void TestDecode::decodedRows()
     const QStringList names = wave == QLatin1String("serial.csv")
                                   ? QStringList(header->names.begin(), header->names.end())
                                   : channelNames();
-    const Checked<ResolvedStack> stack = resolve(spec, names, true);
+    const Checked<ResolvedStack> stack = resolve(stackText, names, true);
     QVERIFY2(stack.ok(), qPrintable(stack.error));
     const Wave w = ::wave(wave);
     const std::vector<DecodedRow> rows = decodeStack(stack.value, {w.levels, 0, rate});
@@ -236,8 +236,9 @@ void TestDecode::decodedRows()
 
     if (QStandardPaths::findExecutable(QStringLiteral("sigrok-cli")).isEmpty())
         QSKIP("sigrok-cli is not installed");
-    const QString numbered =
-        wave == QLatin1String("serial.csv") ? QStringLiteral("spi:clk=1:mosi=2:miso=3:cs=0") : spec;
+    const QString numbered = wave == QLatin1String("serial.csv")
+                                 ? QStringLiteral("spi:clk=1:mosi=2:miso=3:cs=0")
+                                 : stackText;
     QCOMPARE(annotationLines(stack.value, rows),
              sigrokCli(w, numbered, rate, stack.value.decoders[0].info.id));
 
@@ -250,7 +251,7 @@ void TestDecode::decodedRows()
 
 void TestDecode::decoderFaults_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("stackText");
     QTest::addColumn<quint64>("rate");
     QTest::addColumn<QString>("message");
 
@@ -269,10 +270,10 @@ void TestDecode::decoderFaults_data()
 void TestDecode::decoderFaults()
 {
     NEEDS_DECODING;
-    QFETCH(QString, spec);
+    QFETCH(QString, stackText);
     QFETCH(quint64, rate);
     QFETCH(QString, message);
-    const Checked<ResolvedStack> stack = resolve(spec, channelNames(), true);
+    const Checked<ResolvedStack> stack = resolve(stackText, channelNames(), true);
     QVERIFY2(stack.ok(), qPrintable(stack.error));
     // What a decoder prints goes nowhere: standard output may carry the page.
     QTemporaryFile printed;
@@ -305,8 +306,8 @@ void TestDecode::threadsAgree()
                                                    "uart:rx=5:baudrate=9600:parity=even"},
                                                   {"i2c", "i2c:scl=6:sda=7"}};
     QList<QStringList> alone;
-    for (const auto& [name, spec] : jobs) {
-        const ResolvedStack stack = resolve(spec, channelNames(), true).value;
+    for (const auto& [name, stackText] : jobs) {
+        const ResolvedStack stack = resolve(stackText, channelNames(), true).value;
         alone << annotationLines(stack, decodeStack(stack, {wave(name).levels, 0, 1000000}));
     }
     std::vector<QList<QStringList>> together(6);
@@ -316,8 +317,8 @@ void TestDecode::threadsAgree()
             // Enough decodes to use up True and False in the library's
             // has_channel(), had their references not been reserved.
             for (int round = 0; round < 40; ++round)
-                for (const auto& [name, spec] : jobs) {
-                    const ResolvedStack stack = resolve(spec, channelNames(), true).value;
+                for (const auto& [name, stackText] : jobs) {
+                    const ResolvedStack stack = resolve(stackText, channelNames(), true).value;
                     results << annotationLines(stack,
                                                decodeStack(stack, {wave(name).levels, 0, 1000000}));
                 }

@@ -21,12 +21,13 @@ private slots:
 
 void TestDecodeRequest::usageErrors_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("stackText");
     QTest::addColumn<bool>("rateKnown");
     QTest::addColumn<QString>("expected"); // the message's start, or "=" and the settings taken
 
-    const auto row = [](const char* name, const char* spec, bool rate, const QString& expected) {
-        QTest::newRow(name) << QString::fromUtf8(spec) << rate << expected;
+    const auto row = [](const char* name, const char* stackText, bool rate,
+                        const QString& expected) {
+        QTest::newRow(name) << QString::fromUtf8(stackText) << rate << expected;
     };
     row("unknown id", "spix:clk=0", true,
         R"(unknown decoder "spix": --list-decoders shows the installed ones)");
@@ -73,11 +74,11 @@ void TestDecodeRequest::usageErrors_data()
 void TestDecodeRequest::usageErrors()
 {
     NEEDS_DECODING;
-    QFETCH(QString, spec);
+    QFETCH(QString, stackText);
     QFETCH(bool, rateKnown);
     QFETCH(QString, expected);
     const QStringList names{"CS#", "SCLK", "MOSI", "MISO", "7", "dup", "dup", "a:b"};
-    const Checked<ResolvedStack> stack = resolve(spec, names, rateKnown);
+    const Checked<ResolvedStack> stack = resolve(stackText, names, rateKnown);
     if (!expected.startsWith(u'=')) {
         QVERIFY2(stack.error.startsWith(expected), qPrintable(stack.error));
         return;

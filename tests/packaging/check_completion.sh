@@ -12,9 +12,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # shellcheck source=/dev/null
 source "$COMPLETION" || fail "it does not load"
-spec=$(complete -p zelmar-pdf) || fail "nothing is registered for zelmar-pdf"
-function=$(sed -n 's/.* -F \([^ ]*\) .*/\1/p' <<<"$spec")
-[[ $spec == *"-o default"* ]] || fail "no file names when it offers nothing: $spec"
+registered=$(complete -p zelmar-pdf) || fail "nothing is registered for zelmar-pdf"
+function=$(sed -n 's/.* -F \([^ ]*\) .*/\1/p' <<<"$registered")
+[[ $registered == *"-o default"* ]] || fail "no file names when it offers nothing: $registered"
 
 # What a TAB after WORDS... offers, sorted on one line; the last word is the
 # one being completed. The line is split at "=" as bash splits it.
