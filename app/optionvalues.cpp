@@ -14,14 +14,7 @@
 
 namespace {
 
-QStringView trimBlanks(QStringView text)
-{
-    while (!text.isEmpty() && (text.front() == u' ' || text.front() == u'\t'))
-        text = text.sliced(1);
-    while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t'))
-        text.chop(1);
-    return text;
-}
+using numbers::trimBlanks;
 
 bool allDigits(QStringView text)
 {

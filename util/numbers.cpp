@@ -154,17 +154,6 @@ Decimal decimalOf(QStringView t, const Scan& s)
     return d;
 }
 
-QStringView trimBlanks(QStringView t)
-{
-    qsizetype b = 0;
-    qsizetype e = t.size();
-    while (b < e && isBlank(t[b]))
-        ++b;
-    while (e > b && isBlank(t[e - 1]))
-        --e;
-    return t.sliced(b, e - b);
-}
-
 } // namespace
 
 ByteResult scanByte(QStringView text)
@@ -306,6 +295,17 @@ QString formatGeneral(double value)
         out += digits.first(exponent + 1) + point + digits.sliced(exponent + 1);
     }
     return out;
+}
+
+QStringView trimBlanks(QStringView t)
+{
+    qsizetype b = 0;
+    qsizetype e = t.size();
+    while (b < e && isBlank(t[b]))
+        ++b;
+    while (e > b && isBlank(t[e - 1]))
+        --e;
+    return t.sliced(b, e - b);
 }
 
 } // namespace numbers

@@ -40,6 +40,9 @@ inline ByteResult toUnsignedByte(QStringView text)
 // digits follow the "e". Beyond double's range: ±infinity.
 double leadingNumber(QStringView text);
 
+// `text` without the blanks and tabs around it.
+QStringView trimBlanks(QStringView text);
+
 // A decimal number held exactly, as typed: digits × 10^exponent. A double
 // cannot hold 4500000.000001 ms in femtoseconds to the last digit.
 struct Decimal {

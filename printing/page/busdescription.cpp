@@ -5,19 +5,13 @@
 #include "capture/csvcapture.h"
 #include "capture/leveltable.h"
 #include "util/fault.h"
+#include "util/numbers.h"
 
 #include <algorithm>
 
 namespace {
 
-QStringView trimBlanks(QStringView text)
-{
-    while (!text.isEmpty() && (text.front() == u' ' || text.front() == u'\t'))
-        text = text.sliced(1);
-    while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t'))
-        text.chop(1);
-    return text;
-}
+using numbers::trimBlanks;
 
 std::optional<int> channelNumber(QStringView text)
 {
