@@ -126,6 +126,9 @@ bool refusedByRule(const std::string& path)
         if (::lstat(here.c_str(), &link) != 0)
             return false;
         if (!S_ISLNK(link.st_mode)) {
+            // Past a file the walk ends as the kernel's does: not a folder, no rule.
+            if (!S_ISDIR(link.st_mode) && !parts.empty())
+                return false;
             at = here;
             continue;
         }
